@@ -1,0 +1,30 @@
+#include "app/application.h"
+
+#include <QFont>
+
+#include "app/standard_error_box.h"
+
+namespace qm {
+
+namespace {
+// Every control is laid out for a narrow 8-point sans serif font of 11 pixels. Liberation Sans
+// has the narrow metrics the layout needs; where it is missing, the platform's default family
+// stands in.
+constexpr int kFontPixelSize = 11;
+constexpr const char* kFontFamily = "Liberation Sans";
+}  // namespace
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+  QFont f = font();
+  f.setFamilies({QString::fromLatin1(kFontFamily), f.family()});
+  f.setPixelSize(kFontPixelSize);
+  setFont(f);
+}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+  bool handled = false;
+  RunHandler([&] { handled = QApplication::notify(receiver, event); });
+  return handled;
+}
+
+}  // namespace qm

@@ -1,0 +1,129 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolButton>
+
+#include "app/link_addresses.h"
+#include "app/standard_error_box.h"
+#include "platform/codepage.h"
+#include "platform/qt/qt_text.h"
+#include "platform/version_record.h"
+#include "ui/field_link_grid.h"
+#include "ui/filename_edit.h"
+#include "ui/table_picture.h"
+#include "ui/url_label.h"
+
+namespace qm {
+namespace {
+
+template <typename W>
+W* Place(W* widget, const char* name, int left, int top, int width, int height) {
+  widget->setObjectName(QString::fromLatin1(name));
+  widget->setGeometry(left, top, width, height);
+  return widget;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, std::string_view text, int left, int top,
+                  int width, int height) {
+  return Place(new QLabel(ToQString(text), parent), name, left, top, width, height);
+}
+
+QToolButton* MakeSpeedButton(QWidget* parent, const char* name, const char* text, int left,
+                             int top, int width, int height) {
+  auto* button = Place(new QToolButton(parent), name, left, top, width, height);
+  button->setText(QString::fromLatin1(text));
+  button->setFocusPolicy(Qt::NoFocus);
+  return button;
+}
+
+}  // namespace
+
+TForm1::TForm1(const std::string& executablePath, QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QString::fromLatin1(kDesignCaption));
+  // The layout gives the outer size; the client area is what is left inside the frame.
+  constexpr int kFrame = 4, kTitleBar = 19;
+  resize(kOuterWidth - 2 * kFrame, kOuterHeight - 2 * kFrame - kTitleBar);
+  CreateControls();
+  FormCreate(executablePath);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->availableGeometry();
+    move(area.center() - QPoint(kOuterWidth / 2, kOuterHeight / 2));
+  }
+}
+
+void TForm1::CreateControls() {
+  button1_ = Place(new QPushButton(QStringLiteral("Connect"), this), "Button1", 8, 8, 57, 25);
+  button4_ = Place(new QPushButton(QStringLiteral("Create"), this), "Button4", 68, 8, 57, 25);
+  button4_->setVisible(false);
+  MakeLabel(this, "Label4", Cp1251("Обновления доступны по адресу"), 132, 4, 166, 13);
+  rzURLLabel1_ = Place(new UrlLabel(QString::fromUtf8(kUpdateAddress), this), "RzURLLabel1", 300,
+                       4, 104, 13);
+  rzURLLabel2_ = Place(new UrlLabel(ToQString(Cp1251("Помоги развитию пректа")), this),
+                       "RzURLLabel2", 132, 20, 129, 13);
+  rzURLLabel2_->SetAddress(QString::fromUtf8(kDonateAddress));
+  rzURLLabel2_->SetBlinking(true);
+  MakeLabel(this, "Label1", "source DBF file ", 8, 46, 75, 13);
+  filenameEdit1_ = Place(new FilenameEdit(this), "FilenameEdit1", 86, 42, 295, 21);
+  speedButton3_ = MakeSpeedButton(this, "SpeedButton3", "", 382, 42, 23, 22);
+  speedButton3_->setIcon(TablePictureIcon());
+  MakeLabel(this, "Label3", "ORA table", 10, 74, 49, 13);
+  comboBox1_ = Place(new QComboBox(this), "ComboBox1", 66, 70, 225, 21);
+  speedButton4_ = MakeSpeedButton(this, "SpeedButton4", "+", 292, 70, 23, 22);
+  MakeLabel(this, "Label2", "field links", 8, 96, 43, 13);
+  speedButton2_ = MakeSpeedButton(this, "SpeedButton2", "Save", 334, 88, 43, 22);
+  speedButton1_ = MakeSpeedButton(this, "SpeedButton1", "...", 380, 88, 23, 22);
+  sg_ = Place(new FieldLinkGrid(links_, this), "SG", 8, 114, 397, 171);
+  checkBox1_ = Place(new QCheckBox(QStringLiteral("Delete old data before insert"), this),
+                     "CheckBox1", 8, 294, 161, 17);
+  checkBox2_ = Place(new QCheckBox(QStringLiteral("Seek old record"), this), "CheckBox2", 8, 312,
+                     163, 17);
+  checkBox2_->setChecked(true);
+  button2_ = Place(new QPushButton(QStringLiteral("Process data"), this), "Button2", 330, 290, 75,
+                   25);
+  progressBar1_ = Place(new QProgressBar(this), "ProgressBar1", 10, 350, 311, 11);
+  progressBar1_->setFocusPolicy(Qt::NoFocus);
+  progressBar1_->setTextVisible(false);
+  progressBar1_->setValue(0);
+  label6_ = MakeLabel(this, "Label6", "0\\0", 12, 364, 17, 13);
+  button3_ = Place(new QPushButton(QStringLiteral("Close"), this), "Button3", 332, 348, 75, 25);
+
+  sg_->ContextMenu()->setObjectName(QStringLiteral("PopupMenu1"));
+  fillonetoone1_ = sg_->ContextMenu()->addAction(QStringLiteral("Fill one to one"));
+  fillonetoone1_->setObjectName(QStringLiteral("Fillonetoone1"));
+
+  // Tab order of the layout; the progress bar (7th) takes no focus, so it has no stop.
+  QWidget* order[] = {button1_, filenameEdit1_, sg_,        checkBox1_, comboBox1_,
+                      button2_, button3_,       checkBox2_, button4_};
+  for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+
+  connect(sg_, &FieldLinkGrid::CellSelecting, this, [this](int column, int row) {
+    bool canSelect = true;
+    SGSelectCell(column, row, canSelect);
+  });
+  connect(fillonetoone1_, &QAction::triggered, this, Guarded([this](bool) { Fillonetoone1Click(); }));
+}
+
+void TForm1::FormCreate(const std::string& executablePath) {
+  sg_->ApplyColumnFractions();
+  links_.WriteHeader();
+  setWindowTitle(windowTitle() + QStringLiteral(" v") +
+                 ToQString(GetFileVersionString(executablePath)));
+}
+
+void TForm1::SGSelectCell(int column, int row, bool& canSelect) {
+  links_.SelectCell(column, row);
+  canSelect = true;
+}
+
+void TForm1::Fillonetoone1Click() { links_.FillOneToOne(); }
+
+}  // namespace qm

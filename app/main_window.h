@@ -1,0 +1,89 @@
+#pragma once
+// TForm1, the main window: the controls from which the user connects, picks the source file and
+// the target table, edits the field links and runs the import. The window only wires its
+// controls; what a command does lives in the modules it calls.
+
+#include <QWidget>
+#include <string>
+
+#include "import/field_link_table.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QToolButton;
+
+namespace qm {
+
+class FieldLinkGrid;
+class FilenameEdit;
+class UrlLabel;
+
+class TForm1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr const char* kDesignCaption = "Quillmove";
+  static constexpr int kOuterWidth = 423;
+  static constexpr int kOuterHeight = 414;
+
+  // `executablePath` is the file whose version record completes the caption.
+  explicit TForm1(const std::string& executablePath, QWidget* parent = nullptr);
+
+  FieldLinkTable& Links() { return links_; }
+  bool Connected() const { return connected_; }
+
+  // Grid notification: the cell (column, row) is about to become current; always allowed.
+  void SGSelectCell(int column, int row, bool& canSelect);
+  void Fillonetoone1Click();
+
+  QPushButton* Button1() const { return button1_; }
+  QPushButton* Button2() const { return button2_; }
+  QPushButton* Button3() const { return button3_; }
+  QPushButton* Button4() const { return button4_; }
+  FilenameEdit* FilenameEdit1() const { return filenameEdit1_; }
+  QComboBox* ComboBox1() const { return comboBox1_; }
+  FieldLinkGrid* SG() const { return sg_; }
+  QCheckBox* CheckBox1() const { return checkBox1_; }
+  QCheckBox* CheckBox2() const { return checkBox2_; }
+  QProgressBar* ProgressBar1() const { return progressBar1_; }
+  QLabel* Label6() const { return label6_; }
+  UrlLabel* RzURLLabel1() const { return rzURLLabel1_; }
+  UrlLabel* RzURLLabel2() const { return rzURLLabel2_; }
+  QToolButton* SpeedButton1() const { return speedButton1_; }
+  QToolButton* SpeedButton2() const { return speedButton2_; }
+  QToolButton* SpeedButton3() const { return speedButton3_; }
+  QToolButton* SpeedButton4() const { return speedButton4_; }
+  QAction* Fillonetoone1() const { return fillonetoone1_; }
+
+ private:
+  void CreateControls();
+  void FormCreate(const std::string& executablePath);
+
+  FieldLinkTable links_;
+  bool connected_ = false;
+
+  QPushButton* button1_ = nullptr;
+  QPushButton* button2_ = nullptr;
+  QPushButton* button3_ = nullptr;
+  QPushButton* button4_ = nullptr;
+  FilenameEdit* filenameEdit1_ = nullptr;
+  QComboBox* comboBox1_ = nullptr;
+  FieldLinkGrid* sg_ = nullptr;
+  QCheckBox* checkBox1_ = nullptr;
+  QCheckBox* checkBox2_ = nullptr;
+  QProgressBar* progressBar1_ = nullptr;
+  QLabel* label6_ = nullptr;
+  UrlLabel* rzURLLabel1_ = nullptr;
+  UrlLabel* rzURLLabel2_ = nullptr;
+  QToolButton* speedButton1_ = nullptr;
+  QToolButton* speedButton2_ = nullptr;
+  QToolButton* speedButton3_ = nullptr;
+  QToolButton* speedButton4_ = nullptr;
+  QAction* fillonetoone1_ = nullptr;
+};
+
+}  // namespace qm

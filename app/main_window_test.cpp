@@ -1,0 +1,139 @@
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "platform/codepage.h"
+#include "platform/qt/qt_text.h"
+#include "ui/field_link_grid.h"
+#include "ui/filename_edit.h"
+#include "ui/url_label.h"
+
+namespace qm {
+namespace {
+
+TEST(MainWindow, CaptionCarriesTheFileVersion) {
+  EXPECT_EQ(TForm1(VERSIONED_PROBE).windowTitle(), "Quillmove v1.0.0.1");
+  EXPECT_EQ(TForm1(UNVERSIONED_PROBE).windowTitle(), "Quillmove v");
+}
+
+TEST(MainWindow, EveryControlStandsInItsPlaceWithItsText) {
+  TForm1 form(VERSIONED_PROBE);
+  const struct {
+    const char* name;
+    QRect geometry;
+    QString text;
+  } controls[] = {
+      {"Button1", {8, 8, 57, 25}, "Connect"},
+      {"Button4", {68, 8, 57, 25}, "Create"},
+      {"Label4", {132, 4, 166, 13}, QString::fromUtf8("Обновления доступны по адресу")},
+      {"RzURLLabel1", {300, 4, 104, 13}, {}},
+      {"RzURLLabel2", {132, 20, 129, 13}, QString::fromUtf8("Помоги развитию пректа")},
+      {"Label1", {8, 46, 75, 13}, "source DBF file "},
+      {"FilenameEdit1", {86, 42, 295, 21}, {}},
+      {"SpeedButton3", {382, 42, 23, 22}, ""},
+      {"Label3", {10, 74, 49, 13}, "ORA table"},
+      {"ComboBox1", {66, 70, 225, 21}, {}},
+      {"SpeedButton4", {292, 70, 23, 22}, "+"},
+      {"Label2", {8, 96, 43, 13}, "field links"},
+      {"SpeedButton2", {334, 88, 43, 22}, "Save"},
+      {"SpeedButton1", {380, 88, 23, 22}, "..."},
+      {"SG", {8, 114, 397, 171}, {}},
+      {"CheckBox1", {8, 294, 161, 17}, "Delete old data before insert"},
+      {"CheckBox2", {8, 312, 163, 17}, "Seek old record"},
+      {"Button2", {330, 290, 75, 25}, "Process data"},
+      {"ProgressBar1", {10, 350, 311, 11}, {}},
+      {"Label6", {12, 364, 17, 13}, "0\\0"},
+      {"Button3", {332, 348, 75, 25}, "Close"},
+  };
+  for (const auto& c : controls) {
+    auto* w = form.findChild<QWidget*>(QString::fromLatin1(c.name));
+    ASSERT_NE(w, nullptr) << c.name;
+    EXPECT_EQ(w->geometry(), c.geometry) << c.name;
+    if (c.text.isNull()) continue;
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+      EXPECT_EQ(b->text(), c.text) << c.name;
+    } else if (auto* l = qobject_cast<QLabel*>(w)) {
+      EXPECT_EQ(l->text(), c.text) << c.name;
+    }
+  }
+  EXPECT_TRUE(form.Button4()->isHidden());
+  EXPECT_FALSE(form.CheckBox1()->isChecked());
+  EXPECT_TRUE(form.CheckBox2()->isChecked());
+  EXPECT_FALSE(form.SpeedButton3()->icon().isNull());
+  EXPECT_EQ(form.SpeedButton3()->focusPolicy(), Qt::NoFocus);
+  EXPECT_EQ(form.ProgressBar1()->focusPolicy(), Qt::NoFocus);
+  EXPECT_FALSE(form.Connected());
+}
+
+TEST(MainWindow, TabOrderFollowsTheLayout) {
+  TForm1 form(VERSIONED_PROBE);
+  // Walk the focus chain once round, noting each control of the window (not its inner parts).
+  QStringList order;
+  QWidget* w = form.Button1();
+  do {
+    QWidget* control = w;
+    while (control->parentWidget() && control->parentWidget() != &form)
+      control = control->parentWidget();
+    if (control->parentWidget() == &form && (order.isEmpty() || order.back() != control->objectName()))
+      order << control->objectName();
+    w = w->nextInFocusChain();
+  } while (w != form.Button1());
+  // The progress bar has a place in the order but takes no focus, so Tab never stops there.
+  const QStringList expected{"Button1", "FilenameEdit1", "SG",        "CheckBox1", "ComboBox1",
+                             "Button2", "Button3",       "CheckBox2", "Button4"};
+  QStringList focusable;
+  for (const QString& name : order)
+    if (expected.contains(name)) focusable << name;
+  EXPECT_EQ(focusable.join(','), expected.join(','));
+}
+
+TEST(MainWindow, GridIsSetUpAndFillOneToOneWorksFromTheContextMenu) {
+  TForm1 form(VERSIONED_PROBE);
+  FieldLinkTable& links = form.Links();
+  EXPECT_EQ(links.Cell(0, 0), "ORA field");
+  EXPECT_EQ(links.Cell(5, 0), "Default value");
+  const int widths[] = {59, 39, 19, 59, 59, 158};
+  for (int c = 0; c < 6; ++c) EXPECT_EQ(form.SG()->columnWidth(c), widths[c]);
+
+  links.SetRowCount(3);
+  links.SetCell(0, 1, "ID");
+  links.SetCell(0, 2, "NAME");
+  ASSERT_EQ(form.SG()->ContextMenu()->actions().value(0), form.Fillonetoone1());
+  EXPECT_EQ(form.Fillonetoone1()->text(), "Fill one to one");
+  form.Fillonetoone1()->trigger();
+  EXPECT_EQ(links.Cell(3, 1), "ID");
+  EXPECT_EQ(links.Cell(3, 2), "NAME");
+}
+
+TEST(MainWindow, SelectingACellSelectsItsRow) {
+  TForm1 form(VERSIONED_PROBE);
+  form.Links().SetRowCount(4);
+  EXPECT_EQ(form.Links().SelectedRow(), 0);
+  form.SG()->setCurrentIndex(form.SG()->model()->index(1, 3));
+  EXPECT_EQ(form.Links().SelectedRow(), 2);
+}
+
+TEST(MainWindow, LinkLabelsOpenTheirAddresses) {
+  TForm1 form(VERSIONED_PROBE);
+  QString opened;
+  form.RzURLLabel2()->SetOpener([&](const QString& a) {
+    opened = a;
+    return true;
+  });
+  form.RzURLLabel2()->Open();
+  EXPECT_EQ(opened, form.RzURLLabel2()->Address());
+  EXPECT_TRUE(opened.startsWith("file://") || opened.startsWith("http"));
+  EXPECT_EQ(form.RzURLLabel1()->Target(), form.RzURLLabel1()->text());
+}
+
+}  // namespace
+}  // namespace qm
