@@ -2,7 +2,7 @@
 
 #include <QFont>
 
-#include "app/standard_error_box.h"
+#include "platform/qt/standard_error_box.h"
 
 namespace qm {
 

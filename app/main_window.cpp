@@ -12,7 +12,7 @@
 #include <QToolButton>
 
 #include "app/link_addresses.h"
-#include "app/standard_error_box.h"
+#include "platform/qt/standard_error_box.h"
 #include "platform/codepage.h"
 #include "platform/qt/qt_text.h"
 #include "platform/version_record.h"

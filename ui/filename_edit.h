@@ -1,43 +1,30 @@
 #pragma once
-// A one-line file-name box with a browse button at its right end. The button opens the open-file
-// dialog (title "Browse", all files, the box's text as the initial name and its folder as the
-// initial one); afterwards OnAfterDialog receives the chosen path after OK, else the box's text.
-// After OK, and unless the handler clears `accept`, the box's text becomes the chosen path as it
-// was chosen.
+// A file-name box. Its button opens the open-file dialog (title "Browse", the box's filter, the
+// box's text as the initial name and its folder as the initial one); afterwards OnAfterDialog
+// receives the chosen path after OK, else the box's text. After OK, and unless the handler clears
+// `accept`, the box's text becomes the chosen path exactly as chosen.
 
-#include <QWidget>
 #include <functional>
-#include <string>
 
-class QLineEdit;
-class QToolButton;
+#include "ui/browse_edit.h"
 
 namespace qm {
 
-class FilenameEdit : public QWidget {
+class FilenameEdit : public BrowseEdit {
   Q_OBJECT
 
  public:
-  explicit FilenameEdit(QWidget* parent = nullptr);
+  static constexpr const char* kAllFilesFilter = "All files (*.*)|*.*";
 
-  // Code page 1251 text of the box.
-  std::string Text() const;
-  void SetText(const std::string& text);
+  explicit FilenameEdit(QWidget* parent = nullptr) : BrowseEdit(parent) {}
 
-  // Runs the browse button's dialog.
-  void Browse();
+  void SetFilter(std::string filter) { filter_ = std::move(filter); }
+  void Browse() override;
 
   std::function<void(std::string& name, bool& accept)> OnAfterDialog;
 
-  QLineEdit* Edit() const { return edit_; }
-  QToolButton* Button() const { return button_; }
-
- protected:
-  void resizeEvent(QResizeEvent* event) override;
-
  private:
-  QLineEdit* edit_;
-  QToolButton* button_;
+  std::string filter_ = kAllFilesFilter;
 };
 
 }  // namespace qm

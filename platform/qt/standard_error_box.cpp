@@ -1,4 +1,4 @@
-#include "app/standard_error_box.h"
+#include "platform/qt/standard_error_box.h"
 
 #include <QCoreApplication>
 

@@ -1,0 +1,47 @@
+#include "platform/file_write.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace qm {
+namespace {
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+TEST(ReplaceFileContent, ReplacesTheWholeFileAndKeepsItsMode) {
+  const auto dir = std::filesystem::temp_directory_path() / "qm_file_write_test";
+  std::filesystem::create_directories(dir);
+  const std::string path = (dir / "a.log").string();
+  ReplaceFileContent(path, "first\r\nsecond\r\n", 0600);
+  struct stat st {};
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  ReplaceFileContent(path, "x");
+  EXPECT_EQ(ReadAll(path), "x");
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(ReplaceFileContent, AFailureNamesTheFileAndTheReason) {
+  try {
+    ReplaceFileContent("/nonexistent-dir/x.log", "x");
+    FAIL() << "no error";
+  } catch (const FileWriteError& e) {
+    EXPECT_EQ(e.Path(), "/nonexistent-dir/x.log");
+    EXPECT_EQ(e.Reason(), "No such file or directory");
+  }
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,87 @@
+#include "ui/import_errors_window.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QVBoxLayout>
+#include <stdexcept>
+
+#include "platform/codepage.h"
+#include "platform/file_write.h"
+#include "platform/qt/qt_text.h"
+#include "platform/qt/standard_error_box.h"
+
+namespace qm {
+namespace {
+constexpr int kPanelHeight = 38;
+}
+
+TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setObjectName(QStringLiteral("Form2"));
+  setWindowTitle(ToQString(Cp1251("Ошибки импорта")));
+  setGeometry(192, 114, 688, 453);  // outer 696 x 480
+
+  memo1_ = new QPlainTextEdit(this);
+  memo1_->setObjectName(QStringLiteral("Memo1"));
+  memo1_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+  auto* panel1 = new QWidget(this);
+  panel1->setObjectName(QStringLiteral("Panel1"));
+  panel1->setFixedHeight(kPanelHeight);
+  button1_ = new QPushButton(QStringLiteral("Close"), panel1);
+  button1_->setObjectName(QStringLiteral("Button1"));
+  button1_->setGeometry(4, 6, 75, 25);
+  button2_ = new QPushButton(QStringLiteral("Save"), panel1);
+  button2_->setObjectName(QStringLiteral("Button2"));
+  button2_->setGeometry(86, 6, 75, 25);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(memo1_);
+  layout->addWidget(panel1);
+
+  sd_.filter = Cp1251("LOG|*.log|Все файлы|*.*");
+  sd_.defaultExt = "log";
+  sd_.initialName = kDefaultLogName;
+
+  connect(button1_, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(button2_, &QPushButton::clicked, this, Guarded([this](bool) { Button2Click(); }));
+}
+
+void TForm2::AppendLine(const std::string& text) {
+  QString line = ToQString(text);
+  line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  QTextCursor cursor(memo1_->document());
+  cursor.movePosition(QTextCursor::End);
+  cursor.insertText(line + u'\n');
+}
+
+std::string TForm2::Text() const {
+  QString text = memo1_->toPlainText();
+  text.replace(u'\n', QStringLiteral("\r\n"));
+  return FromQString(text);
+}
+
+void TForm2::ShowErrors() {
+  setAttribute(Qt::WA_ShowWithoutActivating);
+  show();
+}
+
+void TForm2::Button1Click() { close(); }
+
+void TForm2::Button2Click() {
+  const auto name = AppDialogs().SaveFile(sd_);
+  if (!name) return;
+  sd_.initialName = *name;
+  try {
+    ReplaceFileContent(*name, Text());
+  } catch (const FileWriteError& e) {
+    throw std::runtime_error("Cannot create file \"" + *name + "\". " + e.Reason());
+  }
+}
+
+}  // namespace qm

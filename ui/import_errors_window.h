@@ -1,0 +1,48 @@
+#pragma once
+// TForm2, the import-errors window: a text area collecting the statements that failed, across all
+// runs, with Close (hides it) and Save (writes its text to a file chosen in the save dialog). It
+// lives as long as the program; nothing clears it.
+
+#include <QWidget>
+#include <string>
+
+#include "platform/dialogs.h"
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace qm {
+
+class TForm2 : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr const char* kDefaultLogName = "Quillmove_err.log";
+
+  explicit TForm2(QWidget* parent = nullptr);
+
+  // Appends `text` (code page 1251) as one line, or as several where it holds line breaks.
+  void AppendLine(const std::string& text);
+  // The whole text of the area, lines ended by CR LF as the area holds them.
+  std::string Text() const;
+  // Shows the window without taking the input from the main window.
+  void ShowErrors();
+
+  // Close: hides the window; its text stays.
+  void Button1Click();
+  // Save: asks for a file name and writes the text there, replacing an existing file. Throws
+  // std::runtime_error «Cannot create file "<name>". <reason>» when the file cannot be written.
+  void Button2Click();
+
+  QPlainTextEdit* Memo1() const { return memo1_; }
+  // The save dialog's settings; its initial name is the last confirmed one.
+  const FileDialogRequest& SD() const { return sd_; }
+
+ private:
+  QPlainTextEdit* memo1_;
+  QPushButton* button1_;
+  QPushButton* button2_;
+  FileDialogRequest sd_;
+};
+
+}  // namespace qm
