@@ -1,0 +1,178 @@
+// Reading a dBASE table through the source table, as the import does: open, record count, and
+// for every record the value text of every field. Generates a table of 1,000,000 records with ten
+// mixed fields (code page 866 text, so the conversion is part of the work) unless a table is
+// given, and prints records per second and bytes per second, the open time and the peak memory.
+//
+//   read_source_bench [--records N] [--keep] [FILE.dbf]
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/regional_formats.h"
+#include "source/source_path.h"
+#include "source/source_table.h"
+
+namespace {
+
+struct Column {
+  const char* name;
+  char type;
+  int length;
+  int decimals;
+};
+
+constexpr Column kColumns[] = {
+    {"NAME", 'C', 20, 0},  {"CITY", 'C', 30, 0}, {"QTY", 'N', 9, 0},    {"PRICE", 'N', 12, 2},
+    {"BIGID", 'N', 15, 0}, {"BORN", 'D', 8, 0},  {"ACTIVE", 'L', 1, 0}, {"RATIO", 'F', 10, 4},
+    {"CODE", 'C', 8, 0},   {"COUNT", 'N', 5, 0},
+};
+
+void Put(std::string& record, std::size_t& at, const std::string& text, int width, bool right) {
+  const auto w = static_cast<std::size_t>(width);
+  std::string cell = text.substr(0, w);
+  if (right) {
+    cell.insert(0, w - cell.size(), ' ');
+  } else {
+    cell.resize(w, ' ');
+  }
+  record.replace(at, w, cell);
+  at += w;
+}
+
+// Writes a dBASE III table (language driver 0x26: code page 866).
+void Generate(const std::string& path, long records) {
+  std::ofstream out(path, std::ios::binary);
+  std::size_t recordLength = 1;
+  for (const Column& c : kColumns) recordLength += static_cast<std::size_t>(c.length);
+  const std::size_t headerLength = 32 + 32 * std::size(kColumns) + 1;
+  std::string header(32, '\0');
+  header[0] = 0x03;
+  header[1] = 125;
+  header[2] = 1;
+  header[3] = 1;
+  for (int i = 0; i < 4; ++i) header[4 + i] = static_cast<char>(records >> (8 * i) & 0xFF);
+  header[8] = static_cast<char>(headerLength & 0xFF);
+  header[9] = static_cast<char>(headerLength >> 8);
+  header[10] = static_cast<char>(recordLength & 0xFF);
+  header[11] = static_cast<char>(recordLength >> 8);
+  header[29] = 0x26;
+  for (const Column& c : kColumns) {
+    std::string d(32, '\0');
+    d.replace(0, std::string(c.name).size(), c.name);
+    d[11] = c.type;
+    d[16] = static_cast<char>(c.length);
+    d[17] = static_cast<char>(c.decimals);
+    header += d;
+  }
+  header += '\x0D';
+  out << header;
+
+  // Cyrillic names in code page 866 ("Иванов", "Петрова", "Сидоренко").
+  const std::string names[] = {"\x88\xA2\xA0\xAD\xAE\xA2", "\x8F\xA5\xE2\xE0\xAE\xA2\xA0",
+                               "\x91\xA8\xA4\xAE\xE0\xA5\xAD\xAA\xAE", "Smith"};
+  const std::string cities[] = {"Novosibirsk", "\x8C\xAE\xE1\xAA\xA2\xA0", "Saint Petersburg"};
+  std::string record(recordLength, ' ');
+  std::string block;
+  for (long r = 0; r < records; ++r) {
+    std::size_t at = 1;
+    record[0] = r % 50 == 7 ? '*' : ' ';  // every 50th record deleted
+    Put(record, at, names[r % 4] + " " + std::to_string(r % 1000), 20, false);
+    Put(record, at, cities[r % 3], 30, false);
+    Put(record, at, std::to_string(r * 7 % 1000000000), 9, true);
+    Put(record, at, std::to_string(r % 100000) + "." + std::to_string(10 + r % 90), 12, true);
+    Put(record, at, std::to_string(100000000000000 + r), 15, true);
+    char date[16];
+    std::snprintf(date, sizeof date, "%04ld%02ld%02ld", 1950 + r % 70, 1 + r % 12, 1 + r % 28);
+    Put(record, at, r % 10 == 0 ? "" : date, 8, false);
+    Put(record, at, r % 3 ? "T" : "F", 1, false);
+    Put(record, at, std::to_string(r % 10) + ".25", 10, true);
+    Put(record, at, "K" + std::to_string(r % 9999), 8, false);
+    Put(record, at, std::to_string(r % 99999), 5, true);
+    block += record;
+    if (block.size() > (1 << 20)) {
+      out << block;
+      block.clear();
+    }
+  }
+  out << block << '\x1A';
+}
+
+long PeakMemoryKiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  long records = 1000000;
+  bool keep = false;
+  std::string path;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--records" && i + 1 < argc) {
+      records = std::atol(argv[++i]);
+    } else if (arg == "--keep") {
+      keep = true;
+    } else {
+      path = arg;
+    }
+  }
+  const bool generated = path.empty();
+  if (generated) {
+    path = (std::filesystem::temp_directory_path() / "qm_read_source_bench.dbf").string();
+    std::printf("generating %ld records into %s\n", records, path.c_str());
+    Generate(path, records);
+  }
+  qm::SetRegionalFormats({',', "%d.%m.%Y", "%H:%M:%S"});
+  const double fileBytes = static_cast<double>(std::filesystem::file_size(path));
+  const long memoryBefore = PeakMemoryKiB();
+
+  using Clock = std::chrono::steady_clock;
+  qm::SourceTable dbf;
+  const qm::SourcePath split = qm::SplitSourcePath(path);
+  dbf.SetDatabaseName(split.folder);
+  dbf.SetTableName(split.name);
+
+  const int passes = 3;
+  double best = 1e30;
+  double bestOpen = 1e30;
+  long visited = 0;
+  std::size_t textBytes = 0;
+  for (int pass = 0; pass < passes; ++pass) {
+    const auto start = Clock::now();
+    dbf.Open();
+    const auto opened = Clock::now();
+    const int count = dbf.RecordCount();
+    std::vector<qm::SourceField*> fields;
+    for (int i = 0; i < dbf.FieldCount(); ++i) fields.push_back(&dbf.Field(i));
+    visited = 0;
+    textBytes = 0;
+    for (dbf.First(); !dbf.Eof(); dbf.Next(), ++visited)
+      for (qm::SourceField* f : fields) textBytes += f->AsString().size();
+    dbf.Close();
+    const std::chrono::duration<double> total = Clock::now() - start;
+    const std::chrono::duration<double> open = opened - start;
+    if (visited != count) std::printf("count %d but %ld records visited\n", count, visited);
+    best = std::min(best, total.count());
+    bestOpen = std::min(bestOpen, open.count());
+  }
+  std::printf("table: %.0f bytes, %ld live records, %zu value-text bytes per pass\n", fileBytes,
+              visited, textBytes);
+  std::printf("open (header + mark scan): %.3f s\n", bestOpen);
+  std::printf("read (best of %d, open + walk + all value texts): %.3f s\n", passes, best);
+  std::printf("records/s: %.0f\n", static_cast<double>(visited) / best);
+  std::printf("bytes/s: %.0f (%.1f MB/s)\n", fileBytes / best, fileBytes / best / 1e6);
+  std::printf("peak memory: %ld KiB (before reading: %ld KiB)\n", PeakMemoryKiB(), memoryBefore);
+  if (generated && !keep) std::filesystem::remove(path);
+  return 0;
+}

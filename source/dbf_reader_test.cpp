@@ -1,0 +1,238 @@
+// The reader on damaged and unusual files, and on each form of memo file.
+
+#include "source/dbf_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "platform/codepage.h"
+#include "source/database_error.h"
+#include "source/dbf_error.h"
+#include "source/source_table.h"
+#include "source/test_tables.h"
+
+namespace qm {
+namespace {
+
+using testing::ColumnLayout;
+using testing::Left;
+using testing::Right;
+using testing::TableImage;
+using testing::TableLayout;
+using testing::TempDir;
+
+TableLayout PeopleLayout() {
+  TableLayout layout;
+  layout.columns = {{"NAME", 'C', 5}, {"QTY", 'N', 3}};
+  layout.records = {"Ann    1", "Bob    2", "Cid    3"};
+  return layout;
+}
+
+std::string OpenError(const TempDir& dir, const std::string& name) {
+  SourceTable table;
+  table.SetDatabaseName(dir.Path());
+  table.SetTableName(name);
+  try {
+    table.Open();
+  } catch (const EDBEngineError& e) {
+    EXPECT_FALSE(table.Active());
+    return e.what();
+  }
+  return "opened";
+}
+
+TEST(DbfReader, DamagedFilesFailToOpenWithTheFileAndTheFault) {
+  const std::string good = TableImage(PeopleLayout());
+  const auto patched = [&](std::size_t at, std::string bytes) {
+    std::string s = good;
+    s.replace(at, bytes.size(), bytes);
+    return s;
+  };
+  TableLayout cutDescriptors = PeopleLayout();
+  cutDescriptors.headerLength = 65;  // one descriptor and a byte of the next
+  TableLayout wideFields = PeopleLayout();
+  wideFields.recordLength = 5;
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::string fault;
+  } cases[] = {
+      {"empty", "", "truncated header (0 of 32 bytes)"},
+      {"short header", good.substr(0, 20), "truncated header (20 of 32 bytes)"},
+      {"cut in descriptors", good.substr(0, 70), "truncated header (70 of 97 bytes)"},
+      {"header length too small", patched(8, std::string("\x0A\x00", 2)),
+       "header length 10 is too small"},
+      {"record length 0", patched(10, std::string("\0\0", 2)), "record length is 0"},
+      {"descriptors past the header", TableImage(cutDescriptors),
+       "the field descriptors run past the header length 65"},
+      {"fields past the record", TableImage(wideFields),
+       "the fields take 9 bytes, more than the record length 5"},
+      {"bad mark", patched(97 + 9, std::string("\0", 1)),
+       "record 2 has no valid deletion mark (0x00): the file is damaged"},
+      {"dBASE II", patched(0, "\x02"), "dBASE II / FoxBASE tables are not supported"},
+  };
+  TempDir dir;
+  for (const auto& c : cases) {
+    const std::string path = dir.Write("t.dbf", c.bytes);
+    EXPECT_EQ(OpenError(dir, "t.dbf"), "dbf: " + path + ": " + c.fault) << c.name;
+  }
+  EXPECT_EQ(OpenError(dir, "none.dbf"),
+            "dbf: " + dir.Path() + "/none.dbf: No such file or directory");
+  dir.Write("u.cpg", "NO-SUCH-PAGE");
+  dir.Write("u.dbf", good);
+  EXPECT_EQ(OpenError(dir, "u.dbf"),
+            "dbf: " + dir.Path() + "/u.cpg: unknown code page NO-SUCH-PAGE");
+}
+
+// The count is what the walk visits: whole records only, up to an end mark, deleted ones left out.
+TEST(DbfReader, RecordCountFollowsTheRecordsThatExist) {
+  const auto names = [](const std::string& bytes) {
+    TempDir dir;
+    dir.Write("t.dbf", bytes);
+    SourceTable table;
+    table.SetDatabaseName(dir.Path());
+    table.SetTableName("t.dbf");
+    table.Open();
+    std::string visited = std::to_string(table.RecordCount()) + ":";
+    for (table.First(); !table.Eof(); table.Next()) visited += table.FieldByName("NAME").AsString();
+    return visited;
+  };
+  TableLayout layout = PeopleLayout();
+  EXPECT_EQ(names(TableImage(layout)), "3:AnnBobCid");
+  layout.endMark = false;
+  EXPECT_EQ(names(TableImage(layout)), "3:AnnBobCid");
+  layout.recordCount = 7;  // more than the file holds
+  EXPECT_EQ(names(TableImage(layout)), "3:AnnBobCid");
+  EXPECT_EQ(names(TableImage(layout).substr(0, 97 + 9 * 2 + 4)), "2:AnnBob");  // half a record
+  layout.recordCount = 2;  // fewer than the file holds
+  EXPECT_EQ(names(TableImage(layout)), "2:AnnBob");
+  layout.recordCount = -1;
+  layout.marks = "* \x1A";  // deleted, live, end of data
+  EXPECT_EQ(names(TableImage(layout)), "1:Bob");
+  layout.marks = "***";
+  EXPECT_EQ(names(TableImage(layout)), "0:");
+  layout.records.clear();
+  EXPECT_EQ(names(TableImage(layout)), "0:");
+}
+
+TEST(DbfReader, RandomAccessSkipsDeletedRecordsInBothDirections) {
+  TableLayout layout;
+  layout.columns = {{"N", 'N', 6}};
+  std::vector<int> live;
+  for (int i = 0; i < 50000; ++i) {
+    layout.records.push_back(Right(std::to_string(i), 6));
+    const bool deleted = i % 7 == 3 || (i > 20000 && i < 20100);
+    layout.marks += deleted ? '*' : ' ';
+    if (!deleted) live.push_back(i);
+  }
+  TempDir dir;
+  dir.Write("t.dbf", TableImage(layout));
+  DbfReader reader(dir.Path() + "/t.dbf");
+  ASSERT_EQ(reader.RecordCount(), live.size());
+  const auto value = [&](std::uint32_t n) {
+    return std::stoi(std::string(reader.Record(n) + 1, 6));
+  };
+  for (std::uint32_t n : {0u, 1u, 2u, 3u, 17000u, 17001u, 40000u, 39999u, 5u, 16999u}) {
+    EXPECT_EQ(value(n), live[n]) << n;
+    EXPECT_EQ(reader.FilePosition(n), static_cast<std::uint32_t>(live[n] + 1));
+  }
+  for (std::uint32_t n = reader.RecordCount(); n-- > 0;) ASSERT_EQ(value(n), live[n]) << n;
+}
+
+class MemoFiles : public ::testing::Test {
+ protected:
+  // A table whose single memo column points at blocks; returns each record's value or error.
+  std::vector<std::string> Values(std::uint8_t version, const std::vector<std::string>& pointers,
+                                  char type = 'M', int width = 10) {
+    TableLayout layout;
+    layout.version = version;
+    layout.columns = {{"NOTE", type, width}};
+    layout.records = pointers;
+    dir.Write("m.dbf", TableImage(layout));
+    SourceTable table;
+    table.SetDatabaseName(dir.Path());
+    table.SetTableName("m.dbf");
+    table.Open();
+    std::vector<std::string> values;
+    for (table.First(); !table.Eof(); table.Next()) {
+      try {
+        values.push_back(table.Field(0).AsString());
+      } catch (const EDBEngineError& e) {
+        values.push_back(e.what());
+      }
+    }
+    return values;
+  }
+
+  static std::string Pointer(std::uint32_t block) { return Right(std::to_string(block), 10); }
+
+  TempDir dir;
+  std::vector<std::uint32_t> blocks;
+};
+
+TEST_F(MemoFiles, Dbase3) {
+  const std::string text(700, 'a');  // spans two blocks
+  dir.Write("m.dbt", testing::Dbt3Image({Cp1251("Первая\r\nвторая").str(), "", text}, blocks));
+  const std::string table = dir.Path() + "/m.dbf: ";
+  EXPECT_EQ(Values(0x83, {Pointer(blocks[0]), Pointer(blocks[1]), Pointer(blocks[2]), "",
+                          Pointer(99), Pointer(0)}),
+            (std::vector<std::string>{Cp1251("Первая\r\nвторая").str(), "", text, "",
+                                      "dbf: " + table + "record 5, field NOTE: " + dir.Path() +
+                                          "/m.dbt: memo block 99 lies past the end of the file",
+                                      ""}));
+}
+
+TEST_F(MemoFiles, Dbase4WithItsBlockSize) {
+  for (std::uint16_t blockSize : {512, 64, 1024}) {
+    dir.Write("m.dbt",
+              testing::Dbt4Image({"one", std::string(600, 'b'), "three"}, blockSize, blocks));
+    EXPECT_EQ(Values(0x8B, {Pointer(blocks[0]), Pointer(blocks[1]), Pointer(blocks[2])}),
+              (std::vector<std::string>{"one", std::string(600, 'b'), "three"}))
+        << blockSize;
+  }
+  // A length that runs past the end of the file.
+  std::string bytes = testing::Dbt4Image({"one"}, 512, blocks);
+  bytes.replace(512 + 4, 4, testing::Le32(5000));
+  dir.Write("m.dbt", bytes);
+  EXPECT_EQ(Values(0x8B, {Pointer(1)}),
+            (std::vector<std::string>{"dbf: " + dir.Path() +
+                                      "/m.dbf: record 1, field NOTE: " + dir.Path() +
+                                      "/m.dbt: memo in block 1 runs past the end of the file"}));
+}
+
+TEST_F(MemoFiles, FoxProAndVisualFoxPro) {
+  dir.Write("m.fpt", testing::FptImage({"fox", std::string(300, 'c')}, 64, blocks));
+  EXPECT_EQ(Values(0xF5, {Pointer(blocks[0]), Pointer(blocks[1]), Pointer(0)}),
+            (std::vector<std::string>{"fox", std::string(300, 'c'), ""}));
+  EXPECT_EQ(Values(0x30, {testing::Le32(blocks[1]), testing::Le32(0)}, 'M', 4),
+            (std::vector<std::string>{std::string(300, 'c'), ""}));
+  EXPECT_EQ(Values(0x30, {testing::Le32(blocks[0])}, 'W', 4), (std::vector<std::string>{"fox"}));
+  EXPECT_EQ(Values(0x30, {testing::Le32(1)}, 'W', 4),
+            (std::vector<std::string>{"dbf: " + dir.Path() +
+                                      "/m.dbf: record 1, field NOTE: " + dir.Path() +
+                                      "/m.fpt: memo block 1 lies in the memo header"}));
+}
+
+TEST_F(MemoFiles, MissingMemoFileFailsOnlyTheMemoValues) {
+  TableLayout layout;
+  layout.version = 0x83;
+  layout.columns = {{"NAME", 'C', 3}, {"NOTE", 'M', 10}};
+  layout.records = {"abc" + Pointer(1)};
+  dir.Write("m.dbf", TableImage(layout));
+  SourceTable table;
+  table.SetDatabaseName(dir.Path());
+  table.SetTableName("m.dbf");
+  table.Open();
+  EXPECT_EQ(table.Field(0).AsString(), "abc");
+  try {
+    table.Field(1).AsString();
+    ADD_FAILURE();
+  } catch (const EDBEngineError& e) {
+    EXPECT_EQ(std::string(e.what()), "dbf: " + dir.Path() + "/m.dbf: record 1, field NOTE: " +
+                                         dir.Path() + "/m.dbt: memo file not found");
+  }
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,101 @@
+#include "source/memo_file.h"
+
+#include <cstring>
+
+#include "source/dbf_error.h"
+#include "source/dbf_format.h"
+
+namespace qm {
+namespace {
+
+std::uint32_t Le32(const unsigned char* p) {
+  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+std::uint32_t Be32(const unsigned char* p) {
+  return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
+         static_cast<std::uint32_t>(p[2]) << 8 | static_cast<std::uint32_t>(p[3]);
+}
+
+}  // namespace
+
+MemoFile::MemoFile(const std::string& path, MemoKind kind) : file_(path), kind_(kind) {
+  unsigned char header[dbf::kMemoHeaderSize] = {};
+  const std::size_t got = file_.ReadAt(0, header, sizeof header);
+  switch (kind) {
+    case MemoKind::kDbt3:
+      blockSize_ = dbf::kDbt3BlockSize;
+      break;
+    case MemoKind::kDbt4:
+      if (got < dbf::kDbt4BlockSizeOffset + 2) throw DbfError(path, "truncated memo header");
+      blockSize_ = header[dbf::kDbt4BlockSizeOffset] |
+                   static_cast<std::uint32_t>(header[dbf::kDbt4BlockSizeOffset + 1]) << 8;
+      if (blockSize_ == 0) blockSize_ = dbf::kDbt4DefaultBlockSize;
+      break;
+    case MemoKind::kFpt:
+      if (got < dbf::kFptBlockSizeOffset + 2) throw DbfError(path, "truncated memo header");
+      blockSize_ = static_cast<std::uint32_t>(header[dbf::kFptBlockSizeOffset]) << 8 |
+                   header[dbf::kFptBlockSizeOffset + 1];
+      if (blockSize_ == 0) throw DbfError(path, "memo block size is 0");
+      break;
+  }
+}
+
+void MemoFile::Read(std::uint32_t block, std::string& out) const {
+  out.clear();
+  const std::uint64_t offset = static_cast<std::uint64_t>(block) * blockSize_;
+  const std::uint64_t size = file_.Size();
+  const auto pastEnd = [&] {
+    return DbfError(Path(),
+                    "memo block " + std::to_string(block) + " lies past the end of the file");
+  };
+  // The header is never memo data: the first memo block follows it.
+  const std::uint64_t firstData = kind_ == MemoKind::kDbt4 ? blockSize_ : dbf::kMemoHeaderSize;
+  if (block == 0 || offset < firstData)
+    throw DbfError(Path(), "memo block " + std::to_string(block) + " lies in the memo header");
+  if (offset >= size) throw pastEnd();
+
+  if (kind_ == MemoKind::kDbt3) return ReadTerminated(offset, out);
+
+  unsigned char head[8];
+  if (file_.ReadAt(offset, head, sizeof head) < sizeof head) throw pastEnd();
+  std::uint64_t length = 0;
+  std::uint64_t dataOffset = offset + sizeof head;
+  if (kind_ == MemoKind::kFpt) {
+    length = Be32(head + 4);
+  } else if (std::memcmp(head, dbf::kDbt4BlockSignature, sizeof dbf::kDbt4BlockSignature) == 0) {
+    const std::uint32_t stored = Le32(head + 4);  // counts the 8 header bytes
+    if (stored < dbf::kDbt4BlockHeaderSize)
+      throw DbfError(Path(), "memo block " + std::to_string(block) + " has a bad length");
+    length = stored - dbf::kDbt4BlockHeaderSize;
+  } else {
+    // Some writers use dBASE III memos in dBASE IV tables: no block header, 0x1A at the end.
+    return ReadTerminated(offset, out);
+  }
+  if (length > size - dataOffset)
+    throw DbfError(Path(),
+                   "memo in block " + std::to_string(block) + " runs past the end of the file");
+  out.resize(length);
+  if (file_.ReadAt(dataOffset, out.data(), length) < length)
+    throw DbfError(Path(),
+                   "memo in block " + std::to_string(block) + " runs past the end of the file");
+}
+
+// Reads up to the end mark, or to the end of the file when a writer left the mark out.
+void MemoFile::ReadTerminated(std::uint64_t offset, std::string& out) const {
+  char chunk[dbf::kDbt3BlockSize];
+  for (;;) {
+    const std::size_t got = file_.ReadAt(offset, chunk, sizeof chunk);
+    const void* end = std::memchr(chunk, dbf::kDbt3MemoEnd, got);
+    if (end) {
+      out.append(chunk, static_cast<const char*>(end) - chunk);
+      return;
+    }
+    out.append(chunk, got);
+    if (got < sizeof chunk) return;
+    offset += got;
+  }
+}
+
+}  // namespace qm

@@ -1,0 +1,92 @@
+#include "source/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <random>
+
+#include "platform/number_format.h"
+
+namespace qm {
+namespace {
+
+TEST(NumberText, GeneralFormatOfStoredDecimals) {
+  const struct {
+    const char* stored;
+    char separator;
+    const char* text;  // nullptr: left to the binary route
+  } cases[] = {
+      {"1234.50", ',', "1234,5"},
+      {"1234.50", '.', "1234.5"},
+      {"-0.01", '.', "-0.01"},
+      {"-0.00", '.', "0"},
+      {"007", '.', "7"},
+      {".5", '.', "0.5"},
+      {"+3.", '.', "3"},
+      {"12,5", '.', "12.5"},  // some writers store a comma
+      {"0.00001", '.', "0.00001"},
+      {"0.000001", '.', nullptr},          // scientific form
+      {"1234567890123456", '.', nullptr},  // 16 integer digits
+      {"123456789012345", '.', "123456789012345"},
+      {"1.234567890123456", '.', nullptr},  // rounding to 15 digits
+      {"1e5", '.', nullptr},
+      {"12a", '.', nullptr},
+      {"-", '.', nullptr},
+      {".", '.', nullptr},
+  };
+  for (const auto& c : cases) {
+    std::string out = "x";
+    const bool done = AppendGeneralDecimal(c.stored, c.separator, out);
+    if (c.text) {
+      EXPECT_TRUE(done) << c.stored;
+      EXPECT_EQ(out, std::string("x") + c.text) << c.stored;
+    } else {
+      EXPECT_FALSE(done) << c.stored;
+      EXPECT_EQ(out, "x") << c.stored;
+    }
+  }
+}
+
+// Whatever the digit route writes must be what the binary route would have written.
+TEST(NumberText, DigitRouteAgreesWithTheBinaryRoute) {
+  std::mt19937 random(12345);
+  const auto digits = [&](int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += static_cast<char>('0' + random() % 10);
+    return s;
+  };
+  int compared = 0;
+  for (int i = 0; i < 200000; ++i) {
+    std::string text = (random() % 3 == 0 ? "-" : "") + digits(static_cast<int>(random() % 12));
+    if (random() % 4) text += "." + digits(static_cast<int>(random() % 10));
+    std::string fast;
+    if (!AppendGeneralDecimal(text, ',', fast)) continue;
+    double value = 0;
+    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
+    ASSERT_EQ(parsed.ptr, text.data() + text.size()) << text;
+    ASSERT_EQ(fast, FormatFloatGeneral(value, ',')) << text;
+    ++compared;
+  }
+  EXPECT_GT(compared, 100000);
+}
+
+TEST(NumberText, IntegerTexts) {
+  const struct {
+    const char* stored;
+    const char* text;
+  } cases[] = {
+      {"42", "42"},      {"-42", "-42"},   {"+7", "7"},
+      {"0007", "7"},     {"-0", "0"},      {"12.000", "12"},
+      {"12.5", nullptr}, {"1 2", nullptr}, {"123456789012345678", "123456789012345678"},
+  };
+  for (const auto& c : cases) {
+    std::string out;
+    EXPECT_EQ(AppendIntegerText(c.stored, out), c.text != nullptr) << c.stored;
+    if (c.text) {
+      EXPECT_EQ(out, c.text) << c.stored;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace qm

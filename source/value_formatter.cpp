@@ -1,0 +1,280 @@
+#include "source/value_formatter.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "platform/number_format.h"
+#include "source/dbf_column.h"
+#include "source/dbf_error.h"
+#include "source/dbf_format.h"
+#include "source/dbf_reader.h"
+#include "source/number_text.h"
+
+namespace qm {
+namespace {
+
+const unsigned char* Bytes(std::string_view s) {
+  return reinterpret_cast<const unsigned char*>(s.data());
+}
+
+std::uint32_t Le32(const unsigned char* p) {
+  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+std::uint32_t Be32(const unsigned char* p) {
+  return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
+         static_cast<std::uint32_t>(p[2]) << 8 | static_cast<std::uint32_t>(p[3]);
+}
+
+std::uint64_t Le64(const unsigned char* p) {
+  return Le32(p) | static_cast<std::uint64_t>(Le32(p + 4)) << 32;
+}
+
+std::uint64_t Be64(const unsigned char* p) {
+  return static_cast<std::uint64_t>(Be32(p)) << 32 | Be32(p + 4);
+}
+
+double DoubleOf(std::uint64_t bits) {
+  double d;
+  std::memcpy(&d, &bits, sizeof d);
+  return d;
+}
+
+bool AllZero(std::string_view s) {
+  for (char c : s)
+    if (c != '\0') return false;
+  return true;
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\0';
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// Character values end at the first NUL and lose their trailing blanks.
+std::string_view CharacterText(std::string_view slot) {
+  const std::size_t nul = slot.find('\0');
+  if (nul != std::string_view::npos) slot = slot.substr(0, nul);
+  while (!slot.empty() && slot.back() == ' ') slot.remove_suffix(1);
+  return slot;
+}
+
+[[noreturn]] void Invalid(const char* what, std::string_view stored) {
+  throw DbfError(std::string("invalid ") + what + " '" + std::string(stored) + "'");
+}
+
+struct CivilDate {
+  int year, month, day;
+};
+
+// The calendar date of a day count from 1970-01-01 (proleptic Gregorian).
+CivilDate CivilFromDays(std::int64_t z) {
+  z += 719468;
+  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const std::int64_t doe = z - era * 146097;
+  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const std::int64_t mp = (5 * doy + 2) / 153;
+  const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  const int year = static_cast<int>(yoe + era * 400 + (month <= 2));
+  return {year, month, day};
+}
+
+int DaysInMonth(int year, int month) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+// Whole seconds of a millisecond count within a day, rounded; a value that rounds up to midnight
+// moves to the next day.
+void SplitDay(std::int64_t& days, std::int64_t milliseconds, int& h, int& m, int& s) {
+  std::int64_t seconds = (milliseconds + 500) / 1000;
+  days += seconds / 86400;
+  seconds %= 86400;
+  h = static_cast<int>(seconds / 3600);
+  m = static_cast<int>(seconds / 60 % 60);
+  s = static_cast<int>(seconds % 60);
+}
+
+}  // namespace
+
+ValueFormatter::ValueFormatter(const RegionalFormats& formats)
+    : decimalSeparator_(formats.decimalSeparator), dateTime_(formats) {}
+
+void ValueFormatter::Format(DbfReader& reader, const DbfColumn& column, const char* record,
+                            std::uint32_t n, std::string& out) const {
+  out.clear();
+  if (reader.IsNull(column, record)) return;
+  try {
+    FormatStored(reader, column, record, out);
+  } catch (const DbfError& e) {
+    throw DbfError(reader.Path(), "record " + std::to_string(reader.FilePosition(n)) + ", field " +
+                                      reader.Decoder().Decode(column.name) + ": " + e.what());
+  }
+}
+
+void ValueFormatter::FormatStored(DbfReader& reader, const DbfColumn& column, const char* record,
+                                  std::string& out) const {
+  const std::string_view slot = reader.Slot(column, record);
+  const bool level7 = reader.Dialect() == DbfDialect::kDbase7;
+  switch (column.kind) {
+    case ftString: {
+      const std::string_view text = CharacterText(slot);
+      if (column.flags & dbf::kFlagBinary) {
+        out.assign(text);
+      } else {
+        reader.Decoder().Append(text, out);
+      }
+      return;
+    }
+    case ftInteger:
+    case ftLargeint:
+    case ftAutoInc: {
+      if (column.type == 'N' || column.type == 'F') {
+        const std::string_view text = TrimBlanks(slot);
+        if (text.empty() || text.find_first_not_of('*') == std::string_view::npos) return;
+        if (!AppendIntegerText(text, out)) Invalid("number", text);
+        return;
+      }
+      // I and +: little-endian in Visual FoxPro; big-endian with the sign bit flipped in dBASE 7,
+      // where all zero bytes mean no value.
+      std::int32_t value;
+      if (level7 || column.type == '+') {
+        if (AllZero(slot)) return;
+        value = static_cast<std::int32_t>(Be32(Bytes(slot)) ^ 0x80000000u);
+      } else {
+        value = static_cast<std::int32_t>(Le32(Bytes(slot)));
+      }
+      out += std::to_string(value);
+      return;
+    }
+    case ftFloat: {
+      double value;
+      if (column.type == 'N' || column.type == 'F') {
+        const std::string_view text = TrimBlanks(slot);
+        if (text.empty() || text.find_first_not_of('*') == std::string_view::npos) return;
+        if (AppendGeneralDecimal(text, decimalSeparator_, out)) return;
+        std::string plain(text);
+        for (char& c : plain)
+          if (c == ',') c = '.';
+        const char* first = plain.data() + (plain[0] == '+' ? 1 : 0);
+        const auto [end, error] = std::from_chars(first, plain.data() + plain.size(), value);
+        if (error != std::errc() || end != plain.data() + plain.size() || !std::isfinite(value))
+          Invalid("number", text);
+      } else if (column.type == 'O') {
+        // Stored so that the bytes sort like the values: non-negative values with the sign bit
+        // set, negative ones with every bit inverted.
+        if (AllZero(slot)) return;
+        const std::uint64_t bits = Be64(Bytes(slot));
+        value = DoubleOf(bits >> 63 ? bits & ~(1ull << 63) : ~bits);
+      } else {
+        value = DoubleOf(Le64(Bytes(slot)));  // B, Visual FoxPro's double
+      }
+      out += FormatFloatGeneral(value, decimalSeparator_);
+      return;
+    }
+    case ftCurrency: {
+      // A 64-bit integer of ten-thousandths: written from its digits, no rounding involved.
+      const auto units = static_cast<std::int64_t>(Le64(Bytes(slot)));
+      const std::uint64_t magnitude =
+          units < 0 ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
+      std::string digits = std::to_string(magnitude);
+      if (digits.size() < 5) digits.insert(0, 5 - digits.size(), '0');
+      digits.insert(digits.size() - 4, 1, '.');
+      if (units < 0) digits.insert(0, 1, '-');
+      if (!AppendGeneralDecimal(digits, decimalSeparator_, out))
+        out += FormatFloatGeneral(static_cast<double>(units) / 10000, decimalSeparator_);
+      return;
+    }
+    case ftDate: {
+      const std::string_view text = TrimBlanks(slot);
+      if (text.empty() || text == "00000000") return;
+      int part[3] = {0, 0, 0};
+      static constexpr int kWidths[3] = {4, 2, 2};
+      std::size_t pos = 0;
+      for (int i = 0; i < 3; ++i)
+        for (int k = 0; k < kWidths[i]; ++k, ++pos) {
+          if (pos >= slot.size() || slot[pos] < '0' || slot[pos] > '9') Invalid("date", text);
+          part[i] = part[i] * 10 + (slot[pos] - '0');
+        }
+      if (part[0] == 0 || part[1] < 1 || part[1] > 12 || part[2] < 1 ||
+          part[2] > DaysInMonth(part[0], part[1]))
+        Invalid("date", text);
+      dateTime_.AppendDate(out, part[0], part[1], part[2]);
+      return;
+    }
+    case ftDateTime: {
+      std::int64_t days;
+      std::int64_t milliseconds;
+      if (column.type == 'T') {
+        if (TrimBlanks(slot).empty()) return;
+        const std::uint32_t julianDay = Le32(Bytes(slot));
+        if (julianDay == 0) return;
+        milliseconds = Le32(Bytes(slot) + 4);
+        days = static_cast<std::int64_t>(julianDay) - dbf::kJulianDayOf1970;
+      } else {
+        // '@': milliseconds since 0001-01-01 as a big-endian double, day 1 being that date. A
+        // set sign bit is the sortable form of a positive value (as for O).
+        if (AllZero(slot)) return;
+        const std::uint64_t bits = Be64(Bytes(slot));
+        const double stamp = DoubleOf(bits & ~(1ull << 63));
+        // Far past year 9999 (checked below), but within 64 bits.
+        if (!std::isfinite(stamp) || stamp < dbf::kMillisecondsPerDay || stamp > 1e17)
+          Invalid("time stamp", std::to_string(stamp));
+        const auto whole = static_cast<std::int64_t>(stamp);
+        days = whole / dbf::kMillisecondsPerDay - 1 - dbf::kDaysFrom0001To1970;
+        milliseconds = whole % dbf::kMillisecondsPerDay;
+      }
+      if (milliseconds >= dbf::kMillisecondsPerDay)
+        Invalid("time of day", std::to_string(milliseconds) + " ms");
+      int h, m, s;
+      SplitDay(days, milliseconds, h, m, s);
+      const CivilDate d = CivilFromDays(days);
+      if (d.year < 1 || d.year > 9999) Invalid("date", std::to_string(d.year));
+      dateTime_.AppendDateTime(out, d.year, d.month, d.day, h, m, s);
+      return;
+    }
+    case ftBoolean:
+      switch (slot.empty() ? ' ' : slot[0]) {
+        case 'T':
+        case 't':
+        case 'Y':
+        case 'y':
+          out += "True";
+          return;
+        case 'F':
+        case 'f':
+        case 'N':
+        case 'n':
+          out += "False";
+          return;
+        default:
+          return;  // '?' or blank: not set
+      }
+    case ftMemo:
+      if (column.flags & dbf::kFlagBinary) {
+        reader.ReadMemo(column, record, out);
+      } else {
+        reader.ReadMemo(column, record, scratch_);
+        reader.Decoder().Append(scratch_, out);
+      }
+      return;
+    case ftVarBytes:
+      out.assign(slot);
+      return;
+    default:  // the other blobs: the content unchanged
+      reader.ReadMemo(column, record, out);
+      return;
+  }
+}
+
+}  // namespace qm
