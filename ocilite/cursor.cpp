@@ -1,0 +1,92 @@
+#include "ocilite/cursor.h"
+
+#include "ocilite/session.h"
+
+namespace qm::ocilite {
+namespace {
+
+Value ColumnValue(sqlite3_stmt* stmt, int i) {
+  switch (sqlite3_column_type(stmt, i)) {
+    case SQLITE_INTEGER:
+      return Value::Int(sqlite3_column_int64(stmt, i));
+    case SQLITE_FLOAT:
+      return Value::Real(sqlite3_column_double(stmt, i));
+    case SQLITE_TEXT:
+      return Value::Text(std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)),
+                                     sqlite3_column_bytes(stmt, i)));
+    case SQLITE_BLOB:
+      return Value::Blob(std::string(static_cast<const char*>(sqlite3_column_blob(stmt, i)),
+                                     sqlite3_column_bytes(stmt, i)));
+    default:
+      return Value::Null();
+  }
+}
+
+}  // namespace
+
+Cursor::Cursor(Session& session, std::string sql, SqliteStmt stmt,
+               std::vector<ResultColumn> columns)
+    : session_(&session),
+      sql_(std::move(sql)),
+      stmt_(std::move(stmt)),
+      columns_(std::move(columns)) {
+  session_->open_cursors_.insert(this);
+}
+
+Cursor::~Cursor() {
+  Finish();
+}
+
+void Cursor::Finish() {
+  if (!session_) return;
+  session_->open_cursors_.erase(this);
+  if (stmt_) session_->Release(sql_, std::move(stmt_));
+  stmt_ = SqliteStmt();
+}
+
+bool Cursor::StepInto(std::vector<Value>& row) {
+  bool has_row = false;
+  try {
+    has_row = stmt_.Step();
+  } catch (const SqliteError& e) {
+    Session* s = session_;
+    Finish();
+    s->RaiseFromSqlite(e, nullptr);
+  }
+  if (!has_row) {
+    Finish();
+    return false;
+  }
+  const int n = static_cast<int>(columns_.size());
+  row.resize(n);
+  for (int i = 0; i < n; ++i) row[i] = ColumnValue(stmt_.get(), i);
+  return true;
+}
+
+bool Cursor::Next(std::vector<Value>& row) {
+  if (!buffered_.empty()) {
+    row = std::move(buffered_.front());
+    buffered_.pop_front();
+    return true;
+  }
+  if (deferred_error_) {
+    OraError e = *deferred_error_;
+    deferred_error_.reset();
+    throw e;
+  }
+  if (!stmt_) return false;
+  if (!session_) throw OraError(3114);
+  return StepInto(row);
+}
+
+void Cursor::Drain() {
+  std::vector<Value> row;
+  try {
+    while (stmt_ && StepInto(row)) buffered_.push_back(row);
+  } catch (const OraError& e) {
+    deferred_error_ = e;
+  }
+  Finish();
+}
+
+}  // namespace qm::ocilite

@@ -1,0 +1,135 @@
+#include "ocilite/dictionary_views.h"
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "ocilite/sql_parser.h"
+
+namespace qm::ocilite {
+namespace {
+
+struct ViewDefinition {
+  std::string_view name;
+  std::string_view columns;  // as in CREATE TABLE
+  std::string_view select;   // SQLite text over the catalogue tables
+};
+
+#define OCL_TABLE_COLUMNS                                                                       \
+  "TABLE_NAME VARCHAR2(30) NOT NULL, TABLESPACE_NAME VARCHAR2(30), CLUSTER_NAME VARCHAR2(30), " \
+  "IOT_NAME VARCHAR2(30), PCT_FREE NUMBER, PCT_USED NUMBER, INI_TRANS NUMBER, "                 \
+  "MAX_TRANS NUMBER, INITIAL_EXTENT NUMBER, NEXT_EXTENT NUMBER, MIN_EXTENTS NUMBER, "           \
+  "MAX_EXTENTS NUMBER, PCT_INCREASE NUMBER, FREELISTS NUMBER, FREELIST_GROUPS NUMBER, "         \
+  "LOGGING VARCHAR2(3), BACKED_UP VARCHAR2(1), NUM_ROWS NUMBER, BLOCKS NUMBER, "                \
+  "EMPTY_BLOCKS NUMBER, AVG_SPACE NUMBER, CHAIN_CNT NUMBER, AVG_ROW_LEN NUMBER, "               \
+  "AVG_SPACE_FREELIST_BLOCKS NUMBER, NUM_FREELIST_BLOCKS NUMBER, DEGREE VARCHAR2(10), "         \
+  "INSTANCES VARCHAR2(10), CACHE VARCHAR2(5), TABLE_LOCK VARCHAR2(8), SAMPLE_SIZE NUMBER, "     \
+  "LAST_ANALYZED DATE, PARTITIONED VARCHAR2(3), IOT_TYPE VARCHAR2(12), TEMPORARY VARCHAR2(1), " \
+  "SECONDARY VARCHAR2(1), NESTED VARCHAR2(3), BUFFER_POOL VARCHAR2(7), "                        \
+  "ROW_MOVEMENT VARCHAR2(8), GLOBAL_STATS VARCHAR2(3), USER_STATS VARCHAR2(3), "                \
+  "DURATION VARCHAR2(15), SKIP_CORRUPT VARCHAR2(8), MONITORING VARCHAR2(3), "                   \
+  "CLUSTER_OWNER VARCHAR2(30), DEPENDENCIES VARCHAR2(8), COMPRESSION VARCHAR2(8)"
+
+#define OCL_TABLE_VALUES                                                                     \
+  "o.object_name, o.tablespace_name, NULL, NULL, 10, 40, 1, 255, 65536, 1048576, 1, "        \
+  "2147483645, NULL, 1, 1, 'YES', 'N', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, "     \
+  "'         1', '         1', '    N', 'ENABLED', NULL, NULL, 'NO', NULL, 'N', 'N', 'NO', " \
+  "'DEFAULT', 'DISABLED', 'NO', 'NO', NULL, 'DISABLED', 'NO', NULL, 'DISABLED', 'DISABLED'"
+
+#define OCL_COLUMN_COLUMNS                                                                      \
+  "TABLE_NAME VARCHAR2(30) NOT NULL, COLUMN_NAME VARCHAR2(30) NOT NULL, "                       \
+  "DATA_TYPE VARCHAR2(106), DATA_TYPE_MOD VARCHAR2(3), DATA_TYPE_OWNER VARCHAR2(30), "          \
+  "DATA_LENGTH NUMBER NOT NULL, DATA_PRECISION NUMBER, DATA_SCALE NUMBER, "                     \
+  "NULLABLE VARCHAR2(1), COLUMN_ID NUMBER NOT NULL, DEFAULT_LENGTH NUMBER, DATA_DEFAULT LONG, " \
+  "NUM_DISTINCT NUMBER, LOW_VALUE RAW(32), HIGH_VALUE RAW(32), DENSITY NUMBER, "                \
+  "NUM_NULLS NUMBER, NUM_BUCKETS NUMBER, LAST_ANALYZED DATE, SAMPLE_SIZE NUMBER, "              \
+  "CHARACTER_SET_NAME VARCHAR2(44), CHAR_COL_DECL_LENGTH NUMBER, GLOBAL_STATS VARCHAR2(3), "    \
+  "USER_STATS VARCHAR2(3), AVG_COL_LEN NUMBER, CHAR_LENGTH NUMBER, CHAR_USED VARCHAR2(1), "     \
+  "V80_FMT_IMAGE VARCHAR2(3), DATA_UPGRADED VARCHAR2(3)"
+
+#define OCL_COLUMN_VALUES                                                                       \
+  "o.object_name, c.column_name, c.data_type, NULL, NULL, c.data_length, c.data_precision, "    \
+  "c.data_scale, c.nullable, c.column_id, length(c.data_default), c.data_default, NULL, NULL, " \
+  "NULL, NULL, NULL, NULL, NULL, NULL, "                                                        \
+  "CASE WHEN c.data_type IN ('VARCHAR2', 'CHAR', 'LONG') THEN 'CHAR_CS' END, "                  \
+  "CASE WHEN c.data_type IN ('VARCHAR2', 'CHAR') THEN c.data_length END, 'NO', 'NO', NULL, "    \
+  "CASE WHEN c.data_type IN ('VARCHAR2', 'CHAR') THEN c.data_length ELSE 0 END, "               \
+  "CASE WHEN c.data_type IN ('VARCHAR2', 'CHAR') THEN 'B' END, 'NO', 'YES'"
+
+constexpr ViewDefinition kViews[] = {
+    {"DUAL", "DUMMY VARCHAR2(1)", "SELECT 'X'"},
+    {"USER_TABLES", OCL_TABLE_COLUMNS,
+     "SELECT " OCL_TABLE_VALUES
+     " FROM ocl_objects o WHERE o.owner = ocl_user() AND o.object_type = 'TABLE'"
+     " ORDER BY o.object_name"},
+    {"ALL_TABLES", "OWNER VARCHAR2(30) NOT NULL, " OCL_TABLE_COLUMNS,
+     "SELECT o.owner, " OCL_TABLE_VALUES
+     " FROM ocl_objects o WHERE o.object_type = 'TABLE' ORDER BY o.owner, o.object_name"},
+    {"USER_TAB_COLUMNS", OCL_COLUMN_COLUMNS,
+     "SELECT " OCL_COLUMN_VALUES
+     " FROM ocl_objects o JOIN ocl_columns c ON c.object_id = o.object_id"
+     " WHERE o.owner = ocl_user() ORDER BY o.object_name, c.column_id"},
+    {"ALL_TAB_COLUMNS", "OWNER VARCHAR2(30) NOT NULL, " OCL_COLUMN_COLUMNS,
+     "SELECT o.owner, " OCL_COLUMN_VALUES
+     " FROM ocl_objects o JOIN ocl_columns c ON c.object_id = o.object_id"
+     " ORDER BY o.owner, o.object_name, c.column_id"},
+    {"USER_USERS",
+     "USERNAME VARCHAR2(30) NOT NULL, USER_ID NUMBER NOT NULL, ACCOUNT_STATUS VARCHAR2(32) NOT "
+     "NULL, LOCK_DATE DATE, EXPIRY_DATE DATE, DEFAULT_TABLESPACE VARCHAR2(30) NOT NULL, "
+     "TEMPORARY_TABLESPACE VARCHAR2(30) NOT NULL, CREATED DATE NOT NULL, "
+     "INITIAL_RSRC_CONSUMER_GROUP VARCHAR2(30), EXTERNAL_NAME VARCHAR2(4000)",
+     "SELECT username, user_id, account_status, lock_date, expiry_date, default_tablespace, "
+     "temporary_tablespace, created, 'DEFAULT_CONSUMER_GROUP', NULL FROM ocl_users "
+     "WHERE username = ocl_user()"},
+    {"ALL_USERS", "USERNAME VARCHAR2(30) NOT NULL, USER_ID NUMBER NOT NULL, CREATED DATE NOT NULL",
+     "SELECT username, user_id, created FROM ocl_users ORDER BY user_id"},
+};
+
+struct Described {
+  std::shared_ptr<const TableInfo> table;
+  std::string create_view;
+};
+
+const std::vector<Described>& AllViews() {
+  static const std::vector<Described> views = [] {
+    std::vector<Described> out;
+    for (const auto& v : kViews) {
+      auto table = std::make_shared<TableInfo>();
+      table->owner = "SYS";
+      table->name = v.name;
+      table->storage = "temp.\"ocl_v_" + std::string(v.name) + "\"";
+      table->dictionary = true;
+      auto parsed = std::get<CreateTableStmt>(
+          ParseStatement("create table x (" + std::string(v.columns) + ")"));
+      std::string column_list;
+      for (const auto& def : parsed.columns) {
+        ColumnInfo c;
+        c.name = def.name.text;
+        c.storage = "\"" + def.name.text + "\"";
+        c.type = def.type;
+        c.nullable = !def.not_null;
+        column_list += (column_list.empty() ? "" : ", ") + c.storage;
+        table->columns.push_back(std::move(c));
+      }
+      std::string create = "CREATE TEMP VIEW \"ocl_v_" + std::string(v.name) + "\" (" +
+                           column_list + ") AS " + std::string(v.select);
+      out.push_back({std::move(table), std::move(create)});
+    }
+    return out;
+  }();
+  return views;
+}
+
+}  // namespace
+
+void CreateDictionaryViews(SqliteDb& db) {
+  for (const auto& v : AllViews()) db.Exec(v.create_view);
+}
+
+std::shared_ptr<const TableInfo> DictionaryView(std::string_view name) {
+  for (const auto& v : AllViews())
+    if (v.table->name == name) return v.table;
+  return nullptr;
+}
+
+}  // namespace qm::ocilite

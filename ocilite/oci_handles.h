@@ -1,0 +1,146 @@
+// The handles and descriptors of the release 8 client interface. A client holds them as opaque
+// pointers; every entry point checks that a pointer is a live handle of the expected type before
+// using it (OCI_INVALID_HANDLE otherwise). The error of a call is kept on the error handle it was
+// given, as Oracle's client does, until another call fails on that handle.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ocilite/nls_settings.h"
+#include "ocilite/ora_error.h"
+#include "ocilite/session.h"
+#include "ocilite/statement_runner.h"
+#include "oracle/oci.h"
+
+namespace qm::ocilite::oci {
+
+struct EnvHandle;
+
+struct Handle {
+  Handle(ub4 handle_type, EnvHandle* owner_env);
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  virtual ~Handle();
+
+  ub4 type;
+  EnvHandle* env;
+  std::vector<unsigned char> user_memory;  // the client's extra memory (xtramem_sz)
+};
+
+// Whether `p` is a live handle or descriptor of `type`.
+bool IsLive(const void* p, ub4 type);
+
+template <typename T>
+T* As(const void* p, ub4 type) {
+  return IsLive(p, type) ? static_cast<T*>(static_cast<Handle*>(const_cast<void*>(p))) : nullptr;
+}
+
+struct ErrorRecord {
+  sb4 code;
+  std::string message;  // in the client's character set, without the line end
+};
+
+struct ErrorHandle : Handle {
+  using Handle::Handle;
+  std::vector<ErrorRecord> records;
+  // Replaces the records with this error.
+  void Record(const OraError& e);
+};
+
+struct EnvHandle : Handle {
+  explicit EnvHandle(ub4 mode);
+  ~EnvHandle() override;
+  ub4 mode;
+  NlsSettings nls;
+  std::vector<ErrorRecord> records;  // errors of calls that have no error handle
+  std::vector<Handle*> children;     // handles and descriptors allocated under this one
+};
+
+struct ServerHandle : Handle {
+  using Handle::Handle;
+  // Service contexts and sessions that point here forget it.
+  ~ServerHandle() override;
+  // Drops the connection (and what runs on it in the release 7 interface).
+  void Detach();
+  std::unique_ptr<Session> session;  // the attached connection
+};
+
+struct SessionHandle : Handle {
+  using Handle::Handle;
+  ~SessionHandle() override;
+  std::string username;
+  std::string password;
+  ServerHandle* server = nullptr;  // where the session was begun
+};
+
+struct LdaConnection;
+
+struct SvcCtxHandle : Handle {
+  using Handle::Handle;
+  ~SvcCtxHandle() override;
+  ServerHandle* server = nullptr;
+  SessionHandle* session = nullptr;
+  Handle* transaction = nullptr;
+  LdaConnection* lda = nullptr;  // while switched to the release 7 interface
+  // The logged-on session; ORA-03114 without an attached server, ORA-01012 without a user.
+  Session& Active();
+};
+
+struct StmtHandle;
+
+struct BindHandle : Handle {
+  BindHandle(EnvHandle* e, StmtHandle* s, std::size_t i)
+      : Handle(OCI_HTYPE_BIND, e), stmt(s), index(i) {}
+  StmtHandle* stmt;
+  std::size_t index;  // into the statement's bind list
+};
+
+struct DefineHandle : Handle {
+  DefineHandle(EnvHandle* e, StmtHandle* s, ub4 p)
+      : Handle(OCI_HTYPE_DEFINE, e), stmt(s), position(p) {}
+  StmtHandle* stmt;
+  ub4 position;
+};
+
+struct ParamHandle : Handle {
+  ParamHandle(EnvHandle* e, StmtHandle* s) : Handle(OCI_DTYPE_PARAM, e), stmt(s) {}
+  ~ParamHandle() override;
+  StmtHandle* stmt;
+  ResultColumn column;
+  std::string client_name;
+  ub2 data_size = 0;
+};
+
+struct StmtHandle : Handle {
+  using Handle::Handle;
+  ~StmtHandle() override;
+  StatementRunner runner;
+  std::vector<std::unique_ptr<BindHandle>> binds;
+  std::vector<std::unique_ptr<DefineHandle>> defines;
+  std::vector<ParamHandle*> params;  // owned by the client, or freed with the statement
+  bool described = false;            // the select list is known
+  bool executed = false;
+  ub4 prefetch_rows = 1;
+  ub4 prefetch_memory = 0;
+};
+
+// Handles and descriptors the engine only allocates and frees (describe, transaction, rowid,
+// snapshot, LOB locators, ...).
+struct PlainHandle : Handle {
+  using Handle::Handle;
+};
+
+// Creates a handle registered as a child of `env`.
+template <typename T, typename... Args>
+T* MakeChild(EnvHandle* env, Args&&... args) {
+  auto* h = new T(std::forward<Args>(args)...);
+  env->children.push_back(h);
+  return h;
+}
+
+// Frees a child handle (and, for a statement, what it owns).
+void FreeChild(Handle* h);
+
+}  // namespace qm::ocilite::oci

@@ -1,0 +1,77 @@
+// ocisql as a user runs it: a separate process with arguments, a script and standard input.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "ocilite/testing/engine_fixture.h"
+
+namespace qm::ocilite::testing {
+namespace {
+
+struct Outcome {
+  int status;
+  std::string output;
+};
+
+Outcome RunOcisql(const std::string& arguments, const std::string& input = "") {
+  const std::string command =
+      "printf '" + input + "' | " + OCISQL_PROGRAM + " " + arguments + " 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  std::string output;
+  std::array<char, 4096> buffer;
+  for (std::size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
+    output.append(buffer.data(), n);
+  const int status = pclose(pipe);
+  return {WEXITSTATUS(status), output};
+}
+
+using Ocisql = EngineTest;
+
+TEST_F(Ocisql, CreatesDatabasesAndRunsScripts) {
+  EXPECT_EQ(RunOcisql("--create demo --system-password pw").status, 0);
+  EXPECT_EQ(RunOcisql("--create DEMO --system-password pw").status, 2);
+
+  const std::string script = home_ + "/setup.sql";
+  std::ofstream(script) << "create table T (ID Integer, NAME varchar2(10));\n"
+                           "insert into T values (1, 'one');\n"
+                           "insert into T\n"
+                           "values (22, 'twenty-two')\n"
+                           "/\n"
+                           "select * from T order by ID;\n";
+  const Outcome setup = RunOcisql("system/pw@demo " + script);
+  EXPECT_EQ(setup.status, 0) << setup.output;
+  EXPECT_EQ(setup.output,
+            "Table created.\n\n"
+            "1 row created.\n\n"
+            "1 row created.\n\n"
+            "ID NAME\n"
+            "-- ----------\n"
+            " 1 one\n"
+            "22 twenty-two\n\n"
+            "2 rows selected.\n\n");
+
+  // Leaving committed the rows; a failing statement sets the exit status.
+  const Outcome query =
+      RunOcisql("system/pw@DEMO -c \"select count(*) from T\" -c \"select * from nosuch\"");
+  EXPECT_EQ(query.status, 1);
+  EXPECT_NE(query.output.find("       2\n"), std::string::npos) << query.output;
+  EXPECT_NE(query.output.find("select * from nosuch\n              *\nERROR at line 1:\n"
+                              "ORA-00942: table or view does not exist\n"),
+            std::string::npos)
+      << query.output;
+
+  const Outcome piped = RunOcisql("system/pw@demo", "select NAME from T where ID = 1;\\nexit\\n");
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_NE(piped.output.find("one"), std::string::npos) << piped.output;
+
+  const Outcome denied = RunOcisql("system/wrong@demo -c \"select 1 from dual\"");
+  EXPECT_EQ(denied.status, 1);
+  EXPECT_NE(denied.output.find("ORA-01017: invalid username/password; logon denied"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace qm::ocilite::testing

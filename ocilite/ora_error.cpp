@@ -1,0 +1,221 @@
+#include "ocilite/ora_error.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <utility>
+
+namespace qm::ocilite {
+namespace {
+
+struct ErrorText {
+  int code;
+  std::string_view text;
+};
+
+// Oracle's message texts of the release the engine presents, sorted by number.
+constexpr ErrorText kTexts[] = {
+    {0, "normal, successful completion"},
+    {1, "unique constraint (%s.%s) violated"},
+    {54, "resource busy and acquire with NOWAIT specified"},
+    {600, "internal error code, arguments: [%s], [%s]"},
+    {900, "invalid SQL statement"},
+    {901, "invalid CREATE command"},
+    {902, "invalid datatype"},
+    {903, "invalid table name"},
+    {904, "%s: invalid identifier"},
+    {905, "missing keyword"},
+    {906, "missing left parenthesis"},
+    {907, "missing right parenthesis"},
+    {908, "missing NULL keyword"},
+    {909, "invalid number of arguments"},
+    {910, "specified length too long for its datatype"},
+    {911, "invalid character"},
+    {913, "too many values"},
+    {917, "missing comma"},
+    {918, "column ambiguously defined"},
+    {920, "invalid relational operator"},
+    {921, "unexpected end of SQL command"},
+    {922, "missing or invalid option"},
+    {923, "FROM keyword not found where expected"},
+    {924, "missing BY keyword"},
+    {925, "missing INTO keyword"},
+    {926, "missing VALUES keyword"},
+    {927, "missing equal sign"},
+    {928, "missing SELECT keyword"},
+    {931, "missing identifier"},
+    {932, "inconsistent datatypes: expected %s got %s"},
+    {933, "SQL command not properly ended"},
+    {934, "group function is not allowed here"},
+    {935, "group function is nested too deeply"},
+    {936, "missing expression"},
+    {937, "not a single-group group function"},
+    {938, "not enough arguments for function"},
+    {939, "too many arguments for function"},
+    {940, "invalid ALTER command"},
+    {942, "table or view does not exist"},
+    {947, "not enough values"},
+    {950, "invalid DROP option"},
+    {955, "name is already used by an existing object"},
+    {957, "duplicate column name"},
+    {959, "tablespace '%s' does not exist"},
+    {960, "ambiguous column naming in select list"},
+    {969, "missing ON keyword"},
+    {971, "missing SET keyword"},
+    {972, "identifier is too long"},
+    {979, "not a GROUP BY expression"},
+    {984, "column not allowed here"},
+    {987, "missing or invalid username(s)"},
+    {988, "missing or invalid password(s)"},
+    {990, "missing or invalid privilege"},
+    {997, "illegal use of LONG datatype"},
+    {998, "must name this expression with a column alias"},
+    {1001, "invalid cursor"},
+    {1002, "fetch out of sequence"},
+    {1003, "no statement parsed"},
+    {1005, "null password given; logon denied"},
+    {1007, "variable not in select list"},
+    {1008, "not all variables bound"},
+    {1012, "not logged on"},
+    {1013, "user requested cancel of current operation"},
+    {1017, "invalid username/password; logon denied"},
+    {1031, "insufficient privileges"},
+    {1034, "ORACLE not available"},
+    {1036, "illegal variable name/number"},
+    {1045, "user %s lacks CREATE SESSION privilege; logon denied"},
+    {1400, "cannot insert NULL into (%s)"},
+    {1401, "inserted value too large for column"},
+    {1403, "no data found"},
+    {1405, "fetched column value is NULL"},
+    {1406, "fetched column value was truncated"},
+    {1407, "cannot update (%s) to NULL"},
+    {1427, "single-row subquery returns more than one row"},
+    {1438, "value larger than specified precision allows for this column"},
+    {1455, "converting column overflows integer datatype"},
+    {1460, "unimplemented or unreasonable conversion requested"},
+    {1476, "divisor is equal to zero"},
+    {1481, "invalid number format model"},
+    {1489, "result of string concatenation is too long"},
+    {1704, "string literal too long"},
+    {1722, "invalid number"},
+    {1723, "zero-length columns are not allowed"},
+    {1724, "floating point precision is out of range (1 to 126)"},
+    {1727, "numeric precision specifier is out of range (1 to 38)"},
+    {1728, "numeric scale specifier is out of range (-84 to 127)"},
+    {1740, "missing double quote in identifier"},
+    {1741, "illegal zero-length identifier"},
+    {1754, "a table may contain only one column of type LONG"},
+    {1756, "quoted string not properly terminated"},
+    {1785, "ORDER BY item must be the number of a SELECT-list expression"},
+    {1792, "maximum number of columns in a table or view is 1000"},
+    {1810, "format code appears twice"},
+    {1821, "date format not recognized"},
+    {1830, "date format picture ends before converting entire input string"},
+    {1839, "date not valid for month specified"},
+    {1840, "input value not long enough for date format"},
+    {1841, "(full) year must be between -4713 and +9999, and not be 0"},
+    {1843, "not a valid month"},
+    {1846, "not a valid day of the week"},
+    {1847, "day of month must be between 1 and last day of month"},
+    {1849, "hour must be between 1 and 12"},
+    {1850, "hour must be between 0 and 23"},
+    {1851, "minutes must be between 0 and 59"},
+    {1852, "seconds must be between 0 and 59"},
+    {1853, "seconds in day must be between 0 and 86399"},
+    {1855, "AM/A.M. or PM/P.M. required"},
+    {1858, "a non-numeric character was found where a numeric was expected"},
+    {1861, "literal does not match format string"},
+    {1917, "user or role '%s' does not exist"},
+    {1918, "user '%s' does not exist"},
+    {1919, "role '%s' does not exist"},
+    {1920, "user name '%s' conflicts with another user or role name"},
+    {1921, "role name '%s' conflicts with another user or role name"},
+    {1922, "CASCADE must be specified to drop '%s'"},
+    {1924, "role '%s' not granted or does not exist"},
+    {1935, "missing user or role name"},
+    {1938, "IDENTIFIED BY must be specified for CREATE USER"},
+    {1951, "ROLE '%s' not granted to '%s'"},
+    {1952, "system privileges not granted to '%s'"},
+    {2248, "invalid option for ALTER SESSION"},
+    {2260, "table can have only one primary key"},
+    {2261, "such unique or primary key already exists in the table"},
+    {2264, "name already used by an existing constraint"},
+    {2380, "profile %s does not exist"},
+    {3001, "unimplemented feature"},
+    {3113, "end-of-file on communication channel"},
+    {3114, "not connected to ORACLE"},
+    {3290, "Invalid truncate command - missing CLUSTER or TABLE keyword"},
+    {12154, "TNS:could not resolve service name"},
+    {12162, "TNS:net service name is incorrectly specified"},
+    {12899, "value too large for column %s (actual: %s, maximum: %s)"},
+    {24300, "bad value for mode"},
+    {24309, "already connected to a server"},
+    {24313, "user already authenticated"},
+    {24315, "illegal attribute type"},
+    {24316, "illegal handle type"},
+    {24324, "service handle not initialized"},
+    {24327, "need explicit attach before authenticating a user"},
+    {24328, "illegal attribute value"},
+    {24333, "zero iteration count"},
+    {24334, "no descriptor for this position"},
+    {24337, "statement handle not prepared"},
+    {24338, "statement handle not executed"},
+    {24345, "A Truncation or null fetch error occurred"},
+    {24374, "define not done before fetch or execute and fetch"},
+    {28000, "the account is locked"},
+    {28001, "the password has expired"},
+    {28002, "the password will expire within %s days"},
+    {28003, "password verification for the specified password failed"},
+    {30006, "resource busy; acquire with WAIT timeout expired"},
+};
+
+static_assert(std::is_sorted(std::begin(kTexts), std::end(kTexts),
+                             [](const ErrorText& a, const ErrorText& b) {
+                               return a.code < b.code;
+                             }),
+              "error texts sorted by number");
+
+}  // namespace
+
+std::string_view OraErrorText(int code) {
+  const auto* it = std::lower_bound(std::begin(kTexts), std::end(kTexts), code,
+                                    [](const ErrorText& e, int c) { return e.code < c; });
+  if (it != std::end(kTexts) && it->code == code) return it->text;
+  return "Message not found";
+}
+
+std::string FormatOraMessage(int code, std::string_view text) {
+  char prefix[16];
+  std::snprintf(prefix, sizeof prefix, "ORA-%05d: ", code);
+  std::string message(prefix);
+  message += text;
+  return message;
+}
+
+OraError::OraError(int code, std::string message)
+    : std::runtime_error(std::move(message)), code_(code) {}
+
+OraError OraError::WithText(int code, std::string_view text) {
+  return OraError(code, FormatOraMessage(code, text));
+}
+
+namespace {
+std::string Substitute(std::string_view pattern, std::initializer_list<std::string_view> args) {
+  std::string out;
+  auto arg = args.begin();
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's') {
+      if (arg != args.end()) out += *arg++;
+      ++i;
+    } else {
+      out += pattern[i];
+    }
+  }
+  return out;
+}
+}  // namespace
+
+OraError::OraError(int code, std::initializer_list<std::string_view> args)
+    : OraError(code, FormatOraMessage(code, Substitute(OraErrorText(code), args))) {}
+
+}  // namespace qm::ocilite

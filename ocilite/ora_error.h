@@ -1,0 +1,41 @@
+// Oracle errors raised inside the engine. Every failure that reaches a client is an OraError: the
+// error number, the full message as a client shows it ("ORA-00942: table or view does not exist")
+// and, for errors found while parsing or resolving a statement, the byte offset of the fault in
+// the statement text.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace qm::ocilite {
+
+class OraError : public std::runtime_error {
+ public:
+  // Builds the message from the engine's text for `code`; each "%s" of that text takes the next
+  // argument.
+  OraError(int code, std::initializer_list<std::string_view> args = {});
+  // A message given whole, for errors whose text is not in the engine's table.
+  static OraError WithText(int code, std::string_view text);
+
+  int Code() const { return code_; }
+  // Offset of the fault in the statement text, or -1 when the error has no position.
+  int Offset() const { return offset_; }
+  OraError& At(int offset) {
+    offset_ = offset;
+    return *this;
+  }
+
+ private:
+  OraError(int code, std::string message);
+  int code_;
+  int offset_ = -1;
+};
+
+// The message text of an error number without the "ORA-NNNNN: " prefix, with its "%s" left in.
+std::string_view OraErrorText(int code);
+
+// "ORA-" + five digits + ": " + text.
+std::string FormatOraMessage(int code, std::string_view text);
+
+}  // namespace qm::ocilite

@@ -1,0 +1,45 @@
+// A DATE value: calendar date and time of day to the second, years 1 to 9999 (the proleptic
+// Gregorian calendar). Converts to the stored text form, to Oracle's 7-byte external form and to
+// a day count for date arithmetic.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qm::ocilite {
+
+struct OraDate {
+  int year = 1;
+  int month = 1;
+  int day = 1;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+
+  // "YYYY-MM-DD HH:MM:SS", the form kept in the database.
+  std::string ToStorage() const;
+  // Reads the stored form; nullopt for anything else.
+  static std::optional<OraDate> FromStorage(std::string_view text);
+
+  // Century + 100, year of century + 100, month, day, hour + 1, minute + 1, second + 1.
+  void ToExternal(unsigned char out[7]) const;
+  // nullopt when the bytes do not make a valid date.
+  static std::optional<OraDate> FromExternal(const unsigned char in[7]);
+
+  // Days since 1 January 1970 plus the time of day as a fraction.
+  double ToDayNumber() const;
+  // The date of a day number, rounded to the second.
+  static OraDate FromDayNumber(double days);
+
+  static OraDate Now();
+  bool operator==(const OraDate&) const = default;
+};
+
+bool IsLeapYear(int year);
+int DaysInMonth(int year, int month);
+// Days since 1 January 1970 of a calendar date (negative before it).
+std::int64_t DaysFromCivil(int year, int month, int day);
+
+}  // namespace qm::ocilite

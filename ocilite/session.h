@@ -1,0 +1,99 @@
+// One connection to a database and the user session on it. The connection is its own SQLite
+// connection (WAL, busy timeout), so each session sees only what other sessions committed. DML
+// opens a transaction that stays open until COMMIT, ROLLBACK or the end of the session (which
+// commits); closing the connection without that, or the death of the process, leaves nothing of
+// it. DDL commits before and after itself.
+//
+// Statements are compiled once (parse, resolve, translate) into a CompiledSql and executed as
+// often as the client likes; a compiled statement goes stale when the catalogue or the NLS
+// settings change and is then compiled again by its owner.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "ocilite/catalog.h"
+#include "ocilite/compiled_sql.h"
+#include "ocilite/cursor.h"
+#include "ocilite/eval_context.h"
+#include "ocilite/sql_ast.h"
+#include "ocilite/sql_translator.h"
+#include "ocilite/sqlite_db.h"
+
+namespace qm::ocilite {
+
+class Session {
+ public:
+  // Opens the database file: the server attach. Throws OraError.
+  Session(const std::string& path, const NlsSettings& nls);
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+  // Drops the connection; an open transaction is rolled back.
+  ~Session();
+
+  // Logs `user` on. Throws ORA-01005, 01017, 28000, 28001.
+  void Logon(std::string_view user, std::string_view password);
+  // Sets `user`'s password after checking the old one (the account may be expired); commits.
+  void ChangePassword(std::string_view user, std::string_view old_password,
+                      std::string_view new_password);
+  // Ends the user session, committing open work.
+  void EndSession();
+  bool LoggedOn() const { return !ctx_.user.empty(); }
+  const std::string& User() const { return ctx_.user; }
+  const std::string& VersionBanner() const { return banner_; }
+  EvalContext& Context() { return ctx_; }
+  bool InTransaction() const { return db_.InTransaction(); }
+  // Distinguishes sessions over the life of the process (addresses may be reused).
+  std::uint64_t Serial() const { return serial_; }
+
+  void Commit();
+  void Rollback();
+
+  // Parses and translates `sql` (UTF-8, as the client wrote it). Throws OraError with the offset.
+  std::unique_ptr<CompiledSql> Compile(std::string_view sql, const BindTypes& bind_types);
+  bool IsStale(const CompiledSql& c) const { return c.generation != Generation(); }
+
+  // Runs a query; `binds` holds one value per bind slot of the compiled statement.
+  std::unique_ptr<Cursor> OpenQuery(const CompiledSql& c, const std::vector<Value>& binds);
+  // Runs INSERT, UPDATE or DELETE; returns the rows it touched.
+  std::int64_t ExecuteDml(const CompiledSql& c, const std::vector<Value>& binds);
+  // Runs DDL, COMMIT, ROLLBACK and ALTER SESSION.
+  void ExecuteOther(const CompiledSql& c);
+
+ private:
+  friend class Cursor;
+  std::uint64_t Generation() const { return catalog_generation_ * 1000003 + nls_generation_; }
+  SqliteStmt Acquire(const std::string& sql);
+  void Release(const std::string& sql, SqliteStmt stmt);
+  void Bind(SqliteStmt& stmt, const TranslatedStatement& t, const std::vector<Value>& binds);
+  [[noreturn]] void RaiseFromSqlite(const SqliteError& e, const TableInfo* target);
+  void BeginWrite();
+  void DrainCursors();
+  template <typename Body>
+  void RunDdl(Body&& body);
+  void AlterSession(const AlterSessionStmt& s);
+  void NoteLookup(const TranslatedStatement& t);
+
+  SqliteDb db_;
+  std::uint64_t serial_;
+  EvalContext ctx_;
+  Catalog catalog_;
+  std::string banner_;
+  std::string default_tablespace_;
+  std::uint64_t catalog_generation_ = 0;
+  std::uint64_t nls_generation_ = 0;
+  std::unordered_map<std::string, std::vector<SqliteStmt>> idle_statements_;
+  std::size_t idle_count_ = 0;
+  std::set<Cursor*> open_cursors_;
+  std::map<std::string, int> lookup_counts_;  // "table|columns" -> queries seen
+  std::set<std::string> indexed_lookups_;
+};
+
+}  // namespace qm::ocilite

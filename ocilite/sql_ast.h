@@ -1,0 +1,188 @@
+// The parsed form of a statement. Names are already folded (unquoted to upper case); every node
+// keeps the byte offset of its first token so that later errors can point into the text.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "ocilite/sql_type.h"
+
+namespace qm::ocilite {
+
+struct Name {
+  std::string text;
+  bool quoted = false;
+  int pos = 0;
+};
+
+// [owner.]name
+struct ObjectName {
+  std::optional<Name> owner;
+  Name name;
+};
+
+struct SelectStmt;
+
+enum class ExprKind {
+  kNull,        // NULL
+  kString,      // 'text' (empty text reads as NULL)
+  kNumber,      // 12, 1.5, 1e3
+  kBind,        // :name
+  kColumn,      // [[owner.]table.]column, or a name such as SYSDATE or USER
+  kStar,        // * or table.* (select list and COUNT(*) only)
+  kNegate,      // -a
+  kArithmetic,  // a + b, a - b, a * b, a / b
+  kConcat,      // a || b
+  kCompare,     // a = b, <>, <, >, <=, >=
+  kAnd,
+  kOr,
+  kNot,
+  kIsNull,    // a IS [NOT] NULL
+  kLike,      // a [NOT] LIKE b [ESCAPE c]
+  kIn,        // a [NOT] IN (b, c, ...)
+  kBetween,   // a [NOT] BETWEEN b AND c
+  kFunction,  // name(args), including the aggregates
+  kTrim,      // TRIM([LEADING|TRAILING|BOTH] [c] FROM s): op is "L", "T" or "B"
+  kDefault,   // DEFAULT in a VALUES list
+};
+
+struct Expr {
+  ExprKind kind;
+  int pos = 0;
+  int end = 0;             // byte offset after the expression's last token
+  std::string op;          // operator, function name (upper case)
+  std::string text;        // literal text, bind name
+  std::vector<Name> path;  // column reference parts; for kStar the table qualifier, if any
+  std::vector<std::unique_ptr<Expr>> args;
+  bool negated = false;   // NOT LIKE, NOT IN, IS NOT NULL, NOT BETWEEN
+  bool distinct = false;  // COUNT(DISTINCT x)
+};
+using ExprPtr = std::unique_ptr<Expr>;
+
+struct SelectItem {
+  ExprPtr expr;
+  std::optional<Name> alias;
+};
+
+struct TableRef {
+  ObjectName table;
+  std::optional<Name> alias;
+};
+
+struct OrderItem {
+  ExprPtr expr;
+  bool descending = false;
+  std::optional<bool> nulls_first;
+};
+
+struct SelectStmt {
+  bool distinct = false;
+  std::vector<SelectItem> items;
+  std::vector<TableRef> from;
+  ExprPtr where;
+  std::vector<ExprPtr> group_by;
+  ExprPtr having;
+  std::vector<OrderItem> order_by;
+};
+
+struct InsertStmt {
+  TableRef table;
+  std::vector<Name> columns;  // empty: every column in order
+  std::vector<ExprPtr> values;
+  std::unique_ptr<SelectStmt> query;  // INSERT ... SELECT
+  int values_pos = 0;
+};
+
+struct UpdateStmt {
+  TableRef table;
+  std::vector<std::pair<Name, ExprPtr>> sets;
+  ExprPtr where;
+};
+
+struct DeleteStmt {
+  TableRef table;
+  ExprPtr where;
+};
+
+struct ColumnDef {
+  Name name;
+  SqlType type;
+  int type_pos = 0;
+  std::string default_text;  // DEFAULT expression as written, empty when none
+  ExprPtr default_expr;
+  bool not_null = false;
+  bool primary_key = false;
+  bool unique = false;
+  std::optional<Name> constraint_name;
+};
+
+struct TableConstraint {
+  std::optional<Name> name;
+  bool primary_key = false;  // else UNIQUE
+  std::vector<Name> columns;
+  int pos = 0;
+};
+
+struct CreateTableStmt {
+  ObjectName table;
+  std::vector<ColumnDef> columns;
+  std::vector<TableConstraint> constraints;
+  std::optional<Name> tablespace;
+  std::unique_ptr<SelectStmt> as_query;
+};
+
+struct DropTableStmt {
+  ObjectName table;
+  bool cascade_constraints = false;
+};
+
+struct TruncateTableStmt {
+  ObjectName table;
+};
+
+struct CommitStmt {};
+struct RollbackStmt {};
+
+struct AlterSessionStmt {
+  Name parameter;
+  std::string value;  // text of a literal or name
+  int value_pos = 0;
+};
+
+struct CreateUserStmt {
+  Name user;
+  std::optional<Name> password;  // nullopt: IDENTIFIED EXTERNALLY
+  std::optional<Name> default_tablespace;
+  std::optional<Name> temporary_tablespace;
+  std::optional<Name> profile;
+  std::vector<std::pair<std::string, Name>> quotas;  // size text ("UNLIMITED", "10M"), tablespace
+  bool password_expire = false;
+  std::optional<bool> account_lock;
+};
+
+struct AlterUserStmt : CreateUserStmt {};
+
+struct DropUserStmt {
+  Name user;
+  bool cascade = false;
+};
+
+// GRANT/REVOKE of roles and system privileges (each entry upper case, words joined by a blank),
+// or of object privileges when `object` is set.
+struct GrantStmt {
+  bool revoke = false;
+  std::vector<Name> privileges;
+  std::optional<ObjectName> object;
+  std::vector<Name> grantees;
+  bool admin_option = false;
+};
+
+using Statement =
+    std::variant<SelectStmt, InsertStmt, UpdateStmt, DeleteStmt, CreateTableStmt, DropTableStmt,
+                 TruncateTableStmt, CommitStmt, RollbackStmt, AlterSessionStmt, CreateUserStmt,
+                 AlterUserStmt, DropUserStmt, GrantStmt>;
+
+}  // namespace qm::ocilite

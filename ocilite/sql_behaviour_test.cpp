@@ -1,0 +1,433 @@
+// Oracle's SQL semantics as the engine keeps them, checked through the client interface with the
+// exact texts Oracle gives.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ocilite/sqlite_db.h"
+#include "ocilite/testing/engine_fixture.h"
+#include "ocilite/testing/oci_test_client.h"
+
+namespace qm::ocilite::testing {
+namespace {
+
+class SqlBehaviour : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    db_ = std::make_unique<OciConnection>("system", "manager");
+    ASSERT_EQ(Exec("create table T (ID Integer,NAME VarChar(31),BORN Date,AMOUNT VarChar(8))"), "");
+    ASSERT_EQ(Exec("alter session set nls_date_format = 'DD.MM.RRRR'"), "");
+  }
+  void TearDown() override {
+    db_.reset();
+    EngineTest::TearDown();
+  }
+  std::string Exec(const std::string& sql) { return db_->ErrorOf(sql); }
+  std::vector<std::vector<std::string>> Rows(const std::string& sql) {
+    return db_->Query(sql).values;
+  }
+  std::string Value(const std::string& sql) {
+    const auto rows = Rows(sql);
+    return rows.empty() ? "<no row>" : rows[0][0];
+  }
+
+  std::unique_ptr<OciConnection> db_;
+};
+
+struct ErrorCase {
+  const char* sql;
+  const char* error;
+};
+
+TEST_F(SqlBehaviour, SyntaxErrorsGiveOraclesNumbers) {
+  const ErrorCase cases[] = {
+      {"selec * from T", "ORA-00900: invalid SQL statement"},
+      {"", "ORA-00900: invalid SQL statement"},
+      {"create tabel X (A number)", "ORA-00901: invalid CREATE command"},
+      {"select * from", "ORA-00903: invalid table name"},
+      {"create table 1a (x number)", "ORA-00903: invalid table name"},
+      {"create table select (x number)", "ORA-00903: invalid table name"},
+      {"create table X (A varchar2(10)", "ORA-00907: missing right parenthesis"},
+      {"create table X (A number B number)", "ORA-00907: missing right parenthesis"},
+      {"create table X (A varchar2)", "ORA-00906: missing left parenthesis"},
+      {"create table X", "ORA-00906: missing left parenthesis"},
+      {"create table X (A numbr)", "ORA-00902: invalid datatype"},
+      {"insert into T (ID,NAME) values ('1' 'x')", "ORA-00917: missing comma"},
+      {"select * from T where ID '1'", "ORA-00920: invalid relational operator"},
+      {"select * from T where ID", "ORA-00920: invalid relational operator"},
+      {"alter session set nls_date_format =", "ORA-00921: unexpected end of SQL command"},
+      {"create user U identified by p sometimes", "ORA-00922: missing or invalid option"},
+      {"create table X (A number) nologging", "ORA-00922: missing or invalid option"},
+      {"select ID NAME BORN from T", "ORA-00923: FROM keyword not found where expected"},
+      {"select * form T", "ORA-00923: FROM keyword not found where expected"},
+      {"insert T values ('1')", "ORA-00925: missing INTO keyword"},
+      {"insert into T (ID) value ('1')", "ORA-00926: missing VALUES keyword"},
+      {"insert into T (ID) select", "ORA-00936: missing expression"},
+      {"create table X as 1", "ORA-00928: missing SELECT keyword"},
+      {"select * from T X Y", "ORA-00933: SQL command not properly ended"},
+      {"delete from T where ID = 1 2", "ORA-00933: SQL command not properly ended"},
+      {"select * from T where ID =", "ORA-00936: missing expression"},
+      {"select from T", "ORA-00936: missing expression"},
+      {"insert into T (ID,NAME) values ('1')", "ORA-00947: not enough values"},
+      {"insert into T (ID) values ('1','x')", "ORA-00913: too many values"},
+      {"insert into T values ('1','x','01.01.2000','1','2')", "ORA-00913: too many values"},
+      {"insert into T (NAME) values ('abc)", "ORA-01756: quoted string not properly terminated"},
+      {"select * from T;", "ORA-00911: invalid character"},
+      {"select * from T where ID = 1 & 2", "ORA-00911: invalid character"},
+      {"create table X (A varchar2(0))", "ORA-01723: zero-length columns are not allowed"},
+      {"create table X (A VarChar(0))", "ORA-01723: zero-length columns are not allowed"},
+      {"create table X (A varchar2(4001))",
+       "ORA-00910: specified length too long for its datatype"},
+      {"create table X (A number(39))",
+       "ORA-01727: numeric precision specifier is out of range (1 to 38)"},
+      {"create table T (A number)", "ORA-00955: name is already used by an existing object"},
+      {"create table X (A number, A date)", "ORA-00957: duplicate column name"},
+      {"create table X (date Date)", "ORA-00904: : invalid identifier"},
+      {"create table X (A long, B long)",
+       "ORA-01754: a table may contain only one column of type LONG"},
+      {"select NOSUCH from T", "ORA-00904: \"NOSUCH\": invalid identifier"},
+      {"select T.NOSUCH from T", "ORA-00904: \"T\".\"NOSUCH\": invalid identifier"},
+      {"select * from T where nosuch = 1", "ORA-00904: \"NOSUCH\": invalid identifier"},
+      {"insert into T (NOSUCH) values (1)", "ORA-00904: \"NOSUCH\": invalid identifier"},
+      {"insert into T (ID, ID) values (1, 2)", "ORA-00957: duplicate column name"},
+      {"select * from NOSUCH", "ORA-00942: table or view does not exist"},
+      {"select * from SCOTT.T", "ORA-00942: table or view does not exist"},
+      {"drop table NOSUCH", "ORA-00942: table or view does not exist"},
+      {"select ID from T, T X", "ORA-00918: column ambiguously defined"},
+      {"select a234567890123456789012345678901 from T", "ORA-00972: identifier is too long"},
+      {"create table \"a234567890123456789012345678901\" (A number)",
+       "ORA-00972: identifier is too long"},
+      {"select ID, count(*) from T", "ORA-00937: not a single-group group function"},
+      {"select * from T where count(*) > 1", "ORA-00934: group function is not allowed here"},
+      {"select * from T where BORN = 1",
+       "ORA-00932: inconsistent datatypes: expected DATE got NUMBER"},
+      {"insert into user_tables (table_name) values ('X')", "ORA-01031: insufficient privileges"},
+      {"select upper() from dual", "ORA-00909: invalid number of arguments"},
+      {"select nosuchfunction(1) from dual", "ORA-00904: \"NOSUCHFUNCTION\": invalid identifier"},
+      {"alter session set nosuch = 1", "ORA-02248: invalid option for ALTER SESSION"},
+      {"alter session set nls_date_format = 'DD.QQ.YYYY'", "ORA-01821: date format not recognized"},
+  };
+  for (const ErrorCase& k : cases) EXPECT_EQ(Exec(k.sql), k.error) << k.sql;
+}
+
+TEST_F(SqlBehaviour, ValuesThatDoNotFitTheirColumns) {
+  ASSERT_EQ(Exec("create table X (A number(5,2) constraint X_PK primary key, B char(3) not null, "
+                 "C raw(2), D varchar2(3) default 'abc')"),
+            "");
+  ASSERT_EQ(Exec("insert into X (A, B) values (1, 'x')"), "");
+  const ErrorCase cases[] = {
+      {"insert into T (ID) values ('abc')", "ORA-01722: invalid number"},
+      {"insert into T (ID) values ('1 2')", "ORA-01722: invalid number"},
+      {"insert into T (ID) values ('12,5')", "ORA-01722: invalid number"},
+      {"insert into T (NAME) values ('12345678901234567890123456789012')",
+       "ORA-12899: value too large for column \"SYSTEM\".\"T\".\"NAME\" (actual: 32, maximum: 31)"},
+      {"insert into T (AMOUNT) values (123456789)",
+       "ORA-12899: value too large for column \"SYSTEM\".\"T\".\"AMOUNT\" (actual: 9, maximum: 8)"},
+      {"insert into X (A, B) values (2, 'abcd')",
+       "ORA-12899: value too large for column \"SYSTEM\".\"X\".\"B\" (actual: 4, maximum: 3)"},
+      {"insert into X (A, B) values (1234.5, 'x')",
+       "ORA-01438: value larger than specified precision allows for this column"},
+      {"insert into X (A, B) values (999.995, 'x')",
+       "ORA-01438: value larger than specified precision allows for this column"},
+      {"insert into X (A) values (2)",
+       "ORA-01400: cannot insert NULL into (\"SYSTEM\".\"X\".\"B\")"},
+      {"insert into X (A, B) values (2, '')",
+       "ORA-01400: cannot insert NULL into (\"SYSTEM\".\"X\".\"B\")"},
+      {"insert into X (B) values ('y')",
+       "ORA-01400: cannot insert NULL into (\"SYSTEM\".\"X\".\"A\")"},
+      {"insert into X (A, B) values ('1.00', 'y')",
+       "ORA-00001: unique constraint (SYSTEM.X_PK) violated"},
+      {"update X set B = null", "ORA-01407: cannot update (\"SYSTEM\".\"X\".\"B\") to NULL"},
+      {"update X set A = A / 0", "ORA-01476: divisor is equal to zero"},
+      {"insert into T (BORN) values ('31.02.2003')",
+       "ORA-01839: date not valid for month specified"},
+      {"insert into T (BORN) values ('15.13.2003')", "ORA-01843: not a valid month"},
+      {"insert into T (BORN) values ('32.01.2003')",
+       "ORA-01847: day of month must be between 1 and last day of month"},
+      {"insert into T (BORN) values ('abc')",
+       "ORA-01858: a non-numeric character was found where a numeric was expected"},
+      {"insert into T (BORN) values ('15.03')",
+       "ORA-01840: input value not long enough for date format"},
+      {"insert into T (BORN) values ('15.03.2003 12')",
+       "ORA-01830: date format picture ends before converting entire input string"},
+      {"select to_date('15x03', 'DD\"y\"MM') from dual",
+       "ORA-01861: literal does not match format string"},
+      {"select to_date('15-XYZ-03', 'DD-MON-RR') from dual", "ORA-01843: not a valid month"},
+      {"select to_date('25:00', 'HH24:MI') from dual", "ORA-01850: hour must be between 0 and 23"},
+      {"select * from T where ID = 'x'", "ORA-01722: invalid number"},
+  };
+  ASSERT_EQ(Exec("insert into T (ID) values (1)"), "");  // the WHERE conversion needs a row
+  for (const ErrorCase& k : cases) EXPECT_EQ(Exec(k.sql), k.error) << k.sql;
+  // Nothing of the failed statements is left.
+  EXPECT_EQ(Value("select count(*) from X"), "1");
+  EXPECT_EQ(Value("select count(*) from T"), "1");
+}
+
+TEST_F(SqlBehaviour, ExistenceQueryFindsTheRowInsertedFromTheSameTexts) {
+  ASSERT_EQ(Exec("insert into T(ID,NAME,BORN,AMOUNT) values ('12','x','15.03.2003','12 5')"), "");
+  EXPECT_EQ(Rows("select * from T Where ID='12' and NAME='x' and BORN='15.03.2003' and "
+                 "AMOUNT='12 5'")
+                .size(),
+            1u);
+  EXPECT_EQ(Rows("select * from T Where ID='12.0' and BORN='15.3.03'").size(), 1u);
+  EXPECT_EQ(Rows("select * from T Where ID='13'").size(), 0u);
+  // The empty text is NULL: it matches nothing, in comparisons as in inserts.
+  ASSERT_EQ(Exec("insert into T(ID,NAME,BORN,AMOUNT) values ('13','','','')"), "");
+  EXPECT_EQ(Rows("select * from T Where ID='13' and NAME=''").size(), 0u);
+  EXPECT_EQ(Value("select count(*) from T where NAME is null and BORN is null"), "1");
+  EXPECT_EQ(Rows("select * from T Where ID='12' and NAME='x'")[0],
+            (std::vector<std::string>{"12", "x", "15.03.2003", "12 5"}));
+}
+
+TEST_F(SqlBehaviour, RepeatedLookupsGetAnIndexOfTheirOwn) {
+  auto indexes = [&] {
+    SqliteDb file(database_path_, false);
+    SqliteStmt q = file.Prepare(
+        "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name LIKE 'ocl_a%'");
+    q.Step();
+    return q.Int(0);
+  };
+  ASSERT_EQ(Exec("insert into T(ID,NAME) values ('1','x')"), "");
+  ASSERT_EQ(Exec("commit"), "");
+  EXPECT_EQ(indexes(), 0);
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(Rows("select * from T Where ID='" + std::to_string(i) + "' and NAME='x'").size(),
+              i == 1 ? 1u : 0u);
+  EXPECT_EQ(indexes(), 1);
+  EXPECT_EQ(Rows("select * from T Where NAME='x' and ID='1'").size(), 1u);
+}
+
+TEST_F(SqlBehaviour, ExpressionsAsOracleEvaluatesThem) {
+  ASSERT_EQ(Exec("create table X (N number(7,2), I integer, C char(5), V varchar2(10))"), "");
+  ASSERT_EQ(Exec("insert into X values ('1.235', '2.5', 'ab', 'Жук')"), "");
+  ASSERT_EQ(Exec("insert into X values (-0.5, null, null, 'b')"), "");
+  struct Case {
+    const char* sql;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"select N from X where V = 'Жук'", "1.24"},
+      {"select I from X where V = 'Жук'", "3"},
+      {"select N from X where V = 'b'", "-.5"},
+      {"select C || '|' from X where V = 'Жук'", "ab   |"},
+      {"select count(*) from X where C = 'ab'", "1"},
+      {"select count(*) from X where C = 'ab '", "1"},
+      {"select upper(V) from X where N > 0", "ЖУК"},
+      {"select lower('ЖУК Abc') from dual", "жук abc"},
+      {"select length(V) from X where N > 0", "3"},
+      {"select length('') from dual", "<null>"},
+      {"select nvl('', 'empty') from dual", "empty"},
+      {"select nvl(I, 7) from X where V = 'b'", "7"},
+      {"select 'a' || null || 1 || '' from dual", "a1"},
+      {"select substr('abcdef', 2, 3) from dual", "bcd"},
+      {"select substr('abcdef', -2) from dual", "ef"},
+      {"select substr('abcdef', 0, 2) from dual", "ab"},
+      {"select substr('abc', 5) from dual", "<null>"},
+      {"select trim('  x  ') || '|' from dual", "x|"},
+      {"select trim(leading '0' from '0012') from dual", "12"},
+      {"select rtrim('xaa', 'a') from dual", "x"},
+      {"select 7 / 2 from dual", "3.5"},
+      {"select 1 / 4 from dual", ".25"},
+      {"select 6 / 3 from dual", "2"},
+      {"select -(2 + 3) * 2 from dual", "-10"},
+      {"select '2' + 3 from dual", "5"},
+      {"select count(*) from X where V like 'Ж%'", "1"},
+      {"select count(*) from X where V like 'ж%'", "0"},
+      {"select count(*) from X where V in ('a', 'b')", "1"},
+      {"select count(*) from X where N between 0 and 2", "1"},
+      {"select count(*) from X where N not between 0 and 2", "1"},
+      {"select count(*) from X where not (N > 0)", "1"},
+      {"select count(*) from X where N > 0 or V = 'b'", "2"},
+      {"select sum(N) from X", ".74"},
+      {"select max(V) || min(V) from X", "Жукb"},
+      {"select avg(N) from X", ".37"},
+      {"select count(I) from X", "1"},
+      {"select to_char(1234.5, '9999.99') from dual", " 1234.50"},
+      {"select to_char(1234.5, 'FM9G999D00') from dual", "1,234.50"},
+      {"select to_char(-7, '999') from dual", "  -7"},
+      {"select to_char(0.5) from dual", ".5"},
+      {"select to_number('1,234.5', '9G999D9') from dual", "1234.5"},
+      {"select to_char(to_date('05.01.2003 14:07:09', 'DD.MM.YYYY HH24:MI:SS'), "
+       "'DD-MON-YYYY HH:MI:SS AM') from dual",
+       "05-JAN-2003 02:07:09 PM"},
+      {"select to_char(to_date('05.01.2003', 'DD.MM.YYYY'), 'Month DD, YYYY') from dual",
+       "January   05, 2003"},
+      {"select to_char(to_date('05.01.2003', 'DD.MM.YYYY'), 'FMDay, Mon') from dual",
+       "Sunday, Jan"},
+      {"select to_char(to_date('15.03.97', 'DD.MM.RR'), 'YYYY') from dual", "1997"},
+      {"select to_char(to_date('15.03.03', 'DD.MM.RR'), 'YYYY') from dual", "2003"},
+      {"select to_char(to_date('15.03.03', 'DD.MM.YYYY'), 'YYYY') from dual", "0003"},
+      {"select to_char(to_date('15-03-2003', 'DD.MM.YYYY'), 'DD.MM.YYYY') from dual", "15.03.2003"},
+      {"select to_char(to_date('15032003', 'DD.MM.YYYY'), 'DD.MM.YYYY') from dual", "15.03.2003"},
+      {"select to_char(to_date('15.MAR.2003', 'DD.MM.YYYY'), 'DD.MM.YYYY') from dual",
+       "15.03.2003"},
+      {"select to_char(to_date('15 march 2003', 'DD MON YYYY'), 'DD.MM.YYYY') from dual",
+       "15.03.2003"},
+      {"select to_char(to_date('5.3.2003', 'DD.MM.YYYY'), 'DD.MM.YYYY') from dual", "05.03.2003"},
+      {"select to_char(to_date('10AUGUST2016', 'DD-MM-RR'), 'DD.MM.YYYY') from dual", "10.08.2016"},
+      {"select to_char(to_date('15.03.2003') + 1, 'DD.MM.YYYY') from dual", "16.03.2003"},
+      {"select to_date('01.03.2003') - to_date('15.02.2003') from dual", "14"},
+      {"select to_char(to_date('15.03.2003 06:00', 'DD.MM.YYYY HH24:MI') - 0.25, 'DD HH24') "
+       "from dual",
+       "15 00"},
+      {"select user from dual", "SYSTEM"},
+      {"select * from dual", "X"},
+      {"select count(*) from dual where sysdate > to_date('01.01.2020')", "1"},
+  };
+  for (const Case& k : cases) EXPECT_EQ(Value(k.sql), k.value) << k.sql;
+}
+
+TEST_F(SqlBehaviour, SelectListNamesOrderingAndAliases) {
+  ASSERT_EQ(Exec("insert into T (ID, NAME) values (2, 'b')"), "");
+  ASSERT_EQ(Exec("insert into T (ID, NAME) values (1, 'a')"), "");
+  ASSERT_EQ(Exec("insert into T (ID) values (3)"), "");
+  EXPECT_EQ(db_->Query("select count(*), id + 1, name n, t.born \"Born\" from T group by id, "
+                       "name, born order by 2")
+                .names,
+            (std::vector<std::string>{"COUNT(*)", "ID+1", "N", "Born"}));
+  EXPECT_EQ(Rows("select NAME from T order by NAME"),
+            (std::vector<std::vector<std::string>>{{"a"}, {"b"}, {"<null>"}}));
+  EXPECT_EQ(Rows("select NAME from T order by NAME desc"),
+            (std::vector<std::vector<std::string>>{{"<null>"}, {"b"}, {"a"}}));
+  EXPECT_EQ(Rows("select ID x from T order by x desc")[0][0], "3");
+  EXPECT_EQ(Rows("select t.* from T t where t.ID = 2")[0][1], "b");
+  EXPECT_EQ(Rows("select distinct 1 from T").size(), 1u);
+  EXPECT_EQ(Rows("select a.NAME from T a, T b where a.ID = b.ID + 1 order by a.ID"),
+            (std::vector<std::vector<std::string>>{{"b"}, {"<null>"}}));
+}
+
+TEST_F(SqlBehaviour, NamesFoldToUpperCaseUnlessQuoted) {
+  ASSERT_EQ(Exec("create table mixed (Abc number)"), "");
+  ASSERT_EQ(Exec("create table \"Mixed\" (\"a\" number, A number)"), "");
+  EXPECT_EQ(Exec("insert into MIXED (abc) values (1)"), "");
+  EXPECT_EQ(Exec("insert into \"Mixed\" (\"a\", a) values (1, 2)"), "");
+  EXPECT_EQ(Value("select \"a\" + A from \"Mixed\""), "3");
+  EXPECT_EQ(Exec("select \"A\" from \"Mixed\""), "");
+  EXPECT_EQ(Exec("select \"abc\" from mixed"), "ORA-00904: \"abc\": invalid identifier");
+  EXPECT_EQ(Rows("select table_name from user_tables order by table_name"),
+            (std::vector<std::vector<std::string>>{{"MIXED"}, {"Mixed"}, {"T"}}));
+}
+
+TEST_F(SqlBehaviour, DictionaryDescribesTablesAsOracleDoes) {
+  ASSERT_EQ(Exec("create table X (A number(7,2) default 0 not null, F float, R raw(16), "
+                 "C char(2), N number)"),
+            "");
+  const auto rows = Rows(
+      "select column_name, data_type, data_length, data_precision, data_scale, nullable, "
+      "column_id, data_default, char_length from user_tab_columns where table_name='T'");
+  const std::vector<std::vector<std::string>> expected = {
+      {"ID", "NUMBER", "22", "<null>", "0", "Y", "1", "<null>", "0"},
+      {"NAME", "VARCHAR2", "31", "<null>", "<null>", "Y", "2", "<null>", "31"},
+      {"BORN", "DATE", "7", "<null>", "<null>", "Y", "3", "<null>", "0"},
+      {"AMOUNT", "VARCHAR2", "8", "<null>", "<null>", "Y", "4", "<null>", "8"},
+  };
+  EXPECT_EQ(rows, expected);
+  const auto x = Rows(
+      "select data_type, data_precision, data_scale, nullable, data_default "
+      "from user_tab_columns where table_name='X' order by column_id");
+  EXPECT_EQ(x[0], (std::vector<std::string>{"NUMBER", "7", "2", "N", "0 "}));
+  EXPECT_EQ(x[1], (std::vector<std::string>{"FLOAT", "126", "<null>", "Y", "<null>"}));
+  EXPECT_EQ(x[2][0], "RAW");
+  EXPECT_EQ(x[3][0], "CHAR");
+  EXPECT_EQ(x[4], (std::vector<std::string>{"NUMBER", "<null>", "<null>", "Y", "<null>"}));
+  EXPECT_EQ(db_->Query("select * from user_tab_columns").names.size(), 29u);
+  EXPECT_EQ(db_->Query("select * from user_tables").names[0], "TABLE_NAME");
+  EXPECT_EQ(Value("select tablespace_name from user_tables where table_name = 'T'"), "SYSTEM");
+  EXPECT_EQ(Value("select count(*) from all_tables where owner = 'SYSTEM'"), "2");
+  EXPECT_EQ(Value("select owner from all_tab_columns where table_name = 'X' and column_id = 1"),
+            "SYSTEM");
+  EXPECT_EQ(Value("select account_status from user_users"), "OPEN");
+  EXPECT_EQ(Value("select count(*) from all_users where username in ('SYS', 'SYSTEM')"), "2");
+  // A column default is used when the insert leaves the column out.
+  ASSERT_EQ(Exec("insert into X (F) values (1.5)"), "");
+  EXPECT_EQ(Value("select A from X"), "0");
+}
+
+TEST_F(SqlBehaviour, NumericCharactersOfTheSessionConvertText) {
+  ASSERT_EQ(Exec("alter session set nls_numeric_characters = ',.'"), "");
+  ASSERT_EQ(Exec("create table X (N number)"), "");
+  EXPECT_EQ(Exec("insert into X values ('1,5')"), "");
+  EXPECT_EQ(Exec("insert into X values ('1.5')"), "ORA-01722: invalid number");
+  EXPECT_EQ(Exec("insert into X values (2.5)"), "");  // a numeric literal always uses "."
+  EXPECT_EQ(Value("select sum(N) from X"), "4");
+  EXPECT_EQ(Value("select to_char(N) from X where N < 2"), "1,5");
+  EXPECT_EQ(Exec("alter session set nls_numeric_characters = '..'"),
+            "ORA-12705: Cannot access NLS data files or invalid environment specified");
+}
+
+TEST_F(SqlBehaviour, DmlRowCountsTruncateAndDrop) {
+  for (int i = 1; i <= 5; ++i)
+    ASSERT_EQ(Exec("insert into T (ID, NAME) values (" + std::to_string(i) + ", 'n')"), "");
+  EXPECT_EQ(Exec("update T set NAME = NAME || ID where ID > 2"), "");
+  EXPECT_EQ(Value("select NAME from T where ID = 4"), "n4");
+  EXPECT_EQ(Exec("delete from T where ID in (1, 2)"), "");
+  EXPECT_EQ(Value("select count(*) from T"), "3");
+  EXPECT_EQ(Exec("insert into T (ID) select ID + 10 from T where ID > 3"), "");
+  EXPECT_EQ(Value("select count(*) from T"), "5");
+  EXPECT_EQ(Exec("truncate table T"), "");
+  EXPECT_EQ(Value("select count(*) from T"), "0");
+  EXPECT_EQ(Exec("create table Y as select ID, NAME from T"), "");
+  EXPECT_EQ(
+      Value("select data_type from user_tab_columns where table_name = 'Y' and column_id = 2"),
+      "VARCHAR2");
+  EXPECT_EQ(Exec("drop table T"), "");
+  EXPECT_EQ(Exec("select * from T"), "ORA-00942: table or view does not exist");
+}
+
+TEST_F(SqlBehaviour, UsersSchemasAndGrants) {
+  const ErrorCase cases[] = {
+      {"create user SCOTT identified by tiger", ""},
+      {"create user scott identified by tiger",
+       "ORA-01920: user name 'SCOTT' conflicts with another user or role name"},
+      {"create user BOB", "ORA-01938: IDENTIFIED BY must be specified for CREATE USER"},
+      {"create user BOB identified by 1x", "ORA-00988: missing or invalid password(s)"},
+      {"alter user NOBODY identified by x", "ORA-01918: user 'NOBODY' does not exist"},
+      {"drop user NOBODY", "ORA-01918: user 'NOBODY' does not exist"},
+      {"grant connect, resource to SCOTT", ""},
+      {"grant nosuchrole to SCOTT", "ORA-01919: role 'NOSUCHROLE' does not exist"},
+      {"grant connect to NOBODY", "ORA-01917: user or role 'NOBODY' does not exist"},
+      {"revoke resource from SCOTT", ""},
+      {"revoke resource from SCOTT", "ORA-01951: ROLE 'RESOURCE' not granted to 'SCOTT'"},
+      {"create table SCOTT.EMP (ENAME varchar2(10))", ""},
+      {"create table NOBODY.EMP (ENAME varchar2(10))", "ORA-01918: user 'NOBODY' does not exist"},
+      {"insert into SCOTT.EMP values ('KING')", ""},
+      {"create user TEMP1 identified by x default tablespace NOWHERE",
+       "ORA-00959: tablespace 'NOWHERE' does not exist"},
+      {"commit", ""},
+  };
+  for (const ErrorCase& k : cases) EXPECT_EQ(Exec(k.sql), k.error) << k.sql;
+  {
+    OciConnection scott("scott", "TIGER");
+    EXPECT_EQ(scott.Query("select ENAME from EMP").values[0][0], "KING");
+    EXPECT_EQ(scott.Query("select table_name from user_tables").values[0][0], "EMP");
+    EXPECT_EQ(scott.Query("select user from dual").values[0][0], "SCOTT");
+    EXPECT_EQ(scott.ErrorOf("select * from T"), "ORA-00942: table or view does not exist");
+    EXPECT_EQ(scott.ErrorOf("select count(*) from SYSTEM.T"), "");
+  }
+  EXPECT_EQ(Exec("alter user SCOTT identified by lion"), "");
+  EXPECT_THROW(OciConnection("scott", "tiger"), std::runtime_error);
+  EXPECT_NO_THROW(OciConnection("scott", "lion"));
+  EXPECT_EQ(Exec("drop user SCOTT"), "ORA-01922: CASCADE must be specified to drop 'SCOTT'");
+  EXPECT_EQ(Exec("drop user SCOTT cascade"), "");
+  EXPECT_EQ(Exec("select * from SCOTT.EMP"), "ORA-00942: table or view does not exist");
+  EXPECT_THROW(OciConnection("scott", "lion"), std::runtime_error);
+}
+
+TEST_F(SqlBehaviour, PasswordsAreStoredHashed) {
+  ASSERT_EQ(Exec("create user SCOTT identified by tiger"), "");
+  SqliteDb file(database_path_, false);
+  SqliteStmt q = file.Prepare("SELECT password_hash, password_salt FROM ocl_users");
+  int users = 0;
+  while (q.Step()) {
+    ++users;
+    EXPECT_EQ(q.Text(0).size(), 64u);
+    EXPECT_EQ(q.Text(0).find("TIGER"), std::string::npos);
+    EXPECT_EQ(q.Text(0).find("MANAGER"), std::string::npos);
+  }
+  EXPECT_EQ(users, 3);
+}
+
+}  // namespace
+}  // namespace qm::ocilite::testing

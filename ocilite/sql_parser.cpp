@@ -1,0 +1,997 @@
+#include "ocilite/sql_parser.h"
+
+#include <cstdlib>
+
+#include "ocilite/ora_error.h"
+#include "ocilite/sql_lexer.h"
+
+namespace qm::ocilite {
+namespace {
+
+bool IsCondition(const Expr& e) {
+  switch (e.kind) {
+    case ExprKind::kCompare:
+    case ExprKind::kAnd:
+    case ExprKind::kOr:
+    case ExprKind::kNot:
+    case ExprKind::kIsNull:
+    case ExprKind::kLike:
+    case ExprKind::kIn:
+    case ExprKind::kBetween:
+      return true;
+    default:
+      return false;
+  }
+}
+
+class Parser {
+ public:
+  explicit Parser(std::string_view sql) : sql_(sql), tokens_(Tokenize(sql)) {}
+
+  Statement ParseStatement() {
+    const Token& t = Peek();
+    Statement result = [&]() -> Statement {
+      if (t.IsName("SELECT") || t.IsSymbol("(")) return ParseQuery();
+      if (t.IsName("INSERT")) return ParseInsert();
+      if (t.IsName("UPDATE")) return ParseUpdate();
+      if (t.IsName("DELETE")) return ParseDelete();
+      if (t.IsName("CREATE")) return ParseCreate();
+      if (t.IsName("DROP")) return ParseDrop();
+      if (t.IsName("TRUNCATE")) return ParseTruncate();
+      if (t.IsName("COMMIT")) return ParseCommit();
+      if (t.IsName("ROLLBACK")) return ParseRollback();
+      if (t.IsName("ALTER")) return ParseAlter();
+      if (t.IsName("GRANT") || t.IsName("REVOKE")) return ParseGrant();
+      if (IsUnimplementedStatement(t)) throw OraError(3001).At(t.pos);
+      throw OraError(900).At(t.pos);
+    }();
+    ExpectEnd(933);
+    return result;
+  }
+
+  ExprPtr ParseStandaloneExpression() {
+    ExprPtr e = ParseExpr();
+    ExpectEnd(933);
+    return e;
+  }
+
+ private:
+  // ---- token helpers -------------------------------------------------------------------------
+  const Token& Peek(std::size_t k = 0) const {
+    return tokens_[std::min(index_ + k, tokens_.size() - 1)];
+  }
+  const Token& Next() {
+    const Token& t = Peek();
+    if (index_ < tokens_.size() - 1) ++index_;
+    return t;
+  }
+  bool AcceptName(std::string_view word) {
+    if (!Peek().IsName(word)) return false;
+    Next();
+    return true;
+  }
+  bool AcceptSymbol(std::string_view s) {
+    if (!Peek().IsSymbol(s)) return false;
+    Next();
+    return true;
+  }
+  void ExpectName(std::string_view word, int error) {
+    if (!AcceptName(word)) Fail(error);
+  }
+  void ExpectSymbol(std::string_view s, int error) {
+    if (!AcceptSymbol(s)) Fail(error);
+  }
+  void ExpectEnd(int error) {
+    if (Peek().kind != TokenKind::kEnd) Fail(error);
+  }
+  [[noreturn]] void Fail(int error) { throw OraError(error).At(Peek().pos); }
+  [[noreturn]] void FailInvalidIdentifier() { throw OraError(904, {""}).At(Peek().pos); }
+
+  bool AtEnd() const { return Peek().kind == TokenKind::kEnd; }
+
+  // A name usable as an identifier: an unquoted word that is not reserved, or a quoted name.
+  bool PeekIdentifier(std::size_t k = 0) const {
+    const Token& t = Peek(k);
+    return t.kind == TokenKind::kQuotedName ||
+           (t.kind == TokenKind::kName && !IsReservedWord(t.text));
+  }
+  Name TakeName() {
+    const Token& t = Next();
+    return Name{t.text, t.kind == TokenKind::kQuotedName, t.pos};
+  }
+  Name ParseIdentifier(int error) {
+    if (!PeekIdentifier()) {
+      if (error == 904) FailInvalidIdentifier();
+      Fail(error);
+    }
+    return TakeName();
+  }
+  ObjectName ParseObjectName(int error) {
+    ObjectName o;
+    o.name = ParseIdentifier(error);
+    if (Peek().IsSymbol(".")) {
+      Next();
+      o.owner = o.name;
+      o.name = ParseIdentifier(error);
+    }
+    return o;
+  }
+
+  static bool IsUnimplementedStatement(const Token& t) {
+    for (std::string_view w : {"MERGE", "LOCK", "SAVEPOINT", "SET", "COMMENT", "RENAME", "BEGIN",
+                               "DECLARE", "CALL", "EXPLAIN", "ANALYZE", "AUDIT", "NOAUDIT"})
+      if (t.IsName(w)) return true;
+    return false;
+  }
+
+  // ---- queries -------------------------------------------------------------------------------
+  SelectStmt ParseQuery() {
+    if (AcceptSymbol("(")) {
+      SelectStmt inner = ParseQuery();
+      ExpectSymbol(")", 907);
+      return inner;
+    }
+    ExpectName("SELECT", 928);
+    SelectStmt s;
+    if (AcceptName("DISTINCT") || AcceptName("UNIQUE")) {
+      s.distinct = true;
+    } else {
+      AcceptName("ALL");
+    }
+    for (;;) {
+      s.items.push_back(ParseSelectItem());
+      if (!AcceptSymbol(",")) break;
+    }
+    if (!AcceptName("FROM")) Fail(923);
+    for (;;) {
+      TableRef ref;
+      if (!PeekIdentifier()) Fail(903);
+      ref.table = ParseObjectName(903);
+      if (PeekIdentifier() && !IsClauseWord(Peek())) ref.alias = TakeName();
+      s.from.push_back(std::move(ref));
+      if (!AcceptSymbol(",")) break;
+    }
+    if (AcceptName("WHERE")) s.where = ParseCondition();
+    if (Peek().IsName("GROUP")) {
+      Next();
+      ExpectName("BY", 924);
+      for (;;) {
+        s.group_by.push_back(ParseExpr());
+        if (!AcceptSymbol(",")) break;
+      }
+    }
+    if (AcceptName("HAVING")) s.having = ParseCondition();
+    if (Peek().IsName("ORDER")) {
+      Next();
+      ExpectName("BY", 924);
+      for (;;) {
+        OrderItem item;
+        item.expr = ParseExpr();
+        if (AcceptName("DESC")) {
+          item.descending = true;
+        } else {
+          AcceptName("ASC");
+        }
+        if (AcceptName("NULLS")) {
+          if (AcceptName("FIRST")) {
+            item.nulls_first = true;
+          } else {
+            ExpectName("LAST", 905);
+            item.nulls_first = false;
+          }
+        }
+        s.order_by.push_back(std::move(item));
+        if (!AcceptSymbol(",")) break;
+      }
+    }
+    if (Peek().IsName("UNION") || Peek().IsName("MINUS") || Peek().IsName("INTERSECT") ||
+        Peek().IsName("CONNECT") || Peek().IsName("START") || Peek().IsName("FOR"))
+      Fail(3001);
+    return s;
+  }
+
+  static bool IsClauseWord(const Token& t) {
+    for (std::string_view w : {"WHERE", "GROUP", "HAVING", "ORDER", "UNION", "MINUS", "INTERSECT",
+                               "CONNECT", "START", "FOR", "FROM", "SET", "VALUES", "SELECT"})
+      if (t.IsName(w)) return true;
+    return false;
+  }
+
+  SelectItem ParseSelectItem() {
+    SelectItem item;
+    if (Peek().IsSymbol("*")) {
+      const Token& t = Next();
+      item.expr = MakeSpan(ExprKind::kStar, t.pos, t.end);
+      return item;
+    }
+    // table.* or owner.table.*
+    if (PeekIdentifier() && Peek(1).IsSymbol(".") &&
+        (Peek(2).IsSymbol("*") || (Peek(3).IsSymbol(".") && Peek(4).IsSymbol("*")))) {
+      auto star = MakeNode(ExprKind::kStar, Peek().pos);
+      star->path.push_back(TakeName());
+      Next();
+      if (!Peek().IsSymbol("*")) {
+        star->path.push_back(TakeName());
+        Next();
+      }
+      star->end = Next().end;
+      item.expr = std::move(star);
+      return item;
+    }
+    item.expr = ParseExpr();
+    if (AcceptName("AS")) {
+      if (!PeekIdentifier()) Fail(923);
+      item.alias = TakeName();
+    } else if (PeekIdentifier() && !Peek().IsName("FROM")) {
+      item.alias = TakeName();
+    }
+    if (!Peek().IsSymbol(",") && !Peek().IsName("FROM")) Fail(923);
+    return item;
+  }
+
+  // ---- expressions ---------------------------------------------------------------------------
+  ExprPtr ParseCondition() {
+    ExprPtr e = ParseOr();
+    if (!IsCondition(*e)) Fail(920);
+    return e;
+  }
+
+  ExprPtr MakeNode(ExprKind kind, int pos) {
+    auto e = std::make_unique<Expr>();
+    e->kind = kind;
+    e->pos = pos;
+    return e;
+  }
+  ExprPtr MakeSpan(ExprKind kind, int pos, int end) {
+    auto e = MakeNode(kind, pos);
+    e->end = end;
+    return e;
+  }
+  ExprPtr Binary(ExprKind kind, std::string op, ExprPtr a, ExprPtr b) {
+    auto e = MakeNode(kind, a->pos);
+    e->op = std::move(op);
+    e->end = b->end;
+    e->args.push_back(std::move(a));
+    e->args.push_back(std::move(b));
+    return e;
+  }
+
+  ExprPtr ParseOr() {
+    ExprPtr e = ParseAnd();
+    while (Peek().IsName("OR")) {
+      Next();
+      ExprPtr rhs = ParseAnd();
+      if (!IsCondition(*e) || !IsCondition(*rhs)) Fail(920);
+      e = Binary(ExprKind::kOr, "OR", std::move(e), std::move(rhs));
+    }
+    return e;
+  }
+
+  ExprPtr ParseAnd() {
+    ExprPtr e = ParseNot();
+    while (Peek().IsName("AND")) {
+      Next();
+      ExprPtr rhs = ParseNot();
+      if (!IsCondition(*e) || !IsCondition(*rhs)) Fail(920);
+      e = Binary(ExprKind::kAnd, "AND", std::move(e), std::move(rhs));
+    }
+    return e;
+  }
+
+  ExprPtr ParseNot() {
+    if (Peek().IsName("NOT")) {
+      const int pos = Next().pos;
+      ExprPtr inner = ParseNot();
+      if (!IsCondition(*inner)) Fail(920);
+      auto e = MakeNode(ExprKind::kNot, pos);
+      e->end = inner->end;
+      e->args.push_back(std::move(inner));
+      return e;
+    }
+    return ParsePredicate();
+  }
+
+  ExprPtr ParsePredicate() {
+    ExprPtr lhs = ParseAdditive();
+    const Token& t = Peek();
+    if (t.kind == TokenKind::kSymbol &&
+        (t.text == "=" || t.text == "<>" || t.text == "!=" || t.text == "<" || t.text == ">" ||
+         t.text == "<=" || t.text == ">=")) {
+      std::string op = Next().text;
+      if (op == "!=") op = "<>";
+      // Quantified comparisons (= ANY (...)) are left to a later release.
+      if (Peek().IsName("ANY") || Peek().IsName("SOME") || Peek().IsName("ALL")) Fail(3001);
+      return Binary(ExprKind::kCompare, op, std::move(lhs), ParseAdditive());
+    }
+    if (t.IsName("IS")) {
+      Next();
+      auto e = MakeNode(ExprKind::kIsNull, lhs->pos);
+      e->negated = AcceptName("NOT");
+      if (!Peek().IsName("NULL")) Fail(908);
+      e->end = Next().end;
+      e->args.push_back(std::move(lhs));
+      return e;
+    }
+    bool negated = false;
+    if (t.IsName("NOT") &&
+        (Peek(1).IsName("LIKE") || Peek(1).IsName("IN") || Peek(1).IsName("BETWEEN"))) {
+      Next();
+      negated = true;
+    }
+    if (AcceptName("LIKE")) {
+      ExprPtr e = Binary(ExprKind::kLike, "LIKE", std::move(lhs), ParseAdditive());
+      if (AcceptName("ESCAPE")) {
+        e->args.push_back(ParseAdditive());
+        e->end = e->args.back()->end;
+      }
+      e->negated = negated;
+      return e;
+    }
+    if (AcceptName("IN")) {
+      auto e = MakeNode(ExprKind::kIn, lhs->pos);
+      e->negated = negated;
+      e->args.push_back(std::move(lhs));
+      ExpectSymbol("(", 906);
+      if (Peek().IsName("SELECT")) Fail(3001);
+      for (;;) {
+        e->args.push_back(ParseExpr());
+        if (!AcceptSymbol(",")) break;
+      }
+      e->end = Peek().end;
+      ExpectSymbol(")", 907);
+      return e;
+    }
+    if (AcceptName("BETWEEN")) {
+      auto e = MakeNode(ExprKind::kBetween, lhs->pos);
+      e->negated = negated;
+      e->args.push_back(std::move(lhs));
+      e->args.push_back(ParseAdditive());
+      ExpectName("AND", 905);
+      e->args.push_back(ParseAdditive());
+      e->end = e->args.back()->end;
+      return e;
+    }
+    return lhs;
+  }
+
+  ExprPtr ParseAdditive() {
+    ExprPtr e = ParseMultiplicative();
+    for (;;) {
+      const Token& t = Peek();
+      if (t.IsSymbol("+") || t.IsSymbol("-")) {
+        std::string op = Next().text;
+        e = Binary(ExprKind::kArithmetic, op, std::move(e), ParseMultiplicative());
+      } else if (t.IsSymbol("||")) {
+        Next();
+        e = Binary(ExprKind::kConcat, "||", std::move(e), ParseMultiplicative());
+      } else {
+        return e;
+      }
+    }
+  }
+
+  ExprPtr ParseMultiplicative() {
+    ExprPtr e = ParseUnary();
+    while (Peek().IsSymbol("*") || Peek().IsSymbol("/")) {
+      std::string op = Next().text;
+      e = Binary(ExprKind::kArithmetic, op, std::move(e), ParseUnary());
+    }
+    return e;
+  }
+
+  ExprPtr ParseUnary() {
+    if (Peek().IsSymbol("-") || Peek().IsSymbol("+")) {
+      const Token& t = Next();
+      const bool minus = t.text == "-";
+      ExprPtr inner = ParseUnary();
+      if (!minus) return inner;
+      auto e = MakeNode(ExprKind::kNegate, t.pos);
+      e->end = inner->end;
+      e->args.push_back(std::move(inner));
+      return e;
+    }
+    return ParsePrimary();
+  }
+
+  ExprPtr ParsePrimary() {
+    const Token& t = Peek();
+    switch (t.kind) {
+      case TokenKind::kNumber: {
+        auto e = MakeNode(ExprKind::kNumber, t.pos);
+        e->text = t.text;
+        e->end = Next().end;
+        return e;
+      }
+      case TokenKind::kString: {
+        auto e = MakeNode(ExprKind::kString, t.pos);
+        e->text = t.text;
+        e->end = Next().end;
+        return e;
+      }
+      case TokenKind::kBind: {
+        auto e = MakeNode(ExprKind::kBind, t.pos);
+        e->text = t.text;
+        e->end = Next().end;
+        return e;
+      }
+      case TokenKind::kSymbol:
+        if (t.text == "(") {
+          Next();
+          if (Peek().IsName("SELECT")) Fail(3001);
+          ExprPtr inner = ParseOr();
+          ExpectSymbol(")", 907);
+          return inner;
+        }
+        break;
+      case TokenKind::kName:
+        if (t.text == "NULL") {
+          auto e = MakeNode(ExprKind::kNull, t.pos);
+          e->end = Next().end;
+          return e;
+        }
+        if (t.text == "DEFAULT" && allow_default_) {
+          auto e = MakeNode(ExprKind::kDefault, t.pos);
+          e->end = Next().end;
+          return e;
+        }
+        if (t.text == "CASE" || t.text == "EXISTS" || t.text == "PRIOR") Fail(3001);
+        if (IsReservedWord(t.text) && !IsReservedFunctionOrPseudo(t.text)) break;
+        return ParseNameOrCall();
+      case TokenKind::kQuotedName:
+        return ParseNameOrCall();
+      case TokenKind::kEnd:
+        break;
+    }
+    Fail(936);
+  }
+
+  // Reserved words that still stand in expressions.
+  static bool IsReservedFunctionOrPseudo(std::string_view w) {
+    return w == "SYSDATE" || w == "USER" || w == "UID" || w == "ROWNUM" || w == "ROWID" ||
+           w == "LEVEL";
+  }
+
+  ExprPtr ParseNameOrCall() {
+    const Token& first = Peek();
+    auto e = MakeNode(ExprKind::kColumn, first.pos);
+    e->path.push_back(TakeName());
+    e->end = first.end;
+    while (Peek().IsSymbol(".") && e->path.size() < 3) {
+      Next();
+      if (!PeekIdentifier() &&
+          !(Peek().kind == TokenKind::kName && IsReservedFunctionOrPseudo(Peek().text)))
+        FailInvalidIdentifier();
+      e->end = Peek().end;
+      e->path.push_back(TakeName());
+    }
+    if (Peek().IsSymbol("(") && e->path.size() == 1 && !e->path[0].quoted) {
+      return ParseCall(std::move(e));
+    }
+    return e;
+  }
+
+  ExprPtr ParseCall(ExprPtr name) {
+    auto e = MakeNode(ExprKind::kFunction, name->pos);
+    e->op = name->path[0].text;
+    Next();  // (
+    if (e->op == "TRIM") return ParseTrim(std::move(e));
+    if (AcceptSymbol(")")) {
+      e->end = tokens_[index_ - 1].end;
+      return e;
+    }
+    if (AcceptName("DISTINCT")) {
+      e->distinct = true;
+    } else {
+      AcceptName("ALL");
+    }
+    for (;;) {
+      if (Peek().IsSymbol("*") && e->op == "COUNT" && e->args.empty()) {
+        const Token& t = Next();
+        e->args.push_back(MakeSpan(ExprKind::kStar, t.pos, t.end));
+      } else {
+        e->args.push_back(ParseExpr());
+      }
+      if (!AcceptSymbol(",")) break;
+    }
+    e->end = Peek().end;
+    ExpectSymbol(")", 907);
+    return e;
+  }
+
+  ExprPtr ParseTrim(ExprPtr e) {
+    e->kind = ExprKind::kTrim;
+    e->op = "B";
+    if (AcceptName("LEADING")) {
+      e->op = "L";
+    } else if (AcceptName("TRAILING")) {
+      e->op = "T";
+    } else {
+      AcceptName("BOTH");
+    }
+    ExprPtr first;
+    if (!Peek().IsName("FROM")) first = ParseExpr();
+    if (AcceptName("FROM")) {
+      e->args.push_back(ParseExpr());                  // the text
+      if (first) e->args.push_back(std::move(first));  // the character to trim
+    } else {
+      if (!first) Fail(936);
+      e->args.push_back(std::move(first));
+    }
+    e->end = Peek().end;
+    ExpectSymbol(")", 907);
+    return e;
+  }
+
+  ExprPtr ParseExpr() { return ParseAdditive(); }
+
+  // ---- DML -----------------------------------------------------------------------------------
+  TableRef ParseDmlTable() {
+    TableRef ref;
+    if (!PeekIdentifier()) Fail(903);
+    ref.table = ParseObjectName(903);
+    if (PeekIdentifier() && !IsClauseWord(Peek())) ref.alias = TakeName();
+    return ref;
+  }
+
+  InsertStmt ParseInsert() {
+    Next();
+    ExpectName("INTO", 925);
+    InsertStmt s;
+    s.table = ParseDmlTable();
+    if (Peek().IsSymbol("(") && !Peek(1).IsName("SELECT")) {
+      Next();
+      for (;;) {
+        Name column = ParseIdentifier(904);
+        // t.column names the table's own column; the qualifier is dropped.
+        if (AcceptSymbol(".")) column = ParseIdentifier(904);
+        s.columns.push_back(std::move(column));
+        if (!AcceptSymbol(",")) break;
+      }
+      if (!AcceptSymbol(")")) Fail(PeekIdentifier() ? 917 : 907);
+    }
+    if (Peek().IsName("VALUES")) {
+      s.values_pos = Next().pos;
+      ExpectSymbol("(", 906);
+      allow_default_ = true;
+      for (;;) {
+        s.values.push_back(ParseExpr());
+        if (!AcceptSymbol(",")) break;
+      }
+      allow_default_ = false;
+      if (!AcceptSymbol(")")) Fail(AtEnd() ? 907 : 917);
+    } else if (Peek().IsName("SELECT") || Peek().IsSymbol("(")) {
+      s.query = std::make_unique<SelectStmt>(ParseQuery());
+    } else {
+      Fail(926);
+    }
+    return s;
+  }
+
+  UpdateStmt ParseUpdate() {
+    Next();
+    UpdateStmt s;
+    s.table = ParseDmlTable();
+    ExpectName("SET", 971);
+    for (;;) {
+      Name column = ParseIdentifier(904);
+      if (AcceptSymbol(".")) column = ParseIdentifier(904);
+      ExpectSymbol("=", 927);
+      allow_default_ = true;
+      ExprPtr value = ParseExpr();
+      allow_default_ = false;
+      s.sets.emplace_back(std::move(column), std::move(value));
+      if (!AcceptSymbol(",")) break;
+    }
+    if (AcceptName("WHERE")) s.where = ParseCondition();
+    return s;
+  }
+
+  DeleteStmt ParseDelete() {
+    Next();
+    AcceptName("FROM");
+    DeleteStmt s;
+    s.table = ParseDmlTable();
+    if (AcceptName("WHERE")) s.where = ParseCondition();
+    return s;
+  }
+
+  // ---- DDL -----------------------------------------------------------------------------------
+  Statement ParseCreate() {
+    Next();
+    if (AcceptName("TABLE")) return ParseCreateTable();
+    if (AcceptName("USER")) return ParseUserClauses<CreateUserStmt>(true);
+    for (std::string_view w : {"TABLESPACE", "INDEX", "UNIQUE", "BITMAP", "SEQUENCE", "VIEW",
+                               "PROFILE", "ROLE", "SYNONYM", "PUBLIC", "OR", "GLOBAL", "PROCEDURE",
+                               "FUNCTION", "PACKAGE", "TRIGGER", "TYPE", "DATABASE"})
+      if (Peek().IsName(w)) Fail(3001);
+    Fail(901);
+  }
+
+  CreateTableStmt ParseCreateTable() {
+    CreateTableStmt s;
+    if (!PeekIdentifier()) Fail(903);
+    s.table = ParseObjectName(903);
+    if (AcceptName("AS")) {
+      s.as_query = std::make_unique<SelectStmt>(ParseQuery());
+      return s;
+    }
+    ExpectSymbol("(", 906);
+    for (;;) {
+      if (Peek().IsName("CONSTRAINT") || Peek().IsName("PRIMARY") || Peek().IsName("UNIQUE") ||
+          Peek().IsName("CHECK") || Peek().IsName("FOREIGN")) {
+        s.constraints.push_back(ParseTableConstraint());
+      } else {
+        s.columns.push_back(ParseColumnDef());
+      }
+      if (!AcceptSymbol(",")) break;
+    }
+    ExpectSymbol(")", 907);
+    while (!AtEnd()) {
+      if (AcceptName("TABLESPACE")) {
+        s.tablespace = ParseIdentifier(959);
+      } else if (Peek().IsName("AS")) {
+        Fail(3001);
+      } else {
+        Fail(922);
+      }
+    }
+    return s;
+  }
+
+  SqlType ParseDataType(int& pos) {
+    pos = Peek().pos;
+    if (Peek().kind != TokenKind::kName) Fail(902);
+    const std::string word = Next().text;
+    auto length = [&](bool required, int max_length) -> int {
+      if (!Peek().IsSymbol("(")) {
+        if (required) Fail(906);
+        return 1;
+      }
+      Next();
+      if (Peek().kind != TokenKind::kNumber) Fail(910);
+      const Token& n = Next();
+      const long v = std::strtol(n.text.c_str(), nullptr, 10);
+      if (v == 0) throw OraError(1723).At(n.pos);
+      if (v > max_length) throw OraError(910).At(n.pos);
+      if (!AcceptName("BYTE")) AcceptName("CHAR");
+      ExpectSymbol(")", 907);
+      return static_cast<int>(v);
+    };
+    if (word == "VARCHAR2" || word == "VARCHAR" || word == "NVARCHAR2")
+      return SqlType::Varchar2(length(true, 4000));
+    if (word == "CHAR" || word == "NCHAR" || word == "CHARACTER") {
+      if (AcceptName("VARYING")) return SqlType::Varchar2(length(true, 4000));
+      return SqlType::Char(length(false, 2000));
+    }
+    if (word == "RAW") return SqlType::Raw(length(true, 2000));
+    if (word == "DATE") return SqlType::Date();
+    if (word == "LONG") {
+      if (AcceptName("RAW")) return SqlType{DataType::kLongRaw};
+      AcceptName("VARCHAR");
+      return SqlType::Long();
+    }
+    if (word == "INTEGER" || word == "INT" || word == "SMALLINT") return SqlType::Number(0, 0);
+    if (word == "FLOAT" || word == "REAL" || word == "DOUBLE") {
+      if (word == "DOUBLE") ExpectName("PRECISION", 902);
+      SqlType t = SqlType::Number(word == "REAL" ? 63 : 126, kFloatScale);
+      t.is_float = true;
+      if (word == "FLOAT" && AcceptSymbol("(")) {
+        if (Peek().kind != TokenKind::kNumber) Fail(1724);
+        const Token& n = Next();
+        const long b = std::strtol(n.text.c_str(), nullptr, 10);
+        if (b < 1 || b > 126) throw OraError(1724).At(n.pos);
+        t.precision = static_cast<int>(b);
+        ExpectSymbol(")", 907);
+      }
+      return t;
+    }
+    if (word == "NUMBER" || word == "NUMERIC" || word == "DECIMAL" || word == "DEC") {
+      const bool ansi = word != "NUMBER";
+      SqlType t = ansi ? SqlType::Number(0, 0) : SqlType::Number();
+      if (AcceptSymbol("(")) {
+        if (AcceptSymbol("*")) {
+          t.precision = 0;
+        } else {
+          if (Peek().kind != TokenKind::kNumber) Fail(1727);
+          const Token& n = Next();
+          const long p = std::strtol(n.text.c_str(), nullptr, 10);
+          if (p < 1 || p > 38) throw OraError(1727).At(n.pos);
+          t.precision = static_cast<int>(p);
+        }
+        t.scale = 0;
+        if (AcceptSymbol(",")) {
+          const bool minus = AcceptSymbol("-");
+          if (Peek().kind != TokenKind::kNumber) Fail(1728);
+          const Token& n = Next();
+          long sc = std::strtol(n.text.c_str(), nullptr, 10);
+          if (minus) sc = -sc;
+          if (sc < -84 || sc > 127) throw OraError(1728).At(n.pos);
+          t.scale = static_cast<int>(sc);
+        }
+        ExpectSymbol(")", 907);
+      }
+      return t;
+    }
+    if (word == "CLOB" || word == "BLOB" || word == "NCLOB" || word == "BFILE" ||
+        word == "TIMESTAMP" || word == "INTERVAL" || word == "ROWID" || word == "UROWID" ||
+        word == "BINARY_FLOAT" || word == "BINARY_DOUBLE")
+      throw OraError(3001).At(pos);
+    throw OraError(902).At(pos);
+  }
+
+  ColumnDef ParseColumnDef() {
+    ColumnDef c;
+    c.name = ParseIdentifier(904);
+    if (Peek().IsSymbol(",") || Peek().IsSymbol(")")) Fail(902);
+    c.type = ParseDataType(c.type_pos);
+    for (;;) {
+      if (Peek().IsName("DEFAULT")) {
+        Next();
+        const int start = Peek().pos;
+        c.default_expr = ParseExpr();
+        c.default_text = std::string(sql_.substr(start, Peek().pos - start));
+        continue;
+      }
+      if (Peek().IsName("CONSTRAINT")) {
+        Next();
+        c.constraint_name = ParseIdentifier(904);
+        continue;
+      }
+      if (AcceptName("NOT")) {
+        ExpectName("NULL", 908);
+        c.not_null = true;
+        continue;
+      }
+      if (AcceptName("NULL")) continue;
+      if (AcceptName("PRIMARY")) {
+        ExpectName("KEY", 905);
+        c.primary_key = true;
+        continue;
+      }
+      if (AcceptName("UNIQUE")) {
+        c.unique = true;
+        continue;
+      }
+      if (Peek().IsName("CHECK") || Peek().IsName("REFERENCES")) Fail(3001);
+      break;
+    }
+    if (!Peek().IsSymbol(",") && !Peek().IsSymbol(")")) Fail(907);
+    return c;
+  }
+
+  TableConstraint ParseTableConstraint() {
+    TableConstraint k;
+    k.pos = Peek().pos;
+    if (AcceptName("CONSTRAINT")) k.name = ParseIdentifier(904);
+    if (AcceptName("PRIMARY")) {
+      ExpectName("KEY", 905);
+      k.primary_key = true;
+    } else if (!AcceptName("UNIQUE")) {
+      if (Peek().IsName("CHECK") || Peek().IsName("FOREIGN")) Fail(3001);
+      Fail(902);
+    }
+    ExpectSymbol("(", 906);
+    for (;;) {
+      k.columns.push_back(ParseIdentifier(904));
+      if (!AcceptSymbol(",")) break;
+    }
+    ExpectSymbol(")", 907);
+    return k;
+  }
+
+  Statement ParseDrop() {
+    Next();
+    if (AcceptName("TABLE")) {
+      DropTableStmt s;
+      if (!PeekIdentifier()) Fail(903);
+      s.table = ParseObjectName(903);
+      if (AcceptName("CASCADE")) {
+        ExpectName("CONSTRAINTS", 905);
+        s.cascade_constraints = true;
+      }
+      AcceptName("PURGE");
+      return s;
+    }
+    if (AcceptName("USER")) {
+      DropUserStmt s;
+      s.user = ParseIdentifier(1935);
+      s.cascade = AcceptName("CASCADE");
+      return s;
+    }
+    for (std::string_view w :
+         {"TABLESPACE", "INDEX", "SEQUENCE", "VIEW", "PROFILE", "ROLE", "SYNONYM", "PUBLIC",
+          "PROCEDURE", "FUNCTION", "PACKAGE", "TRIGGER", "TYPE"})
+      if (Peek().IsName(w)) Fail(3001);
+    Fail(950);
+  }
+
+  TruncateTableStmt ParseTruncate() {
+    Next();
+    ExpectName("TABLE", 3290);
+    TruncateTableStmt s;
+    if (!PeekIdentifier()) Fail(903);
+    s.table = ParseObjectName(903);
+    if (AcceptName("DROP") || AcceptName("REUSE")) ExpectName("STORAGE", 905);
+    return s;
+  }
+
+  CommitStmt ParseCommit() {
+    Next();
+    AcceptName("WORK");
+    if (AcceptName("COMMENT")) {
+      if (Peek().kind != TokenKind::kString) Fail(905);
+      Next();
+    }
+    return {};
+  }
+
+  RollbackStmt ParseRollback() {
+    Next();
+    AcceptName("WORK");
+    if (Peek().IsName("TO")) Fail(3001);
+    return {};
+  }
+
+  Statement ParseAlter() {
+    Next();
+    if (AcceptName("SESSION")) {
+      ExpectName("SET", 922);
+      AlterSessionStmt s;
+      if (Peek().kind != TokenKind::kName) Fail(922);
+      s.parameter = TakeName();
+      ExpectSymbol("=", 922);
+      if (AtEnd()) Fail(921);
+      s.value_pos = Peek().pos;
+      std::string value;
+      while (!AtEnd()) {
+        const Token& t = Next();
+        if (!value.empty()) value += ' ';
+        value += t.text;
+      }
+      s.value = std::move(value);
+      return s;
+    }
+    if (AcceptName("USER")) return ParseUserClauses<AlterUserStmt>(false);
+    for (std::string_view w : {"TABLE", "TABLESPACE", "INDEX", "SEQUENCE", "PROFILE", "SYSTEM",
+                               "DATABASE", "ROLE", "VIEW"})
+      if (Peek().IsName(w)) Fail(3001);
+    Fail(940);
+  }
+
+  Name ParsePassword() {
+    const Token& t = Peek();
+    if (t.kind == TokenKind::kQuotedName || (t.kind == TokenKind::kName && !IsReservedWord(t.text)))
+      return TakeName();
+    Fail(988);
+  }
+
+  template <typename Stmt>
+  Stmt ParseUserClauses(bool create) {
+    Stmt s;
+    s.user = ParseIdentifier(1935);
+    bool identified = false;
+    bool any = false;
+    while (!AtEnd()) {
+      any = true;
+      if (AcceptName("IDENTIFIED")) {
+        if (AcceptName("EXTERNALLY")) {
+          s.password.reset();
+        } else {
+          if (!AcceptName("BY")) Fail(AtEnd() ? 921 : 922);
+          s.password = ParsePassword();
+        }
+        identified = true;
+      } else if (AcceptName("DEFAULT")) {
+        if (AcceptName("ROLE")) Fail(3001);
+        ExpectName("TABLESPACE", 922);
+        s.default_tablespace = ParseIdentifier(959);
+      } else if (AcceptName("TEMPORARY")) {
+        ExpectName("TABLESPACE", 922);
+        s.temporary_tablespace = ParseIdentifier(959);
+      } else if (AcceptName("QUOTA")) {
+        std::string size;
+        if (AcceptName("UNLIMITED")) {
+          size = "UNLIMITED";
+        } else {
+          if (Peek().kind != TokenKind::kNumber) Fail(922);
+          size = Next().text;
+          if (Peek().kind == TokenKind::kName &&
+              (Peek().text == "K" || Peek().text == "M" || Peek().text == "G"))
+            size += Next().text;
+        }
+        ExpectName("ON", 969);
+        s.quotas.emplace_back(size, ParseIdentifier(959));
+      } else if (AcceptName("PROFILE")) {
+        s.profile = ParseIdentifier(922);
+      } else if (AcceptName("PASSWORD")) {
+        ExpectName("EXPIRE", 922);
+        s.password_expire = true;
+      } else if (AcceptName("ACCOUNT")) {
+        if (AcceptName("LOCK")) {
+          s.account_lock = true;
+        } else {
+          ExpectName("UNLOCK", 922);
+          s.account_lock = false;
+        }
+      } else {
+        Fail(922);
+      }
+    }
+    if (create && !identified) throw OraError(1938).At(Peek().pos);
+    if (!create && !any) Fail(921);
+    return s;
+  }
+
+  GrantStmt ParseGrant() {
+    GrantStmt s;
+    s.revoke = Next().text == "REVOKE";
+    const std::string_view to_word = s.revoke ? "FROM" : "TO";
+    for (;;) {
+      if (Peek().kind != TokenKind::kName && Peek().kind != TokenKind::kQuotedName) Fail(990);
+      Name privilege = TakeName();
+      while (Peek().kind == TokenKind::kName && !Peek().IsName(to_word) && !Peek().IsName("ON")) {
+        privilege.text += ' ';
+        privilege.text += Next().text;
+      }
+      s.privileges.push_back(std::move(privilege));
+      if (!AcceptSymbol(",")) break;
+    }
+    if (AcceptName("ON")) s.object = ParseObjectName(903);
+    if (!AcceptName(to_word)) Fail(905);
+    for (;;) {
+      if (Peek().kind != TokenKind::kName && Peek().kind != TokenKind::kQuotedName) Fail(987);
+      s.grantees.push_back(TakeName());
+      if (!AcceptSymbol(",")) break;
+    }
+    if (!s.revoke && AcceptName("WITH")) {
+      if (!AcceptName("ADMIN") && !AcceptName("GRANT")) Fail(905);
+      ExpectName("OPTION", 905);
+      s.admin_option = true;
+    }
+    return s;
+  }
+
+  std::string_view sql_;
+  std::vector<Token> tokens_;
+  std::size_t index_ = 0;
+  bool allow_default_ = false;
+};
+
+}  // namespace
+
+Statement ParseStatement(std::string_view sql) {
+  return Parser(sql).ParseStatement();
+}
+
+ExprPtr ParseExpression(std::string_view sql) {
+  return Parser(sql).ParseStandaloneExpression();
+}
+
+int PeekStatementType(std::string_view sql) {
+  std::size_t i = 0;
+  for (;;) {
+    while (i < sql.size() &&
+           (sql[i] == ' ' || sql[i] == '\t' || sql[i] == '\n' || sql[i] == '\r' || sql[i] == '('))
+      ++i;
+    if (sql.substr(i, 2) == "--") {
+      while (i < sql.size() && sql[i] != '\n') ++i;
+    } else if (sql.substr(i, 2) == "/*") {
+      const auto close = sql.find("*/", i + 2);
+      i = close == std::string_view::npos ? sql.size() : close + 2;
+    } else {
+      break;
+    }
+  }
+  std::string word;
+  while (i < sql.size() && ((sql[i] >= 'A' && sql[i] <= 'Z') || (sql[i] >= 'a' && sql[i] <= 'z')))
+    word += static_cast<char>(sql[i] >= 'a' ? sql[i] - 32 : sql[i]), ++i;
+  static constexpr std::pair<std::string_view, int> kTypes[] = {
+      {"SELECT", 1}, {"WITH", 1}, {"UPDATE", 2}, {"DELETE", 3}, {"INSERT", 4},
+      {"CREATE", 5}, {"DROP", 6}, {"ALTER", 7},  {"BEGIN", 8},  {"DECLARE", 9},
+  };
+  for (const auto& [w, type] : kTypes)
+    if (word == w) return type;
+  return 0;
+}
+
+}  // namespace qm::ocilite

@@ -1,0 +1,79 @@
+// Resolves a parsed query or DML statement against the catalogue and turns it into one SQLite
+// statement that keeps Oracle's semantics: implicit conversions by the session's NLS settings
+// (text compared with or stored into NUMBER and DATE columns), the empty text as NULL, column
+// checks on every value stored (ocl_col), Oracle's NULL ordering, and Oracle's errors with the
+// offset of the offending name (ORA-00942, 00904, 00918, 00913, 00947, 00957, 00932, 00937, ...).
+//
+// Literals become SQLite parameters, so statements that differ only in their literals share one
+// SQLite text (and one prepared SQLite statement). Literals converted here are converted once.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ocilite/catalog.h"
+#include "ocilite/eval_context.h"
+#include "ocilite/sql_ast.h"
+#include "ocilite/value.h"
+
+namespace qm::ocilite {
+
+// One placeholder occurrence (":name"), in text order; position counts from 1.
+struct BindSlot {
+  std::string name;
+  int position = 0;
+};
+
+// A SQLite parameter: a literal's value, or the value of a placeholder.
+struct Param {
+  bool is_bind = false;
+  std::size_t bind_slot = 0;
+  Value constant;
+};
+
+struct ResultColumn {
+  std::string name;
+  SqlType type;
+  bool nullable = true;
+};
+
+struct TranslatedStatement {
+  std::string sql;            // SQLite text
+  std::vector<Param> params;  // ?1, ?2, ...
+  std::vector<BindSlot> binds;
+  std::vector<ResultColumn> columns;        // queries
+  std::shared_ptr<const TableInfo> target;  // DML: the table written
+  // Queries over one table whose WHERE compares columns with values: the columns, for the
+  // session's automatic indexes.
+  std::shared_ptr<const TableInfo> lookup_table;
+  std::vector<std::string> lookup_columns;
+};
+
+// The type a placeholder's client buffer gives its value; throws ORA-01008 when unbound.
+using BindTypes = std::function<SqlType(const std::string& name, int position)>;
+
+class Translator {
+ public:
+  // `sql_text` is the statement as parsed; unaliased expressions take their names from it.
+  Translator(Catalog& catalog, EvalContext& ctx, const BindTypes& bind_types,
+             std::string_view sql_text);
+
+  TranslatedStatement Query(const SelectStmt& s);
+  TranslatedStatement Insert(const InsertStmt& s);
+  TranslatedStatement Update(const UpdateStmt& s);
+  TranslatedStatement Delete(const DeleteStmt& s);
+
+  // Resolves a table named in a statement: own schema first, then the dictionary; ORA-00942.
+  std::shared_ptr<const TableInfo> ResolveTable(const ObjectName& name);
+
+ private:
+  struct Impl;
+  Catalog& catalog_;
+  EvalContext& ctx_;
+  const BindTypes& bind_types_;
+  std::string_view sql_text_;
+};
+
+}  // namespace qm::ocilite

@@ -1,0 +1,208 @@
+#include "ocilite/statement_runner.h"
+
+#include <algorithm>
+
+#include "ocilite/client_buffers.h"
+#include "ocilite/sql_parser.h"
+#include "ocilite/utf8_text.h"
+
+namespace qm::ocilite {
+
+void StatementRunner::Prepare(std::string_view client_text, const CodePage& cp) {
+  client_text_ = std::string(client_text);
+  text_ = cp.ToUtf8(client_text);
+  code_page_ = &cp;
+  statement_type_ = PeekStatementType(text_);
+  prepared_ = true;
+  compiled_.reset();
+  cursor_.reset();
+  row_count_ = rows_fetched_ = 0;
+  function_code_ = parse_error_offset_ = 0;
+}
+
+DefineSpec& StatementRunner::Define(ub4 position) {
+  if (defines_.size() < position) defines_.resize(position);
+  return defines_[position - 1];
+}
+
+const std::vector<ResultColumn>* StatementRunner::Columns() const {
+  return IsQuery() ? &compiled_->translated.columns : nullptr;
+}
+
+void StatementRunner::Compile(Session& session) {
+  if (compiled_ && session_serial_ == session.Serial() && !session.IsStale(*compiled_)) return;
+  cursor_.reset();
+  compiled_.reset();
+  session_ = &session;
+  session_serial_ = session.Serial();
+  parse_error_offset_ = 0;
+  const BindTypes types = [this](const std::string& name, int position) -> SqlType {
+    for (const BindSpec& b : binds) {
+      if ((!b.name.empty() && b.name == name) || (b.name.empty() && b.position == ub4(position)))
+        return BindType(b.dty, b.size);
+    }
+    throw OraError(1008);
+  };
+  try {
+    compiled_ = session.Compile(text_, types);
+  } catch (const OraError& e) {
+    if (e.Offset() >= 0)
+      parse_error_offset_ = static_cast<ub2>(code_page_->ClientLength(text_, e.Offset()));
+    throw;
+  }
+}
+
+std::vector<Value> StatementRunner::BindRow(ub4 row) {
+  std::vector<Value> values;
+  for (const BindSlot& slot : compiled_->translated.binds) {
+    const BindSpec* bind = nullptr;
+    for (const BindSpec& b : binds)
+      if ((!b.name.empty() && b.name == slot.name) ||
+          (b.name.empty() && b.position == ub4(slot.position)))
+        bind = &b;
+    if (!bind) throw OraError(1008);
+    const auto* base = static_cast<const unsigned char*>(bind->value);
+    const ub4 skip = bind->value_skip ? bind->value_skip : static_cast<ub4>(bind->size);
+    if (bind->ind &&
+        *reinterpret_cast<const sb2*>(reinterpret_cast<const unsigned char*>(bind->ind) +
+                                      row * bind->ind_skip) == -1) {
+      values.push_back(Value::Null());
+      continue;
+    }
+    ub4 length = static_cast<ub4>(bind->size);
+    if (bind->alen)
+      length = *reinterpret_cast<const ub2*>(reinterpret_cast<const unsigned char*>(bind->alen) +
+                                             row * bind->alen_skip);
+    values.push_back(LoadValue(base ? base + row * skip : nullptr, length, bind->dty, *code_page_));
+  }
+  return values;
+}
+
+FetchResult StatementRunner::Execute(Session& session, ub4 iters, ub4 rowoff) {
+  Compile(session);
+  function_code_ = static_cast<ub2>(compiled_->function_code);
+  cursor_.reset();
+  row_count_ = rows_fetched_ = 0;
+  at_end_ = false;
+  if (compiled_->kind == CompiledSql::Kind::kQuery) {
+    cursor_ = session.OpenQuery(*compiled_, BindRow(rowoff));
+    if (iters > 0) return Fetch(iters);
+    return {};
+  }
+  if (iters == 0) throw OraError(24333);
+  if (compiled_->kind == CompiledSql::Kind::kDml) {
+    for (ub4 r = rowoff; r < rowoff + iters; ++r)
+      row_count_ += static_cast<ub4>(session.ExecuteDml(*compiled_, BindRow(r)));
+  } else {
+    session.ExecuteOther(*compiled_);
+  }
+  return {};
+}
+
+FetchResult StatementRunner::Fetch(ub4 nrows) {
+  FetchResult result;
+  rows_fetched_ = 0;
+  if (!cursor_ || at_end_) {
+    result.end = true;
+    return result;
+  }
+  std::vector<Value> row;
+  for (ub4 i = 0; i < nrows; ++i) {
+    bool more = false;
+    try {
+      more = cursor_->Next(row);
+    } catch (...) {
+      rows_fetched_ = result.rows;
+      row_count_ += result.rows;
+      throw;
+    }
+    if (!more) {
+      at_end_ = true;
+      result.end = true;
+      break;
+    }
+    StoreRow(row, i, result);
+    last_row_ = row;
+    ++result.rows;
+  }
+  rows_fetched_ = result.rows;
+  row_count_ += result.rows;
+  return result;
+}
+
+void StatementRunner::StoreRow(const std::vector<Value>& row, ub4 index, FetchResult& result) {
+  const auto& columns = compiled_->translated.columns;
+  EvalContext& ctx = session_->Context();
+  for (std::size_t c = 0; c < row.size() && c < defines_.size(); ++c) {
+    DefineSpec& d = defines_[c];
+    if (!d.defined) continue;
+    const Value& v = row[c];
+    const bool is_null = v.IsNull() || (v.kind == Value::Kind::kText && v.s.empty());
+    auto at = [&](void* base, ub4 skip) {
+      return base ? static_cast<unsigned char*>(base) + static_cast<std::size_t>(index) * skip
+                  : nullptr;
+    };
+    auto* ind = reinterpret_cast<sb2*>(at(d.ind, d.ind_skip));
+    auto* rlen = reinterpret_cast<ub2*>(at(d.rlen, d.rlen_skip));
+    auto* rcode = reinterpret_cast<ub2*>(at(d.rcode, d.rcode_skip));
+    if (d.dynamic && d.callback) {
+      // The value goes to the client in pieces, each into a buffer the callback hands over.
+      const std::string data =
+          is_null ? std::string()
+                  : (v.kind == Value::Kind::kBlob
+                         ? v.s
+                         : ocilite::ClientText(v, columns[c].type, ctx, *code_page_));
+      std::size_t offset = 0;
+      ub1 piece = OCI_FIRST_PIECE;
+      do {
+        void* buffer = nullptr;
+        ub4* alen = nullptr;
+        void* piece_ind = nullptr;
+        ub2* piece_rcode = nullptr;
+        ub1 piece_io = piece;
+        const sb4 rc = d.callback(d.callback_context, d.handle, index, &buffer, &alen, &piece_io,
+                                  &piece_ind, &piece_rcode);
+        if (rc != OCI_CONTINUE) break;
+        std::size_t n = 0;
+        if (alen) {
+          n = std::min<std::size_t>(data.size() - offset, *alen);
+          if (buffer && n) std::copy_n(data.data() + offset, n, static_cast<char*>(buffer));
+          *alen = static_cast<ub4>(n);
+        }
+        if (piece_ind) *static_cast<sb2*>(piece_ind) = is_null ? -1 : 0;
+        if (piece_rcode) *piece_rcode = is_null ? OCI_RC_NULL_FETCHED : 0;
+        offset += n;
+        piece = OCI_NEXT_PIECE;
+        if (n == 0) break;
+      } while (offset < data.size());
+      if (ind) *ind = is_null ? -1 : 0;
+      if (rlen) *rlen = 0;
+      if (rcode) *rcode = is_null ? OCI_RC_NULL_FETCHED : 0;
+      continue;
+    }
+    if (is_null) {
+      if (ind) {
+        *ind = -1;
+      } else {
+        result.null_without_indicator = true;
+      }
+      if (rlen) *rlen = 0;
+      if (rcode) *rcode = OCI_RC_NULL_FETCHED;
+      continue;
+    }
+    ub4 length = 0, full = 0;
+    const StoreResult stored = StoreValue(v, columns[c].type, d.dty, at(d.value, d.value_skip),
+                                          d.size, &length, &full, ctx, *code_page_);
+    if (rlen) *rlen = static_cast<ub2>(std::min<ub4>(length, 65535));
+    if (stored == StoreResult::kTruncated) {
+      result.truncated = true;
+      if (ind) *ind = full > 32767 ? -2 : static_cast<sb2>(full);
+      if (rcode) *rcode = OCI_RC_TRUNCATED;
+    } else {
+      if (ind) *ind = 0;
+      if (rcode) *rcode = 0;
+    }
+  }
+}
+
+}  // namespace qm::ocilite

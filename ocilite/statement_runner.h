@@ -1,0 +1,118 @@
+// One client statement: its text, binds and defines, its compiled form and its open rows. Both
+// client interfaces (release 8 handles and release 7 cursors) run statements through it.
+//
+// Execute compiles the text when it has not been compiled for this session or went stale, binds
+// the client's values for each iteration and runs it; Fetch moves rows into the define buffers.
+// Failures throw OraError; what the rows did (truncation, NULL without indicator, end of data)
+// comes back in FetchResult for the caller to turn into its return code.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ocilite/code_page.h"
+#include "ocilite/session.h"
+#include "oracle/oci.h"
+
+namespace qm::ocilite {
+
+struct DefineSpec {
+  void* value = nullptr;
+  sb4 size = 0;
+  ub2 dty = 0;
+  sb2* ind = nullptr;
+  ub2* rlen = nullptr;
+  ub2* rcode = nullptr;
+  ub4 value_skip = 0;
+  ub4 ind_skip = sizeof(sb2);
+  ub4 rlen_skip = sizeof(ub2);
+  ub4 rcode_skip = sizeof(ub2);
+  bool dynamic = false;  // OCI_DYNAMIC_FETCH: pieces through `callback`
+  void* callback_context = nullptr;
+  OCICallbackDefine callback = nullptr;
+  OCIDefine* handle = nullptr;  // passed back to the callback
+  bool defined = false;
+};
+
+struct BindSpec {
+  std::string name;  // placeholder without ":" (upper case unless quoted); empty: by position
+  ub4 position = 0;
+  const void* value = nullptr;
+  sb4 size = 0;
+  ub2 dty = 0;
+  const sb2* ind = nullptr;
+  const ub2* alen = nullptr;
+  ub4 value_skip = 0;
+  ub4 ind_skip = sizeof(sb2);
+  ub4 alen_skip = sizeof(ub2);
+};
+
+struct FetchResult {
+  ub4 rows = 0;
+  bool end = false;  // fewer rows than asked for
+  bool truncated = false;
+  bool null_without_indicator = false;
+};
+
+class StatementRunner {
+ public:
+  // Keeps the text (in the client's character set) for the next Execute.
+  void Prepare(std::string_view client_text, const CodePage& cp);
+  bool Prepared() const { return prepared_; }
+  int StatementType() const { return statement_type_; }
+
+  // Compiles for `session` when needed; throws OraError (ParseErrorOffset is then set).
+  void Compile(Session& session);
+  bool IsQuery() const { return compiled_ && compiled_->kind == CompiledSql::Kind::kQuery; }
+  const std::vector<ResultColumn>* Columns() const;
+
+  // Runs the compiled statement: a query is opened and, with iters > 0, its first `iters` rows
+  // fetched; other statements run `iters` times with the bind rows from `rowoff` (ORA-24333 for
+  // iters 0).
+  FetchResult Execute(Session& session, ub4 iters, ub4 rowoff);
+  FetchResult Fetch(ub4 nrows);
+  // Forgets the compiled form, so that the next Execute compiles again (binds changed type).
+  void Recompile() {
+    cursor_.reset();
+    compiled_.reset();
+  }
+  // Closes the open rows (a fetch of 0 rows; the end of a session).
+  void Cancel() { cursor_.reset(); }
+  bool HasCursor() const { return cursor_ != nullptr; }
+
+  ub4 RowCount() const { return row_count_; }
+  ub4 RowsFetched() const { return rows_fetched_; }
+  ub2 FunctionCode() const { return function_code_; }
+  ub2 ParseErrorOffset() const { return parse_error_offset_; }
+  const std::string& ClientText() const { return client_text_; }
+  // The current row of the last fetch, for reading LONG values in parts.
+  const std::vector<Value>& LastRow() const { return last_row_; }
+
+  DefineSpec& Define(ub4 position);
+  std::vector<BindSpec> binds;
+
+ private:
+  std::vector<Value> BindRow(ub4 row);
+  void StoreRow(const std::vector<Value>& row, ub4 index, FetchResult& result);
+
+  bool prepared_ = false;
+  std::string client_text_;
+  std::string text_;  // UTF-8
+  const CodePage* code_page_ = nullptr;
+  int statement_type_ = 0;
+  std::uint64_t session_serial_ = 0;
+  Session* session_ = nullptr;
+  std::unique_ptr<CompiledSql> compiled_;
+  std::unique_ptr<Cursor> cursor_;
+  std::vector<DefineSpec> defines_;
+  std::vector<Value> last_row_;
+  ub4 row_count_ = 0;
+  ub4 rows_fetched_ = 0;
+  ub2 function_code_ = 0;
+  ub2 parse_error_offset_ = 0;
+  bool at_end_ = false;
+};
+
+}  // namespace qm::ocilite

@@ -1,0 +1,261 @@
+#include "ocilite/table_ddl.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "ocilite/ora_error.h"
+#include "ocilite/oracle_date.h"
+#include "ocilite/sql_translator.h"
+
+namespace qm::ocilite {
+namespace {
+
+std::string OwnerOf(DdlContext& d, const ObjectName& name) {
+  if (!name.owner) return d.ctx.user;
+  if (!d.catalog.UserExists(name.owner->text))
+    throw OraError(1918, {name.owner->text}).At(name.owner->pos);
+  return name.owner->text;
+}
+
+void CheckNoColumns(const Expr& e) {
+  if (e.kind == ExprKind::kColumn) {
+    const auto& n = e.path.back();
+    const bool pseudo =
+        e.path.size() == 1 && !n.quoted && (n.text == "SYSDATE" || n.text == "USER");
+    if (!pseudo) throw OraError(984).At(e.pos);
+  }
+  for (const auto& a : e.args) CheckNoColumns(*a);
+}
+
+std::string NextConstraintName(SqliteDb& db) {
+  SqliteStmt q = db.Prepare("SELECT value FROM ocl_meta WHERE key = 'next_constraint'");
+  q.Step();
+  const std::int64_t n = std::stoll(q.Text(0));
+  db.Exec("UPDATE ocl_meta SET value = '" + std::to_string(n + 1) +
+          "' WHERE key = 'next_constraint'");
+  char name[32];
+  std::snprintf(name, sizeof name, "SYS_C%06lld", static_cast<long long>(n));
+  return name;
+}
+
+// The stored description of a column type: DATA_TYPE, DATA_LENGTH, DATA_PRECISION, DATA_SCALE.
+void BindType(SqliteStmt& q, int first, const SqlType& t) {
+  q.Bind(first, t.DictionaryName());
+  q.Bind(first + 1, static_cast<std::int64_t>(t.type == DataType::kNumber ? 22 : t.DataSize()));
+  q.BindNull(first + 2);
+  q.BindNull(first + 3);
+  if (t.type != DataType::kNumber) return;
+  if (t.is_float) {
+    q.Bind(first + 2, static_cast<std::int64_t>(t.precision));
+  } else {
+    if (t.precision > 0) q.Bind(first + 2, static_cast<std::int64_t>(t.precision));
+    if (t.scale != kFloatScale) q.Bind(first + 3, static_cast<std::int64_t>(t.scale));
+  }
+}
+
+struct NewColumn {
+  std::string name;
+  int pos;
+  SqlType type;
+  bool not_null;
+  std::string default_text;
+};
+
+struct NewConstraint {
+  std::optional<Name> name;
+  bool primary_key;
+  std::vector<std::size_t> columns;
+  int pos;
+};
+
+}  // namespace
+
+void CreateTable(DdlContext& d, const CreateTableStmt& s) {
+  const std::string owner = OwnerOf(d, s.table);
+  const std::string& name = s.table.name.text;
+  if (d.catalog.ObjectExists(owner, name)) throw OraError(955).At(s.table.name.pos);
+  std::string tablespace = d.default_tablespace;
+  if (s.tablespace) {
+    SqliteStmt q = d.db.Prepare("SELECT 1 FROM ocl_tablespaces WHERE tablespace_name = ?1");
+    q.Bind(1, s.tablespace->text);
+    if (!q.Step()) throw OraError(959, {s.tablespace->text}).At(s.tablespace->pos);
+    tablespace = s.tablespace->text;
+  }
+
+  std::vector<NewColumn> columns;
+  std::vector<NewConstraint> constraints;
+  std::string query_sql;
+  TranslatedStatement query;
+  if (s.as_query) {
+    const BindTypes no_binds = [](const std::string&, int) -> SqlType { throw OraError(1008); };
+    Translator translator(d.catalog, d.ctx, no_binds, d.sql_text);
+    query = translator.Query(*s.as_query);
+    for (std::size_t i = 0; i < query.columns.size(); ++i) {
+      const ResultColumn& c = query.columns[i];
+      const SelectItem* item = i < s.as_query->items.size() ? &s.as_query->items[i] : nullptr;
+      const bool plain = item && (item->alias || item->expr->kind == ExprKind::kColumn ||
+                                  item->expr->kind == ExprKind::kStar);
+      if (!plain || c.name.size() > 30) throw OraError(998).At(item ? item->expr->pos : 0);
+      SqlType t = c.type;
+      if (t.IsNull() ||
+          ((t.type == DataType::kVarchar2 || t.type == DataType::kChar) && t.length == 0))
+        throw OraError(1723).At(item->expr->pos);
+      if (t.type == DataType::kChar &&
+          !(item->expr->kind == ExprKind::kColumn || item->expr->kind == ExprKind::kStar))
+        t = SqlType::Char(t.length);
+      columns.push_back({c.name, item->expr->pos, t, !c.nullable, {}});
+    }
+  } else {
+    for (const ColumnDef& def : s.columns) {
+      if (def.default_expr) CheckNoColumns(*def.default_expr);
+      columns.push_back({def.name.text, def.name.pos, def.type, def.not_null, def.default_text});
+      const std::size_t index = columns.size() - 1;
+      if (def.primary_key || def.unique)
+        constraints.push_back({def.constraint_name, def.primary_key, {index}, def.name.pos});
+    }
+    for (const TableConstraint& k : s.constraints) {
+      NewConstraint c{k.name, k.primary_key, {}, k.pos};
+      for (const Name& col : k.columns) {
+        auto it = std::find_if(columns.begin(), columns.end(),
+                               [&](const NewColumn& n) { return n.name == col.text; });
+        if (it == columns.end()) throw OraError(904, {"\"" + col.text + "\""}).At(col.pos);
+        c.columns.push_back(static_cast<std::size_t>(it - columns.begin()));
+      }
+      constraints.push_back(std::move(c));
+    }
+  }
+  int longs = 0;
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j)
+      if (columns[j].name == columns[i].name) throw OraError(957).At(columns[i].pos);
+    if (columns[i].type.type == DataType::kLong || columns[i].type.type == DataType::kLongRaw)
+      if (++longs > 1) throw OraError(1754).At(columns[i].pos);
+  }
+  if (columns.size() > 1000) throw OraError(1792);
+  if (std::count_if(constraints.begin(), constraints.end(),
+                    [](const NewConstraint& c) { return c.primary_key; }) > 1)
+    throw OraError(2260).At(constraints.back().pos);
+  for (const auto& k : constraints)
+    if (k.primary_key)
+      for (const std::size_t c : k.columns) columns[c].not_null = true;
+
+  const std::string now = OraDate::Now().ToStorage();
+  SqliteStmt object = d.db.Prepare(
+      "INSERT INTO ocl_objects (owner, object_name, object_type, tablespace_name, created, "
+      "last_ddl_time) VALUES (?1, ?2, 'TABLE', ?3, ?4, ?4)");
+  object.Bind(1, owner);
+  object.Bind(2, name);
+  object.Bind(3, tablespace);
+  object.Bind(4, now);
+  object.Step();
+  const std::int64_t id = sqlite3_last_insert_rowid(d.db.get());
+  const std::string storage = "\"o" + std::to_string(id) + "\"";
+
+  SqliteStmt column = d.db.Prepare(
+      "INSERT INTO ocl_columns (object_id, column_id, column_name, storage_name, data_type, "
+      "data_length, data_precision, data_scale, nullable, data_default) "
+      "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
+  std::string create = "CREATE TABLE " + storage + " (";
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const NewColumn& c = columns[i];
+    const std::string storage_name = "c" + std::to_string(i + 1);
+    column.Bind(1, id);
+    column.Bind(2, static_cast<std::int64_t>(i + 1));
+    column.Bind(3, c.name);
+    column.Bind(4, storage_name);
+    BindType(column, 5, c.type);
+    column.Bind(9, c.not_null ? "N" : "Y");
+    if (c.default_text.empty()) {
+      column.BindNull(10);
+    } else {
+      column.Bind(10, c.default_text);
+    }
+    column.Step();
+    column.Reset();
+    create += (i ? ", " : "") + storage_name + " " + c.type.StorageDeclaration();
+  }
+  d.db.Exec(create + ")");
+
+  for (std::size_t n = 0; n < constraints.size(); ++n) {
+    const NewConstraint& k = constraints[n];
+    std::string constraint_name = k.name ? k.name->text : NextConstraintName(d.db);
+    SqliteStmt exists =
+        d.db.Prepare("SELECT 1 FROM ocl_constraints WHERE owner = ?1 AND constraint_name = ?2");
+    exists.Bind(1, owner);
+    exists.Bind(2, constraint_name);
+    if (exists.Step()) throw OraError(2264).At(k.name ? k.name->pos : k.pos);
+    std::string list;
+    for (const std::size_t c : k.columns)
+      list += (list.empty() ? "" : ",") + ("c" + std::to_string(c + 1));
+    for (std::size_t m = 0; m < n; ++m) {
+      std::vector<std::size_t> a = constraints[m].columns, b = k.columns;
+      std::sort(a.begin(), a.end());
+      std::sort(b.begin(), b.end());
+      if (a == b) throw OraError(2261).At(k.pos);
+    }
+    SqliteStmt row = d.db.Prepare("INSERT INTO ocl_constraints VALUES (?1, ?2, ?3, ?4, ?5)");
+    row.Bind(1, owner);
+    row.Bind(2, constraint_name);
+    row.Bind(3, id);
+    row.Bind(4, k.primary_key ? "P" : "U");
+    row.Bind(5, list);
+    row.Step();
+    d.db.Exec("CREATE UNIQUE INDEX \"ocl_k" + std::to_string(id) + "_" + std::to_string(n) +
+              "\" ON " + storage + " (" + list + ")");
+  }
+  if (s.as_query) {
+    std::string names;
+    for (std::size_t i = 0; i < columns.size(); ++i)
+      names += (i ? ", " : "") + ("c" + std::to_string(i + 1));
+    SqliteStmt insert = d.db.Prepare("INSERT INTO " + storage + " (" + names + ") " + query.sql);
+    for (std::size_t i = 0; i < query.params.size(); ++i) {
+      const Value& v = query.params[i].constant;
+      const int index = static_cast<int>(i + 1);
+      switch (v.kind) {
+        case Value::Kind::kInt:
+          insert.Bind(index, v.i);
+          break;
+        case Value::Kind::kReal:
+          sqlite3_bind_double(insert.get(), index, v.r);
+          break;
+        case Value::Kind::kText:
+        case Value::Kind::kBlob:
+          insert.Bind(index, v.s);
+          break;
+        case Value::Kind::kNull:
+          insert.BindNull(index);
+          break;
+      }
+    }
+    insert.Step();
+  }
+}
+
+namespace {
+std::shared_ptr<const TableInfo> TableToChange(DdlContext& d, const ObjectName& name) {
+  const std::string owner = name.owner ? name.owner->text : d.ctx.user;
+  auto t = d.catalog.Find(owner, name.name.text, false);
+  if (!t) {
+    if (!name.owner && d.catalog.Find(owner, name.name.text, true))
+      throw OraError(1031).At(name.name.pos);
+    throw OraError(942).At(name.owner ? name.owner->pos : name.name.pos);
+  }
+  return t;
+}
+}  // namespace
+
+void DropTable(DdlContext& d, const DropTableStmt& s) {
+  auto t = TableToChange(d, s.table);
+  const std::string id = std::to_string(t->object_id);
+  d.db.Exec("DROP TABLE " + t->storage);
+  d.db.Exec("DELETE FROM ocl_columns WHERE object_id = " + id);
+  d.db.Exec("DELETE FROM ocl_constraints WHERE object_id = " + id);
+  d.db.Exec("DELETE FROM ocl_objects WHERE object_id = " + id);
+}
+
+void TruncateTable(DdlContext& d, const TruncateTableStmt& s) {
+  auto t = TableToChange(d, s.table);
+  d.db.Exec("DELETE FROM " + t->storage);
+}
+
+}  // namespace qm::ocilite
