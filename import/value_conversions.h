@@ -1,0 +1,48 @@
+#pragma once
+// The text functions that prepare a value for the import's SQL, where every value stands between
+// apostrophes without escaping, and the two conversion codes of the "Process data" column.
+// All work on single-byte code page 1251 text; comparisons are exact and case-sensitive. All are
+// pure and leave their arguments alone.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+// `text` with every occurrence of `pattern` replaced, found left to right without overlapping;
+// the replacement is never searched again. An empty pattern returns the text unchanged.
+std::string ReplaceAll(std::string_view text, std::string_view pattern,
+                       std::string_view replacement);
+
+// Apostrophes and double quotes become backquotes, commas become blanks. Taken by value so that
+// a value the caller no longer needs is changed where it stands.
+std::string SanitizeSourceValue(std::string value);
+// Apostrophes and double quotes become backquotes; commas stay.
+std::string SanitizeDefaultValue(std::string value);
+
+// The n-th token (counted from 1) of `text` split at each occurrence of the whole `delimiter`.
+// An n of 1 or less gives the first token; a leading delimiter or two delimiters in a row make an
+// empty token that counts; an n beyond the last token gives the empty text. An empty delimiter
+// never occurs, so the whole text is the first token. Runs in time linear in the text's length.
+std::string ExtractLexeme(std::int32_t n, std::string_view text, std::string_view delimiter);
+
+// Brings a date text towards DD.MM.YYYY: an empty text is "01.01.1900"; "г." is removed, commas
+// become full stops, one full stop is cut at each end, a two-digit year becomes 01.01.19yy, a
+// four-digit one 01.01.yyyy, and anything longer than ten characters is cut to ten. A text left
+// empty after removing "г." or the leading full stop gives the empty text. Blanks and digits are
+// not checked.
+std::string NormalizeDate(std::string_view text);
+
+// The value converted by a "Process data" code: "L<n>" (either case; n a signed 32-bit decimal
+// integer, blanks and a sign allowed before it) takes the n-th blank-separated token of the value,
+// "D" (either case, the rest ignored) normalises it as a date. An empty code returns the value
+// unchanged. A code of any other first letter gives no value. Throws std::runtime_error
+// "'<rest>' is not a valid integer value" when the text after "L" is no such integer.
+std::optional<std::string> ApplyConversionCode(std::string_view code, std::string_view value);
+
+// True for the codes ApplyConversionCode knows by their first letter: empty, L or D, either case.
+bool IsKnownConversionCode(std::string_view code);
+
+}  // namespace qm
