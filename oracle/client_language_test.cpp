@@ -1,0 +1,36 @@
+#include "oracle/client_language.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/environment.h"
+
+namespace qm {
+namespace {
+
+TEST(ClientLanguageTest, CharacterSetBecomesCodePage1251AndDatesDayMonthYear) {
+  struct Case {
+    const char* language;  // nullptr: unset
+    const char* dateFormat;
+    const char* expectedLanguage;
+    const char* expectedDateFormat;
+  };
+  const Case cases[] = {
+      {nullptr, nullptr, "AMERICAN_AMERICA.CL8MSWIN1251", "DD.MM.RRRR"},
+      {"", "", "AMERICAN_AMERICA.CL8MSWIN1251", "DD.MM.RRRR"},
+      {"RUSSIAN_RUSSIA.AL32UTF8", nullptr, "RUSSIAN_RUSSIA.CL8MSWIN1251", "DD.MM.RRRR"},
+      {"GERMAN_GERMANY", "YYYY-MM-DD", "GERMAN_GERMANY.CL8MSWIN1251", "YYYY-MM-DD"},
+      {".UTF8", nullptr, ".CL8MSWIN1251", "DD.MM.RRRR"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.language ? c.language : "(unset)");
+    MemoryEnvironment env;
+    if (c.language) env.Set("NLS_LANG", c.language);
+    if (c.dateFormat) env.Set("NLS_DATE_FORMAT", c.dateFormat);
+    SetClientLanguageEnvironment(env);
+    EXPECT_EQ(env.Get("NLS_LANG"), c.expectedLanguage);
+    EXPECT_EQ(env.Get("NLS_DATE_FORMAT"), c.expectedDateFormat);
+  }
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,111 @@
+// The scripted server of the test client library: the functions a logon, a logoff and an
+// internal statement walk through, defined for real over the weak stubs.
+//
+//  - Handles are dummy addresses, one per handle type; nothing is ever freed.
+//  - OCIServerAttach to the alias "LONGERROR" fails with ORA-20001 and a message of 3000
+//    characters; any other alias attaches.
+//  - OCISessionBegin and OCIServerVersion succeed; the banner is an Oracle8 one.
+//  - Statements prepare and execute without doing anything; their texts are recorded in the
+//    call log as OCIStmtPrepare(text).
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#pragma GCC visibility push(default)
+#include "oracle/oci.h"
+#pragma GCC visibility pop
+#include "oracle/testing/oci8_only_client_calls.h"
+
+namespace {
+
+char handles[64];
+sb4 pendingCode = 0;
+std::string pendingMessage;
+
+void* Handle(ub4 type) {
+  return &handles[type % sizeof handles];
+}
+
+std::string Text(const OraText* text, sb4 length) {
+  return std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length));
+}
+
+}  // namespace
+
+sword OCIEnvInit(OCIEnv** envp, ub4 mode, std::size_t, void**) {
+  RecordCall("OCIEnvInit(" + std::to_string(mode) + ")");
+  *envp = static_cast<OCIEnv*>(Handle(OCI_HTYPE_ENV));
+  return OCI_SUCCESS;
+}
+
+sword OCIHandleAlloc(const void*, void** hndlpp, const ub4 type, const std::size_t, void**) {
+  RecordCall("OCIHandleAlloc(" + std::to_string(type) + ")");
+  *hndlpp = Handle(type);
+  return OCI_SUCCESS;
+}
+
+sword OCIHandleFree(void*, const ub4 type) {
+  RecordCall("OCIHandleFree(" + std::to_string(type) + ")");
+  return OCI_SUCCESS;
+}
+
+sword OCIServerAttach(OCIServer*, OCIError*, const OraText* dblink, sb4 dblink_len, ub4) {
+  const std::string alias = Text(dblink, dblink_len);
+  RecordCall("OCIServerAttach(" + alias + ")");
+  if (alias != "LONGERROR") return OCI_SUCCESS;
+  pendingCode = 20001;
+  pendingMessage = "ORA-20001: " + std::string(3000, 'x') + "\n";
+  return OCI_ERROR;
+}
+
+sword OCIAttrSet(void*, ub4 trghndltyp, void* attributep, ub4 size, ub4 attrtype, OCIError*) {
+  std::string call = "OCIAttrSet(" + std::to_string(trghndltyp) + "," + std::to_string(attrtype);
+  if (attrtype == OCI_ATTR_USERNAME || attrtype == OCI_ATTR_PASSWORD)
+    call += "," + Text(static_cast<const OraText*>(attributep), static_cast<sb4>(size));
+  RecordCall(call + ")");
+  return OCI_SUCCESS;
+}
+
+sword OCIAttrGet(const void*, ub4, void* attributep, ub4*, ub4 attrtype, OCIError*) {
+  RecordCall("OCIAttrGet(" + std::to_string(attrtype) + ")");
+  if (attrtype == OCI_ATTR_STMT_TYPE) *static_cast<ub2*>(attributep) = OCI_STMT_ALTER;
+  if (attrtype == OCI_ATTR_PARAM_COUNT) *static_cast<ub4*>(attributep) = 0;
+  return OCI_SUCCESS;
+}
+
+sword OCISessionBegin(OCISvcCtx*, OCIError*, OCISession*, ub4 credt, ub4 mode) {
+  RecordCall("OCISessionBegin(" + std::to_string(credt) + "," + std::to_string(mode) + ")");
+  return OCI_SUCCESS;
+}
+
+sword OCIServerVersion(void*, OCIError*, OraText* bufp, ub4 bufsz, ub1) {
+  RecordCall("OCIServerVersion");
+  const std::string banner = "Oracle8 Release 8.0.5.0.0 - Production\nPL/SQL Release 8.0.5.0.0";
+  const std::size_t n = std::min<std::size_t>(banner.size(), bufsz - 1);
+  std::memcpy(bufp, banner.data(), n);
+  bufp[n] = 0;
+  return OCI_SUCCESS;
+}
+
+sword OCIStmtPrepare(OCIStmt*, OCIError*, const OraText* stmt, ub4 stmt_len, ub4, ub4) {
+  RecordCall("OCIStmtPrepare(" + Text(stmt, static_cast<sb4>(stmt_len)) + ")");
+  return OCI_SUCCESS;
+}
+
+sword OCIStmtExecute(OCISvcCtx*, OCIStmt*, OCIError*, ub4 iters, ub4, const OCISnapshot*,
+                     OCISnapshot*, ub4 mode) {
+  RecordCall("OCIStmtExecute(" + std::to_string(iters) + "," + std::to_string(mode) + ")");
+  return OCI_SUCCESS;
+}
+
+sword OCIErrorGet(void*, ub4 recordno, OraText*, sb4* errcodep, OraText* bufp, ub4 bufsiz, ub4) {
+  if (recordno != 1 || pendingCode == 0) return OCI_NO_DATA;
+  if (errcodep != nullptr) *errcodep = pendingCode;
+  if (bufp != nullptr && bufsiz > 0) {
+    const std::size_t n = std::min<std::size_t>(pendingMessage.size(), bufsiz - 1);
+    std::memcpy(bufp, pendingMessage.data(), n);
+    bufp[n] = 0;
+  }
+  return OCI_SUCCESS;
+}
