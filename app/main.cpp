@@ -5,6 +5,7 @@
 
 #include "app/application.h"
 #include "app/main_window.h"
+#include "ui/import_errors_window.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/regional_formats.h"
 #include "platform/version_record.h"
@@ -19,5 +20,7 @@ int main(int argc, char** argv) {
 
   qm::TForm1 form1(qm::OwnExecutablePath());
   form1.show();
+  qm::TForm2 form2;
+  form1.SetErrorsWindow(&form2);
   return app.exec();
 }

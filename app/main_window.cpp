@@ -12,6 +12,12 @@
 #include <QToolButton>
 
 #include "app/link_addresses.h"
+#include "import/field_link_file.h"
+#include "platform/dialogs.h"
+#include "source/source_path.h"
+#include "ui/create_window.h"
+#include "ui/list_picker.h"
+#include "ui/preview_window.h"
 #include "platform/qt/standard_error_box.h"
 #include "platform/codepage.h"
 #include "platform/qt/qt_text.h"
@@ -110,6 +116,15 @@ void TForm1::CreateControls() {
     SGSelectCell(column, row, canSelect);
   });
   connect(fillonetoone1_, &QAction::triggered, this, Guarded([this](bool) { Fillonetoone1Click(); }));
+  connect(sg_, &FieldLinkGrid::GridDoubleClicked, this, Guarded([this] { SGDblClick(); }));
+  filenameEdit1_->OnAfterDialog = [this](std::string& name, bool& accept) {
+    RunHandler([&] { FilenameEdit1AfterDialog(name, accept); });
+  };
+  connect(speedButton3_, &QToolButton::clicked, this, Guarded([this](bool) { SpeedButton3Click(); }));
+  connect(speedButton2_, &QToolButton::clicked, this, Guarded([this](bool) { SpeedButton2Click(); }));
+  connect(speedButton1_, &QToolButton::clicked, this, Guarded([this](bool) { SpeedButton1Click(); }));
+  connect(button4_, &QPushButton::clicked, this, Guarded([this](bool) { Button4Click(); }));
+  connect(button3_, &QPushButton::clicked, this, Guarded([this](bool) { Button3Click(); }));
 }
 
 void TForm1::FormCreate(const std::string& executablePath) {
@@ -125,5 +140,44 @@ void TForm1::SGSelectCell(int column, int row, bool& canSelect) {
 }
 
 void TForm1::Fillonetoone1Click() { links_.FillOneToOne(); }
+
+void TForm1::SGDblClick() {
+  if (filenameEdit1_->Text().empty()) return;
+  dbf_.Open();
+  std::vector<std::string> names;
+  for (int i = 0; i < dbf_.FieldCount(); ++i) names.push_back(dbf_.Field(i).DisplayName());
+  dbf_.Close();
+  const int picked = PickFromList(names);
+  if (picked != -1)
+    links_.SetCell(FieldLinkTable::kDbfField, links_.SelectedRow(),
+                   names[static_cast<std::size_t>(picked)]);
+}
+
+void TForm1::FilenameEdit1AfterDialog(std::string& name, bool&) {
+  const SourcePath path = SplitSourcePath(name);
+  dbf_.SetDatabaseName(path.folder);
+  dbf_.SetTableName(path.name);
+}
+
+void TForm1::SpeedButton3Click() {
+  if (filenameEdit1_->Text().empty()) return;
+  if (!dbf_.Active()) dbf_.Open();
+  {
+    TForm4 preview(dbf_);
+    preview.exec();
+  }
+  dbf_.Close();
+}
+
+void TForm1::SpeedButton2Click() { SaveFieldLinksCommand(links_, AppDialogs()); }
+
+void TForm1::SpeedButton1Click() { LoadFieldLinksCommand(links_, AppDialogs()); }
+
+void TForm1::Button4Click() {
+  TCreateForm createForm;
+  createForm.exec();
+}
+
+void TForm1::Button3Click() { close(); }
 
 }  // namespace qm

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "import/field_link_table.h"
+#include "source/source_table.h"
 
 class QAction;
 class QCheckBox;
@@ -20,6 +21,7 @@ namespace qm {
 
 class FieldLinkGrid;
 class FilenameEdit;
+class TForm2;
 class UrlLabel;
 
 class TForm1 : public QWidget {
@@ -35,10 +37,27 @@ class TForm1 : public QWidget {
 
   FieldLinkTable& Links() { return links_; }
   bool Connected() const { return connected_; }
+  // The source table component.
+  SourceTable& dbf() { return dbf_; }
+  // The import-errors window the commands log to (owned by the start-up).
+  void SetErrorsWindow(TForm2* form2) { form2_ = form2; }
 
   // Grid notification: the cell (column, row) is about to become current; always allowed.
   void SGSelectCell(int column, int row, bool& canSelect);
   void Fillonetoone1Click();
+  // Field pick: a source field name for the selected row, through the list picker.
+  void SGDblClick();
+  // The source file box's dialog has run: the source table takes the path's folder and name.
+  void FilenameEdit1AfterDialog(std::string& name, bool& accept);
+  // Preview of the source table last set up.
+  void SpeedButton3Click();
+  // Save and load of the field links.
+  void SpeedButton2Click();
+  void SpeedButton1Click();
+  // The hidden Create button: the tablespace-and-user window.
+  void Button4Click();
+  // Close: logs off first when connected, then closes the window.
+  void Button3Click();
 
   QPushButton* Button1() const { return button1_; }
   QPushButton* Button2() const { return button2_; }
@@ -64,6 +83,8 @@ class TForm1 : public QWidget {
   void FormCreate(const std::string& executablePath);
 
   FieldLinkTable links_;
+  SourceTable dbf_{"dbf"};
+  TForm2* form2_ = nullptr;
   bool connected_ = false;
 
   QPushButton* button1_ = nullptr;

@@ -12,6 +12,12 @@
 #include <QToolButton>
 
 #include "platform/codepage.h"
+#include "platform/scripted_dialogs.h"
+#include "ui/list_picker.h"
+#include <QApplication>
+#include <QListWidget>
+#include <QTimer>
+#include <filesystem>
 #include "platform/qt/qt_text.h"
 #include "ui/field_link_grid.h"
 #include "ui/filename_edit.h"
@@ -133,6 +139,80 @@ TEST(MainWindow, LinkLabelsOpenTheirAddresses) {
   EXPECT_EQ(opened, form.RzURLLabel2()->Address());
   EXPECT_TRUE(opened.startsWith("file://") || opened.startsWith("http"));
   EXPECT_EQ(form.RzURLLabel1()->Target(), form.RzURLLabel1()->text());
+}
+
+TEST(MainWindow, ChoosingTheSourceFileSetsUpTheSourceTable) {
+  ScriptedDialogs dialogs;
+  TForm1 form(VERSIONED_PROBE);
+  dialogs.fileAnswers.push_back("/home/u/My Data/people.dbf");
+  form.FilenameEdit1()->Browse();
+  EXPECT_EQ(form.FilenameEdit1()->Text(), "/home/u/My Data/people.dbf");
+  EXPECT_EQ(form.dbf().DatabaseName(), "/home/u/My Data");
+  EXPECT_EQ(form.dbf().TableName(), "people.dbf");
+  // A cancelled dialog passes the box's text on.
+  form.FilenameEdit1()->SetText("x.dbf");
+  form.FilenameEdit1()->Browse();
+  EXPECT_EQ(form.dbf().DatabaseName(), "");
+  EXPECT_EQ(form.dbf().TableName(), "x.dbf");
+}
+
+TEST(MainWindow, FieldPickWritesThePickedNameIntoTheSelectedRow) {
+  ScriptedDialogs dialogs;
+  TForm1 form(VERSIONED_PROBE);
+  form.Links().SetRowCount(3);
+  form.SGDblClick();  // empty source file box: nothing is opened
+  EXPECT_EQ(form.Links().Cell(3, 0), "DBF field");
+
+  dialogs.fileAnswers.push_back(TESTDATA_DIR "/dbf/db3_cp1251.dbf");
+  form.FilenameEdit1()->Browse();
+  form.SG()->setCurrentIndex(form.SG()->model()->index(1, 0));
+  QTimer::singleShot(0, [] {
+    auto* picker = qobject_cast<TForm3*>(QApplication::activeModalWidget());
+    ASSERT_NE(picker, nullptr);
+    ASSERT_EQ(picker->ListBox1()->count(), 5);
+    picker->ListBox1()->setCurrentRow(2);
+    picker->ListBox1DblClick();
+  });
+  form.SGDblClick();
+  EXPECT_EQ(form.Links().Cell(3, 2), "BORN");
+  EXPECT_FALSE(form.dbf().Active());
+}
+
+TEST(MainWindow, PreviewOpensTheFileLastChosenNotATypedOne) {
+  ScriptedDialogs dialogs;
+  TForm1 form(VERSIONED_PROBE);
+  dialogs.fileAnswers.push_back(TESTDATA_DIR "/dbf/db3_cp1251.dbf");
+  form.FilenameEdit1()->Browse();
+  form.FilenameEdit1()->SetText("/typed/but/never/chosen.dbf");
+  int rows = -1;
+  QTimer::singleShot(0, [&] {
+    auto* preview = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(preview, nullptr);
+    rows = preview->findChild<QTableView*>("DBGrid1")->model()->rowCount();
+    preview->close();
+  });
+  form.SpeedButton3Click();
+  EXPECT_EQ(rows, 3);
+  EXPECT_FALSE(form.dbf().Active());
+}
+
+TEST(MainWindow, FieldLinksAreSavedAndLoadedThroughTheDialogs) {
+  ScriptedDialogs dialogs;
+  const std::string path = (std::filesystem::temp_directory_path() / "qm_links_test.ini").string();
+  TForm1 form(VERSIONED_PROBE);
+  form.Links().SetRowCount(2);
+  form.Links().SetCell(0, 1, "ID");
+  form.Links().SetCell(2, 1, "1");
+  form.Links().SetCell(3, 1, "NUM");
+  dialogs.fileAnswers.push_back(path);
+  form.SpeedButton2Click();
+  TForm1 other(VERSIONED_PROBE);
+  dialogs.fileAnswers.push_back(path);
+  other.SpeedButton1Click();
+  EXPECT_EQ(other.Links().RowCount(), 2);
+  EXPECT_EQ(other.Links().Cell(0, 1), "ID");
+  EXPECT_EQ(other.Links().Cell(3, 1), "NUM");
+  std::filesystem::remove(path);
 }
 
 }  // namespace

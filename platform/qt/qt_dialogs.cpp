@@ -26,7 +26,8 @@ std::optional<std::string> RunFileDialog(const FileDialogRequest& r, QFileDialog
   dialog.setAcceptMode(mode);
   dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                      : QFileDialog::AnyFile);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+  // The system replaces an existing file without asking.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   if (!r.defaultExt.empty()) dialog.setDefaultSuffix(ToQString(r.defaultExt));
   if (!r.initialName.empty()) dialog.selectFile(ToQString(r.initialName));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

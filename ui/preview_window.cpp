@@ -1,0 +1,109 @@
+#include "ui/preview_window.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "platform/codepage.h"
+#include "platform/qt/qt_text.h"
+#include "platform/qt/standard_error_box.h"
+#include "source/source_table.h"
+
+namespace qm {
+namespace {
+
+const char* BlobWord(TFieldType type) {
+  switch (type) {
+    case ftMemo:
+    case ftOraClob:
+      return "Memo";
+    case ftGraphic:
+      return "Graphic";
+    case ftBlob:
+    case ftFmtMemo:
+    case ftParadoxOle:
+    case ftDBaseOle:
+    case ftTypedBinary:
+    case ftOraBlob:
+      return "Blob";
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
+
+std::string PreviewText(TFieldType type, const std::string& value) {
+  const char* word = BlobWord(type);
+  if (!word) return value;
+  std::string shown = word;
+  if (!value.empty()) shown = Cp1251Upper(shown);
+  return "(" + shown + ")";
+}
+
+SourceTableModel::SourceTableModel(SourceTable& table, QObject* parent)
+    : QAbstractTableModel(parent), table_(table), rows_(table.RecordCount()) {}
+
+int SourceTableModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : std::max(rows_, 0);
+}
+
+int SourceTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : table_.FieldCount();
+}
+
+QVariant SourceTableModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || role != Qt::DisplayRole) return {};
+  QVariant shown;
+  // A damaged value is reported and the grid goes on.
+  RunHandler([&] {
+    if (table_.RecNo() != index.row() + 1) table_.SetRecNo(index.row() + 1);
+    const SourceField& field = table_.Field(index.column());
+    shown = ToQString(PreviewText(field.DataType(), field.AsString()));
+  });
+  return shown;
+}
+
+QVariant SourceTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole) return {};
+  if (orientation == Qt::Vertical) return QString();  // the record indicator column
+  return ToQString(table_.Field(section).DisplayName());
+}
+
+TForm4::TForm4(SourceTable& table, QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("Form4"));
+  setWindowTitle(ToQString(Cp1251("Просмотр DBF")));
+  setGeometry(192, 114, 862, 473);  // outer 870 x 500
+  dbGrid1_ = new QTableView(this);
+  dbGrid1_->setObjectName(QStringLiteral("DBGrid1"));
+  dbGrid1_->setModel(new SourceTableModel(table, dbGrid1_));
+  dbGrid1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  dbGrid1_->verticalHeader()->setDefaultSectionSize(18);
+  dbGrid1_->verticalHeader()->setFixedWidth(12);
+  dbGrid1_->setSelectionBehavior(QAbstractItemView::SelectRows);
+
+  auto* panel1 = new QWidget(this);
+  panel1->setObjectName(QStringLiteral("Panel1"));
+  panel1->setFixedHeight(41);
+  auto* panel2 = new QWidget(panel1);
+  panel2->setObjectName(QStringLiteral("Panel2"));
+  panel2->setFixedWidth(89);
+  auto* button1 = new QPushButton(ToQString(Cp1251("Закрыть")), panel2);
+  button1->setObjectName(QStringLiteral("Button1"));
+  button1->setGeometry(6, 4, 75, 25);
+  auto* bottom = new QHBoxLayout(panel1);
+  bottom->setContentsMargins(0, 0, 0, 0);
+  bottom->addStretch();
+  bottom->addWidget(panel2);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(dbGrid1_);
+  layout->addWidget(panel1);
+  connect(button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+}
+
+}  // namespace qm

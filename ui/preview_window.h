@@ -1,0 +1,53 @@
+#pragma once
+// TForm4, the preview window: the source table's records in a read-only grid, one column per
+// field titled with its display name and a record indicator column at the left. The grid reads
+// a record only when it is painted, so a table of any size opens at once and uses little memory.
+// Blob fields show a word in parentheses: «(MEMO)» when the value is not empty, «(Memo)» when it
+// is; likewise Graphic and Blob.
+
+#include <QAbstractTableModel>
+#include <QDialog>
+#include <string>
+
+#include "source/field_type.h"
+
+class QTableView;
+
+namespace qm {
+
+class SourceTable;
+
+// The display text of a field of kind `type` whose value as text is `value`.
+std::string PreviewText(TFieldType type, const std::string& value);
+
+class SourceTableModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  // `table` must be open for as long as the model is shown.
+  explicit SourceTableModel(SourceTable& table, QObject* parent = nullptr);
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ private:
+  SourceTable& table_;
+  int rows_;
+};
+
+class TForm4 : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TForm4(SourceTable& table, QWidget* parent = nullptr);
+
+  QTableView* DBGrid1() const { return dbGrid1_; }
+  void Button1Click() { close(); }
+
+ private:
+  QTableView* dbGrid1_;
+};
+
+}  // namespace qm
