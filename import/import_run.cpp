@@ -1,0 +1,122 @@
+#include "import/import_run.h"
+
+#include <stdexcept>
+
+#include "import/field_link_table.h"
+#include "import/import_statements.h"
+#include "import/source_record.h"
+#include "source/source_path.h"
+#include "source/source_table.h"
+
+namespace qm {
+namespace {
+
+class CurrentRecord : public SourceRecord {
+ public:
+  explicit CurrentRecord(const SourceTable& dbf) : dbf_(dbf) {}
+  std::string FieldValue(const std::string& name) const override {
+    return dbf_.FieldByName(name).AsString();
+  }
+
+ private:
+  const SourceTable& dbf_;
+};
+
+// Ends the run however it ends: the window is told, the source table is closed.
+class RunScope {
+ public:
+  RunScope(ImportRunWindow& window, SourceTable& dbf) : window_(window), dbf_(dbf) {
+    window_.RunStarted();
+  }
+  ~RunScope() {
+    dbf_.Close();
+    window_.RunEnded();
+  }
+  RunScope(const RunScope&) = delete;
+  RunScope& operator=(const RunScope&) = delete;
+
+ private:
+  ImportRunWindow& window_;
+  SourceTable& dbf_;
+};
+
+void DeleteOldData(ImportRunWindow& window, ImportDatabase& database) {
+  const std::string table = window.TableName();
+  window.ShowBusy(DeletionMessage(table));
+  auto statement = database.NewStatement();
+  bool failed = false;
+  window.RunBlocking([&] {
+    try {
+      statement->Execute(DeletionStatement(table));
+    } catch (const std::exception&) {
+      // The second attempt names the table as a quoted identifier, for names that need it.
+      try {
+        statement->Execute("delete from \"" + table + "\"");
+      } catch (const std::exception&) {
+        failed = true;
+      }
+    }
+  });
+  if (failed) window.ShowMessage(DeletionFailureBox(statement->SqlText()));
+  statement.reset();
+  window.HideBusy();
+}
+
+}  // namespace
+
+ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, SourceTable& dbf) {
+  ImportRunResult result;
+  const std::string validation = ValidationText(window.Links());
+  if (!validation.empty()) {
+    window.ShowMessage(ValidationBox(validation));
+    return result;
+  }
+  result.started = true;
+  RunScope scope(window, dbf);
+  const std::string sourcePath = window.SourcePath();
+  if (window.DeleteOldData()) DeleteOldData(window, database);
+
+  try {
+    const SourcePath split = SplitSourcePath(sourcePath);
+    dbf.SetDatabaseName(split.folder);
+    dbf.SetTableName(split.name);
+    dbf.Open();
+  } catch (const std::exception&) {
+    throw std::runtime_error("not connect to " + sourcePath);
+  }
+
+  auto statement = database.NewStatement();
+  window.SetProgressMax(dbf.RecordCount());
+  window.SetProgress(0);
+  const std::int32_t third = 0, fourth = 0;  // counters nothing in the run changes yet
+  result.total = dbf.RecordCount();
+  dbf.First();
+  const std::int32_t n = dbf.RecordCount();
+  const CurrentRecord record(dbf);
+  for (std::int32_t i = 1; i <= n; ++i) {
+    window.SetProgress(i);
+    window.SetCounterLabel(CounterLabel(i, result.total, third, fourth));
+    window.ProcessEvents();
+    bool exists = false;
+    if (window.SeekOldRecord())
+      exists = database.CountRows(ExistenceQuery(window.Links(), window.TableName(), record)) > 0;
+    if (!exists) {
+      const std::string insert = InsertStatement(window.Links(), window.TableName(), record);
+      try {
+        statement->Execute(insert);
+        ++result.inserted;
+      } catch (const std::exception&) {
+        window.AppendErrorLog(ErrorLogEntry(i, statement->SqlText()));
+        result.errors = true;
+      }
+    }
+    dbf.Next();
+  }
+  statement.reset();
+  dbf.Close();
+  window.ShowErrorLog();
+  window.ShowMessage(ImportSummary(result.errors, result.inserted, result.total));
+  return result;
+}
+
+}  // namespace qm

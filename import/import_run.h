@@ -1,0 +1,77 @@
+#pragma once
+// The import run behind "Process data": validation, the optional deletion of old rows, then, for
+// every source record, the optional existence check and the literal insert, with progress, an
+// error log entry per failed insert and a summary box. It reads the window it is started from
+// through ImportRunWindow and reaches the database through ImportDatabase, so it runs the same
+// behind the main window, behind a command line, and in tests.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/dialogs.h"
+
+namespace qm {
+
+class FieldLinkTable;
+class SourceTable;
+
+// What the run reads from and shows on the window that started it. Texts are code page 1251.
+class ImportRunWindow {
+ public:
+  virtual ~ImportRunWindow() = default;
+  // The field-link table; read anew for every record, so edits take effect from the next one.
+  virtual const FieldLinkTable& Links() = 0;
+  virtual std::string TableName() = 0;   // read every time a statement is built
+  virtual std::string SourcePath() = 0;  // read once, at the start
+  virtual bool DeleteOldData() = 0;      // read once, at the start
+  virtual bool SeekOldRecord() = 0;      // read once per record
+  virtual void SetProgressMax(int max) = 0;
+  virtual void SetProgress(int position) = 0;
+  virtual void SetCounterLabel(const std::string& text) = 0;
+  // Lets the window handle what is pending: repaints, edits, clicks.
+  virtual void ProcessEvents() = 0;
+  virtual void AppendErrorLog(const std::string& entry) = 0;
+  virtual void ShowErrorLog() = 0;
+  virtual MessageButton ShowMessage(const MessageBoxRequest& request) = 0;
+  // The busy window around a long call: shown, the call run while it is up, hidden.
+  virtual void ShowBusy(const std::string& message) = 0;
+  virtual void RunBlocking(const std::function<void()>& call) = 0;
+  virtual void HideBusy() = 0;
+  // Told when a run starts and when it ends, however it ends.
+  virtual void RunStarted() = 0;
+  virtual void RunEnded() = 0;
+};
+
+// A statement object on the session: its SQL replaced by one line and executed.
+class ImportStatement {
+ public:
+  virtual ~ImportStatement() = default;
+  // Throws the database's error (an EOracleError, or the statement layer's own errors).
+  virtual void Execute(const std::string& sql) = 0;
+  // The whole text of the statement's SQL, each line followed by CR LF.
+  virtual std::string SqlText() const = 0;
+};
+
+class ImportDatabase {
+ public:
+  virtual ~ImportDatabase() = default;
+  virtual std::unique_ptr<ImportStatement> NewStatement() = 0;
+  // The number of rows `query` gives, through the existence dataset. Throws its errors.
+  virtual std::int32_t CountRows(const std::string& query) = 0;
+};
+
+struct ImportRunResult {
+  bool started = false;  // false when the validation stopped it
+  std::int32_t total = 0;
+  std::int32_t inserted = 0;
+  bool errors = false;
+};
+
+// Runs one import. Throws std::runtime_error "not connect to <path>" when the source cannot be
+// opened, and lets any other error of a pass end the run (the window's run-ended notice, the
+// statement and the source table's close happen all the same).
+ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, SourceTable& dbf);
+
+}  // namespace qm

@@ -1,0 +1,170 @@
+#include "import/import_run.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <stdexcept>
+#include <vector>
+
+#include "import/field_link_table.h"
+#include "platform/codepage.h"
+#include "source/source_table.h"
+
+namespace qm {
+namespace {
+
+const std::string kSource = TESTDATA_DIR "/dbf/db3_cp1251.dbf";  // 3 records: NAME QTY BORN ...
+
+struct FakeWindow : ImportRunWindow {
+  FieldLinkTable links;
+  std::string table = "T", source = kSource;
+  bool deleteOld = false, seek = false;
+  std::vector<std::string> labels, log, events;
+  std::vector<MessageBoxRequest> boxes;
+  int progressMax = -1, progress = -1;
+
+  const FieldLinkTable& Links() override { return links; }
+  std::string TableName() override { return table; }
+  std::string SourcePath() override { return source; }
+  bool DeleteOldData() override { return deleteOld; }
+  bool SeekOldRecord() override { return seek; }
+  void SetProgressMax(int max) override { progressMax = max; }
+  void SetProgress(int position) override { progress = position; }
+  void SetCounterLabel(const std::string& text) override { labels.push_back(text); }
+  void ProcessEvents() override {}
+  void AppendErrorLog(const std::string& entry) override { log.push_back(entry); }
+  void ShowErrorLog() override { events.push_back("log shown"); }
+  MessageButton ShowMessage(const MessageBoxRequest& r) override {
+    boxes.push_back(r);
+    events.push_back("box");
+    return kButtonOk;
+  }
+  void ShowBusy(const std::string& message) override { events.push_back("busy " + message); }
+  void RunBlocking(const std::function<void()>& call) override { call(); }
+  void HideBusy() override { events.push_back("busy hidden"); }
+  void RunStarted() override { events.push_back("started"); }
+  void RunEnded() override { events.push_back("ended"); }
+};
+
+// A database that records statements, fails those containing a marker and counts rows of a
+// table held as a set of existence queries already answered.
+struct FakeDatabase : ImportDatabase {
+  std::vector<std::string> executed;
+  std::string failWhenContains = "\x01";
+  std::map<std::string, int> rows;  // existence query -> count
+
+  struct Statement : ImportStatement {
+    FakeDatabase& db;
+    std::string sql;
+    explicit Statement(FakeDatabase& d) : db(d) {}
+    void Execute(const std::string& text) override {
+      sql = text;
+      db.executed.push_back(text);
+      if (text.find(db.failWhenContains) != std::string::npos)
+        throw std::runtime_error("ORA-00942: table or view does not exist");
+    }
+    std::string SqlText() const override { return sql + "\r\n"; }
+  };
+  std::unique_ptr<ImportStatement> NewStatement() override {
+    return std::make_unique<Statement>(*this);
+  }
+  std::int32_t CountRows(const std::string& query) override {
+    executed.push_back(query);
+    return rows.count(query) ? rows[query] : 0;
+  }
+};
+
+void Link(FieldLinkTable& links, int row, const std::string& column, const std::string& field,
+          const std::string& proceed = "1") {
+  if (links.RowCount() <= row) links.SetRowCount(row + 1);
+  links.SetCell(0, row, column);
+  links.SetCell(2, row, proceed);
+  links.SetCell(3, row, field);
+}
+
+TEST(ImportRun, InsertsEveryRecordWithCountersAndSummary) {
+  FakeWindow w;
+  w.links.WriteHeader();
+  Link(w.links, 1, "N", "name");
+  Link(w.links, 2, "Q", "QTY");
+  FakeDatabase db;
+  SourceTable dbf;
+  const auto result = RunImport(w, db, dbf);
+  EXPECT_EQ(result.inserted, 3);
+  EXPECT_EQ(w.labels, (std::vector<std::string>{"1/3/0/0", "2/3/0/0", "3/3/0/0"}));
+  EXPECT_EQ(w.progressMax, 3);
+  EXPECT_EQ(w.progress, 3);
+  ASSERT_EQ(db.executed.size(), 3u);
+  EXPECT_EQ(db.executed[2], "insert into T(N,Q) values ('ASCII only','')");
+  ASSERT_EQ(w.boxes.size(), 1u);
+  EXPECT_EQ(w.boxes[0].text, "Process finished\r\ninserted 3 record from 3 selected");
+  EXPECT_EQ(w.events, (std::vector<std::string>{"started", "log shown", "box", "ended"}));
+  EXPECT_FALSE(dbf.Active());
+}
+
+TEST(ImportRun, SeekOldRecordSkipsExistingRowsAndFailedInsertsAreLogged) {
+  FakeWindow w;
+  w.links.WriteHeader();
+  Link(w.links, 1, "N", "NAME");
+  w.seek = true;
+  FakeDatabase db;
+  db.rows["select * from T Where N='ASCII only'"] = 1;
+  db.failWhenContains = Cp1251("Ёлкина");
+  SourceTable dbf;
+  const auto result = RunImport(w, db, dbf);
+  EXPECT_EQ(result.inserted, 1);
+  EXPECT_TRUE(result.errors);
+  ASSERT_EQ(w.log.size(), 1u);
+  EXPECT_EQ(w.log[0], "/2/insert into T(N) values ('" + Cp1251("Ёлкина").str() + "')\r\n");
+  EXPECT_EQ(w.boxes.back().text.rfind("Process finished with errors", 0), 0u);
+}
+
+TEST(ImportRun, ValidationStopsBeforeAnythingHappens) {
+  FakeWindow w;
+  w.links.WriteHeader();
+  Link(w.links, 1, "N", "NAME", "");
+  w.deleteOld = true;
+  FakeDatabase db;
+  SourceTable dbf;
+  EXPECT_FALSE(RunImport(w, db, dbf).started);
+  EXPECT_TRUE(db.executed.empty());
+  ASSERT_EQ(w.boxes.size(), 1u);
+  EXPECT_EQ(w.events, std::vector<std::string>{"box"});
+}
+
+TEST(ImportRun, DeletionTriesTwiceThenReportsAndAnUnreadableSourceEndsTheRun) {
+  FakeWindow w;
+  w.links.WriteHeader();
+  Link(w.links, 1, "N", "NAME");
+  w.deleteOld = true;
+  w.source = "/no/such/dir/x.dbf";
+  FakeDatabase db;
+  db.failWhenContains = "delete";
+  SourceTable dbf;
+  try {
+    RunImport(w, db, dbf);
+    FAIL() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "not connect to /no/such/dir/x.dbf");
+  }
+  EXPECT_EQ(db.executed, (std::vector<std::string>{"delete from T", "delete from \"T\""}));
+  ASSERT_EQ(w.boxes.size(), 1u);
+  EXPECT_EQ(w.boxes[0].text, "not executed query: delete from \"T\"\r\n");
+  EXPECT_EQ(w.events.back(), "ended");
+}
+
+TEST(ImportRun, AnUnknownSourceFieldEndsTheRunAtThatRecord) {
+  FakeWindow w;
+  w.links.WriteHeader();
+  Link(w.links, 1, "N", "NOPE");
+  FakeDatabase db;
+  SourceTable dbf;
+  EXPECT_THROW(RunImport(w, db, dbf), std::runtime_error);
+  EXPECT_TRUE(db.executed.empty());
+  EXPECT_EQ(w.labels, std::vector<std::string>{"1/3/0/0"});
+  EXPECT_EQ(w.events, (std::vector<std::string>{"started", "ended"}));
+  EXPECT_FALSE(dbf.Active());
+}
+
+}  // namespace
+}  // namespace qm
