@@ -1,6 +1,8 @@
 #include "app/main_window.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -11,11 +13,20 @@
 #include <QScreen>
 #include <QToolButton>
 
+#include "app/database_adapters.h"
 #include "app/link_addresses.h"
+#include "import/import_run.h"
+#include "schema/catalogue.h"
+#include "schema/table_creation.h"
+#include "schema/tablespace_script.h"
+#include "ui/busy_window.h"
+#include "ui/import_errors_window.h"
 #include "import/field_link_file.h"
 #include "platform/dialogs.h"
 #include "source/source_path.h"
 #include "ui/create_window.h"
+#include "ui/directory_edit.h"
+#include <QLineEdit>
 #include "ui/list_picker.h"
 #include "ui/preview_window.h"
 #include "platform/qt/standard_error_box.h"
@@ -28,6 +39,45 @@
 #include "ui/url_label.h"
 
 namespace qm {
+
+// The main window as the import run sees it.
+class TForm1::ImportFace : public ImportRunWindow {
+ public:
+  explicit ImportFace(TForm1& form) : form_(form) {}
+  const FieldLinkTable& Links() override { return form_.links_; }
+  std::string TableName() override { return FromQString(form_.comboBox1_->currentText()); }
+  std::string SourcePath() override { return form_.filenameEdit1_->Text(); }
+  bool DeleteOldData() override { return form_.checkBox1_->isChecked(); }
+  bool SeekOldRecord() override { return form_.checkBox2_->isChecked(); }
+  void SetProgressMax(int max) override {
+    form_.progressBar1_->setMaximum(std::max(max, 0));
+    form_.progressBar1_->setMinimum(0);
+  }
+  void SetProgress(int position) override { form_.progressBar1_->setValue(position); }
+  void SetCounterLabel(const std::string& text) override {
+    form_.label6_->setText(ToQString(text));
+    form_.label6_->adjustSize();  // a label sizes itself to its text
+  }
+  void ProcessEvents() override { QApplication::processEvents(); }
+  void AppendErrorLog(const std::string& entry) override {
+    if (form_.form2_) form_.form2_->AppendLine(entry);
+  }
+  void ShowErrorLog() override {
+    if (form_.form2_) form_.form2_->ShowErrors();
+  }
+  MessageButton ShowMessage(const MessageBoxRequest& request) override {
+    return AppDialogs().ShowMessage(request);
+  }
+  void ShowBusy(const std::string& message) override { ShowBusyWindow(message, true); }
+  void RunBlocking(const std::function<void()>& call) override { RunWhileBusy(call); }
+  void HideBusy() override { HideBusyWindow(); }
+  void RunStarted() override { form_.SetRunning(true); }
+  void RunEnded() override { form_.SetRunning(false); }
+
+ private:
+  TForm1& form_;
+};
+
 namespace {
 
 template <typename W>
@@ -59,6 +109,11 @@ TForm1::TForm1(const std::string& executablePath, QWidget* parent) : QWidget(par
   constexpr int kFrame = 4, kTitleBar = 19;
   resize(kOuterWidth - 2 * kFrame, kOuterHeight - 2 * kFrame - kTitleBar);
   CreateControls();
+  oracleLogon1_.SetSession(&oracleSession1_);
+  ods1_.SetName("ods1");
+  ods1_.SetSession(&oracleSession1_);
+  ods1_.SQL().Add("select * from user_tables");
+  q_.SetSession(&oracleSession1_);
   FormCreate(executablePath);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();
@@ -125,6 +180,9 @@ void TForm1::CreateControls() {
   connect(speedButton1_, &QToolButton::clicked, this, Guarded([this](bool) { SpeedButton1Click(); }));
   connect(button4_, &QPushButton::clicked, this, Guarded([this](bool) { Button4Click(); }));
   connect(button3_, &QPushButton::clicked, this, Guarded([this](bool) { Button3Click(); }));
+  connect(button2_, &QPushButton::clicked, this, Guarded([this](bool) { Button2Click(); }));
+  connect(speedButton4_, &QToolButton::clicked, this, Guarded([this](bool) { SpeedButton4Click(); }));
+  connect(comboBox1_, &QComboBox::activated, this, Guarded([this](int) { ComboBox1Change(); }));
 }
 
 void TForm1::FormCreate(const std::string& executablePath) {
@@ -175,9 +233,103 @@ void TForm1::SpeedButton1Click() { LoadFieldLinksCommand(links_, AppDialogs()); 
 
 void TForm1::Button4Click() {
   TCreateForm createForm;
+  createForm.OnCreate = [this](TCreateForm& form) { CreateFormButton2Click(form); };
   createForm.exec();
 }
 
-void TForm1::Button3Click() { close(); }
+void TForm1::Button3Click() {
+  if (connected_) oracleSession1_.SetConnected(false);
+  close();
+}
+
+void TForm1::ComboBox1Change() {
+  DataSetCatalogue catalogue(ods1_);
+  FillLinksFromTable(catalogue, FromQString(comboBox1_->currentText()), links_);
+}
+
+void TForm1::RefreshTableList() {
+  comboBox1_->clear();
+  std::vector<std::string> items;
+  DataSetCatalogue catalogue(ods1_);
+  // What was read before an error stays in the list.
+  auto fill = [&] {
+    for (const std::string& item : items) comboBox1_->addItem(ToQString(item));
+    comboBox1_->setCurrentIndex(-1);
+  };
+  try {
+    qm::RefreshTableList(catalogue, items);
+  } catch (...) {
+    fill();
+    throw;
+  }
+  fill();
+}
+
+void TForm1::Button2Click() {
+  ImportFace face(*this);
+  SessionImportDatabase database(oracleSession1_, ods1_);
+  RunImport(face, database, dbf_);
+}
+
+void TForm1::SpeedButton4Click() {
+  TableCreationContext context;
+  context.sourcePath = filenameEdit1_->Text();
+  context.confirm = [] {
+    return AppDialogs().ShowMessage({"", "", MessageIcon::Question, kButtonYes | kButtonNo}) ==
+           kButtonYes;
+  };
+  context.execute = [this](const std::string& sql) {
+    q_.SQL().Clear();
+    q_.SQL().Add(sql);
+    q_.Execute();
+  };
+  context.reportFailure = [] {
+    AppDialogs().ShowMessage({"some error with created table", "Errors", MessageIcon::None, kButtonOk});
+  };
+  context.logStatement = [this](const std::string& sql) {
+    if (!form2_) return;
+    form2_->AppendLine(sql);
+    form2_->ShowErrors();
+  };
+  context.refreshTableList = [this] { RefreshTableList(); };
+  CreateTargetTable(context, dbf_);
+}
+
+void TForm1::CreateFormButton2Click(TCreateForm& form) {
+  if (!oracleLogon1_.Execute()) return;
+  std::vector<std::string> lines = ReadScriptLines(form.FilenameEdit1()->Text());
+  FillPlaceholders(lines, {FromQString(form.Edit4()->text()), FromQString(form.Edit5()->text()),
+                           FromQString(form.Edit3()->text()), form.DirectoryEdit1()->Text()});
+  TOracleQuery oracleQuery1;
+  oracleQuery1.SetSession(&oracleSession1_);
+  const auto failed = RunScriptStatements(lines, [&](const std::string& sql) {
+    oracleQuery1.SQL().Clear();
+    oracleQuery1.SQL().Add(sql);
+    oracleQuery1.Execute();
+  });
+  if (failed && form2_) {
+    form2_->AppendLine(*failed);
+    form2_->ShowErrors();
+  }
+  oracleSession1_.SetConnected(false);
+  form.close();
+}
+
+void TForm1::SetRunning(bool running) {
+  running_ = running;
+  for (QWidget* w : std::initializer_list<QWidget*>{button1_, button2_, button3_, comboBox1_,
+                                                    filenameEdit1_, speedButton1_, speedButton2_,
+                                                    speedButton3_, speedButton4_})
+    w->setEnabled(!running);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  // The run processes window events once per record; the window must outlive it.
+  if (running_) {
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
+}
 
 }  // namespace qm

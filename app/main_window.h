@@ -7,6 +7,10 @@
 #include <string>
 
 #include "import/field_link_table.h"
+#include "oracle/oracle_dataset.h"
+#include "oracle/oracle_logon.h"
+#include "oracle/oracle_query.h"
+#include "oracle/oracle_session.h"
 #include "source/source_table.h"
 
 class QAction;
@@ -21,6 +25,7 @@ namespace qm {
 
 class FieldLinkGrid;
 class FilenameEdit;
+class TCreateForm;
 class TForm2;
 class UrlLabel;
 
@@ -37,8 +42,14 @@ class TForm1 : public QWidget {
 
   FieldLinkTable& Links() { return links_; }
   bool Connected() const { return connected_; }
-  // The source table component.
+  // The components the window owns.
   SourceTable& dbf() { return dbf_; }
+  TOracleSession& OracleSession1() { return oracleSession1_; }
+  TOracleLogon& OracleLogon1() { return oracleLogon1_; }
+  TOracleDataSet& ods1() { return ods1_; }
+  TOracleQuery& q() { return q_; }
+  // Whether an import run is in progress.
+  bool Running() const { return running_; }
   // The import-errors window the commands log to (owned by the start-up).
   void SetErrorsWindow(TForm2* form2) { form2_ = form2; }
 
@@ -58,6 +69,16 @@ class TForm1 : public QWidget {
   void Button4Click();
   // Close: logs off first when connected, then closes the window.
   void Button3Click();
+  // The table box's choice: the field-link rows from the chosen table's columns.
+  void ComboBox1Change();
+  // Refills the table box from the schema's tables.
+  void RefreshTableList();
+  // Process data: the import run.
+  void Button2Click();
+  // "+": a target table made from the source file's structure.
+  void SpeedButton4Click();
+  // The create window's Create: the tablespace-and-user script.
+  void CreateFormButton2Click(TCreateForm& form);
 
   QPushButton* Button1() const { return button1_; }
   QPushButton* Button2() const { return button2_; }
@@ -78,12 +99,24 @@ class TForm1 : public QWidget {
   QToolButton* SpeedButton4() const { return speedButton4_; }
   QAction* Fillonetoone1() const { return fillonetoone1_; }
 
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
  private:
+  class ImportFace;
   void CreateControls();
+  // Disables what would start another operation while a run is in progress.
+  void SetRunning(bool running);
   void FormCreate(const std::string& executablePath);
 
+  // Declared first, so that the session is destroyed after everything attached to it.
+  TOracleSession oracleSession1_;
+  TOracleLogon oracleLogon1_;
+  TOracleDataSet ods1_;
+  TOracleQuery q_;
   FieldLinkTable links_;
   SourceTable dbf_{"dbf"};
+  bool running_ = false;
   TForm2* form2_ = nullptr;
   bool connected_ = false;
 

@@ -1,0 +1,57 @@
+#include "app/database_adapters.h"
+
+#include "oracle/oracle_dataset.h"
+#include "oracle/oracle_query.h"
+
+namespace qm {
+
+bool DataSetCatalogue::Active() const { return dataset_.Active(); }
+void DataSetCatalogue::Close() { dataset_.Close(); }
+
+void DataSetCatalogue::SetSQL(const std::string& line) {
+  dataset_.SQL().Clear();
+  dataset_.SQL().Add(line);
+}
+
+void DataSetCatalogue::Open() { dataset_.Open(); }
+int DataSetCatalogue::RecordCount() const { return dataset_.RecordCount(); }
+
+std::string DataSetCatalogue::FieldAsString(const std::string& fieldName) const {
+  return dataset_.FieldByName(fieldName).AsString();
+}
+
+void DataSetCatalogue::Next() { dataset_.Next(); }
+
+namespace {
+
+class QueryStatement : public ImportStatement {
+ public:
+  explicit QueryStatement(TOracleSession& session) { query_.SetSession(&session); }
+  void Execute(const std::string& sql) override {
+    query_.SQL().Clear();
+    query_.SQL().Add(sql);
+    query_.Execute();
+  }
+  std::string SqlText() const override { return query_.SQL().Text(); }
+
+ private:
+  TOracleQuery query_;
+};
+
+}  // namespace
+
+std::unique_ptr<ImportStatement> SessionImportDatabase::NewStatement() {
+  return std::make_unique<QueryStatement>(session_);
+}
+
+std::int32_t SessionImportDatabase::CountRows(const std::string& query) {
+  DataSetCatalogue ods1(ods1_);
+  if (ods1.Active()) ods1.Close();
+  ods1.SetSQL(query);
+  ods1.Open();
+  const int count = ods1.RecordCount();
+  ods1.Close();
+  return count;
+}
+
+}  // namespace qm

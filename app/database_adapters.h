@@ -1,0 +1,46 @@
+#pragma once
+// The Oracle components seen through the small interfaces of the import run and the catalogue:
+// the dataset `ods1` as the catalogue's and the existence check's dataset, and statement objects
+// made on the session for the length of a run.
+
+#include <memory>
+#include <string>
+
+#include "import/import_run.h"
+#include "schema/catalogue.h"
+
+namespace qm {
+
+class TOracleDataSet;
+class TOracleSession;
+
+class DataSetCatalogue : public CatalogueDataset {
+ public:
+  explicit DataSetCatalogue(TOracleDataSet& dataset) : dataset_(dataset) {}
+  bool Active() const override;
+  void Close() override;
+  void SetSQL(const std::string& line) override;
+  void Open() override;
+  int RecordCount() const override;
+  std::string FieldAsString(const std::string& fieldName) const override;
+  void Next() override;
+
+ private:
+  TOracleDataSet& dataset_;
+};
+
+class SessionImportDatabase : public ImportDatabase {
+ public:
+  SessionImportDatabase(TOracleSession& session, TOracleDataSet& ods1)
+      : session_(session), ods1_(ods1) {}
+  // A statement object without owner, attached to the session.
+  std::unique_ptr<ImportStatement> NewStatement() override;
+  // Closes ods1 if open, gives it `query` as its one line, opens it, counts and closes it.
+  std::int32_t CountRows(const std::string& query) override;
+
+ private:
+  TOracleSession& session_;
+  TOracleDataSet& ods1_;
+};
+
+}  // namespace qm
