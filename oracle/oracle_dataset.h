@@ -1,0 +1,101 @@
+#pragma once
+// TOracleDataSet: the rows of a select, run by the dataset's own statement MainQuery and held in
+// memory, read through fields by name on a current record.
+//
+// Open executes MainQuery (an unchanged text is not parsed again), makes one field per column
+// (no field for the ROWID column; a repeated name gets "_1", "_2", ...), and fetches every row.
+// MainQuery's errors pass out of Open and leave the dataset closed. Close frees the records and
+// fields but keeps MainQuery's parsed statement. Editing SQL while open changes nothing until the
+// dataset is closed and opened again. The session's LogOff closes the dataset.
+//
+// Misuse raises EDatabaseError: "Field '<name>' not found", "Cannot perform this operation on a
+// closed dataset", "Unexpected datatype: <field>".
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "oracle/data_set_field.h"
+#include "oracle/oracle_query.h"
+#include "oracle/session_attachment.h"
+
+namespace qm {
+
+class TOracleDataSet : public TSessionAttachment {
+ public:
+  // A NULL value, an integer, a float or date-time, a text or the bytes of a large value.
+  using Value = std::variant<std::monostate, int, double, std::string>;
+
+  TOracleDataSet();
+  ~TOracleDataSet() override;
+  TOracleDataSet(const TOracleDataSet&) = delete;
+  TOracleDataSet& operator=(const TOracleDataSet&) = delete;
+
+  // Prefixes the dataset's error texts ("<Name>: ...") when not empty.
+  const std::string& Name() const { return name_; }
+  void SetName(const std::string& value) { name_ = value; }
+
+  TOracleQuery& MainQuery() { return mainQuery_; }
+  TSQLLines& SQL() { return mainQuery_.SQL(); }
+  TOracleSession* Session() const { return session_; }
+  // Also MainQuery's session.
+  void SetSession(TOracleSession* session);
+  int ReadBuffer() const { return mainQuery_.ReadBuffer(); }
+  void SetReadBuffer(int value) { mainQuery_.SetReadBuffer(value); }
+  bool Optimize() const { return mainQuery_.Optimize(); }
+  void SetOptimize(bool value) { mainQuery_.SetOptimize(value); }
+
+  // Opening an open dataset does nothing.
+  void Open();
+  void Close();
+  bool Active() const { return active_; }
+  void SetActive(bool value) { value ? Open() : Close(); }
+
+  int RecordCount() const;
+  void First();
+  // At the last record: Eof becomes true and the record stays current.
+  void Next();
+  bool Eof() const { return eof_; }
+  // Index of the current record, -1 when there is none.
+  int RecNo() const { return current_; }
+
+  int FieldCount() const { return static_cast<int>(fields_.size()); }
+  TDataSetField& Field(int index) { return *fields_.at(static_cast<size_t>(index)); }
+  // Ignores letter case; nullptr when absent.
+  TDataSetField* FindField(const std::string& name);
+  TDataSetField& FieldByName(const std::string& name);
+
+  // The current record's value of a field (std::monostate for NULL or no record).
+  const Value& FieldValue(int fieldIndex) const;
+
+  void SessionLoggingOff() override { Close(); }
+  void SessionDestroyed() override { session_ = nullptr; }
+
+ private:
+  struct Record {
+    int id = 0;
+    std::string rowid;  // first 18 characters of the ROWID column, when there is one
+    std::vector<Value> values;
+  };
+
+  [[noreturn]] void Fail(const std::string& message) const;
+  void BuildFields();
+  void FetchAll();
+  Record ReadRecord();
+
+  std::string name_;
+  TOracleQuery mainQuery_;
+  TOracleSession* session_ = nullptr;
+  bool active_ = false;
+  bool eof_ = true;
+  int current_ = -1;
+  int rowidColumn_ = -1;
+  std::vector<std::unique_ptr<TDataSetField>> fields_;
+  std::vector<int> fieldColumns_;  // select-list index of each field
+  // A deque keeps records where they were written as the list grows.
+  std::deque<Record> records_;
+};
+
+}  // namespace qm

@@ -1,0 +1,164 @@
+#include "oracle/oracle_dataset.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "oracle/e_database_error.h"
+#include "oracle/e_oracle_error.h"
+#include "oracle/testing/connected_engine_test.h"
+
+namespace qm {
+namespace {
+
+class DataSetTest : public testing::ConnectedEngineTest {
+ protected:
+  void SetUp() override {
+    ConnectedEngineTest::SetUp();
+    ods_.SetName("ods1");
+    ods_.SetSession(&session_);
+    Run(
+        {"create table t (id number(9) not null, name varchar2(20), code char(10), "
+         "amount number(7,2), born date)",
+         "insert into t values (1, 'one', 'ab', 1.5, to_date('2001-02-03', 'YYYY-MM-DD'))",
+         "insert into t values (2, 'two', null, null, null)",
+         "insert into t values (3, 'three', 'cd', 3, null)"});
+  }
+
+  // Closes, replaces the text and opens, as the catalogue and the import do.
+  void OpenWith(const std::string& sql) {
+    ods_.Close();
+    ods_.SQL().Clear();
+    ods_.SQL().Add(sql);
+    ods_.Open();
+  }
+
+  std::vector<std::string> Walk(const std::string& field) {
+    std::vector<std::string> values;
+    for (ods_.First(); !ods_.Eof(); ods_.Next())
+      values.push_back(ods_.FieldByName(field).AsString());
+    return values;
+  }
+
+  TOracleDataSet ods_;
+};
+
+TEST_F(DataSetTest, OpenFetchesEveryRowIntoFieldsReadByName) {
+  ods_.SetReadBuffer(2);  // rows cross fetch batches
+  OpenWith("select * from t order by id");
+  EXPECT_TRUE(ods_.Active());
+  EXPECT_EQ(ods_.RecordCount(), 3);
+  ASSERT_EQ(ods_.FieldCount(), 5);
+  const std::vector<std::pair<std::string, TFieldType>> fields = {{"ID", ftInteger},
+                                                                  {"NAME", ftString},
+                                                                  {"CODE", ftString},
+                                                                  {"AMOUNT", ftFloat},
+                                                                  {"BORN", ftDateTime}};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(ods_.Field(i).FieldName(), fields[i].first);
+    EXPECT_EQ(ods_.Field(i).DataType(), fields[i].second);
+  }
+  EXPECT_EQ(ods_.Field(1).Size(), 20);
+  EXPECT_TRUE(ods_.Field(0).Required());
+  EXPECT_FALSE(ods_.Field(1).Required());
+  EXPECT_EQ(Walk("name"), (std::vector<std::string>{"one", "two", "three"}));
+  EXPECT_EQ(Walk("AMOUNT"), (std::vector<std::string>{"1.5", "", "3"}));
+  EXPECT_EQ(Walk("id"), (std::vector<std::string>{"1", "2", "3"}));
+  ods_.First();
+  EXPECT_FALSE(ods_.FieldByName("BORN").AsString().empty());
+  EXPECT_TRUE(ods_.FieldByName("CODE").IsNull() == false);
+  ods_.Next();
+  EXPECT_TRUE(ods_.FieldByName("BORN").IsNull());
+}
+
+TEST_F(DataSetTest, CatalogueQueriesGiveNamesAndTypes) {
+  OpenWith("select * from user_tables");
+  EXPECT_EQ(Walk("TABLE_NAME"), std::vector<std::string>{"T"});
+  OpenWith("select * from user_tab_columns where table_name='T'");
+  EXPECT_EQ(Walk("COLUMN_NAME"),
+            (std::vector<std::string>{"ID", "NAME", "CODE", "AMOUNT", "BORN"}));
+  EXPECT_EQ(Walk("DATA_TYPE"),
+            (std::vector<std::string>{"NUMBER", "VARCHAR2", "CHAR", "NUMBER", "DATE"}));
+  OpenWith("select * from user_tab_columns where table_name='NOSUCH'");
+  EXPECT_EQ(ods_.RecordCount(), 0);
+  EXPECT_EQ(ods_.FieldByName("COLUMN_NAME").AsString(), "");
+}
+
+TEST_F(DataSetTest, ExistenceQueriesCountTheMatchingRows) {
+  OpenWith("select * from t Where id = 7");
+  EXPECT_EQ(ods_.RecordCount(), 0);
+  EXPECT_TRUE(ods_.Eof());
+  OpenWith("select * from t Where id > 1");
+  EXPECT_EQ(ods_.RecordCount(), 2);
+  ods_.Close();
+  ods_.SQL().Clear();
+  ods_.SQL().Add("select * from nosuch Where id = 1");
+  EXPECT_THROW(ods_.Open(), EOracleError);
+  EXPECT_FALSE(ods_.Active());
+}
+
+TEST_F(DataSetTest, CharValuesAreTrimmedOnlyUnderTrimStringFields) {
+  OpenWith("select code from t where id = 1");
+  EXPECT_EQ(ods_.FieldByName("CODE").AsString(), "ab");
+  session_.Preferences().SetTrimStringFields(false);
+  OpenWith("select code from t where id = 1");
+  EXPECT_EQ(ods_.FieldByName("CODE").AsString(), "ab        ");
+}
+
+TEST_F(DataSetTest, RepeatedColumnNamesGetANumberedSuffix) {
+  OpenWith("select id a, name a, code a from t where id = 1");
+  ASSERT_EQ(ods_.FieldCount(), 3);
+  EXPECT_EQ(ods_.Field(1).FieldName(), "A_1");
+  EXPECT_EQ(ods_.Field(2).FieldName(), "A_2");
+  EXPECT_EQ(ods_.FieldByName("a_1").AsString(), "one");
+}
+
+TEST_F(DataSetTest, ReopeningTheSameTextParsesNothingAndAnotherTextParsesAnew) {
+  OpenWith("select * from t");
+  const int parses = ods_.MainQuery().ParseCount();
+  OpenWith("select * from t");
+  EXPECT_EQ(ods_.MainQuery().ParseCount(), parses);
+  OpenWith("select * from t where id = 1");
+  EXPECT_EQ(ods_.MainQuery().ParseCount(), parses + 1);
+}
+
+TEST_F(DataSetTest, NewSqlOfAnOpenDataSetWaitsForTheNextClose) {
+  OpenWith("select * from t");
+  ods_.SQL().Clear();
+  ods_.SQL().Add("select * from t where id = 1");
+  ods_.Open();
+  EXPECT_EQ(ods_.RecordCount(), 3);
+  EXPECT_EQ(Walk("NAME").size(), 3u);
+  ods_.Close();
+  ods_.Open();
+  EXPECT_EQ(ods_.RecordCount(), 1);
+}
+
+TEST_F(DataSetTest, MisuseRaisesTheDataSetErrors) {
+  try {
+    ods_.RecordCount();
+    FAIL() << "no error";
+  } catch (const EDatabaseError& e) {
+    EXPECT_STREQ(e.what(), "ods1: Cannot perform this operation on a closed dataset");
+  }
+  OpenWith("select * from t");
+  try {
+    ods_.FieldByName("NOSUCH");
+    FAIL() << "no error";
+  } catch (const EDatabaseError& e) {
+    EXPECT_STREQ(e.what(), "ods1: Field 'NOSUCH' not found");
+  }
+}
+
+TEST_F(DataSetTest, LogOffClosesTheDataSet) {
+  OpenWith("select * from t");
+  session_.LogOff();
+  EXPECT_FALSE(ods_.Active());
+  session_.LogOn();
+  OpenWith("select * from t");
+  EXPECT_EQ(ods_.RecordCount(), 3);
+}
+
+}  // namespace
+}  // namespace qm

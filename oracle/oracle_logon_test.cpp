@@ -1,0 +1,397 @@
+#include "oracle/oracle_logon.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <deque>
+#include <thread>
+
+#include "ocilite/testing/engine_fixture.h"
+#include "oracle/client_naming_profile.h"
+#include "oracle/e_oracle_error.h"
+#include "oracle/logon_history.h"
+#include "oracle/logon_history_text.h"
+#include "oracle/logon_texts.h"
+#include "oracle/oracle_client.h"
+#include "oracle/oracle_logon_window.h"
+#include "oracle/oracle_session.h"
+#include "platform/command_line.h"
+#include "platform/dynamic_library.h"
+#include "platform/environment.h"
+#include "platform/file_system.h"
+#include "platform/memory_registry.h"
+#include "platform/scripted_dialogs.h"
+
+namespace qm {
+namespace {
+
+// What a window held when it was shown.
+struct Showing {
+  std::string title;
+  std::string username;
+  std::string password;
+  std::string database;
+  bool databaseRow = true;
+  bool connectAsRow = true;
+  bool aliasList = false;
+  bool historyButton = false;
+  bool historyEnabled = false;
+};
+
+// A user's answer to one showing: fill the boxes, then OK (true) or Cancel (false).
+struct Answer {
+  bool ok = true;
+  std::optional<std::string> username;
+  std::optional<std::string> password;
+  std::optional<std::string> database;
+  TConnectAsOption connectAs = caNormal;
+  bool ctrlHeld = false;
+};
+
+// Windows that answer from one queue shared by all windows of a test; an empty queue cancels.
+struct WindowScript {
+  std::deque<Answer> answers;
+  std::vector<Showing> shown;
+};
+
+class ScriptedLogonWindow : public LogonWindow {
+ public:
+  explicit ScriptedLogonWindow(WindowScript& script) : script_(script) {}
+
+  void SetTitle(const std::string& title) override { state_.title = title; }
+  void SetButtonCaptions(const std::string&, const std::string&) override {}
+  void SetLabels(const std::string&, const std::string&, const std::string&,
+                 const std::string&) override {}
+  void UseAliasList(const std::vector<std::string>&, int) override { state_.aliasList = true; }
+  void ShowHistoryButton(bool enabled, const std::string&) override {
+    state_.historyButton = true;
+    state_.historyEnabled = enabled;
+  }
+  void HideDatabaseRow() override { state_.databaseRow = false; }
+  void HideConnectAsRow() override { state_.connectAsRow = false; }
+  void MaskUsername() override {}
+  std::string Username() const override { return state_.username; }
+  void SetUsername(const std::string& text) override { state_.username = text; }
+  std::string Password() const override { return state_.password; }
+  void SetPassword(const std::string& text) override { state_.password = text; }
+  std::string Database() const override { return state_.database; }
+  void SetDatabase(const std::string& text) override { state_.database = text; }
+  TConnectAsOption ConnectAs() const override { return connectAs_; }
+  void SetConnectAs(TConnectAsOption mode) override { connectAs_ = mode; }
+
+  bool ShowModal(bool& ctrlHeld) override {
+    script_.shown.push_back(state_);
+    if (script_.answers.empty()) return false;
+    const Answer answer = script_.answers.front();
+    script_.answers.pop_front();
+    if (answer.username) state_.username = *answer.username;
+    if (answer.password) state_.password = *answer.password;
+    if (answer.database) state_.database = *answer.database;
+    connectAs_ = answer.connectAs;
+    ctrlHeld = answer.ctrlHeld;
+    return answer.ok;
+  }
+
+ private:
+  WindowScript& script_;
+  Showing state_;
+  TConnectAsOption connectAs_ = caNormal;
+};
+
+Answer Ok(std::string user, std::string password, std::string database = "orcl") {
+  Answer answer;
+  answer.username = std::move(user);
+  answer.password = std::move(password);
+  answer.database = std::move(database);
+  return answer;
+}
+Answer Cancel() {
+  Answer answer;
+  answer.ok = false;
+  return answer;
+}
+
+class LogonTest : public ocilite::testing::EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    UseCommandLine({});
+    previousFactory_ =
+        SetLogonWindowFactory([this] { return std::make_unique<ScriptedLogonWindow>(script_); });
+    previousRegistry_ = SetAppRegistry(&registry_);
+    HistoryItems().Clear();
+  }
+  void TearDown() override {
+    SetLogonWindowFactory(previousFactory_);
+    SetAppRegistry(previousRegistry_);
+    LogOffSessionsAndUnloadClient();
+    EngineTest::TearDown();
+  }
+
+  // The process's client loads the engine; `extra` are further command-line arguments.
+  static void UseCommandLine(std::vector<std::string> extra,
+                             const std::string& library = OCILITE_LIBRARY) {
+    static MemoryRegistry machine;
+    static ProcessEnvironment environment;
+    static LocalFileSystem fileSystem;
+    static DynamicLibraryLoader loader;
+    static FixedCommandLine commandLine({});
+    LogOffSessionsAndUnloadClient();
+    extra.insert(extra.begin(), "OCIDLL=" + library);
+    commandLine = FixedCommandLine(extra);
+    OracleClient::Process().SetProviders(
+        {&machine, &environment, &fileSystem, &loader, &commandLine, &LinuxNaming()});
+  }
+
+  static void AsSystem(std::initializer_list<const char*> statements) {
+    TOracleSession system;
+    system.SetLogonUsername("system");
+    system.SetLogonPassword("manager");
+    system.LogOn();
+    for (const char* sql : statements) system.ExecInternal(sql);
+  }
+
+  std::vector<std::string> StoredHistory() const {
+    std::vector<std::string> out;
+    for (int n = 0;; ++n) {
+      const std::string text = DecodeHistoryText(ReadRegistryText(
+          registry_, RegistryHive::CurrentUser, "Tarnwick", "Logon" + std::to_string(n)));
+      if (text.empty()) return out;
+      out.push_back(text);
+    }
+  }
+
+  WindowScript script_;
+  ScriptedDialogs dialogs_;
+  MemoryRegistry registry_;
+  TOracleSession session_;
+  TOracleLogon logon_;
+
+ private:
+  LogonWindowFactory previousFactory_;
+  Registry* previousRegistry_ = nullptr;
+};
+
+TEST_F(LogonTest, TheMainWindowsComponent) {
+  ConfigureMainLogon(logon_, session_);
+  EXPECT_EQ(logon_.Session(), &session_);
+  EXPECT_EQ(logon_.Retries(), 2);
+  EXPECT_EQ(logon_.Options(), ldAuto | ldDatabase | ldDatabaseList | ldLogonHistory | ldConnectAs);
+  EXPECT_EQ(logon_.HistoryRegSection(), "Tarnwick");
+  EXPECT_EQ(logon_.HistorySize(), 6);
+  EXPECT_TRUE(logon_.HistoryWithPassword());
+
+  TOracleLogon defaults;
+  EXPECT_EQ(defaults.Options(), ldAuto | ldDatabase);
+  EXPECT_EQ(defaults.AliasDropDownCount(), 8);
+  EXPECT_FALSE(defaults.Execute());  // no session
+  EXPECT_TRUE(script_.shown.empty());
+}
+
+TEST_F(LogonTest, TheSessionIsForgottenWhenItIsDestroyed) {
+  auto session = std::make_unique<TOracleSession>();
+  logon_.SetSession(session.get());
+  session.reset();
+  EXPECT_EQ(logon_.Session(), nullptr);
+  EXPECT_FALSE(logon_.Execute());
+}
+
+TEST_F(LogonTest, UserIdOnTheCommandLineLogsOnWithoutAWindowOnlyTheFirstTime) {
+  UseCommandLine({"UserId=system/manager@orcl"});
+  ConfigureMainLogon(logon_, session_);
+  EXPECT_TRUE(logon_.Execute());
+  EXPECT_TRUE(session_.Connected());
+  EXPECT_TRUE(script_.shown.empty());
+  EXPECT_EQ(logon_.Options() & ldAuto, 0u);
+  EXPECT_EQ(StoredHistory(), std::vector<std::string>{"system/manager@orcl"});
+
+  EXPECT_FALSE(logon_.Execute());  // shown, then cancelled
+  ASSERT_EQ(script_.shown.size(), 1u);
+  const Showing& shown = script_.shown[0];
+  EXPECT_EQ(shown.title, "Oracle Logon");
+  EXPECT_EQ(shown.username, "system");
+  EXPECT_EQ(shown.password, "manager");
+  EXPECT_EQ(shown.database, "orcl");
+  EXPECT_TRUE(shown.aliasList);
+  EXPECT_TRUE(shown.historyButton);
+  EXPECT_TRUE(shown.historyEnabled);
+  EXPECT_TRUE(shown.connectAsRow);  // the client is loaded by now and has release 8 functions
+}
+
+TEST_F(LogonTest, ASessionWithUserAndPasswordLogsOnAutomatically) {
+  session_.SetLogonUsername("system");
+  session_.SetLogonPassword("manager");
+  logon_.SetSession(&session_);
+  EXPECT_TRUE(logon_.Execute());
+  EXPECT_TRUE(session_.Connected());
+  EXPECT_TRUE(script_.shown.empty());
+}
+
+TEST_F(LogonTest, ThreeFailedAttemptsWithTwoRetriesReturnTrueDisconnected) {
+  logon_.SetSession(&session_);
+  script_.answers = {Ok("system", "wrong1"), Ok("system", "wrong2"), Ok("system", "wrong3")};
+  EXPECT_TRUE(logon_.Execute());
+  EXPECT_FALSE(session_.Connected());
+  ASSERT_EQ(script_.shown.size(), 3u);
+  EXPECT_EQ(script_.shown[1].password, "wrong1");  // refilled from the session
+  ASSERT_EQ(dialogs_.messages.size(), 3u);
+  EXPECT_EQ(dialogs_.messages[2].text, "ORA-01017: invalid username/password; logon denied\n");
+  EXPECT_FALSE(script_.shown[0].databaseRow == false);
+  EXPECT_FALSE(script_.shown[0].connectAsRow);  // ldConnectAs not set
+}
+
+TEST_F(LogonTest, CancelAfterAFailedAttemptStillReturnsTrue) {
+  logon_.SetSession(&session_);
+  script_.answers = {Ok("system", "wrong"), Cancel()};
+  EXPECT_TRUE(logon_.Execute());
+  EXPECT_EQ(script_.shown.size(), 2u);
+  EXPECT_FALSE(session_.Connected());
+
+  script_.shown.clear();
+  EXPECT_FALSE(logon_.Execute());  // the first window cancelled
+  EXPECT_EQ(script_.shown.size(), 1u);
+}
+
+TEST_F(LogonTest, ASuccessfulAttemptEndsTheRetriesAndFillsTheSession) {
+  logon_.SetSession(&session_);
+  logon_.SetOptions(ldDatabase | ldConnectAs);
+  Answer sys = Ok("SYS", "manager", "ORCL");
+  sys.connectAs = caSYSDBA;
+  script_.answers = {Ok("system", "wrong"), sys, Ok("never", "used")};
+  EXPECT_TRUE(logon_.Execute());
+  EXPECT_TRUE(session_.Connected());
+  EXPECT_EQ(script_.shown.size(), 2u);
+  EXPECT_EQ(session_.ConnectAs(), caSYSDBA);
+  EXPECT_EQ(session_.LogonUsername(), "SYS");
+}
+
+TEST_F(LogonTest, TheHistoryReplacesTheSameLogonAndCtrlOkLeavesItAlone) {
+  AsSystem({"create user scott identified by tiger", "grant connect to scott"});
+  ConfigureMainLogon(logon_, session_);
+  logon_.SetOptions(logon_.Options() & ~ldAuto);
+  registry_.Set(RegistryHive::CurrentUser, "Tarnwick", "Logon0",
+                EncodeHistoryText("SCOTT/old@ORCL", 2500));
+
+  script_.answers = {Ok("system", "manager")};
+  ASSERT_TRUE(logon_.Execute());
+  script_.answers = {Ok("scott", "tiger")};
+  ASSERT_TRUE(logon_.Execute());
+  EXPECT_EQ(StoredHistory(), (std::vector<std::string>{"scott/tiger@orcl", "system/manager@orcl"}));
+
+  Answer ctrl = Ok("system", "manager");
+  ctrl.ctrlHeld = true;
+  script_.answers = {ctrl};
+  registry_.Set(RegistryHive::CurrentUser, "Tarnwick", "Logon2", "2000");  // dropped by the save
+  ASSERT_TRUE(logon_.Execute());
+  EXPECT_TRUE(session_.Connected());
+  EXPECT_EQ(StoredHistory(), (std::vector<std::string>{"scott/tiger@orcl", "system/manager@orcl"}));
+  EXPECT_FALSE(registry_.ReadValue(RegistryHive::CurrentUser, "Tarnwick", "Logon2"));
+}
+
+TEST_F(LogonTest, AnExpiredPasswordIsChangedThroughThePasswordDialogWithoutAHistoryEntry) {
+  AsSystem({"create user scott identified by tiger", "grant connect to scott",
+            "alter user scott password expire"});
+  ConfigureMainLogon(logon_, session_);
+  logon_.SetOptions(logon_.Options() & ~ldAuto);
+  script_.answers = {Ok("scott", "tiger"),
+                     // the password dialog: a mismatch first, then texts equal but for case
+                     Ok("lion", "tigress", ""), Ok("lion", "LION", "")};
+  EXPECT_TRUE(logon_.Execute());
+  EXPECT_TRUE(session_.Connected());
+  EXPECT_EQ(session_.LogonPassword(), "LION");  // the verification text as typed
+  ASSERT_EQ(script_.shown.size(), 3u);
+  EXPECT_EQ(script_.shown[1].title, "Your password has expired");
+  EXPECT_FALSE(script_.shown[1].databaseRow);
+  EXPECT_FALSE(script_.shown[1].connectAsRow);
+  EXPECT_EQ(script_.shown[1].username, "");
+  EXPECT_EQ(script_.shown[2].password, "tigress");  // the window comes back as it was
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0].text, "Verification failed");
+  EXPECT_TRUE(StoredHistory().empty());
+}
+
+TEST_F(LogonTest, APasswordDialogCancelledLeavesTheSessionDisconnected) {
+  AsSystem({"create user scott identified by tiger", "grant connect to scott",
+            "alter user scott password expire"});
+  logon_.SetSession(&session_);
+  script_.answers = {Ok("scott", "tiger"), Cancel(), Cancel()};
+  EXPECT_TRUE(logon_.Execute());
+  EXPECT_FALSE(session_.Connected());
+  EXPECT_EQ(script_.shown.size(), 3u);  // logon, password dialog, logon again
+}
+
+TEST_F(LogonTest, AChangeOfferedByTheExpiryWarningIsRecordedWithTheNewPassword) {
+  try {
+    AsSystem(
+        {"create profile short_life limit password_life_time 0.00001 "
+         "password_grace_time 5"});
+  } catch (const EOracleError& e) {
+    GTEST_SKIP() << "the engine has no password profiles yet, so no password about to "
+                    "expire: "
+                 << e.what();
+  }
+  AsSystem({"create user scott identified by tiger", "grant connect to scott",
+            "alter user scott profile short_life"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  ConfigureMainLogon(logon_, session_);
+  logon_.SetOptions(logon_.Options() & ~ldAuto);
+  dialogs_.messageAnswers = {kButtonYes};
+  script_.answers = {Ok("scott", "tiger"), Ok("lion", "lion", "")};
+  EXPECT_TRUE(logon_.Execute());
+  EXPECT_TRUE(session_.Connected());
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0].text.rfind("ORA-28002: ", 0), 0u) << dialogs_.messages[0].text;
+  EXPECT_NE(dialogs_.messages[0].text.find("\r\nDo you wish to change your password now?"),
+            std::string::npos);
+  EXPECT_EQ(dialogs_.messages[0].buttons, kButtonYes | kButtonNo);
+  EXPECT_EQ(StoredHistory(), std::vector<std::string>{"scott/lion@orcl"});
+}
+
+TEST_F(LogonTest, WithoutAClientTheAliasListIsEmptyAndTheInitializationErrorPassesOut) {
+  UseCommandLine({}, "/nonexistent/libclntsh.so");
+  ConfigureMainLogon(logon_, session_);
+  logon_.SetOptions(logon_.Options() & ~ldAuto);
+  script_.answers = {Ok("system", "manager")};
+  try {
+    logon_.Execute();
+    ADD_FAILURE() << "no initialization error";
+  } catch (const EOracleError& e) {
+    ADD_FAILURE() << e.what();
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Initialization error\r\n", 0), 0u) << e.what();
+  }
+  ASSERT_EQ(script_.shown.size(), 1u);
+  EXPECT_TRUE(script_.shown[0].aliasList);
+  EXPECT_TRUE(dialogs_.messages.empty());
+}
+
+TEST_F(LogonTest, ExecuteOnAConnectedSessionShowsTheWindowAndReconnects) {
+  session_.SetLogonUsername("system");
+  session_.SetLogonPassword("manager");
+  session_.LogOn();
+  int logoffs = 0;
+  session_.OnChange = [&](TOracleSession& s) { logoffs += s.Connected() ? 0 : 1; };
+  logon_.SetSession(&session_);
+  logon_.SetOptions(ldDatabase);
+  script_.answers = {Ok("system", "manager")};
+  EXPECT_TRUE(logon_.Execute());
+  EXPECT_EQ(script_.shown.size(), 1u);
+  EXPECT_TRUE(session_.Connected());
+  EXPECT_EQ(logoffs, 1);
+}
+
+TEST_F(LogonTest, ACaptionReplacesTheTitleForLaterDialogsToo) {
+  const std::string saved = LogonTexts().title;
+  logon_.SetSession(&session_);
+  logon_.SetCaption("Connect to the archive");
+  logon_.Execute();
+  TOracleLogon other;
+  other.SetSession(&session_);
+  other.Execute();
+  ASSERT_EQ(script_.shown.size(), 2u);
+  EXPECT_EQ(script_.shown[1].title, "Connect to the archive");
+  LogonTexts().title = saved;
+}
+
+}  // namespace
+}  // namespace qm
