@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include <QFont>
+#include <QThread>
 
 #include "platform/qt/standard_error_box.h"
 
@@ -19,6 +20,22 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   f.setFamilies({QString::fromLatin1(kFontFamily), f.family()});
   f.setPixelSize(kFontPixelSize);
   setFont(f);
+  SetAppBusyCursor(&busyCursor_);
+}
+
+Application::~Application() { SetAppBusyCursor(nullptr); }
+
+namespace {
+bool OnUiThread() { return QThread::currentThread() == QCoreApplication::instance()->thread(); }
+}  // namespace
+
+void QtBusyCursor::Show(TCursor cursor) {
+  if (!OnUiThread()) return;
+  QGuiApplication::setOverrideCursor(cursor == crDefault ? Qt::ArrowCursor : Qt::WaitCursor);
+}
+
+void QtBusyCursor::Restore() {
+  if (OnUiThread()) QGuiApplication::restoreOverrideCursor();
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {

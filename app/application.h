@@ -4,12 +4,28 @@
 
 #include <QApplication>
 
+#include "oracle/busy_cursor.h"
+
 namespace qm {
 
+// The database's busy cursor as the screen's override cursor. Calls from other threads (a long
+// call run behind the busy window) show nothing, since only the user-interface thread may touch
+// the screen.
+class QtBusyCursor : public BusyCursor {
+ public:
+  void Show(TCursor cursor) override;
+  void Restore() override;
+};
+
+// Also installs the busy cursor for its lifetime.
 class Application : public QApplication {
  public:
   Application(int& argc, char** argv);
+  ~Application() override;
   bool notify(QObject* receiver, QEvent* event) override;
+
+ private:
+  QtBusyCursor busyCursor_;
 };
 
 }  // namespace qm

@@ -6,6 +6,7 @@
 #include "app/application.h"
 #include "app/main_window.h"
 #include "ui/import_errors_window.h"
+#include "ui/logon_window.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/regional_formats.h"
 #include "platform/version_record.h"
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
   qm::Application app(argc, argv);
   qm::QtDialogs dialogs;
   qm::SetAppDialogs(&dialogs);
+  qm::InstallLogonWindow();
 
   qm::TForm1 form1(qm::OwnExecutablePath());
   form1.show();

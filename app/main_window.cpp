@@ -109,7 +109,7 @@ TForm1::TForm1(const std::string& executablePath, QWidget* parent) : QWidget(par
   constexpr int kFrame = 4, kTitleBar = 19;
   resize(kOuterWidth - 2 * kFrame, kOuterHeight - 2 * kFrame - kTitleBar);
   CreateControls();
-  oracleLogon1_.SetSession(&oracleSession1_);
+  ConfigureMainLogon(oracleLogon1_, oracleSession1_);
   ods1_.SetName("ods1");
   ods1_.SetSession(&oracleSession1_);
   ods1_.SQL().Add("select * from user_tables");
@@ -180,6 +180,7 @@ void TForm1::CreateControls() {
   connect(speedButton1_, &QToolButton::clicked, this, Guarded([this](bool) { SpeedButton1Click(); }));
   connect(button4_, &QPushButton::clicked, this, Guarded([this](bool) { Button4Click(); }));
   connect(button3_, &QPushButton::clicked, this, Guarded([this](bool) { Button3Click(); }));
+  connect(button1_, &QPushButton::clicked, this, Guarded([this](bool) { Button1Click(); }));
   connect(button2_, &QPushButton::clicked, this, Guarded([this](bool) { Button2Click(); }));
   connect(speedButton4_, &QToolButton::clicked, this, Guarded([this](bool) { SpeedButton4Click(); }));
   connect(comboBox1_, &QComboBox::activated, this, Guarded([this](int) { ComboBox1Change(); }));
@@ -235,6 +236,20 @@ void TForm1::Button4Click() {
   TCreateForm createForm;
   createForm.OnCreate = [this](TCreateForm& form) { CreateFormButton2Click(form); };
   createForm.exec();
+}
+
+void TForm1::Button1Click() {
+  if (connected_) {
+    oracleSession1_.SetConnected(false);
+    connected_ = false;
+    button1_->setText(QStringLiteral("Connect"));
+    return;
+  }
+  if (!oracleLogon1_.Execute()) return;
+  // The logon dialog's answer, not the session, decides: OK was pressed.
+  connected_ = true;
+  button1_->setText(QStringLiteral("Disconnect"));
+  RefreshTableList();
 }
 
 void TForm1::Button3Click() {

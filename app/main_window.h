@@ -67,6 +67,8 @@ class TForm1 : public QWidget {
   void SpeedButton1Click();
   // The hidden Create button: the tablespace-and-user window.
   void Button4Click();
+  // Connect / Disconnect.
+  void Button1Click();
   // Close: logs off first when connected, then closes the window.
   void Button3Click();
   // The table box's choice: the field-link rows from the chosen table's columns.

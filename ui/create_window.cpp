@@ -19,7 +19,8 @@ W* Place(W* widget, const char* name, int left, int top, int width, int height) 
 }
 
 void AddLabel(QWidget* parent, const char* name, const char* text, int left, int top, int width) {
-  Place(new QLabel(QString::fromLatin1(text), parent), name, left, top, width, 13);
+  // Labels size themselves to their text, keeping their place.
+  Place(new QLabel(QString::fromLatin1(text), parent), name, left, top, width, 13)->adjustSize();
 }
 
 }  // namespace

@@ -1,0 +1,142 @@
+// The whole road through the main window against the embedded engine: table list, field links
+// from the catalogue, Process data, table creation; rows checked through a second session.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <cstdlib>
+
+#include "app/main_window.h"
+#include "oracle/oracle_query.h"
+#include "oracle/testing/connected_engine_test.h"
+#include "platform/codepage.h"
+#include "platform/regional_formats.h"
+#include "platform/scripted_dialogs.h"
+#include "source/test_tables.h"
+#include "ui/filename_edit.h"
+#include "ui/import_errors_window.h"
+
+namespace qm {
+namespace {
+
+class MainWindowOnEngine : public testing::ConnectedEngineTest {
+ protected:
+  void SetUp() override {
+    ConnectedEngineTest::SetUp();
+    // The window's session exchanges code page 1251 and writes dates as the "D" code does.
+    setenv("NLS_LANG", "AMERICAN_AMERICA.CL8MSWIN1251", 1);
+    setenv("NLS_DATE_FORMAT", "DD.MM.RRRR", 1);
+    // Day-first dates, which the "D" code reads, and a full stop as the decimal separator: a
+    // comma in a value becomes a blank, so decimals could not reach a NUMBER column.
+    SetRegionalFormats({'.', "%d.%m.%Y", "%H:%M:%S"});
+    Run({"create table PEOPLE (NAME varchar2(30), QTY number, BORN date, SRC varchar2(20))"});
+    form_.SetErrorsWindow(&form2_);
+    TOracleSession& s = form_.OracleSession1();
+    s.SetLogonUsername("system");
+    s.SetLogonPassword("manager");
+    s.SetLogonDatabase("orcl");
+    s.LogOn();
+  }
+  void TearDown() override {
+    SetRegionalFormats({});
+    form_.OracleSession1().SetConnected(false);
+    ConnectedEngineTest::TearDown();
+  }
+
+  // The first column of the first row, through the fixture's own session.
+  std::string Value(const std::string& sql) {
+    TOracleQuery query;
+    query.SetSession(&session_);
+    query.SQL().Add(sql);
+    query.Execute();
+    return query.Eof() ? "<none>" : query.FieldAsString(0);
+  }
+
+  void ChooseTable(const QString& name) {
+    form_.ComboBox1()->setCurrentIndex(form_.ComboBox1()->findText(name));
+    form_.ComboBox1Change();
+  }
+
+  ScriptedDialogs dialogs_;
+  TForm1 form_{VERSIONED_PROBE};
+  TForm2 form2_;
+};
+
+TEST_F(MainWindowOnEngine, ImportsEveryRecordCommittedWhenTheSessionEnds) {
+  form_.RefreshTableList();
+  ASSERT_EQ(form_.ComboBox1()->count(), 1);
+  EXPECT_EQ(form_.ComboBox1()->currentIndex(), -1);
+  ChooseTable("PEOPLE");
+  FieldLinkTable& links = form_.Links();
+  ASSERT_EQ(links.RowCount(), 5);
+  EXPECT_EQ(links.Cell(0, 3), "BORN");
+  EXPECT_EQ(links.Cell(1, 3), "DATE");
+  form_.Fillonetoone1Click();
+  links.SetCell(3, 4, "");
+  links.SetCell(4, 3, "D");
+  links.SetCell(5, 4, "a'b,c");
+  form_.FilenameEdit1()->SetText(TESTDATA_DIR "/dbf/db3_cp1251.dbf");
+
+  form_.Button2Click();
+  EXPECT_EQ(form_.Label6()->text(), "3/3/0/0");
+  ASSERT_FALSE(dialogs_.messages.empty());
+  EXPECT_EQ(dialogs_.messages.back().text, "Process finished\r\ninserted 3 record from 3 selected");
+  EXPECT_EQ(dialogs_.messages.back().caption, "move data");
+  EXPECT_TRUE(form2_.isVisible());
+  EXPECT_EQ(form2_.Text(), "");
+  EXPECT_EQ(Value("select count(*) from PEOPLE"), "0");  // nothing committed yet
+
+  form_.OracleSession1().SetConnected(false);
+  EXPECT_EQ(Value("select count(*) from PEOPLE"), "3");
+  EXPECT_EQ(Value("select to_char(BORN, 'DD.MM.YYYY') from PEOPLE where NAME like '%' and QTY > 12"),
+            "31.12.1999");
+  EXPECT_EQ(Value("select SRC from PEOPLE where NAME like '%' and QTY > 12"), "a`b,c");
+
+  // Again with "Seek old record": records equal in every column are skipped (a blank date went
+  // in as 01.01.1900 through "D", so it matches); the one with an empty QTY matches nothing and
+  // goes in again.
+  form_.OracleSession1().LogOn();
+  form_.Button2Click();
+  EXPECT_EQ(dialogs_.messages.back().text, "Process finished\r\ninserted 1 record from 3 selected");
+}
+
+TEST_F(MainWindowOnEngine, AFailingInsertIsLoggedAndTheRunGoesOn) {
+  form_.RefreshTableList();
+  ChooseTable("PEOPLE");
+  FieldLinkTable& links = form_.Links();
+  links.SetCell(3, 1, "NAME");
+  links.SetCell(3, 2, "NAME");  // text into a NUMBER column: ORA-01722
+  links.SetCell(2, 3, "0");
+  links.SetCell(2, 4, "0");
+  form_.CheckBox2()->setChecked(false);
+  form_.FilenameEdit1()->SetText(TESTDATA_DIR "/dbf/db3_cp1251.dbf");
+  form_.Button2Click();
+  EXPECT_EQ(dialogs_.messages.back().text.rfind("Process finished with errors", 0), 0u);
+  EXPECT_EQ(form2_.Text().rfind("/1/insert into PEOPLE(NAME,QTY) values ('", 0), 0u);
+}
+
+TEST_F(MainWindowOnEngine, TableCreationMakesTheTableAndRefreshesTheList) {
+  testing::TempDir dir;
+  testing::TableLayout t;
+  t.columns = {{"ID", 'N', 5}, {"NAME", 'C', 30}, {"BORN", 'D', 8}, {"AMOUNT", 'N', 10, 2}};
+  t.records = {testing::Right("1", 5) + testing::Left("Ivan", 30) + "20030315" +
+               testing::Right("12.50", 10)};
+  form_.FilenameEdit1()->SetText(dir.Write("people2.dbf", testing::TableImage(t)));
+  dialogs_.messageAnswers.push_back(kButtonYes);
+  form_.SpeedButton4Click();
+  EXPECT_EQ(form_.q().SQL().Text(),
+            "create table people2 (ID Integer,NAME VarChar(31),BORN Date,AMOUNT VarChar(8))\r\n");
+  EXPECT_NE(form_.ComboBox1()->findText("PEOPLE2"), -1);
+  EXPECT_EQ(form2_.Text(), "");
+
+  // The same again fails: the name is used; reported, logged, and the list still refreshed.
+  dialogs_.messageAnswers.push_back(kButtonYes);
+  form_.SpeedButton4Click();
+  EXPECT_EQ(dialogs_.messages.back().text, "some error with created table");
+  EXPECT_EQ(form2_.Text(), form_.q().SQL()[0] + "\r\n");
+}
+
+}  // namespace
+}  // namespace qm
