@@ -5,4 +5,4 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh" >/dev/null
 build=${QUILLMOVE_BUILD_DIR:-$root/build}
-QT_QPA_PLATFORM=offscreen "$build/app/quillmove-screenshot" "$root/doc/images/main-window.png"
+QT_QPA_PLATFORM=offscreen "$build/app/quillmove-screenshot" "$root/doc/images" "$root/demo/people.dbf"
