@@ -1,0 +1,97 @@
+// Connect and Disconnect on the main window, with the logon window answered by a script, against
+// the embedded engine.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QPushButton>
+
+#include "app/main_window.h"
+#include "oracle/testing/connected_engine_test.h"
+#include "oracle/testing/scripted_logon_window.h"
+#include "platform/memory_registry.h"
+#include "platform/qt/standard_error_box.h"
+#include "platform/scripted_dialogs.h"
+
+namespace qm {
+namespace {
+
+class ConnectTest : public testing::ConnectedEngineTest {
+ protected:
+  void SetUp() override {
+    ConnectedEngineTest::SetUp();
+    Run({"create table T1 (A varchar2(5), B number)", "create table T2 (C date)"});
+    previousRegistry_ = SetAppRegistry(&registry_);
+    previousFactory_ = SetLogonWindowFactory(
+        [this] { return std::make_unique<ScriptedLogonWindow>(script_); });
+  }
+  void TearDown() override {
+    SetLogonWindowFactory(previousFactory_);
+    SetAppRegistry(previousRegistry_);
+    form_.OracleSession1().SetConnected(false);
+    ConnectedEngineTest::TearDown();
+  }
+
+  QStringList Tables() const {
+    QStringList names;
+    for (int i = 0; i < form_.ComboBox1()->count(); ++i) names << form_.ComboBox1()->itemText(i);
+    return names;
+  }
+
+  MemoryRegistry registry_;
+  Registry* previousRegistry_ = nullptr;
+  LogonWindowFactory previousFactory_;
+  WindowScript script_;
+  ScriptedDialogs dialogs_;
+  TForm1 form_{VERSIONED_PROBE};
+};
+
+TEST_F(ConnectTest, CancellingTheLogonLeavesConnect) {
+  script_.answers.push_back(Cancel());
+  form_.Button1Click();
+  EXPECT_EQ(form_.Button1()->text(), "Connect");
+  EXPECT_FALSE(form_.Connected());
+  EXPECT_EQ(form_.ComboBox1()->count(), 0);
+}
+
+TEST_F(ConnectTest, ConnectDisconnectConnectRefillsTheListAndKeepsTheLinks) {
+  script_.answers.push_back(Ok("system", "manager"));
+  form_.Button1Click();
+  EXPECT_EQ(form_.Button1()->text(), "Disconnect");
+  EXPECT_EQ(Tables(), (QStringList{"T1", "T2"}));
+  form_.ComboBox1()->setCurrentIndex(0);
+  form_.ComboBox1Change();
+  ASSERT_EQ(form_.Links().RowCount(), 3);
+  form_.Links().SetCell(3, 1, "SRC");
+
+  form_.Button1Click();
+  EXPECT_EQ(form_.Button1()->text(), "Connect");
+  EXPECT_FALSE(form_.OracleSession1().Connected());
+  // The list stays; choosing from it now fails and leaves the links as they were.
+  form_.ComboBox1()->setCurrentIndex(1);
+  RunHandler([&] { form_.ComboBox1Change(); });
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0].text, "Not logged on.");
+  EXPECT_EQ(form_.Links().RowCount(), 3);
+  EXPECT_EQ(form_.Links().Cell(0, 1), "A");
+
+  script_.answers.push_back(Ok("system", "manager"));
+  form_.Button1Click();
+  EXPECT_EQ(Tables(), (QStringList{"T1", "T2"}));
+  EXPECT_EQ(form_.Links().Cell(3, 1), "SRC");
+}
+
+TEST_F(ConnectTest, WrongPasswordsUntilTheAttemptsRunOutStillShowDisconnect) {
+  for (int i = 0; i < 3; ++i) script_.answers.push_back(Ok("system", "wrong"));
+  RunHandler([&] { form_.Button1Click(); });
+  EXPECT_EQ(script_.shown.size(), 3u);
+  EXPECT_EQ(form_.Button1()->text(), "Disconnect");
+  ASSERT_FALSE(dialogs_.messages.empty());
+  EXPECT_EQ(dialogs_.messages.back().text, "Not logged on.");
+  EXPECT_EQ(form_.ComboBox1()->count(), 0);
+  form_.Button1Click();
+  EXPECT_EQ(form_.Button1()->text(), "Connect");
+}
+
+}  // namespace
+}  // namespace qm
