@@ -12,6 +12,11 @@
 #include "platform/memory_registry.h"
 #include "platform/qt/standard_error_box.h"
 #include "platform/scripted_dialogs.h"
+#include "source/test_tables.h"
+#include "ui/create_window.h"
+#include "ui/filename_edit.h"
+#include "ui/import_errors_window.h"
+#include <QLineEdit>
 
 namespace qm {
 namespace {
@@ -91,6 +96,30 @@ TEST_F(ConnectTest, WrongPasswordsUntilTheAttemptsRunOutStillShowDisconnect) {
   EXPECT_EQ(form_.ComboBox1()->count(), 0);
   form_.Button1Click();
   EXPECT_EQ(form_.Button1()->text(), "Connect");
+}
+
+TEST_F(ConnectTest, TheScriptRunsUntilAStatementFailsThenDisconnects) {
+  testing::TempDir dir;
+  TForm2 form2;
+  form_.SetErrorsWindow(&form2);
+  TCreateForm create;
+  create.Edit4()->setText("SCOTT");
+  create.FilenameEdit1()->SetText(dir.Write(
+      "create.sql", "create table #USERNAME_A (X number);\r\ncreate table\r\nbad syntax;\r\n"
+                    "create table #USERNAME_C (Z number);\r\n"));
+  script_.answers.push_back(Ok("system", "manager"));
+  form_.CreateFormButton2Click(create);
+  EXPECT_FALSE(form_.OracleSession1().Connected());
+  EXPECT_EQ(form2.Text(), " create table bad syntax\r\n\r\n");
+  Run({"select * from SCOTT_A"});
+  EXPECT_THROW(Run({"select * from SCOTT_C"}), std::exception);
+
+  // An unfinished tail: what came before runs, the tail is logged.
+  create.FilenameEdit1()->SetText(dir.Write("tail.sql", "create table T3 (X number);\nno end"));
+  script_.answers.push_back(Ok("system", "manager"));
+  form_.CreateFormButton2Click(create);
+  Run({"select * from T3"});
+  EXPECT_EQ(form2.Text(), " create table bad syntax\r\n\r\n no end\r\n\r\n");
 }
 
 }  // namespace
