@@ -2,6 +2,7 @@
 
 #include <langinfo.h>
 
+#include <clocale>
 #include <ctime>
 
 namespace qm {
@@ -35,10 +36,18 @@ void SetRegionalFormats(const RegionalFormats& formats) { Formats() = formats; }
 
 void LoadRegionalFormats() {
   RegionalFormats f;
+  const char* timeLocale = std::setlocale(LC_TIME, nullptr);
+  const std::string timeName = timeLocale ? timeLocale : "C";
+  // The C locale states no preference of the user's; dates then take the day-first form the
+  // client session is set up to read (DD.MM.RRRR) and the "D" conversion expects.
+  const bool neutral = timeName == "C" || timeName == "POSIX" || timeName.rfind("C.", 0) == 0;
   const char* radix = nl_langinfo(RADIXCHAR);
   if (radix && radix[0] && !radix[1]) f.decimalSeparator = radix[0];
   const char* date = nl_langinfo(D_FMT);
-  if (date && *date) f.shortDate = WidenYear(date);
+  if (neutral)
+    f.shortDate = "%d.%m.%Y";
+  else if (date && *date)
+    f.shortDate = WidenYear(date);
   const char* time = nl_langinfo(T_FMT);
   if (time && *time) f.longTime = time;
   Formats() = f;

@@ -19,7 +19,8 @@ struct RegionalFormats {
 const RegionalFormats& CurrentRegionalFormats();
 // Reads LC_NUMERIC and LC_TIME of the process locale (setlocale(LC_ALL, "") must have run). A
 // two-digit year in the date format is widened to four digits, since dates written with the
-// century cut off could not be read back unambiguously by the target database.
+// century cut off could not be read back unambiguously by the target database. Under the neutral
+// C locale the short date is day first, "%d.%m.%Y", the form the client session reads dates in.
 void LoadRegionalFormats();
 void SetRegionalFormats(const RegionalFormats& formats);
 

@@ -14,11 +14,11 @@ TEST(RegionalFormats, DatesAndTimesFollowTheFormats) {
   EXPECT_EQ(FormatDateTime(2003, 3, 1, 13, 0, 0, english), "03/01/2003 01:00:00 PM");
 }
 
-TEST(RegionalFormats, TwoDigitYearsAreWidened) {
+TEST(RegionalFormats, TheNeutralLocaleWritesDatesDayFirst) {
   setlocale(LC_ALL, "C");
   LoadRegionalFormats();
   EXPECT_EQ(CurrentRegionalFormats().decimalSeparator, '.');
-  EXPECT_EQ(FormatShortDate(2003, 12, 25), "12/25/2003");
+  EXPECT_EQ(FormatShortDate(2003, 12, 25), "25.12.2003");
   SetRegionalFormats({});
 }
 

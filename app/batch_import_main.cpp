@@ -1,0 +1,185 @@
+// quillmove-import: the import run without windows, for imports repeated with a saved field-link
+// file. It logs on as the window does (UserId=, OCIDLL=, ORACLEHOME= from the command line), loads
+// the links, optionally creates the target table, runs the same import and ends the session
+// normally, so the rows are committed.
+//
+// Exit status: 0 when every record was inserted or skipped, 1 when some inserts failed, 2 when the
+// run could not start.
+
+#include <termios.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "app/console_import_window.h"
+#include "app/database_adapters.h"
+#include "import/field_link_file.h"
+#include "oracle/oracle_client.h"
+#include "oracle/oracle_dataset.h"
+#include "oracle/oracle_query.h"
+#include "oracle/oracle_session.h"
+#include "platform/codepage.h"
+#include "platform/regional_formats.h"
+#include "schema/table_creation.h"
+#include "source/source_table.h"
+
+namespace {
+
+constexpr int kDone = 0, kSomeFailed = 1, kNotStarted = 2;
+
+const char* const kUsage =
+    "usage: quillmove-import --source FILE.dbf --table TABLE --links LINKS.ini\n"
+    "                        [--delete-old] [--no-seek] [--log FILE] [--create-table]\n"
+    "                        UserId=user[/password]@alias [OCIDLL=path] [ORACLEHOME=name]\n"
+    "\n"
+    "Copies the records of a dBASE table into an Oracle table, as the window's Process data does.\n"
+    "\n"
+    "  --source FILE.dbf   the dBASE table to read\n"
+    "  --table TABLE       the target table (written into the SQL as given)\n"
+    "  --links LINKS.ini   a field-link file saved from the window\n"
+    "  --delete-old        delete the target's rows first (\"Delete old data before insert\")\n"
+    "  --no-seek           insert every record without looking for an equal row first\n"
+    "                      (\"Seek old record\" off)\n"
+    "  --log FILE          where failed statements are appended (default Quillmove_err.log)\n"
+    "  --create-table      first create the target table from the source's fields, as the \"+\"\n"
+    "                      button does (the table is named after the source file)\n"
+    "  UserId=...          the logon; without a password it is asked for on the terminal\n"
+    "  OCIDLL=path         the client library to load (e.g. the embedded engine's)\n"
+    "  ORACLEHOME=name     the Oracle home to take the client library from\n"
+    "\n"
+    "Exit status: 0 all records inserted or skipped, 1 some inserts failed, 2 the run could not\n"
+    "start (arguments, logon, links, source).\n";
+
+std::string AskPassword() {
+  std::fprintf(stderr, "Password: ");
+  std::fflush(stderr);
+  termios saved{};
+  const bool tty = isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &saved) == 0;
+  if (tty) {
+    termios quiet = saved;
+    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+  }
+  std::string password;
+  std::getline(std::cin, password);
+  if (tty) {
+    tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+    std::fputc('\n', stderr);
+  }
+  return password;
+}
+
+void Fail(std::string cp1251) {
+  while (!cp1251.empty() && (cp1251.back() == '\n' || cp1251.back() == '\r')) cp1251.pop_back();
+  std::fprintf(stderr, "quillmove-import: %s\n", qm::Cp1251ToUtf8(cp1251).c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  qm::LoadRegionalFormats();
+
+  qm::ConsoleImportOptions options;
+  std::string links, userId;
+  bool createTable = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= argc) throw std::invalid_argument(arg + " needs a value");
+      return argv[++i];
+    };
+    try {
+      if (arg == "--help" || arg == "-h") {
+        std::fputs(kUsage, stdout);
+        return kDone;
+      } else if (arg == "--source") {
+        options.sourcePath = value();
+      } else if (arg == "--table") {
+        options.tableName = value();
+      } else if (arg == "--links") {
+        links = value();
+      } else if (arg == "--log") {
+        options.logPath = value();
+      } else if (arg == "--delete-old") {
+        options.deleteOld = true;
+      } else if (arg == "--no-seek") {
+        options.seek = false;
+      } else if (arg == "--create-table") {
+        createTable = true;
+      } else if (qm::Cp1251EqualNoCase(arg.substr(0, 7), "UserId=")) {
+        userId = arg.substr(7);
+      } else if (arg.find('=') == std::string::npos) {
+        throw std::invalid_argument("unknown option " + arg);
+      }  // OCIDLL= and ORACLEHOME= are read by the client layer from the command line
+    } catch (const std::invalid_argument& e) {
+      std::fprintf(stderr, "quillmove-import: %s\n\n%s", e.what(), kUsage);
+      return kNotStarted;
+    }
+  }
+  if (options.sourcePath.empty() || options.tableName.empty() || links.empty() || userId.empty()) {
+    std::fprintf(stderr, "quillmove-import: --source, --table, --links and UserId= are needed\n\n%s",
+                 kUsage);
+    return kNotStarted;
+  }
+  // The database, like the files, speaks code page 1251; arguments come in the terminal's UTF-8.
+  options.sourcePath = qm::Utf8ToCp1251(options.sourcePath);
+  options.tableName = qm::Utf8ToCp1251(options.tableName);
+
+  qm::TOracleSession session;
+  qm::TOracleDataSet ods1;
+  ods1.SetName("ods1");
+  ods1.SetSession(&session);
+  qm::FieldLinkTable table;
+  table.WriteHeader();
+  try {
+    if (userId.find('/') == std::string::npos) {
+      const std::size_t at = userId.find('@');
+      session.SetLogonUsername(userId.substr(0, at));
+      session.SetLogonPassword(AskPassword());
+      if (at != std::string::npos) session.SetLogonDatabase(userId.substr(at + 1));
+    } else {
+      session.SetLogonUsername(userId);
+    }
+    session.LogOn();
+    qm::LoadFieldLinks(table, links);
+  } catch (const std::exception& e) {
+    Fail(e.what());
+    return kNotStarted;
+  }
+
+  qm::SourceTable dbf;
+  qm::ConsoleImportWindow window(options, table, stdout, stderr, isatty(STDERR_FILENO) != 0);
+  try {
+    if (createTable) {
+      qm::TOracleQuery q;
+      q.SetSession(&session);
+      qm::TableCreationContext context;
+      context.sourcePath = options.sourcePath;
+      context.confirm = [] { return true; };
+      context.execute = [&](const std::string& sql) {
+        q.SQL().Clear();
+        q.SQL().Add(sql);
+        q.Execute();
+      };
+      context.reportFailure = [] { Fail("some error with created table"); };
+      context.logStatement = [&](const std::string& sql) { window.AppendErrorLog(sql); };
+      context.refreshTableList = [] {};
+      qm::CreateTargetTable(context, dbf);
+    }
+    qm::SessionImportDatabase database(session, ods1);
+    const qm::ImportRunResult result = qm::RunImport(window, database, dbf);
+    session.LogOff();
+    if (!result.started) return kNotStarted;
+    return result.errors ? kSomeFailed : kDone;
+  } catch (const std::exception& e) {
+    Fail(e.what());
+    const bool started = std::strncmp(e.what(), "not connect to ", 15) != 0;
+    session.LogOff();
+    return started ? kSomeFailed : kNotStarted;
+  }
+}

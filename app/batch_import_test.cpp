@@ -1,0 +1,117 @@
+// quillmove-import run as a process against the embedded engine.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "ocilite/testing/engine_fixture.h"
+#include "source/test_tables.h"
+
+namespace qm {
+namespace {
+
+struct Outcome {
+  int status;
+  std::string out;  // standard output and standard error together
+};
+
+class BatchImport : public ocilite::testing::EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    Sql("create table PEOPLE (NAME varchar2(30), QTY number, BORN date)");
+    links_ = dir_.Write("links.ini",
+                        "[Rows]\r\nRow1=NAME,VARCHAR2,1,NAME,,\r\nRow2=QTY,NUMBER,1,QTY,,\r\n"
+                        "Row3=BORN,DATE,1,BORN,D,\r\n");
+    log_ = dir_.Path() + "/err.log";
+  }
+
+  Outcome Run(const std::string& arguments) {
+    const std::string command = std::string(QUILLMOVE_IMPORT) + " " + arguments +
+                                " UserId=system/manager@orcl OCIDLL=" OCILITE_LIBRARY " 2>&1";
+    Outcome o{};
+    FILE* pipe = popen(command.c_str(), "r");
+    std::array<char, 4096> buffer{};
+    std::size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) o.out.append(buffer.data(), n);
+    o.status = WEXITSTATUS(pclose(pipe));
+    return o;
+  }
+
+  std::string Sql(const std::string& statement) {
+    FILE* pipe = popen((std::string(OCISQL) + " system/manager@orcl -c \"" + statement + "\"")
+                           .c_str(), "r");
+    std::string out;
+    std::array<char, 4096> buffer{};
+    std::size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
+    pclose(pipe);
+    return out;
+  }
+
+  std::string Common() const {
+    return "--source " TESTDATA_DIR "/dbf/db3_cp1251.dbf --table PEOPLE --links " + links_ +
+           " --log " + log_;
+  }
+
+  testing::TempDir dir_;
+  std::string links_, log_;
+};
+
+TEST_F(BatchImport, ImportsThenSkipsWhatIsThere) {
+  Outcome first = Run(Common());
+  EXPECT_EQ(first.status, 0) << first.out;
+  EXPECT_NE(first.out.find("Process finished\ninserted 3 record from 3 selected"),
+            std::string::npos)
+      << first.out;
+  EXPECT_NE(Sql("select count(*) from PEOPLE").find(" 3"), std::string::npos);
+  Outcome second = Run(Common());
+  EXPECT_EQ(second.status, 0);
+  // The record with an empty QTY matches nothing, so only it goes in again.
+  EXPECT_NE(second.out.find("inserted 1 record from 3 selected"), std::string::npos)
+      << second.out;
+}
+
+TEST_F(BatchImport, FailingInsertsAreLoggedAndExitOne) {
+  Sql("drop table PEOPLE");
+  Sql("create table PEOPLE (NAME varchar2(5), QTY number, BORN date)");  // too short for some
+  Outcome o = Run(Common() + " --no-seek");
+  EXPECT_EQ(o.status, 1) << o.out;
+  EXPECT_NE(o.out.find("Process finished with errors"), std::string::npos) << o.out;
+  std::ifstream log(log_, std::ios::binary);
+  std::stringstream text;
+  text << log.rdbuf();
+  EXPECT_EQ(text.str().rfind("/1/insert into PEOPLE(NAME,QTY,BORN) values (", 0), 0u)
+      << text.str();
+}
+
+TEST_F(BatchImport, RunsThatCannotStartExitTwo) {
+  const std::string emptyProceed =
+      dir_.Write("bad.ini", "[Rows]\r\nRow1=NAME,VARCHAR2,,NAME,,\r\n");
+  Outcome validation = Run("--source " TESTDATA_DIR "/dbf/db3_cp1251.dbf --table PEOPLE --links " +
+                           emptyProceed);
+  EXPECT_EQ(validation.status, 2) << validation.out;
+  Outcome source = Run("--source /no/such.dbf --table PEOPLE --links " + links_);
+  EXPECT_EQ(source.status, 2);
+  EXPECT_NE(source.out.find("not connect to /no/such.dbf"), std::string::npos) << source.out;
+  EXPECT_EQ(Run("--table PEOPLE").status, 2);
+}
+
+TEST_F(BatchImport, CreateTableMakesTheTargetFirst) {
+  testing::TableLayout t;
+  t.columns = {{"ID", 'N', 5}, {"NAME", 'C', 10}};
+  t.records = {testing::Right("7", 5) + testing::Left("Ivan", 10)};
+  const std::string source = dir_.Write("staff.dbf", testing::TableImage(t));
+  const std::string links = dir_.Write(
+      "staff.ini", "[Rows]\r\nRow1=ID,NUMBER,1,ID,,\r\nRow2=NAME,VARCHAR2,1,NAME,,\r\n");
+  Outcome o = Run("--create-table --source " + source + " --table STAFF --links " + links);
+  EXPECT_EQ(o.status, 0) << o.out;
+  EXPECT_NE(Sql("select NAME from STAFF where ID = 7").find("Ivan"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qm
