@@ -23,6 +23,8 @@ int main(int argc, char** argv) {
   qm::TForm1 form1(qm::OwnExecutablePath());
   form1.show();
   qm::TForm2 form2;
+  // The program ends when the main window closes, even with the error log still open.
+  form2.setAttribute(Qt::WA_QuitOnClose, false);
   form1.SetErrorsWindow(&form2);
   return app.exec();
 }
