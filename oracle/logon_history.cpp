@@ -3,33 +3,10 @@
 #include <algorithm>
 #include <optional>
 
+#include "oracle/logon_string.h"
 #include "platform/codepage.h"
 
 namespace qm {
-
-namespace {
-
-std::string Trim(const std::string& s) {
-  std::size_t begin = 0;
-  std::size_t end = s.size();
-  while (begin < end && static_cast<unsigned char>(s[begin]) <= ' ') ++begin;
-  while (end > begin && static_cast<unsigned char>(s[end - 1]) <= ' ') --end;
-  return s.substr(begin, end - begin);
-}
-
-// Cuts a " AS <mode>" suffix (any case, tabs counting as blanks) off `text` and returns the
-// trimmed upper-case mode; nothing when there is no suffix.
-std::optional<std::string> CutMode(std::string& text) {
-  std::string upper = Cp1251Upper(text);
-  std::replace(upper.begin(), upper.end(), '\t', ' ');
-  const std::size_t at = upper.find(" AS ");
-  if (at == std::string::npos) return std::nullopt;
-  const std::string mode = Trim(upper.substr(at + 4));
-  text = Trim(text.substr(0, at));
-  return mode;
-}
-
-}  // namespace
 
 std::string THistoryItem::Caption() const {
   std::string caption = username;
@@ -63,7 +40,7 @@ void THistoryItems::AddHistoryEntry(const std::string& text, const std::string& 
 
   bool found = false;
   for (std::string* part : {&item.database, &item.password, &item.username}) {
-    const std::optional<std::string> cut = CutMode(*part);
+    const std::optional<std::string> cut = CutModeSuffix(*part);
     if (cut && !found) {
       item.mode = *cut;
       found = true;

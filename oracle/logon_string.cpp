@@ -8,28 +8,27 @@ namespace qm {
 
 namespace {
 
-std::string Trim(const std::string& s) {
-  std::size_t begin = 0;
-  std::size_t end = s.size();
-  while (begin < end && static_cast<unsigned char>(s[begin]) <= ' ') ++begin;
-  while (end > begin && static_cast<unsigned char>(s[end - 1]) <= ' ') --end;
-  return s.substr(begin, end - begin);
-}
 
 // Cuts a " AS <mode>" suffix off `text`; the mode when there was one.
 std::optional<TConnectAsOption> CutConnectAs(std::string& text) {
-  std::string upper = Cp1251Upper(text);
-  std::replace(upper.begin(), upper.end(), '\t', ' ');
-  const std::size_t at = upper.find(" AS ");
-  if (at == std::string::npos) return std::nullopt;
-  const std::string mode = Trim(upper.substr(at + 4));
-  text = Trim(text.substr(0, at));
-  if (mode == "SYSDBA") return caSYSDBA;
-  if (mode == "SYSOPER") return caSYSOPER;
+  const auto mode = CutModeSuffix(text);
+  if (!mode) return std::nullopt;
+  if (*mode == "SYSDBA") return caSYSDBA;
+  if (*mode == "SYSOPER") return caSYSOPER;
   return caNormal;
 }
 
 }  // namespace
+
+std::optional<std::string> CutModeSuffix(std::string& text) {
+  std::string upper = Cp1251Upper(text);
+  std::replace(upper.begin(), upper.end(), '\t', ' ');
+  const std::size_t at = upper.find(" AS ");
+  if (at == std::string::npos) return std::nullopt;
+  const std::string mode(Trim(std::string_view(upper).substr(at + 4)));
+  text = std::string(Trim(std::string_view(text).substr(0, at)));
+  return mode;
+}
 
 LogonStrings NormalizeLogonStrings(const std::string& username, const std::string& password,
                                    const std::string& database) {

@@ -20,6 +20,10 @@ struct LogonStrings {
   std::optional<TConnectAsOption> connectAs;  // set when a connect-as suffix was found
 };
 
+// Cuts a " AS <mode>" suffix (any case, tabs counting as blanks) off `text`, trimming what is
+// left, and returns the trimmed upper-case mode; nothing when there is no suffix.
+std::optional<std::string> CutModeSuffix(std::string& text);
+
 LogonStrings NormalizeLogonStrings(const std::string& username, const std::string& password,
                                    const std::string& database);
 

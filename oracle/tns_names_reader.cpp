@@ -10,14 +10,6 @@ namespace qm {
 
 namespace {
 
-std::string Trim(std::string_view s) {
-  std::size_t begin = 0;
-  std::size_t end = s.size();
-  while (begin < end && static_cast<unsigned char>(s[begin]) <= ' ') ++begin;
-  while (end > begin && static_cast<unsigned char>(s[end - 1]) <= ' ') --end;
-  return std::string(s.substr(begin, end - begin));
-}
-
 bool LessNoCase(const std::string& a, const std::string& b) {
   return Cp1251Upper(a) < Cp1251Upper(b);
 }
@@ -53,7 +45,7 @@ void TnsNamesReader::Read(const std::string& path, AliasList& aliases) {
       if (depth == 0 && static_cast<unsigned char>(c) > 31) collected.push_back(c);
       if (c == ')') --depth;
     }
-    const std::string text = Trim(collected);
+    const std::string text(Trim(collected));
     if (text.empty()) continue;
 
     const std::size_t equals = text.find('=');
@@ -64,8 +56,8 @@ void TnsNamesReader::Read(const std::string& path, AliasList& aliases) {
       }
       continue;
     }
-    std::string name = Trim(std::string_view(text).substr(0, equals));
-    const std::string value = Trim(std::string_view(text).substr(equals + 1));
+    std::string name(Trim(std::string_view(text).substr(0, equals)));
+    const std::string value(Trim(std::string_view(text).substr(equals + 1)));
     const std::size_t world = Cp1251Upper(name).find(".WORLD");
     if (world != std::string::npos) name.erase(world);
     if (Cp1251EqualNoCase(name, "IFILE")) {

@@ -66,4 +66,12 @@ bool Cp1251EqualNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::string_view Trim(std::string_view s) {
+  std::size_t begin = 0;
+  std::size_t end = s.size();
+  while (begin < end && static_cast<unsigned char>(s[begin]) <= ' ') ++begin;
+  while (end > begin && static_cast<unsigned char>(s[end - 1]) <= ' ') --end;
+  return s.substr(begin, end - begin);
+}
+
 }  // namespace qm

@@ -83,4 +83,7 @@ std::string Cp1251Upper(std::string_view s);
 // Equality without regard to letter case (Latin and Cyrillic).
 bool Cp1251EqualNoCase(std::string_view a, std::string_view b);
 
+// The text without the blanks and control characters (codes up to 32) at both ends.
+std::string_view Trim(std::string_view s);
+
 }  // namespace qm

@@ -32,13 +32,6 @@ struct ParsedLine {
   std::string_view value;  // key value, trimmed
 };
 
-std::string_view Trim(std::string_view s) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
 ParsedLine Parse(std::string_view text) {
   const std::string_view line = Trim(text);
   if (line.empty() || line.front() == ';') return {};

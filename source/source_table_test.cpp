@@ -341,9 +341,9 @@ TEST(Dbfview, PrintsFieldsAndRecordsAsTheImportReadsThem) {
                 "  ACTIVE       ftBoolean     size 0     data size 2\n"
                 "  NOTES        ftMemo        size 0     data size 0\n"
                 "NAME\tQTY\tBORN\tACTIVE\tNOTES\n"
-                "Иванов Пётр\t12.5\t12/31/1999\tTrue\tПримечание: многострочный\\r\\nтекст в memo\n"
+                "Иванов Пётр\t12.5\t31.12.1999\tTrue\tПримечание: многострочный\\r\\nтекст в memo\n"
                 "Ёлкина\t-3\t\tFalse\t\n"
-                "ASCII only\t\t02/29/2024\t\t\n"
+                "ASCII only\t\t29.02.2024\t\t\n"
                 "[exit 0]");
   // Forcing the code page: the cp866 bytes read as cp1251 turn into other letters.
   const std::string forced = RunTool(tool + " --codepage CP1251 --limit 1 " + table);
