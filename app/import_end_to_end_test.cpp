@@ -6,6 +6,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
+#include <QTimer>
 #include <cstdlib>
 
 #include "app/main_window.h"
@@ -115,6 +117,41 @@ TEST_F(MainWindowOnEngine, AFailingInsertIsLoggedAndTheRunGoesOn) {
   form_.Button2Click();
   EXPECT_EQ(dialogs_.messages.back().text.rfind("Process finished with errors", 0), 0u);
   EXPECT_EQ(form2_.Text().rfind("/1/insert into PEOPLE(NAME,QTY) values ('", 0), 0u);
+}
+
+TEST_F(MainWindowOnEngine, WhileARunIsInProgressNothingElseCanStartAndTheWindowStays) {
+  form_.RefreshTableList();
+  ChooseTable("PEOPLE");
+  form_.Fillonetoone1Click();
+  form_.Links().SetCell(2, 3, "0");
+  form_.Links().SetCell(2, 4, "0");
+  form_.FilenameEdit1()->SetText(TESTDATA_DIR "/dbf/db3_cp1251.dbf");
+  form_.show();
+  bool enabledDuringRun = true, closedDuringRun = true;
+  // Runs inside the run's event processing of its first record.
+  QTimer::singleShot(0, [&] {
+    enabledDuringRun = form_.Button2()->isEnabled() || form_.Button3()->isEnabled() ||
+                       form_.ComboBox1()->isEnabled();
+    closedDuringRun = form_.close();
+  });
+  form_.Button2Click();
+  EXPECT_FALSE(enabledDuringRun);
+  EXPECT_FALSE(closedDuringRun);
+  EXPECT_TRUE(form_.isVisible());
+  EXPECT_TRUE(form_.Button2()->isEnabled());
+  EXPECT_FALSE(form_.Running());
+}
+
+TEST_F(MainWindowOnEngine, ProceedZeroEverywhereLogsEveryEmptyInsert) {
+  form_.RefreshTableList();
+  ChooseTable("PEOPLE");
+  for (int r = 1; r < form_.Links().RowCount(); ++r) form_.Links().SetCell(2, r, "0");
+  form_.CheckBox2()->setChecked(false);
+  form_.FilenameEdit1()->SetText(TESTDATA_DIR "/dbf/db3_cp1251.dbf");
+  form_.Button2Click();
+  EXPECT_EQ(dialogs_.messages.back().text,
+            "Process finished with errors \r\ninserted 0 record from 3 selected");
+  EXPECT_EQ(form2_.Text().rfind("/1/insert into PEOPLE() values ()\r\n\r\n/2/", 0), 0u);
 }
 
 TEST_F(MainWindowOnEngine, TableCreationMakesTheTableAndRefreshesTheList) {
