@@ -1,6 +1,7 @@
 #include "ocilite/catalog.h"
 
 #include "ocilite/dictionary_views.h"
+#include "ocilite/tablespaces.h"
 
 namespace qm::ocilite {
 
@@ -96,7 +97,7 @@ std::shared_ptr<TableInfo> Catalog::Load(std::string_view owner, std::string_vie
   find_object_.Reset();
   t->owner = owner;
   t->name = name;
-  t->storage = "\"o" + std::to_string(t->object_id) + "\"";
+  t->storage = TableStorage(t->tablespace, t->object_id);
 
   find_columns_.Bind(1, t->object_id);
   while (find_columns_.Step()) {

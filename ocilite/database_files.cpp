@@ -6,7 +6,9 @@
 
 #include "ocilite/ora_error.h"
 #include "ocilite/oracle_date.h"
+#include "ocilite/sequences.h"
 #include "ocilite/sqlite_db.h"
+#include "ocilite/table_ddl.h"
 #include "ocilite/user_accounts.h"
 #include "ocilite/utf8_text.h"
 
@@ -155,6 +157,8 @@ std::string CreateDatabase(std::string_view name, std::string_view system_passwo
     db.Exec("PRAGMA journal_mode=WAL");
     db.Exec("BEGIN");
     db.Exec(kSchema);
+    db.Exec(kSequencesTable);
+    db.Exec(kIndexesTable);
     const std::string now = OraDate::Now().ToStorage();
     SqliteStmt meta = db.Prepare("INSERT INTO ocl_meta VALUES (?1, ?2)");
     meta.Bind(1, "banner");

@@ -56,6 +56,19 @@ struct ViewDefinition {
   "CASE WHEN c.data_type IN ('VARCHAR2', 'CHAR') THEN c.data_length ELSE 0 END, "               \
   "CASE WHEN c.data_type IN ('VARCHAR2', 'CHAR') THEN 'B' END, 'NO', 'YES'"
 
+#define OCL_TABLESPACE_COLUMNS                                                                 \
+  "TABLESPACE_NAME VARCHAR2(30) NOT NULL, BLOCK_SIZE NUMBER NOT NULL, INITIAL_EXTENT NUMBER, " \
+  "NEXT_EXTENT NUMBER, MIN_EXTENTS NUMBER NOT NULL, MAX_EXTENTS NUMBER, PCT_INCREASE NUMBER, " \
+  "MIN_EXTLEN NUMBER, STATUS VARCHAR2(9), CONTENTS VARCHAR2(9), LOGGING VARCHAR2(9), "         \
+  "FORCE_LOGGING VARCHAR2(3), EXTENT_MANAGEMENT VARCHAR2(10), ALLOCATION_TYPE VARCHAR2(9), "   \
+  "PLUGGED_IN VARCHAR2(3), SEGMENT_SPACE_MANAGEMENT VARCHAR2(6)"
+
+#define OCL_TABLESPACE_VALUES                                                           \
+  "tablespace_name, 8192, 65536, NULL, 1, 2147483645, NULL, 65536, status, contents, "  \
+  "CASE contents WHEN 'TEMPORARY' THEN 'NOLOGGING' ELSE 'LOGGING' END, 'NO', 'LOCAL', " \
+  "CASE contents WHEN 'TEMPORARY' THEN 'UNIFORM' ELSE 'SYSTEM' END, 'NO', "             \
+  "CASE tablespace_name WHEN 'SYSTEM' THEN 'MANUAL' ELSE 'AUTO' END"
+
 constexpr ViewDefinition kViews[] = {
     {"DUAL", "DUMMY VARCHAR2(1)", "SELECT 'X'"},
     {"USER_TABLES", OCL_TABLE_COLUMNS,
@@ -83,6 +96,19 @@ constexpr ViewDefinition kViews[] = {
      "WHERE username = ocl_user()"},
     {"ALL_USERS", "USERNAME VARCHAR2(30) NOT NULL, USER_ID NUMBER NOT NULL, CREATED DATE NOT NULL",
      "SELECT username, user_id, created FROM ocl_users ORDER BY user_id"},
+    {"USER_TABLESPACES", OCL_TABLESPACE_COLUMNS,
+     "SELECT " OCL_TABLESPACE_VALUES " FROM ocl_tablespaces ORDER BY tablespace_name"},
+    {"DBA_TABLESPACES", OCL_TABLESPACE_COLUMNS,
+     "SELECT " OCL_TABLESPACE_VALUES " FROM ocl_tablespaces ORDER BY tablespace_name"},
+    {"DBA_DATA_FILES",
+     "FILE_NAME VARCHAR2(513), FILE_ID NUMBER, TABLESPACE_NAME VARCHAR2(30), BYTES NUMBER, "
+     "BLOCKS NUMBER, STATUS VARCHAR2(9), RELATIVE_FNO NUMBER, AUTOEXTENSIBLE VARCHAR2(3), "
+     "MAXBYTES NUMBER, MAXBLOCKS NUMBER, INCREMENT_BY NUMBER, USER_BYTES NUMBER, "
+     "USER_BLOCKS NUMBER",
+     "SELECT file_name, rowid, tablespace_name, bytes, bytes / 8192, 'AVAILABLE', rowid, "
+     "autoextensible, CASE autoextensible WHEN 'YES' THEN 34359721984 ELSE 0 END, "
+     "CASE autoextensible WHEN 'YES' THEN 4194302 ELSE 0 END, 1, bytes - 65536, "
+     "bytes / 8192 - 8 FROM ocl_tablespaces WHERE contents = 'PERMANENT' ORDER BY rowid"},
 };
 
 struct Described {

@@ -3,6 +3,7 @@
 // functions running inside SQLite report an Oracle error by leaving it here.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -16,9 +17,13 @@
 
 namespace qm::ocilite {
 
+class SqliteDb;
+
 class EvalContext {
  public:
   NlsSettings nls;
+  SqliteDb* db = nullptr;  // the session's connection, for functions that read the catalogue
+  std::map<std::string, std::int64_t> sequence_values;  // "OWNER.NAME" -> CURRVAL
   std::string user;
   OraDate statement_time;
   std::optional<OraError> pending_error;

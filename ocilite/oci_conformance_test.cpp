@@ -545,6 +545,20 @@ TEST_F(Conformance, BindsByNameWithArrays) {
   EXPECT_EQ(rows.values[1], (std::vector<std::string>{"2", "two", "16.03.2003"}));
   EXPECT_EQ(rows.values[2][1], "<null>");
 
+  // A failing row stops the array: the rows before it are done and counted, as Oracle does
+  // without OCI_BATCH_ERRORS.
+  ASSERT_EQ(c.Exec("create table K (N number primary key)"), "");
+  stmt = Prepare(c, "insert into K values (:n)");
+  sb4 keys[4] = {1, 2, 2, 3};
+  ASSERT_EQ(Lib().BindByName(stmt, &bind, c.err, reinterpret_cast<const OraText*>(":n"), 2, keys, 4,
+                             SQLT_INT, nullptr, nullptr, nullptr, 4, nullptr, OCI_DEFAULT),
+            OCI_SUCCESS);
+  EXPECT_EQ(Lib().StmtExecute(c.svc, stmt, c.err, 4, 0, nullptr, nullptr, OCI_DEFAULT), OCI_ERROR);
+  EXPECT_EQ(c.LastError().substr(0, 30), "ORA-00001: unique constraint (");
+  EXPECT_EQ(Attr<ub4>(c, stmt, OCI_HTYPE_STMT, OCI_ATTR_ROW_COUNT), 2u);
+  Lib().HandleFree(stmt, OCI_HTYPE_STMT);
+  EXPECT_EQ(c.Query("select count(*) from K").values[0][0], "2");
+
   stmt = Prepare(c, "select * from T where N = :missing");
   EXPECT_EQ(Lib().StmtExecute(c.svc, stmt, c.err, 0, 0, nullptr, nullptr, OCI_DEFAULT), OCI_ERROR);
   EXPECT_EQ(c.LastError(), "ORA-01008: not all variables bound");
@@ -717,6 +731,7 @@ TEST_F(Conformance, OlderInitialisationLogonCallsAndCommitOnSuccess) {
 TEST_F(Conformance, PasswordChangeChecksTheOldPassword) {
   OciConnection c("system", "manager");
   ASSERT_EQ(c.Exec("create user SCOTT identified by tiger"), "");
+  ASSERT_EQ(c.Exec("grant connect to SCOTT"), "");
   auto change = reinterpret_cast<OCIPasswordChange_t>(Lib().Symbol("OCIPasswordChange"));
   auto text = [](const char* s) { return reinterpret_cast<const OraText*>(s); };
   EXPECT_EQ(change(c.svc, c.err, text("scott"), 5, text("wrong"), 5, text("lion"), 4, OCI_DEFAULT),

@@ -4,7 +4,11 @@
 #include "ocilite/oci_exports.h"
 // clang-format on
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "ocilite/client_buffers.h"
@@ -17,6 +21,13 @@ using namespace qm::ocilite;
 using namespace qm::ocilite::oci;
 
 namespace {
+
+// The operating-system user an external logon names (OPS$ + this name).
+std::string OsUserName() {
+  if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_name) return pw->pw_name;
+  if (const char* name = std::getenv("USER")) return name;
+  return {};
+}
 
 // Runs a call that reports its errors on `errhp`: a failure replaces the handle's records and
 // answers OCI_ERROR. A call that succeeds leaves the records as they were, so that reading
@@ -461,18 +472,32 @@ sword OCIServerDetach(OCIServer* srvhp, OCIError* errhp, ub4) {
   });
 }
 
-sword OCISessionBegin(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4 credt, ub4) {
+sword OCISessionBegin(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4 credt, ub4 mode) {
   auto* svc = As<SvcCtxHandle>(svchp, OCI_HTYPE_SVCCTX);
   auto* usr = As<SessionHandle>(usrhp, OCI_HTYPE_SESSION);
   if (!svc || !usr) return OCI_INVALID_HANDLE;
-  return WithError(errhp, [&](ErrorHandle&) -> sword {
+  return WithError(errhp, [&](ErrorHandle& err) -> sword {
     if (!svc->server || !svc->server->session) throw OraError(24327);
-    if (credt == OCI_CRED_EXT) throw OraError(1017);
-    if (credt != OCI_CRED_RDBMS) throw OraError(24300);
+    if (credt != OCI_CRED_RDBMS && credt != OCI_CRED_EXT) throw OraError(24300);
+    const LogonRole role = (mode & OCI_SYSDBA)    ? LogonRole::kSysdba
+                           : (mode & OCI_SYSOPER) ? LogonRole::kSysoper
+                                                  : LogonRole::kUser;
     const CodePage& cp = *svc->env->nls.code_page;
-    svc->server->session->Logon(cp.ToUtf8(usr->username), cp.ToUtf8(usr->password));
+    int grace_days = -1;
+    if (credt == OCI_CRED_EXT) {
+      const std::string os_user = OsUserName();
+      if (os_user.empty()) throw OraError(1017);
+      grace_days = svc->server->session->Logon("OPS$" + os_user, std::nullopt, role);
+    } else {
+      grace_days =
+          svc->server->session->Logon(cp.ToUtf8(usr->username), cp.ToUtf8(usr->password), role);
+    }
     usr->server = svc->server;
     svc->session = usr;
+    if (grace_days >= 0) {
+      err.Record(OraError(28002, {std::to_string(grace_days)}));
+      return OCI_SUCCESS_WITH_INFO;
+    }
     return OCI_SUCCESS;
   });
 }
@@ -545,7 +570,7 @@ sword OCIPasswordChange(OCISvcCtx* svchp, OCIError* errhp, const OraText* user_n
     s.ChangePassword(user, cp.ToUtf8(TextArg(opasswd, static_cast<sb4>(opasswd_len))),
                      new_password);
     if ((mode & OCI_AUTH) || !s.LoggedOn()) {
-      s.Logon(user, new_password);
+      s.Logon(user, std::optional<std::string>(new_password));
       if (svc->session) {
         svc->session->server = svc->server;
         svc->session->username = TextArg(user_name, static_cast<sb4>(usernm_len));

@@ -166,12 +166,30 @@ class Client {
         return count + "deleted.";
       case 11:
         return "User dropped.";
+      case 13:
+        return "Sequence created.";
+      case 16:
+        return "Sequence dropped.";
       case 19:
         return "User created.";
+      case 20:
+        return "Index created.";
+      case 21:
+        return "Index dropped.";
       case 28:
         return "Grant succeeded.";
       case 29:
         return "Revoke succeeded.";
+      case 26:
+        return "Table altered.";
+      case 37:
+        return "Table renamed.";
+      case 38:
+        return "Comment created.";
+      case 49:
+        return "Tablespace created.";
+      case 51:
+        return "Tablespace dropped.";
       case 52:
         return "Session altered.";
       case 53:
@@ -180,6 +198,12 @@ class Client {
         return "Commit complete.";
       case 55:
         return "Rollback complete.";
+      case 65:
+        return "Profile created.";
+      case 66:
+        return "Profile dropped.";
+      case 67:
+        return "Profile altered.";
       case 85:
         return "Table truncated.";
       default:

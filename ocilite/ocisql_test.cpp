@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -71,6 +72,39 @@ TEST_F(Ocisql, CreatesDatabasesAndRunsScripts) {
   EXPECT_EQ(denied.status, 1);
   EXPECT_NE(denied.output.find("ORA-01017: invalid username/password; logon denied"),
             std::string::npos);
+}
+
+TEST_F(Ocisql, ATablespaceScriptMakesAUserWhoCanWorkInIt) {
+  ASSERT_EQ(RunOcisql("--create demo --system-password pw").status, 0);
+  const std::string script = home_ + "/space.sql";
+  std::ofstream(script) << "create tablespace quill datafile 'quill01.dbf' size 10M\n"
+                           "  autoextend on next 1M maxsize unlimited;\n"
+                           "create user loader identified by secret\n"
+                           "  default tablespace quill temporary tablespace temp\n"
+                           "  quota unlimited on quill;\n"
+                           "grant connect, resource to loader;\n";
+  const Outcome setup = RunOcisql("system/pw@demo " + script);
+  EXPECT_EQ(setup.status, 0) << setup.output;
+  EXPECT_EQ(setup.output,
+            "Tablespace created.\n\n"
+            "User created.\n\n"
+            "Grant succeeded.\n\n");
+  EXPECT_TRUE(std::filesystem::exists(home_ + "/quill01.dbf"));
+
+  const Outcome work = RunOcisql(
+      "loader/secret@demo -c \"create table T (N number)\" -c \"insert into T values (5)\" "
+      "-c \"select tablespace_name from user_tables\"");
+  EXPECT_EQ(work.status, 0) << work.output;
+  EXPECT_NE(work.output.find("QUILL"), std::string::npos) << work.output;
+
+  // The rows are in the tablespace's own file.
+  const Outcome again = RunOcisql("system/pw@demo -c \"select count(*) from loader.T\"");
+  EXPECT_NE(again.output.find("       1\n"), std::string::npos) << again.output;
+
+  const Outcome twice =
+      RunOcisql("system/pw@demo -c \"create tablespace quill datafile 'other.dbf' size 1M\"");
+  EXPECT_NE(twice.output.find("ORA-01543: tablespace 'QUILL' already exists"), std::string::npos)
+      << twice.output;
 }
 
 }  // namespace

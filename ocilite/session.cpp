@@ -3,13 +3,17 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 #include "ocilite/conversions.h"
 #include "ocilite/date_format.h"
 #include "ocilite/dictionary_views.h"
+#include "ocilite/sequences.h"
 #include "ocilite/sql_functions.h"
 #include "ocilite/sql_parser.h"
 #include "ocilite/table_ddl.h"
+#include "ocilite/tablespaces.h"
 #include "ocilite/user_accounts.h"
 #include "ocilite/utf8_text.h"
 
@@ -67,6 +71,14 @@ Session::Session(const std::string& path, const NlsSettings& nls) try
   db_.Exec("PRAGMA synchronous=NORMAL");
   db_.Exec("PRAGMA case_sensitive_like=ON");
   ctx_.nls = nls;
+  ctx_.db = &db_;
+  // Catalogue tables newer than the database.
+  for (const auto& [table, create] :
+       {std::pair{"ocl_sequences", kSequencesTable}, std::pair{"ocl_indexes", kIndexesTable}}) {
+    SqliteStmt q = db_.Prepare("SELECT 1 FROM sqlite_master WHERE name = ?1");
+    q.Bind(1, table);
+    if (!q.Step()) db_.Exec(create);
+  }
   RegisterSqlFunctions(db_.get(), &ctx_);
   CreateDictionaryViews(db_);
   SqliteStmt q = db_.Prepare("SELECT value FROM ocl_meta WHERE key = 'banner'");
@@ -83,11 +95,15 @@ Session::~Session() {
   idle_statements_.clear();
 }
 
-void Session::Logon(std::string_view user, std::string_view password) {
-  ctx_.user = Authenticate(db_, user, password);
+int Session::Logon(std::string_view user, const std::optional<std::string>& password,
+                   LogonRole role) {
+  const LogonResult logon = Authenticate(db_, user, password, role);
+  SyncTablespaces(db_);
+  ctx_.user = logon.user;
   SqliteStmt q = db_.Prepare("SELECT default_tablespace FROM ocl_users WHERE username = ?1");
   q.Bind(1, ctx_.user);
   default_tablespace_ = q.Step() ? q.Text(0) : "USERS";
+  return logon.grace_days_left;
 }
 
 void Session::ChangePassword(std::string_view user, std::string_view old_password,
@@ -113,7 +129,10 @@ void Session::Rollback() {
 std::unique_ptr<CompiledSql> Session::Compile(std::string_view sql, const BindTypes& bind_types) {
   if (!LoggedOn()) throw OraError(1012);
   ctx_.statement_time = OraDate::Now();
-  if (!db_.InTransaction() && catalog_.RefreshIfChanged()) ++catalog_generation_;
+  if (!db_.InTransaction() && catalog_.RefreshIfChanged()) {
+    ++catalog_generation_;
+    SyncTablespaces(db_);
+  }
   auto c = std::make_unique<CompiledSql>();
   c->text = std::string(sql);
   c->ast = ParseStatement(sql);
@@ -150,6 +169,18 @@ std::unique_ptr<CompiledSql> Session::Compile(std::string_view sql, const BindTy
                  [&](const AlterUserStmt&) { c->function_code = 53; },
                  [&](const DropUserStmt&) { c->function_code = 11; },
                  [&](const GrantStmt& s) { c->function_code = s.revoke ? 29 : 28; },
+                 [&](const CreateProfileStmt&) { c->function_code = 65; },
+                 [&](const AlterProfileStmt&) { c->function_code = 67; },
+                 [&](const DropProfileStmt&) { c->function_code = 66; },
+                 [&](const CreateTablespaceStmt&) { c->function_code = 49; },
+                 [&](const DropTablespaceStmt&) { c->function_code = 51; },
+                 [&](const CreateSequenceStmt&) { c->function_code = 13; },
+                 [&](const DropSequenceStmt&) { c->function_code = 16; },
+                 [&](const CreateIndexStmt&) { c->function_code = 20; },
+                 [&](const DropIndexStmt&) { c->function_code = 21; },
+                 [&](const RenameStmt&) { c->function_code = 37; },
+                 [&](const CommentStmt&) { c->function_code = 38; },
+                 [&](const AlterTableStmt&) { c->function_code = 26; },
              },
              c->ast);
   return c;
@@ -211,6 +242,14 @@ void Session::RaiseFromSqlite(const SqliteError& e, const TableInfo* target) {
       for (const std::size_t c : k.columns) names.push_back(target->columns[c].storage);
       if (names == columns) throw OraError(1, {target->owner, k.name});
     }
+    std::string column_list;
+    for (const std::string& c : columns) column_list += (column_list.empty() ? "" : ",") + c;
+    SqliteStmt index = db_.Prepare(
+        "SELECT owner, index_name FROM ocl_indexes WHERE table_id = ?1 AND column_list = ?2 "
+        "AND uniqueness = 'UNIQUE'");
+    index.Bind(1, target->object_id);
+    index.Bind(2, column_list);
+    if (index.Step()) throw OraError(1, {index.Text(0), index.Text(1)});
     throw OraError(1, {target->owner, "UNKNOWN"});
   }
   if ((code & 0xFF) == SQLITE_BUSY || (code & 0xFF) == SQLITE_LOCKED) throw OraError(30006);
@@ -293,20 +332,45 @@ void Session::ExecuteOther(const CompiledSql& c) {
   ctx_.statement_time = OraDate::Now();
   DdlContext d{db_, catalog_, ctx_, default_tablespace_, c.text};
   try {
-    std::visit(Overloaded{
-                   [&](const CommitStmt&) { Commit(); },
-                   [&](const RollbackStmt&) { Rollback(); },
-                   [&](const AlterSessionStmt& s) { AlterSession(s); },
-                   [&](const CreateTableStmt& s) { RunDdl([&] { CreateTable(d, s); }); },
-                   [&](const DropTableStmt& s) { RunDdl([&] { DropTable(d, s); }); },
-                   [&](const TruncateTableStmt& s) { RunDdl([&] { TruncateTable(d, s); }); },
-                   [&](const CreateUserStmt& s) { RunDdl([&] { CreateUser(db_, s); }); },
-                   [&](const AlterUserStmt& s) { RunDdl([&] { AlterUser(db_, s); }); },
-                   [&](const DropUserStmt& s) { RunDdl([&] { DropUser(db_, s); }); },
-                   [&](const GrantStmt& s) { RunDdl([&] { GrantOrRevoke(db_, s); }); },
-                   [&](const auto&) {},
-               },
-               c.ast);
+    std::visit(
+        Overloaded{
+            [&](const CommitStmt&) { Commit(); },
+            [&](const RollbackStmt&) { Rollback(); },
+            [&](const AlterSessionStmt& s) { AlterSession(s); },
+            [&](const CreateTableStmt& s) { RunDdl([&] { CreateTable(d, s); }); },
+            [&](const DropTableStmt& s) { RunDdl([&] { DropTable(d, s); }); },
+            [&](const TruncateTableStmt& s) { RunDdl([&] { TruncateTable(d, s); }); },
+            [&](const CreateUserStmt& s) { RunDdl([&] { CreateUser(db_, s); }); },
+            [&](const AlterUserStmt& s) { RunDdl([&] { AlterUser(db_, s); }); },
+            [&](const DropUserStmt& s) { RunDdl([&] { DropUser(db_, s); }); },
+            [&](const GrantStmt& s) { RunDdl([&] { GrantOrRevoke(db_, s); }); },
+            [&](const CreateProfileStmt& s) { RunDdl([&] { CreateProfile(db_, s); }); },
+            [&](const AlterProfileStmt& s) { RunDdl([&] { AlterProfile(db_, s); }); },
+            [&](const DropProfileStmt& s) { RunDdl([&] { DropProfile(db_, s); }); },
+            [&](const CreateIndexStmt& s) { RunDdl([&] { CreateIndex(d, s); }); },
+            [&](const RenameStmt& s) { RunDdl([&] { RenameTable(d, s); }); },
+            [&](const AlterTableStmt& s) { RunDdl([&] { AlterTable(d, s); }); },
+            [&](const CommentStmt& s) { RunDdl([&] { CheckComment(d, s); }); },
+            [&](const DropIndexStmt& s) { RunDdl([&] { DropIndex(d, s); }); },
+            [&](const CreateSequenceStmt& s) {
+              RunDdl([&] { CreateSequence(db_, ctx_.user, s); });
+            },
+            [&](const DropSequenceStmt& s) { RunDdl([&] { DropSequence(db_, ctx_.user, s); }); },
+            [&](const CreateTablespaceStmt& s) {
+              RunDdl([&] { CreateTablespace(db_, ctx_.user, s); });
+              SyncTablespaces(db_);
+            },
+            [&](const DropTablespaceStmt& s) {
+              std::string file;
+              RunDdl([&] { file = DropTablespace(db_, ctx_.user, s); });
+              DrainCursors();
+              SyncTablespaces(db_);
+              std::error_code ec;
+              if (!file.empty()) std::filesystem::remove(file, ec);
+            },
+            [&](const auto&) {},
+        },
+        c.ast);
   } catch (const SqliteError& e) {
     RaiseFromSqlite(e, nullptr);
   }
@@ -386,7 +450,9 @@ void Session::NoteLookup(const TranslatedStatement& t) {
                            std::to_string(std::hash<std::string>{}(columns) % 1000000007);
   sqlite3_busy_timeout(db_.get(), 0);
   try {
-    db_.Exec("CREATE INDEX IF NOT EXISTS \"" + name + "\" ON " + t.lookup_table->storage + " (" +
+    // An index lives in the schema of its table, named there.
+    const auto [schema, table] = SplitStorage(t.lookup_table->storage);
+    db_.Exec("CREATE INDEX IF NOT EXISTS " + schema + "\"" + name + "\" ON " + table + " (" +
              columns + ")");
   } catch (const SqliteError&) {
     // Busy or otherwise refused: the lookups keep working without it.

@@ -26,6 +26,7 @@
 #include "ocilite/sql_ast.h"
 #include "ocilite/sql_translator.h"
 #include "ocilite/sqlite_db.h"
+#include "ocilite/user_accounts.h"
 
 namespace qm::ocilite {
 
@@ -38,8 +39,10 @@ class Session {
   // Drops the connection; an open transaction is rolled back.
   ~Session();
 
-  // Logs `user` on. Throws ORA-01005, 01017, 28000, 28001.
-  void Logon(std::string_view user, std::string_view password);
+  // Logs `user` on (`password` nullopt: external credentials). Returns the days left of the
+  // password's grace time, or -1 when it is not in one. Throws as Authenticate does.
+  int Logon(std::string_view user, const std::optional<std::string>& password,
+            LogonRole role = LogonRole::kUser);
   // Sets `user`'s password after checking the old one (the account may be expired); commits.
   void ChangePassword(std::string_view user, std::string_view old_password,
                       std::string_view new_password);

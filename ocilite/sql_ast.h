@@ -47,6 +47,8 @@ enum class ExprKind {
   kFunction,  // name(args), including the aggregates
   kTrim,      // TRIM([LEADING|TRAILING|BOTH] [c] FROM s): op is "L", "T" or "B"
   kDefault,   // DEFAULT in a VALUES list
+  kSubquery,  // (SELECT ...) giving one value
+  kExists,    // EXISTS (SELECT ...)
 };
 
 struct Expr {
@@ -57,8 +59,9 @@ struct Expr {
   std::string text;        // literal text, bind name
   std::vector<Name> path;  // column reference parts; for kStar the table qualifier, if any
   std::vector<std::unique_ptr<Expr>> args;
-  bool negated = false;   // NOT LIKE, NOT IN, IS NOT NULL, NOT BETWEEN
-  bool distinct = false;  // COUNT(DISTINCT x)
+  std::shared_ptr<SelectStmt> query;  // kSubquery, kExists, and kIn over a subquery
+  bool negated = false;               // NOT LIKE, NOT IN, IS NOT NULL, NOT BETWEEN
+  bool distinct = false;              // COUNT(DISTINCT x)
 };
 using ExprPtr = std::unique_ptr<Expr>;
 
@@ -69,6 +72,7 @@ struct SelectItem {
 
 struct TableRef {
   ObjectName table;
+  std::shared_ptr<SelectStmt> query;  // FROM (SELECT ...): `table` is unset
   std::optional<Name> alias;
 };
 
@@ -78,6 +82,14 @@ struct OrderItem {
   std::optional<bool> nulls_first;
 };
 
+struct SelectStmt;
+
+// A query block joined to the ones before it: "UNION", "UNION ALL", "MINUS" or "INTERSECT".
+struct CompoundBranch {
+  std::string op;
+  std::unique_ptr<SelectStmt> query;
+};
+
 struct SelectStmt {
   bool distinct = false;
   std::vector<SelectItem> items;
@@ -85,6 +97,7 @@ struct SelectStmt {
   ExprPtr where;
   std::vector<ExprPtr> group_by;
   ExprPtr having;
+  std::vector<CompoundBranch> compound;  // the blocks after this one; ORDER BY sorts them all
   std::vector<OrderItem> order_by;
 };
 
@@ -180,9 +193,97 @@ struct GrantStmt {
   bool admin_option = false;
 };
 
+// CREATE PROFILE / ALTER PROFILE: each limit is a resource name and its value, the text of a
+// number of days (or of resources), "UNLIMITED" or "DEFAULT".
+struct CreateProfileStmt {
+  Name profile;
+  std::vector<std::pair<Name, std::string>> limits;
+};
+
+struct AlterProfileStmt : CreateProfileStmt {};
+
+struct DropProfileStmt {
+  Name profile;
+  bool cascade = false;
+};
+
+// CREATE TABLESPACE name DATAFILE 'file' SIZE n [REUSE] [AUTOEXTEND ...] and the storage
+// clauses the engine accepts without effect.
+struct CreateTablespaceStmt {
+  Name name;
+  std::string file;
+  int file_pos = 0;
+  std::int64_t bytes = 0;
+  bool reuse = false;
+  bool autoextend = false;
+};
+
+struct DropTablespaceStmt {
+  Name name;
+  bool including_contents = false;
+  bool and_datafiles = false;
+};
+
+struct CreateSequenceStmt {
+  ObjectName sequence;
+  std::optional<std::int64_t> start;
+  std::int64_t increment = 1;
+  std::optional<std::int64_t> min_value;
+  std::optional<std::int64_t> max_value;
+  bool cycle = false;
+  std::int64_t cache = 20;
+};
+
+struct DropSequenceStmt {
+  ObjectName sequence;
+};
+
+// CREATE [UNIQUE] INDEX name ON table (column [ASC|DESC], ...) [TABLESPACE t] ...
+struct CreateIndexStmt {
+  ObjectName index;
+  ObjectName table;
+  std::vector<std::pair<Name, bool>> columns;  // column, descending
+  bool unique = false;
+};
+
+struct DropIndexStmt {
+  ObjectName index;
+};
+
+// ALTER TABLE t MODIFY: a column's new type and/or NULL / NOT NULL.
+struct ModifyColumn {
+  Name name;
+  std::optional<SqlType> type;
+  int type_pos = 0;
+  std::optional<bool> not_null;
+};
+
+// ALTER TABLE t ADD (column definitions) | MODIFY (changes) | DROP COLUMN c | DROP (c, ...)
+struct AlterTableStmt {
+  ObjectName table;
+  std::vector<ColumnDef> add;
+  std::vector<ModifyColumn> modify;
+  std::vector<Name> drop;
+};
+
+struct RenameStmt {
+  Name from;
+  Name to;
+};
+
+// COMMENT ON TABLE t IS '...' / COMMENT ON COLUMN t.c IS '...'
+struct CommentStmt {
+  ObjectName table;
+  std::optional<Name> column;
+  std::string text;
+};
+
 using Statement =
     std::variant<SelectStmt, InsertStmt, UpdateStmt, DeleteStmt, CreateTableStmt, DropTableStmt,
                  TruncateTableStmt, CommitStmt, RollbackStmt, AlterSessionStmt, CreateUserStmt,
-                 AlterUserStmt, DropUserStmt, GrantStmt>;
+                 AlterUserStmt, DropUserStmt, GrantStmt, CreateProfileStmt, AlterProfileStmt,
+                 DropProfileStmt, CreateTablespaceStmt, DropTablespaceStmt, CreateSequenceStmt,
+                 DropSequenceStmt, CreateIndexStmt, DropIndexStmt, RenameStmt, CommentStmt,
+                 AlterTableStmt>;
 
 }  // namespace qm::ocilite

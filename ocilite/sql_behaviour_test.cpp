@@ -2,6 +2,7 @@
 // exact texts Oracle gives.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -413,6 +414,328 @@ TEST_F(SqlBehaviour, UsersSchemasAndGrants) {
   EXPECT_EQ(Exec("drop user SCOTT cascade"), "");
   EXPECT_EQ(Exec("select * from SCOTT.EMP"), "ORA-00942: table or view does not exist");
   EXPECT_THROW(OciConnection("scott", "lion"), std::runtime_error);
+}
+
+TEST_F(SqlBehaviour, SetOperatorsCombineQueryBlocks) {
+  for (const char* sql :
+       {"insert into T (ID, NAME) values (1, 'a')", "insert into T (ID, NAME) values (2, 'b')",
+        "insert into T (ID, NAME) values (3, 'b')"})
+    ASSERT_EQ(Exec(sql), "");
+  using Table = std::vector<std::vector<std::string>>;
+  EXPECT_EQ(Rows("select NAME from T union select 'c' from dual order by 1 desc"),
+            (Table{{"c"}, {"b"}, {"a"}}));
+  EXPECT_EQ(Rows("select NAME from T where ID > 1 union all select NAME from T where ID < 3 "
+                 "order by NAME"),
+            (Table{{"a"}, {"b"}, {"b"}, {"b"}}));
+  EXPECT_EQ(Rows("select ID from T minus select 2 from dual"), (Table{{"1"}, {"3"}}));
+  EXPECT_EQ(Rows("select NAME from T intersect select 'b' from dual"), (Table{{"b"}}));
+  EXPECT_EQ(Rows("(select ID N from T where ID = 1) union select null from dual order by N"),
+            (Table{{"1"}, {"<null>"}}));
+  const ErrorCase cases[] = {
+      {"select ID from T union select ID, NAME from T",
+       "ORA-01789: query block has incorrect number of result columns"},
+      {"select ID from T union select NAME from T",
+       "ORA-01790: expression must have same datatype as corresponding expression"},
+      {"select ID from T union select ID from T order by NAME",
+       "ORA-01785: ORDER BY item must be the number of a SELECT-list expression"},
+  };
+  for (const ErrorCase& k : cases) EXPECT_EQ(Exec(k.sql), k.error) << k.sql;
+}
+
+TEST_F(SqlBehaviour, SubqueriesInFromWhereAndTheSelectList) {
+  ASSERT_EQ(Exec("create table D (ID number, TITLE varchar2(10))"), "");
+  for (const char* sql :
+       {"insert into T (ID, NAME) values (1, 'a')", "insert into T (ID, NAME) values (2, 'b')",
+        "insert into T (ID, NAME) values (3, 'c')", "insert into D values (1, 'one')",
+        "insert into D values (3, 'three')"})
+    ASSERT_EQ(Exec(sql), "");
+  using Table = std::vector<std::vector<std::string>>;
+  EXPECT_EQ(Rows("select NAME from T where ID in (select ID from D) order by NAME"),
+            (Table{{"a"}, {"c"}}));
+  EXPECT_EQ(Rows("select NAME from T where ID not in (select ID from D)"), (Table{{"b"}}));
+  // Text compared with numbers converts, as in any comparison.
+  EXPECT_EQ(Rows("select NAME from T where ID in (select '2' from dual)"), (Table{{"b"}}));
+  EXPECT_EQ(Rows("select NAME from T where exists (select 1 from D where D.ID = T.ID) "
+                 "order by 1"),
+            (Table{{"a"}, {"c"}}));
+  EXPECT_EQ(Rows("select NAME from T t where not exists (select 1 from D where ID = t.ID)"),
+            (Table{{"b"}}));
+  EXPECT_EQ(Rows("select NAME, (select TITLE from D where D.ID = T.ID) from T order by ID"),
+            (Table{{"a", "one"}, {"b", "<null>"}, {"c", "three"}}));
+  EXPECT_EQ(Rows("select v.N, v.X from (select ID N, NAME || '!' X from T where ID > 1) v "
+                 "order by v.N desc"),
+            (Table{{"3", "c!"}, {"2", "b!"}}));
+  EXPECT_EQ(Value("select count(*) from (select ID from T union all select ID from D)"), "5");
+  EXPECT_EQ(Exec("delete from T where ID in (select ID from D)"), "");
+  EXPECT_EQ(Value("select count(*) from T"), "1");
+  EXPECT_EQ(Exec("select NAME from T where ID in (select ID, TITLE from D)"),
+            "ORA-00913: too many values");
+  EXPECT_EQ(Exec("select * from T where exists (select NOPE from D)"),
+            "ORA-00904: \"NOPE\": invalid identifier");
+}
+
+TEST_F(SqlBehaviour, RownumNumbersRowsAsTheWhereAcceptsThem) {
+  for (const char* sql :
+       {"insert into T (ID, NAME) values (3, 'c')", "insert into T (ID, NAME) values (1, 'a')",
+        "insert into T (ID, NAME) values (2, 'b')"})
+    ASSERT_EQ(Exec(sql), "");
+  using Table = std::vector<std::vector<std::string>>;
+  EXPECT_EQ(Rows("select rownum, NAME from T"), (Table{{"1", "c"}, {"2", "a"}, {"3", "b"}}));
+  EXPECT_EQ(Rows("select NAME from T where rownum <= 2"), (Table{{"c"}, {"a"}}));
+  EXPECT_EQ(Rows("select NAME from T where ID < 3 and rownum < 2"), (Table{{"a"}}));
+  EXPECT_EQ(Rows("select NAME from T where rownum = 1"), (Table{{"c"}}));
+  EXPECT_EQ(Rows("select NAME from T where rownum = 2"), (Table{}));
+  // The usual way to the first rows of an order.
+  EXPECT_EQ(Rows("select NAME from (select NAME from T order by NAME) where rownum <= 2"),
+            (Table{{"a"}, {"b"}}));
+  EXPECT_EQ(Exec("select NAME from T where rownum <= 2 order by NAME"),
+            "ORA-03001: unimplemented feature");
+}
+
+TEST_F(SqlBehaviour, SequencesNumberRowsAcrossSessions) {
+  const ErrorCase cases[] = {
+      {"create sequence S start with 10 increment by 5", ""},
+      {"create sequence S", "ORA-00955: name is already used by an existing object"},
+      {"create sequence T", "ORA-00955: name is already used by an existing object"},
+      {"create sequence Z increment by 0", "ORA-04005: INCREMENT must be a nonzero integer"},
+      {"create sequence Z start with 0 minvalue 1",
+       "ORA-04006: START WITH cannot be less than MINVALUE"},
+      {"create sequence C start with 1 maxvalue 2 cycle nocache", ""},
+      {"select S.currval from dual",
+       "ORA-08002: sequence S.CURRVAL is not yet defined in this session"},
+      {"insert into T (ID, NAME) values (S.nextval, 'a')", ""},
+      {"insert into T (ID, NAME) values (S.nextval, 'b')", ""},
+      {"select * from T where ID = S.nextval", "ORA-02287: sequence number not allowed here"},
+      {"select NOPE.nextval from dual", "ORA-02289: sequence does not exist"},
+      {"drop sequence NOPE", "ORA-02289: sequence does not exist"},
+  };
+  for (const ErrorCase& k : cases) EXPECT_EQ(Exec(k.sql), k.error) << k.sql;
+  using Table = std::vector<std::vector<std::string>>;
+  EXPECT_EQ(Rows("select ID, NAME from T order by ID"), (Table{{"10", "a"}, {"15", "b"}}));
+  EXPECT_EQ(Value("select S.currval from dual"), "15");
+  EXPECT_EQ(Value("select system.S.nextval from dual"), "20");
+  {
+    // Another session continues the numbers and has a CURRVAL of its own.
+    OciConnection other("system", "manager");
+    EXPECT_EQ(other.Query("select S.nextval from dual").values[0][0], "25");
+    EXPECT_EQ(Value("select S.currval from dual"), "20");
+  }
+  EXPECT_EQ(Rows("select C.nextval from T"), (Table{{"1"}, {"2"}}));
+  EXPECT_EQ(Value("select C.nextval from dual"), "1");  // CYCLE starts again
+  EXPECT_EQ(Exec("drop sequence S"), "");
+  EXPECT_EQ(Exec("select S.nextval from dual"), "ORA-02289: sequence does not exist");
+}
+
+TEST_F(SqlBehaviour, IndexesRenameAndComments) {
+  for (const char* sql :
+       {"insert into T (ID, NAME) values (1, 'a')", "insert into T (ID, NAME) values (1, 'b')"})
+    ASSERT_EQ(Exec(sql), "");
+  const ErrorCase cases[] = {
+      {"create index T_NAME on T (NAME desc, BORN) tablespace USERS nologging", ""},
+      {"create index T_NAME on T (ID)", "ORA-00955: name is already used by an existing object"},
+      {"create index T_X on NOPE (ID)", "ORA-00942: table or view does not exist"},
+      {"create index T_X on T (NOPE)", "ORA-00904: \"NOPE\": invalid identifier"},
+      {"create unique index T_ID on T (ID)",
+       "ORA-01452: cannot CREATE UNIQUE INDEX; duplicate keys found"},
+      {"delete from T where NAME = 'b'", ""},
+      {"create unique index T_ID on T (ID)", ""},
+      {"insert into T (ID) values (1)", "ORA-00001: unique constraint (SYSTEM.T_ID) violated"},
+      {"drop index T_NAME", ""},
+      {"drop index T_NAME", "ORA-01418: specified index does not exist"},
+      {"drop table T", ""},
+      {"create table T (ID number)", ""},
+      {"create index T_ID on T (ID)", ""},  // the name went with the old table
+      {"comment on table T is 'imported rows'", ""},
+      {"comment on column T.ID is 'key'", ""},
+      {"comment on column T.NOPE is 'x'", "ORA-00904: \"NOPE\": invalid identifier"},
+      {"comment on table T is 5", "ORA-01780: string literal required"},
+      {"rename T to T2", ""},
+      {"rename NOPE to T3", "ORA-00942: table or view does not exist"},
+      {"create table T3 (A number)", ""},
+      {"rename T2 to T3", "ORA-00955: name is already used by an existing object"},
+      {"insert into T2 (ID) values (7)", ""},
+  };
+  for (const ErrorCase& k : cases) EXPECT_EQ(Exec(k.sql), k.error) << k.sql;
+}
+
+TEST_F(SqlBehaviour, AlterTableAddsAndDropsColumns) {
+  ASSERT_EQ(Exec("create table E (ID number primary key, A varchar2(5))"), "");
+  const ErrorCase empty_table[] = {
+      {"alter table E add (B number(5,1) default 1 not null, C date)", ""},
+      {"alter table E add A number", "ORA-01430: column being added already exists in table"},
+      {"alter table E modify (A varchar2(9))", ""},
+      {"alter table E modify A number", "ORA-03001: unimplemented feature"},
+      {"insert into E (ID, A) values (1, 'x')", ""},
+      {"alter table E add D number not null",
+       "ORA-01758: table must be empty to add mandatory (NOT NULL) column"},
+      {"alter table E add D varchar2(2)", ""},
+      {"insert into E (ID, D) values (2, 'dd')", ""},
+      {"insert into E (ID, D) values (3, 'ddd')",
+       "ORA-12899: value too large for column \"SYSTEM\".\"E\".\"D\" (actual: 3, maximum: 2)"},
+      {"alter table E modify D varchar2(1)",
+       "ORA-01441: cannot decrease column length because some value is too big"},
+      {"alter table E modify D varchar2(3)", ""},
+      {"insert into E (ID, D) values (4, 'ddd')", ""},
+      {"alter table E modify D number",
+       "ORA-01439: column to be modified must be empty to change "
+       "datatype"},
+      {"alter table E modify (D not null)",
+       "ORA-02296: cannot enable (SYSTEM.) - null values found"},
+      {"alter table E modify B not null",
+       "ORA-01442: column to be modified to NOT NULL is already "
+       "NOT NULL"},
+      {"alter table E modify B null", ""},
+      {"alter table E modify B number(3)",
+       "ORA-01440: column to be modified must be empty to decrease precision or scale"},
+      {"delete from E where ID = 4", ""},
+      {"alter table E drop column NOPE", "ORA-00904: \"NOPE\": invalid identifier"},
+      {"alter table E drop column ID", "ORA-03001: unimplemented feature"},
+      {"alter table E drop (A, C)", ""},
+  };
+  for (const ErrorCase& k : empty_table) EXPECT_EQ(Exec(k.sql), k.error) << k.sql;
+  EXPECT_EQ(Rows("select column_name, column_id from user_tab_columns where table_name = 'E' "
+                 "order by column_id"),
+            (std::vector<std::vector<std::string>>{{"ID", "1"}, {"B", "2"}, {"D", "3"}}));
+  EXPECT_EQ(Rows("select * from E order by ID"),
+            (std::vector<std::vector<std::string>>{{"1", "1", "<null>"}, {"2", "1", "dd"}}));
+  EXPECT_EQ(Exec("alter table E drop (ID, B, D)"), "ORA-12983: cannot drop all columns in a table");
+}
+
+TEST_F(SqlBehaviour, RowidNamesARowForLaterStatements) {
+  for (const char* sql :
+       {"insert into T (ID, NAME) values (1, 'a')", "insert into T (ID, NAME) values (2, 'b')"})
+    ASSERT_EQ(Exec(sql), "");
+  const std::string first = Value("select rowid from T where ID = 1");
+  const std::string second = Value("select t.rowid from T t where ID = 2");
+  EXPECT_EQ(first.size(), 18u);
+  EXPECT_NE(first, second);
+  EXPECT_EQ(Value("select NAME from T where rowid = '" + second + "'"), "b");
+  EXPECT_EQ(Exec("update T set NAME = 'z' where rowid = '" + first + "'"), "");
+  EXPECT_EQ(Exec("delete from T where rowid = '" + second + "'"), "");
+  EXPECT_EQ(Rows("select ID, NAME from T"), (std::vector<std::vector<std::string>>{{"1", "z"}}));
+  EXPECT_EQ(Exec("select rowid from dual"),
+            "ORA-01445: cannot select ROWID from, or sample, a join view without a key-preserved "
+            "table");
+}
+
+TEST_F(SqlBehaviour, TheClientsProbesAnswerAsOnASingleByteServer) {
+  // Characters have one byte each, whatever the code: CHR takes it modulo 256.
+  EXPECT_EQ(Rows("select length(chr(2000000000)) l4, length(chr(2000000)) l3, "
+                 "length(chr(20000)) l2 from dual"),
+            (std::vector<std::vector<std::string>>{{"1", "1", "1"}}));
+  EXPECT_EQ(Value("select chr(65) || chr(256 + 66) from dual"), "AB");
+  // The longest date of the year in the session's format, one branch a month.
+  std::string sql;
+  for (int month = 1; month <= 12; ++month) {
+    if (month > 1) sql += "\nunion all\n";
+    sql += "select to_char(to_date('10-" + std::to_string(month) +
+           "-1999 10:10:10', 'dd-mm-yyyy hh24:mi:ss')) from dual";
+  }
+  ASSERT_EQ(Exec("alter session set nls_date_format = 'DD-MON-RRRR HH24:MI'"), "");
+  const auto rows = Rows(sql);
+  ASSERT_EQ(rows.size(), 12u);
+  EXPECT_EQ(rows[0][0], "10-JAN-1999 10:10");
+  EXPECT_EQ(rows[11][0], "10-DEC-1999 10:10");
+}
+
+TEST_F(SqlBehaviour, CaseAndTheFunctionLibrary) {
+  ASSERT_EQ(Exec("insert into T (ID, NAME, BORN) values (1, 'ab', '31.01.2000')"), "");
+  ASSERT_EQ(Exec("insert into T (ID, NAME) values (2, null)"), "");
+  struct Case {
+    const char* sql;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"select case when ID > 1 then 'big' else 'small' end from T where ID = 2", "big"},
+      {"select case ID when 1 then 'one' when 2 then 'two' end from T where ID = 1", "one"},
+      {"select case ID when 3 then 'three' end from T where ID = 1", "<null>"},
+      {"select case when NAME is null then 0 else length(NAME) end from T where ID = 2", "0"},
+      {"select sum(case when ID = 1 then 10 else 1 end) from T", "11"},
+      {"select instr('banana', 'an') from dual", "2"},
+      {"select instr('banana', 'an', 1, 2) from dual", "4"},
+      {"select instr('banana', 'an', -1) from dual", "4"},
+      {"select instr('banana', 'x') from dual", "0"},
+      {"select lpad('7', 3, '0') from dual", "007"},
+      {"select rpad('ab', 5, 'xy') from dual", "abxyx"},
+      {"select lpad('abcdef', 3) from dual", "abc"},
+      {"select rpad('Жук', 4) || '|' from dual", "Жук |"},
+      {"select replace('a-b-c', '-', '+') from dual", "a+b+c"},
+      {"select replace('a-b-c', '-') from dual", "abc"},
+      {"select ascii('A') from dual", "65"},
+      {"select ltrim('xxab', 'x') from dual", "ab"},
+      {"select round(2.5) from dual", "3"},
+      {"select round(-2.5) from dual", "-3"},
+      {"select round(1.005, 2) from dual", "1.01"},
+      {"select round(1234.5, -2) from dual", "1200"},
+      {"select trunc(-2.7) from dual", "-2"},
+      {"select trunc(3.14159, 3) from dual", "3.141"},
+      {"select to_char(add_months(BORN, 1), 'DD.MM.YYYY') from T where ID = 1", "29.02.2000"},
+      {"select to_char(add_months(BORN, -2), 'DD.MM.YYYY') from T where ID = 1", "30.11.1999"},
+      {"select months_between(to_date('31.03.2000'), BORN) from T where ID = 1", "2"},
+      // 15 / 31 to the 15 significant digits the engine's numbers keep.
+      {"select months_between(to_date('16.02.2000'), to_date('01.02.2000')) from dual",
+       ".483870967741935"},
+      {"select to_char(last_day(BORN + 1), 'DD.MM.YYYY') from T where ID = 1", "29.02.2000"},
+      {"select to_char(trunc(to_date('15.08.2001 13:45', 'DD.MM.YYYY HH24:MI'), 'MM'), "
+       "'DD.MM.YYYY HH24:MI') from dual",
+       "01.08.2001 00:00"},
+      {"select to_char(round(to_date('15.08.2001 13:45', 'DD.MM.YYYY HH24:MI')), "
+       "'DD.MM.YYYY HH24:MI') from dual",
+       "16.08.2001 00:00"},
+      {"select to_char(round(to_date('15.08.2001', 'DD.MM.YYYY'), 'YYYY'), 'DD.MM.YYYY') "
+       "from dual",
+       "01.01.2002"},
+  };
+  for (const Case& k : cases) EXPECT_EQ(Value(k.sql), k.value) << k.sql;
+  EXPECT_EQ(Exec("select trunc(sysdate, 'XX') from dual"),
+            "ORA-01898: too many precision specifiers");
+  EXPECT_EQ(Exec("select case when 1 = 1 then 'a' from dual"), "ORA-00905: missing keyword");
+}
+
+TEST_F(SqlBehaviour, TablespacesAreFilesOfTheirOwn) {
+  const std::string file = home_ + "/data01.dbf";
+  const ErrorCase cases[] = {
+      {"create tablespace DATA datafile 'data01.dbf' size 2M autoextend on next 512K", ""},
+      {"create tablespace DATA datafile 'data02.dbf' size 1M",
+       "ORA-01543: tablespace 'DATA' already exists"},
+      {"create tablespace MORE datafile 'data01.dbf' size 1M",
+       "ORA-01119: error in creating database file 'data01.dbf'"},
+      {"create tablespace MORE datafile '/nonexistent/folder/x.dbf' size 1M",
+       "ORA-01119: error in creating database file '/nonexistent/folder/x.dbf'"},
+      {"create table K (A number) tablespace NOWHERE",
+       "ORA-00959: tablespace 'NOWHERE' does not exist"},
+      {"create table K (A number primary key, B varchar2(5) unique) tablespace DATA", ""},
+      {"insert into K values (1, 'x')", ""},
+      {"insert into K values (1, 'y')",
+       "ORA-00001: unique constraint (SYSTEM.SYS_C001000) violated"},
+      {"commit", ""},
+      {"drop tablespace NOWHERE", "ORA-00959: tablespace 'NOWHERE' does not exist"},
+      {"drop tablespace DATA", "ORA-01549: tablespace not empty, use INCLUDING CONTENTS option"},
+  };
+  for (const ErrorCase& k : cases) EXPECT_EQ(Exec(k.sql), k.error) << k.sql;
+  EXPECT_TRUE(std::filesystem::exists(file));
+  {
+    SqliteDb data(file, false);
+    SqliteStmt q = data.Prepare("SELECT count(*) FROM sqlite_master WHERE type = 'table'");
+    ASSERT_TRUE(q.Step());
+    EXPECT_EQ(q.Int(0), 1);  // the table K
+  }
+  EXPECT_EQ(Value("select tablespace_name from user_tables where table_name = 'K'"), "DATA");
+  EXPECT_EQ(Rows("select tablespace_name, contents from dba_tablespaces"),
+            (std::vector<std::vector<std::string>>{{"DATA", "PERMANENT"},
+                                                   {"SYSTEM", "PERMANENT"},
+                                                   {"TEMP", "TEMPORARY"},
+                                                   {"USERS", "PERMANENT"}}));
+  EXPECT_EQ(Value("select bytes from dba_data_files where tablespace_name = 'DATA'"), "2097152");
+  EXPECT_EQ(Value("select autoextensible from dba_data_files where tablespace_name = 'DATA'"),
+            "YES");
+  // Another session attaches the file at logon.
+  OciConnection other("system", "manager");
+  EXPECT_EQ(other.Query("select count(*) from K").values[0][0], "1");
+
+  EXPECT_EQ(Exec("drop tablespace DATA including contents and datafiles"), "");
+  EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_EQ(Exec("select * from K"), "ORA-00942: table or view does not exist");
 }
 
 TEST_F(SqlBehaviour, PasswordsAreStoredHashed) {

@@ -1,10 +1,16 @@
 #include "ocilite/sql_functions.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <optional>
 #include <string>
 
+#include "ocilite/code_page.h"
 #include "ocilite/conversions.h"
 #include "ocilite/number_text.h"
+#include "ocilite/oracle_date.h"
+#include "ocilite/sequences.h"
 #include "ocilite/utf8_text.h"
 
 namespace qm::ocilite {
@@ -154,6 +160,48 @@ OCL_FUNCTION(Length) {
   sqlite3_result_int64(c, static_cast<std::int64_t>(Utf8Length(s)));
 }
 
+// The character of a code in the single-byte server character set, which the client's character
+// set stands for here: codes past 255 count modulo 256, as on such a server.
+OCL_FUNCTION(Chr) {
+  Guard(c, [&] {
+    const Value n = ToNumber(Arg(argv[0]), Ctx(c));
+    if (n.IsNull()) return Result(c, Value::Null());
+    const double code = n.kind == Value::Kind::kInt ? static_cast<double>(n.i) : n.r;
+    if (code < 0 || code >= 4294967296.0) throw OraError(1426);
+    const char byte = static_cast<char>(static_cast<std::uint64_t>(code) % 256);
+    const std::string text =
+        byte == 0 ? std::string(1, '\0') : Ctx(c).nls.code_page->ToUtf8(std::string(1, byte));
+    sqlite3_result_text(c, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+  });
+}
+
+// Oracle's extended ROWID: object number (6 digits), file (3), block (6) and row (3) in base 64.
+OCL_FUNCTION(Rowid) {
+  static constexpr char kDigits[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  auto digits = [](std::uint64_t n, int count) {
+    std::string out(static_cast<std::size_t>(count), 'A');
+    for (int i = count - 1; i >= 0; --i, n >>= 6)
+      out[static_cast<std::size_t>(i)] = kDigits[n & 63];
+    return out;
+  };
+  const auto object = static_cast<std::uint64_t>(sqlite3_value_int64(argv[0]));
+  const auto row = static_cast<std::uint64_t>(sqlite3_value_int64(argv[1]));
+  ResultText(c, digits(object, 6) + digits(1, 3) + digits(row >> 12, 6) + digits(row & 4095, 3));
+}
+
+OCL_FUNCTION(NextVal) {
+  Guard(c, [&] {
+    EvalContext& ctx = Ctx(c);
+    Result(c, Value::Int(NextValue(*ctx.db, ctx, ArgText(argv[0]), ArgText(argv[1]))));
+  });
+}
+
+OCL_FUNCTION(CurrVal) {
+  Guard(c,
+        [&] { Result(c, Value::Int(CurrentValue(Ctx(c), ArgText(argv[0]), ArgText(argv[1])))); });
+}
+
 OCL_FUNCTION(Substr) {
   Guard(c, [&] {
     if (ArgIsNull(argv[0]) || ArgIsNull(argv[1]) || (argc > 2 && ArgIsNull(argv[2])))
@@ -184,6 +232,174 @@ std::string Encode(std::u32string_view s) {
   std::string out;
   for (const char32_t cp : s) AppendUtf8(out, cp);
   return out;
+}
+
+long long IntArg(sqlite3_context* c, sqlite3_value* v) {
+  return static_cast<long long>(ToNumber(Arg(v), Ctx(c)).AsDouble());
+}
+
+std::optional<OraDate> DateArg(sqlite3_value* v) {
+  if (ArgIsNull(v)) return std::nullopt;
+  return OraDate::FromStorage(ArgText(v));
+}
+
+// INSTR(s, sub [, position [, occurrence]]): a negative position searches backwards from the
+// end.
+OCL_FUNCTION(Instr) {
+  Guard(c, [&] {
+    for (int i = 0; i < argc; ++i)
+      if (ArgIsNull(argv[i])) return Result(c, Value::Null());
+    const std::u32string s = Decode(ArgText(argv[0])), sub = Decode(ArgText(argv[1]));
+    const long long position = argc > 2 ? IntArg(c, argv[2]) : 1;
+    const long long occurrence = argc > 3 ? IntArg(c, argv[3]) : 1;
+    if (position == 0 || occurrence < 1) throw OraError(1428, {std::to_string(occurrence)});
+    const auto length = static_cast<long long>(s.size());
+    const auto width = static_cast<long long>(sub.size());
+    long long found = 0;
+    if (position > 0) {
+      for (long long at = position - 1; at + width <= length; ++at)
+        if (s.compare(static_cast<std::size_t>(at), sub.size(), sub) == 0 && ++found == occurrence)
+          return Result(c, Value::Int(at + 1));
+    } else {
+      for (long long at = std::min(length + position, length - width); at >= 0; --at)
+        if (s.compare(static_cast<std::size_t>(at), sub.size(), sub) == 0 && ++found == occurrence)
+          return Result(c, Value::Int(at + 1));
+    }
+    Result(c, Value::Int(0));
+  });
+}
+
+// ocl_pad(left, s, n [, pad]): LPAD and RPAD; the result has n characters, s cut to fit.
+OCL_FUNCTION(Pad) {
+  Guard(c, [&] {
+    for (int i = 1; i < argc; ++i)
+      if (ArgIsNull(argv[i])) return Result(c, Value::Null());
+    const bool left = sqlite3_value_int(argv[0]) != 0;
+    const std::u32string s = Decode(ArgText(argv[1]));
+    const long long n = IntArg(c, argv[2]);
+    const std::u32string pad = argc > 3 ? Decode(ArgText(argv[3])) : std::u32string(U" ");
+    if (n < 1 || pad.empty()) return Result(c, Value::Null());
+    const auto width = static_cast<std::size_t>(n);
+    if (s.size() >= width) return ResultText(c, Encode(s.substr(0, width)));
+    std::u32string fill;
+    while (fill.size() < width - s.size()) fill += pad;
+    fill.resize(width - s.size());
+    ResultText(c, Encode(left ? fill + s : s + fill));
+  });
+}
+
+OCL_FUNCTION(Replace) {
+  if (ArgIsNull(argv[0])) return sqlite3_result_null(c);
+  const std::string s = ArgText(argv[0]);
+  const std::string from = ArgText(argv[1]);
+  const std::string to = argc > 2 ? ArgText(argv[2]) : std::string();
+  if (from.empty()) return ResultText(c, s);
+  std::string out;
+  std::size_t start = 0;
+  for (std::size_t at; (at = s.find(from, start)) != std::string::npos; start = at + from.size())
+    out += s.substr(start, at - start) + to;
+  ResultText(c, out + s.substr(start));
+}
+
+// The code of the first character in the client's character set, the stand-in for the
+// server's.
+OCL_FUNCTION(Ascii) {
+  Guard(c, [&] {
+    if (ArgIsNull(argv[0])) return Result(c, Value::Null());
+    const std::string s = ArgText(argv[0]);
+    std::size_t i = 0;
+    DecodeUtf8(s, i);
+    const std::string byte = Ctx(c).nls.code_page->FromUtf8(s.substr(0, i));
+    Result(c, Value::Int(byte.empty() ? 0 : static_cast<unsigned char>(byte[0])));
+  });
+}
+
+// ocl_round_num('R' or 'T', x [, places]): ROUND (half away from zero) and TRUNC of numbers.
+OCL_FUNCTION(RoundNum) {
+  Guard(c, [&] {
+    if (ArgIsNull(argv[1]) || (argc > 2 && ArgIsNull(argv[2]))) return Result(c, Value::Null());
+    const bool round = ArgText(argv[0]) == "R";
+    const Value x = ToNumber(Arg(argv[1]), Ctx(c));
+    const long long places = argc > 2 ? IntArg(c, argv[2]) : 0;
+    if (x.kind == Value::Kind::kInt && places >= 0) return Result(c, x);
+    const long double scale = std::pow(10.0L, static_cast<long double>(places));
+    const long double scaled = static_cast<long double>(x.AsDouble()) * scale;
+    // The nudge keeps values such as 1.005 * 100 on the side their decimal text is on.
+    const long double nudged = scaled + (scaled >= 0 ? 1 : -1) * std::fabs(scaled) * 1e-15L;
+    const long double whole = round ? std::round(nudged) : std::trunc(nudged);
+    Result(c, Decimal::FromValue(Value::Real(static_cast<double>(whole / scale))).ToValue());
+  });
+}
+
+// ocl_round_date('R' or 'T', d [, model]): ROUND and TRUNC of dates to the unit of the model
+// (default: the day).
+OCL_FUNCTION(RoundDate) {
+  Guard(c, [&] {
+    const auto d = DateArg(argv[1]);
+    if (!d || (argc > 2 && ArgIsNull(argv[2]))) return Result(c, Value::Null());
+    const bool round = ArgText(argv[0]) == "R";
+    const std::string model = argc > 2 ? Utf8Upper(ArgText(argv[2])) : "DD";
+    OraDate r = *d;
+    if (model == "YYYY" || model == "YEAR" || model == "SYYYY" || model == "YYY" || model == "YY" ||
+        model == "Y" || model == "RRRR" || model == "RR") {
+      r = {d->year + (round && d->month >= 7 ? 1 : 0), 1, 1};
+    } else if (model == "MM" || model == "MON" || model == "MONTH" || model == "RM") {
+      r = {d->year, d->month, 1};
+      if (round && d->day >= 16)
+        r = r.month == 12 ? OraDate{r.year + 1, 1, 1} : OraDate{r.year, r.month + 1, 1};
+    } else if (model == "DD" || model == "DDD" || model == "J") {
+      r = {d->year, d->month, d->day};
+      if (round && d->hour >= 12) r = OraDate::FromDayNumber(r.ToDayNumber() + 1);
+    } else if (model == "HH" || model == "HH12" || model == "HH24") {
+      r = {d->year, d->month, d->day, d->hour};
+      if (round && d->minute >= 30) r = OraDate::FromDayNumber(r.ToDayNumber() + 1.0 / 24);
+    } else if (model == "MI") {
+      r = {d->year, d->month, d->day, d->hour, d->minute};
+      if (round && d->second >= 30) r = OraDate::FromDayNumber(r.ToDayNumber() + 1.0 / 1440);
+    } else {
+      throw OraError(1898);
+    }
+    ResultText(c, r.ToStorage());
+  });
+}
+
+bool IsLastDay(const OraDate& d) {
+  return d.day == DaysInMonth(d.year, d.month);
+}
+
+OCL_FUNCTION(AddMonths) {
+  Guard(c, [&] {
+    const auto d = DateArg(argv[0]);
+    if (!d || ArgIsNull(argv[1])) return Result(c, Value::Null());
+    const long long total = d->year * 12LL + (d->month - 1) + IntArg(c, argv[1]);
+    OraDate r = *d;
+    r.year = static_cast<int>(total / 12);
+    r.month = static_cast<int>(total % 12) + 1;
+    if (r.year < 1 || r.year > 9999) throw OraError(1841);
+    // The last day of a month stays the last day; a day the month lacks becomes its last.
+    if (IsLastDay(*d) || r.day > DaysInMonth(r.year, r.month)) r.day = DaysInMonth(r.year, r.month);
+    ResultText(c, r.ToStorage());
+  });
+}
+
+OCL_FUNCTION(MonthsBetween) {
+  const auto a = DateArg(argv[0]), b = DateArg(argv[1]);
+  if (!a || !b) return sqlite3_result_null(c);
+  const double months = (a->year - b->year) * 12.0 + (a->month - b->month);
+  if (a->day == b->day || (IsLastDay(*a) && IsLastDay(*b)))
+    return Result(c, Decimal::FromValue(Value::Real(months)).ToValue());
+  const double seconds_a = a->day * 86400.0 + a->hour * 3600.0 + a->minute * 60.0 + a->second;
+  const double seconds_b = b->day * 86400.0 + b->hour * 3600.0 + b->minute * 60.0 + b->second;
+  Result(c, Decimal::FromValue(Value::Real(months + (seconds_a - seconds_b) / (31.0 * 86400.0)))
+                .ToValue());
+}
+
+OCL_FUNCTION(LastDay) {
+  const auto d = DateArg(argv[0]);
+  if (!d) return sqlite3_result_null(c);
+  OraDate r = *d;
+  r.day = DaysInMonth(r.year, r.month);
+  ResultText(c, r.ToStorage());
 }
 
 std::string TrimSet(std::string_view s, std::string_view set, bool leading, bool trailing) {
@@ -307,6 +523,19 @@ constexpr Registration kFunctions[] = {
     {"ocl_lower", 1, Lower},
     {"ocl_length", 1, Length},
     {"ocl_substr", -1, Substr},
+    {"ocl_chr", 1, Chr},
+    {"ocl_rowid", 2, Rowid},
+    {"ocl_nextval", 2, NextVal},
+    {"ocl_currval", 2, CurrVal},
+    {"ocl_instr", -1, Instr},
+    {"ocl_pad", -1, Pad},
+    {"ocl_replace", -1, Replace},
+    {"ocl_ascii", 1, Ascii},
+    {"ocl_round_num", -1, RoundNum},
+    {"ocl_round_date", -1, RoundDate},
+    {"ocl_add_months", 2, AddMonths},
+    {"ocl_months_between", 2, MonthsBetween},
+    {"ocl_last_day", 1, LastDay},
     {"ocl_trim", -1, Trim},
     {"ocl_ltrim", -1, LTrim},
     {"ocl_rtrim", -1, RTrim},
@@ -322,9 +551,14 @@ constexpr Registration kFunctions[] = {
 }  // namespace
 
 void RegisterSqlFunctions(sqlite3* db, EvalContext* ctx) {
-  for (const auto& f : kFunctions)
-    sqlite3_create_function_v2(db, f.name, f.args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, ctx, f.fn,
+  for (const auto& f : kFunctions) {
+    // Sequence numbers change with every call.
+    const bool volatile_value =
+        std::string_view(f.name) == "ocl_nextval" || std::string_view(f.name) == "ocl_currval";
+    sqlite3_create_function_v2(db, f.name, f.args,
+                               SQLITE_UTF8 | (volatile_value ? 0 : SQLITE_DETERMINISTIC), ctx, f.fn,
                                nullptr, nullptr, nullptr);
+  }
 }
 
 }  // namespace qm::ocilite

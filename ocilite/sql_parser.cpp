@@ -1,6 +1,11 @@
 #include "ocilite/sql_parser.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <iomanip>
+#include <iterator>
+#include <locale>
+#include <sstream>
 
 #include "ocilite/ora_error.h"
 #include "ocilite/sql_lexer.h"
@@ -18,6 +23,7 @@ bool IsCondition(const Expr& e) {
     case ExprKind::kLike:
     case ExprKind::kIn:
     case ExprKind::kBetween:
+    case ExprKind::kExists:
       return true;
     default:
       return false;
@@ -42,6 +48,15 @@ class Parser {
       if (t.IsName("ROLLBACK")) return ParseRollback();
       if (t.IsName("ALTER")) return ParseAlter();
       if (t.IsName("GRANT") || t.IsName("REVOKE")) return ParseGrant();
+      if (t.IsName("RENAME")) {
+        Next();
+        RenameStmt s;
+        s.from = ParseIdentifier(903);
+        ExpectName("TO", 946);
+        s.to = ParseIdentifier(903);
+        return s;
+      }
+      if (t.IsName("COMMENT")) return ParseComment();
       if (IsUnimplementedStatement(t)) throw OraError(3001).At(t.pos);
       throw OraError(900).At(t.pos);
     }();
@@ -118,49 +133,28 @@ class Parser {
   }
 
   static bool IsUnimplementedStatement(const Token& t) {
-    for (std::string_view w : {"MERGE", "LOCK", "SAVEPOINT", "SET", "COMMENT", "RENAME", "BEGIN",
-                               "DECLARE", "CALL", "EXPLAIN", "ANALYZE", "AUDIT", "NOAUDIT"})
+    for (std::string_view w : {"MERGE", "LOCK", "SAVEPOINT", "SET", "BEGIN", "DECLARE", "CALL",
+                               "EXPLAIN", "ANALYZE", "AUDIT", "NOAUDIT"})
       if (t.IsName(w)) return true;
     return false;
   }
 
   // ---- queries -------------------------------------------------------------------------------
   SelectStmt ParseQuery() {
-    if (AcceptSymbol("(")) {
-      SelectStmt inner = ParseQuery();
-      ExpectSymbol(")", 907);
-      return inner;
-    }
-    ExpectName("SELECT", 928);
-    SelectStmt s;
-    if (AcceptName("DISTINCT") || AcceptName("UNIQUE")) {
-      s.distinct = true;
-    } else {
-      AcceptName("ALL");
-    }
+    SelectStmt s = ParseQueryBlock();
     for (;;) {
-      s.items.push_back(ParseSelectItem());
-      if (!AcceptSymbol(",")) break;
-    }
-    if (!AcceptName("FROM")) Fail(923);
-    for (;;) {
-      TableRef ref;
-      if (!PeekIdentifier()) Fail(903);
-      ref.table = ParseObjectName(903);
-      if (PeekIdentifier() && !IsClauseWord(Peek())) ref.alias = TakeName();
-      s.from.push_back(std::move(ref));
-      if (!AcceptSymbol(",")) break;
-    }
-    if (AcceptName("WHERE")) s.where = ParseCondition();
-    if (Peek().IsName("GROUP")) {
-      Next();
-      ExpectName("BY", 924);
-      for (;;) {
-        s.group_by.push_back(ParseExpr());
-        if (!AcceptSymbol(",")) break;
+      std::string op;
+      if (AcceptName("UNION")) {
+        op = AcceptName("ALL") ? "UNION ALL" : "UNION";
+      } else if (AcceptName("MINUS")) {
+        op = "MINUS";
+      } else if (AcceptName("INTERSECT")) {
+        op = "INTERSECT";
+      } else {
+        break;
       }
+      s.compound.push_back({op, std::make_unique<SelectStmt>(ParseQueryBlock())});
     }
-    if (AcceptName("HAVING")) s.having = ParseCondition();
     if (Peek().IsName("ORDER")) {
       Next();
       ExpectName("BY", 924);
@@ -184,9 +178,53 @@ class Parser {
         if (!AcceptSymbol(",")) break;
       }
     }
-    if (Peek().IsName("UNION") || Peek().IsName("MINUS") || Peek().IsName("INTERSECT") ||
-        Peek().IsName("CONNECT") || Peek().IsName("START") || Peek().IsName("FOR"))
-      Fail(3001);
+    if (Peek().IsName("CONNECT") || Peek().IsName("START") || Peek().IsName("FOR")) Fail(3001);
+    return s;
+  }
+
+  // SELECT ... [HAVING ...], or a whole query in parentheses.
+  SelectStmt ParseQueryBlock() {
+    if (AcceptSymbol("(")) {
+      SelectStmt inner = ParseQuery();
+      ExpectSymbol(")", 907);
+      return inner;
+    }
+    ExpectName("SELECT", 928);
+    SelectStmt s;
+    if (AcceptName("DISTINCT") || AcceptName("UNIQUE")) {
+      s.distinct = true;
+    } else {
+      AcceptName("ALL");
+    }
+    for (;;) {
+      s.items.push_back(ParseSelectItem());
+      if (!AcceptSymbol(",")) break;
+    }
+    if (!AcceptName("FROM")) Fail(923);
+    for (;;) {
+      TableRef ref;
+      if (Peek().IsSymbol("(")) {
+        ref.table.name.pos = Next().pos;
+        ref.query = std::make_shared<SelectStmt>(ParseQuery());
+        ExpectSymbol(")", 907);
+      } else {
+        if (!PeekIdentifier()) Fail(903);
+        ref.table = ParseObjectName(903);
+      }
+      if (PeekIdentifier() && !IsClauseWord(Peek())) ref.alias = TakeName();
+      s.from.push_back(std::move(ref));
+      if (!AcceptSymbol(",")) break;
+    }
+    if (AcceptName("WHERE")) s.where = ParseCondition();
+    if (Peek().IsName("GROUP")) {
+      Next();
+      ExpectName("BY", 924);
+      for (;;) {
+        s.group_by.push_back(ParseExpr());
+        if (!AcceptSymbol(",")) break;
+      }
+    }
+    if (AcceptName("HAVING")) s.having = ParseCondition();
     return s;
   }
 
@@ -332,10 +370,13 @@ class Parser {
       e->negated = negated;
       e->args.push_back(std::move(lhs));
       ExpectSymbol("(", 906);
-      if (Peek().IsName("SELECT")) Fail(3001);
-      for (;;) {
-        e->args.push_back(ParseExpr());
-        if (!AcceptSymbol(",")) break;
+      if (Peek().IsName("SELECT")) {
+        e->query = std::make_shared<SelectStmt>(ParseQuery());
+      } else {
+        for (;;) {
+          e->args.push_back(ParseExpr());
+          if (!AcceptSymbol(",")) break;
+        }
       }
       e->end = Peek().end;
       ExpectSymbol(")", 907);
@@ -417,7 +458,13 @@ class Parser {
       case TokenKind::kSymbol:
         if (t.text == "(") {
           Next();
-          if (Peek().IsName("SELECT")) Fail(3001);
+          if (Peek().IsName("SELECT")) {
+            auto e = MakeNode(ExprKind::kSubquery, t.pos);
+            e->query = std::make_shared<SelectStmt>(ParseQuery());
+            e->end = Peek().end;
+            ExpectSymbol(")", 907);
+            return e;
+          }
           ExprPtr inner = ParseOr();
           ExpectSymbol(")", 907);
           return inner;
@@ -434,7 +481,17 @@ class Parser {
           e->end = Next().end;
           return e;
         }
-        if (t.text == "CASE" || t.text == "EXISTS" || t.text == "PRIOR") Fail(3001);
+        if (t.text == "CASE") return ParseCase();
+        if (t.text == "EXISTS") {
+          auto e = MakeNode(ExprKind::kExists, t.pos);
+          Next();
+          ExpectSymbol("(", 906);
+          e->query = std::make_shared<SelectStmt>(ParseQuery());
+          e->end = Peek().end;
+          ExpectSymbol(")", 907);
+          return e;
+        }
+        if (t.text == "PRIOR") Fail(3001);
         if (IsReservedWord(t.text) && !IsReservedFunctionOrPseudo(t.text)) break;
         return ParseNameOrCall();
       case TokenKind::kQuotedName:
@@ -443,6 +500,32 @@ class Parser {
         break;
     }
     Fail(936);
+  }
+
+  // CASE [operand] WHEN ... THEN ... [ELSE ...] END, kept as the function "CASE": the operand
+  // first when there is one (`negated` set), then WHEN/THEN pairs, then the ELSE value (`text`
+  // "ELSE").
+  ExprPtr ParseCase() {
+    auto e = MakeNode(ExprKind::kFunction, Peek().pos);
+    e->op = "CASE";
+    Next();
+    if (!Peek().IsName("WHEN")) {
+      e->negated = true;
+      e->args.push_back(ParseExpr());
+    }
+    if (!Peek().IsName("WHEN")) Fail(905);
+    while (AcceptName("WHEN")) {
+      e->args.push_back(e->negated ? ParseExpr() : ParseCondition());
+      ExpectName("THEN", 905);
+      e->args.push_back(ParseExpr());
+    }
+    if (AcceptName("ELSE")) {
+      e->args.push_back(ParseExpr());
+      e->text = "ELSE";
+    }
+    e->end = Peek().end;
+    ExpectName("END", 905);
+    return e;
   }
 
   // Reserved words that still stand in expressions.
@@ -600,9 +683,14 @@ class Parser {
     Next();
     if (AcceptName("TABLE")) return ParseCreateTable();
     if (AcceptName("USER")) return ParseUserClauses<CreateUserStmt>(true);
-    for (std::string_view w : {"TABLESPACE", "INDEX", "UNIQUE", "BITMAP", "SEQUENCE", "VIEW",
-                               "PROFILE", "ROLE", "SYNONYM", "PUBLIC", "OR", "GLOBAL", "PROCEDURE",
-                               "FUNCTION", "PACKAGE", "TRIGGER", "TYPE", "DATABASE"})
+    if (AcceptName("PROFILE")) return ParseProfileLimits<CreateProfileStmt>();
+    if (AcceptName("TABLESPACE")) return ParseCreateTablespace();
+    if (AcceptName("SEQUENCE")) return ParseCreateSequence();
+    if (Peek().IsName("INDEX") || (Peek().IsName("UNIQUE") && Peek(1).IsName("INDEX")))
+      return ParseCreateIndex();
+    for (std::string_view w :
+         {"INDEX", "UNIQUE", "BITMAP", "VIEW", "ROLE", "SYNONYM", "PUBLIC", "OR", "GLOBAL",
+          "PROCEDURE", "FUNCTION", "PACKAGE", "TRIGGER", "TYPE", "DATABASE"})
       if (Peek().IsName(w)) Fail(3001);
     Fail(901);
   }
@@ -755,7 +843,7 @@ class Parser {
       if (Peek().IsName("CHECK") || Peek().IsName("REFERENCES")) Fail(3001);
       break;
     }
-    if (!Peek().IsSymbol(",") && !Peek().IsSymbol(")")) Fail(907);
+    if (!Peek().IsSymbol(",") && !Peek().IsSymbol(")") && !AtEnd()) Fail(907);
     return c;
   }
 
@@ -798,9 +886,40 @@ class Parser {
       s.cascade = AcceptName("CASCADE");
       return s;
     }
-    for (std::string_view w :
-         {"TABLESPACE", "INDEX", "SEQUENCE", "VIEW", "PROFILE", "ROLE", "SYNONYM", "PUBLIC",
-          "PROCEDURE", "FUNCTION", "PACKAGE", "TRIGGER", "TYPE"})
+    if (AcceptName("INDEX")) {
+      DropIndexStmt s;
+      s.index = ParseObjectName(953);
+      return s;
+    }
+    if (AcceptName("SEQUENCE")) {
+      DropSequenceStmt s;
+      s.sequence = ParseObjectName(2289);
+      return s;
+    }
+    if (AcceptName("TABLESPACE")) {
+      DropTablespaceStmt s;
+      s.name = ParseIdentifier(959);
+      if (AcceptName("INCLUDING")) {
+        ExpectName("CONTENTS", 905);
+        s.including_contents = true;
+        if (AcceptName("AND")) {
+          ExpectName("DATAFILES", 905);
+          s.and_datafiles = true;
+        } else if (AcceptName("KEEP")) {
+          ExpectName("DATAFILES", 905);
+        }
+      }
+      if (AcceptName("CASCADE")) ExpectName("CONSTRAINTS", 905);
+      return s;
+    }
+    if (AcceptName("PROFILE")) {
+      DropProfileStmt s;
+      s.profile = Peek().IsName("DEFAULT") ? TakeName() : ParseIdentifier(922);
+      s.cascade = AcceptName("CASCADE");
+      return s;
+    }
+    for (std::string_view w : {"VIEW", "ROLE", "SYNONYM", "PUBLIC", "PROCEDURE", "FUNCTION",
+                               "PACKAGE", "TRIGGER", "TYPE"})
       if (Peek().IsName(w)) Fail(3001);
     Fail(950);
   }
@@ -852,10 +971,268 @@ class Parser {
       return s;
     }
     if (AcceptName("USER")) return ParseUserClauses<AlterUserStmt>(false);
-    for (std::string_view w : {"TABLE", "TABLESPACE", "INDEX", "SEQUENCE", "PROFILE", "SYSTEM",
-                               "DATABASE", "ROLE", "VIEW"})
+    if (AcceptName("PROFILE")) return ParseProfileLimits<AlterProfileStmt>();
+    if (AcceptName("TABLE")) return ParseAlterTable();
+    for (std::string_view w :
+         {"TABLESPACE", "INDEX", "SEQUENCE", "SYSTEM", "DATABASE", "ROLE", "VIEW"})
       if (Peek().IsName(w)) Fail(3001);
     Fail(940);
+  }
+
+  // A size: a number with an optional K, M or G.
+  std::int64_t ParseSize() {
+    if (Peek().kind != TokenKind::kNumber) Fail(2180);
+    std::int64_t n = std::stoll(Next().text);
+    if (Peek().kind == TokenKind::kName) {
+      const std::string unit = Peek().text;
+      if (unit == "K" || unit == "M" || unit == "G") {
+        Next();
+        n *= unit == "K" ? 1024 : unit == "M" ? 1024 * 1024 : 1024 * 1024 * 1024;
+      }
+    }
+    return n;
+  }
+
+  AlterTableStmt ParseAlterTable() {
+    AlterTableStmt s;
+    s.table = ParseObjectName(903);
+    if (AcceptName("ADD")) {
+      if (AcceptSymbol("(")) {
+        for (;;) {
+          s.add.push_back(ParseColumnDef());
+          if (!AcceptSymbol(",")) break;
+        }
+        ExpectSymbol(")", 907);
+      } else {
+        if (Peek().IsName("CONSTRAINT") || Peek().IsName("PRIMARY") || Peek().IsName("UNIQUE") ||
+            Peek().IsName("CHECK") || Peek().IsName("FOREIGN"))
+          Fail(3001);
+        s.add.push_back(ParseColumnDef());
+      }
+    } else if (AcceptName("DROP")) {
+      if (AcceptName("COLUMN")) {
+        s.drop.push_back(ParseIdentifier(904));
+      } else if (AcceptSymbol("(")) {
+        for (;;) {
+          s.drop.push_back(ParseIdentifier(904));
+          if (!AcceptSymbol(",")) break;
+        }
+        ExpectSymbol(")", 907);
+      } else {
+        Fail(3001);
+      }
+    } else if (AcceptName("MODIFY")) {
+      const bool list = AcceptSymbol("(");
+      for (;;) {
+        ModifyColumn m;
+        m.name = ParseIdentifier(904);
+        if (!Peek().IsName("NULL") && !Peek().IsName("NOT") && !Peek().IsName("DEFAULT") &&
+            !AtEnd() && !Peek().IsSymbol(",") && !Peek().IsSymbol(")"))
+          m.type = ParseDataType(m.type_pos);
+        if (Peek().IsName("DEFAULT")) Fail(3001);
+        if (AcceptName("NOT")) {
+          ExpectName("NULL", 905);
+          m.not_null = true;
+        } else if (AcceptName("NULL")) {
+          m.not_null = false;
+        }
+        if (!m.type && !m.not_null) Fail(905);
+        s.modify.push_back(std::move(m));
+        if (!list || !AcceptSymbol(",")) break;
+      }
+      if (list) ExpectSymbol(")", 907);
+    } else {
+      Fail(3001);  // RENAME COLUMN, constraints, storage
+    }
+    return s;
+  }
+
+  CreateIndexStmt ParseCreateIndex() {
+    CreateIndexStmt s;
+    s.unique = AcceptName("UNIQUE");
+    ExpectName("INDEX", 901);
+    s.index = ParseObjectName(953);
+    ExpectName("ON", 969);
+    s.table = ParseObjectName(903);
+    ExpectSymbol("(", 906);
+    for (;;) {
+      Name column = ParseIdentifier(904);
+      bool descending = AcceptName("DESC");
+      if (!descending) AcceptName("ASC");
+      s.columns.emplace_back(std::move(column), descending);
+      if (!AcceptSymbol(",")) break;
+    }
+    ExpectSymbol(")", 907);
+    while (!AtEnd()) {
+      if (AcceptName("TABLESPACE")) {
+        ParseIdentifier(959);
+      } else if (AcceptName("COMPUTE")) {
+        ExpectName("STATISTICS", 905);
+      } else if (!(AcceptName("LOGGING") || AcceptName("NOLOGGING") || AcceptName("ONLINE") ||
+                   AcceptName("NOPARALLEL") || AcceptName("NOCOMPRESS"))) {
+        Fail(922);
+      }
+    }
+    return s;
+  }
+
+  CommentStmt ParseComment() {
+    Next();
+    ExpectName("ON", 969);
+    CommentStmt s;
+    if (AcceptName("COLUMN")) {
+      // [owner.]table.column
+      Name first = ParseIdentifier(904);
+      ExpectSymbol(".", 904);
+      Name second = ParseIdentifier(904);
+      if (AcceptSymbol(".")) {
+        s.table.owner = std::move(first);
+        s.table.name = std::move(second);
+        s.column = ParseIdentifier(904);
+      } else {
+        s.table.name = std::move(first);
+        s.column = std::move(second);
+      }
+    } else {
+      ExpectName("TABLE", 905);
+      s.table = ParseObjectName(903);
+    }
+    ExpectName("IS", 905);
+    if (Peek().kind != TokenKind::kString) Fail(1780);
+    s.text = Next().text;
+    return s;
+  }
+
+  // A whole number, possibly negative.
+  std::int64_t ParseWholeNumber() {
+    const bool negative = AcceptSymbol("-");
+    if (Peek().kind != TokenKind::kNumber) Fail(1722);
+    const std::int64_t n = std::stoll(Next().text);
+    return negative ? -n : n;
+  }
+
+  CreateSequenceStmt ParseCreateSequence() {
+    CreateSequenceStmt s;
+    s.sequence = ParseObjectName(2289);
+    while (!AtEnd()) {
+      if (AcceptName("START")) {
+        ExpectName("WITH", 905);
+        s.start = ParseWholeNumber();
+      } else if (AcceptName("INCREMENT")) {
+        ExpectName("BY", 905);
+        s.increment = ParseWholeNumber();
+      } else if (AcceptName("MINVALUE")) {
+        s.min_value = ParseWholeNumber();
+      } else if (AcceptName("MAXVALUE")) {
+        s.max_value = ParseWholeNumber();
+      } else if (AcceptName("CACHE")) {
+        s.cache = ParseWholeNumber();
+      } else if (AcceptName("CYCLE")) {
+        s.cycle = true;
+      } else if (AcceptName("NOCACHE")) {
+        s.cache = 0;
+      } else if (!(AcceptName("NOCYCLE") || AcceptName("NOMINVALUE") || AcceptName("NOMAXVALUE") ||
+                   AcceptName("ORDER") || AcceptName("NOORDER"))) {
+        Fail(933);
+      }
+    }
+    return s;
+  }
+
+  CreateTablespaceStmt ParseCreateTablespace() {
+    CreateTablespaceStmt s;
+    s.name = ParseIdentifier(2216);
+    ExpectName("DATAFILE", 2180);
+    if (Peek().kind != TokenKind::kString) Fail(2236);
+    s.file_pos = Peek().pos;
+    s.file = Next().text;
+    ExpectName("SIZE", 2180);
+    s.bytes = ParseSize();
+    s.reuse = AcceptName("REUSE");
+    while (!AtEnd()) {
+      if (AcceptName("AUTOEXTEND")) {
+        if (AcceptName("OFF")) continue;
+        ExpectName("ON", 2180);
+        s.autoextend = true;
+        if (AcceptName("NEXT")) ParseSize();
+        if (AcceptName("MAXSIZE") && !AcceptName("UNLIMITED")) ParseSize();
+      } else if (AcceptName("EXTENT")) {
+        ExpectName("MANAGEMENT", 2180);
+        if (AcceptName("LOCAL")) {
+          if (AcceptName("UNIFORM")) {
+            if (AcceptName("SIZE")) ParseSize();
+          } else {
+            AcceptName("AUTOALLOCATE");
+          }
+        } else {
+          ExpectName("DICTIONARY", 2180);
+        }
+      } else if (AcceptName("SEGMENT")) {
+        ExpectName("SPACE", 2180);
+        ExpectName("MANAGEMENT", 2180);
+        if (!AcceptName("AUTO")) ExpectName("MANUAL", 2180);
+      } else if (!(AcceptName("LOGGING") || AcceptName("NOLOGGING") || AcceptName("ONLINE") ||
+                   AcceptName("OFFLINE") || AcceptName("PERMANENT"))) {
+        Fail(2180);
+      }
+    }
+    return s;
+  }
+
+  // name LIMIT resource value [resource value ...]; a value is UNLIMITED, DEFAULT, a number or
+  // a quotient of two numbers (1/24 for an hour).
+  template <typename Stmt>
+  Stmt ParseProfileLimits() {
+    Stmt s;
+    s.profile = Peek().IsName("DEFAULT") ? TakeName() : ParseIdentifier(922);
+    ExpectName("LIMIT", 922);
+    do {
+      if (Peek().kind != TokenKind::kName || !IsProfileResource(Peek().text)) Fail(2376);
+      Name resource = TakeName();
+      std::string value;
+      if (AcceptName("UNLIMITED")) {
+        value = "UNLIMITED";
+      } else if (AcceptName("DEFAULT")) {
+        value = "DEFAULT";
+      } else {
+        if (Peek().kind != TokenKind::kNumber) Fail(2377);
+        double n = std::stod(Next().text);
+        if (Peek().IsSymbol("/")) {
+          Next();
+          if (Peek().kind != TokenKind::kNumber) Fail(2377);
+          const double d = std::stod(Next().text);
+          if (d == 0) Fail(1476);
+          n /= d;
+        }
+        if (n <= 0) Fail(2377);
+        std::ostringstream text;
+        text.imbue(std::locale::classic());
+        text << std::setprecision(15) << n;
+        value = text.str();
+      }
+      s.limits.emplace_back(std::move(resource), std::move(value));
+    } while (!AtEnd());
+    return s;
+  }
+
+  static bool IsProfileResource(std::string_view word) {
+    static constexpr std::string_view kResources[] = {"SESSIONS_PER_USER",
+                                                      "CPU_PER_SESSION",
+                                                      "CPU_PER_CALL",
+                                                      "CONNECT_TIME",
+                                                      "IDLE_TIME",
+                                                      "LOGICAL_READS_PER_SESSION",
+                                                      "LOGICAL_READS_PER_CALL",
+                                                      "COMPOSITE_LIMIT",
+                                                      "PRIVATE_SGA",
+                                                      "FAILED_LOGIN_ATTEMPTS",
+                                                      "PASSWORD_LIFE_TIME",
+                                                      "PASSWORD_REUSE_TIME",
+                                                      "PASSWORD_REUSE_MAX",
+                                                      "PASSWORD_LOCK_TIME",
+                                                      "PASSWORD_GRACE_TIME",
+                                                      "PASSWORD_VERIFY_FUNCTION"};
+    return std::find(std::begin(kResources), std::end(kResources), word) != std::end(kResources);
   }
 
   Name ParsePassword() {
@@ -902,7 +1279,7 @@ class Parser {
         ExpectName("ON", 969);
         s.quotas.emplace_back(size, ParseIdentifier(959));
       } else if (AcceptName("PROFILE")) {
-        s.profile = ParseIdentifier(922);
+        s.profile = Peek().IsName("DEFAULT") ? TakeName() : ParseIdentifier(922);
       } else if (AcceptName("PASSWORD")) {
         ExpectName("EXPIRE", 922);
         s.password_expire = true;

@@ -1,6 +1,7 @@
 #include "ocilite/sql_translator.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "ocilite/conversions.h"
 #include "ocilite/number_text.h"
@@ -99,6 +100,9 @@ struct Translator::Impl {
   TranslatedStatement out;
   std::vector<Source> sources;
   int bind_position = 0;
+  // Sources from here on belong to the query block being compiled; those before it to the
+  // blocks enclosing it (a subquery sees them).
+  std::size_t scope_start = 0;
 
   // ---- parameters --------------------------------------------------------------------------
   std::string Emit(const CExpr& e) {
@@ -308,14 +312,20 @@ struct Translator::Impl {
     const std::vector<Name> qualifier(path.begin(), path.end() - 1);
     const Source* found_source = nullptr;
     const ColumnInfo* found = nullptr;
-    for (const Source& s : sources) {
-      if (!qualifier.empty() && !QualifierMatches(s, qualifier)) continue;
-      if (const ColumnInfo* c = s.table->FindColumn(column.text)) {
-        if (found) throw OraError(918).At(e.pos);
-        found = c;
-        found_source = &s;
+    // The innermost block first, then the enclosing ones.
+    auto search = [&](std::size_t from, std::size_t to) {
+      for (std::size_t i = from; i < to; ++i) {
+        const Source& s = sources[i];
+        if (!qualifier.empty() && !QualifierMatches(s, qualifier)) continue;
+        if (const ColumnInfo* c = s.table->FindColumn(column.text)) {
+          if (found) throw OraError(918).At(e.pos);
+          found = c;
+          found_source = &s;
+        }
       }
-    }
+    };
+    search(scope_start, sources.size());
+    if (!found) search(0, scope_start);
     if (!found) throw OraError(904, {JoinNames(path)}).At(e.pos);
     return Column(*found_source, *found, e.pos);
   }
@@ -343,6 +353,23 @@ struct Translator::Impl {
       }
       case ExprKind::kColumn:
         if (clause == Clause::kDefault) throw OraError(984).At(e.pos);
+        if (IsRownum(e) && (clause == Clause::kSelectList || clause == Clause::kOrderBy))
+          return Sql("row_number() OVER ()", SqlType::Number(), e.pos);
+        if (!e.path.back().quoted && e.path.back().text == "ROWID" && e.path.size() <= 3)
+          return Rowid(e);
+        if (e.path.size() >= 2 && !e.path.back().quoted &&
+            (e.path.back().text == "NEXTVAL" || e.path.back().text == "CURRVAL")) {
+          if (clause != Clause::kSelectList && clause != Clause::kValues && clause != Clause::kSet)
+            throw OraError(2287).At(e.pos);
+          const std::string owner = e.path.size() == 3 ? e.path[0].text : ctx.user;
+          CExpr o = Constant(Value::Text(owner), SqlType::Varchar2(30), e.pos);
+          CExpr n =
+              Constant(Value::Text(e.path[e.path.size() - 2].text), SqlType::Varchar2(30), e.pos);
+          const std::string fn = e.path.back().text == "NEXTVAL" ? "ocl_nextval" : "ocl_currval";
+          CExpr r = Sql(fn + "(" + Emit(o) + ", " + Emit(n) + ")", SqlType::Number(), e.pos);
+          r.nullable = false;
+          return r;
+        }
         return ResolveColumn(e);
       case ExprKind::kStar:
         throw OraError(936).At(e.pos);
@@ -405,6 +432,15 @@ struct Translator::Impl {
       case ExprKind::kIn: {
         // Every item is compared with the left side, converted by the rules of "=".
         CExpr a = Compile(*e.args[0], clause);
+        if (e.query) {
+          auto [sql, columns] = Subquery(*e.query, true);
+          if (columns.size() > 1) throw OraError(913).At(e.pos);
+          CExpr item = Sql("q.c0", columns[0].type, e.pos);
+          Unify(a, item);
+          return Condition("(" + Emit(a) + (e.negated ? " NOT IN " : " IN ") + "(SELECT " +
+                               Emit(item) + " FROM (" + sql + ") AS q))",
+                           {&a});
+        }
         std::vector<CExpr> items;
         for (std::size_t i = 1; i < e.args.size(); ++i) {
           items.push_back(Compile(*e.args[i], clause));
@@ -427,6 +463,20 @@ struct Translator::Impl {
       }
       case ExprKind::kFunction:
         return Function(e, clause);
+      case ExprKind::kSubquery: {
+        auto [sql, columns] = Subquery(*e.query, false);
+        if (columns.size() > 1) throw OraError(913).At(e.pos);
+        CExpr r = Sql("(" + sql + ")", columns[0].type, e.pos);
+        r.nullable = true;
+        return r;
+      }
+      case ExprKind::kExists: {
+        const std::string sql = Subquery(*e.query, false).first;
+        CExpr r = Sql("(EXISTS (" + sql + "))", SqlType::Number(), e.pos);
+        r.condition = true;
+        r.nullable = false;
+        return r;
+      }
       case ExprKind::kTrim: {
         CExpr s = ToText(Compile(*e.args[0], clause));
         std::string sql = "ocl_trim('" + e.op + "', " + Emit(s);
@@ -630,6 +680,89 @@ struct Translator::Impl {
       r.nullable = true;
       return r;
     }
+    if (f == "CASE") return Case(e, clause);
+    if (f == "INSTR") {
+      CheckArgs(e, 2, 4);
+      CExpr s = ToText(arg(0));
+      CExpr sub = ToText(arg(1));
+      std::string sql = "ocl_instr(" + Emit(s) + ", " + Emit(sub);
+      for (std::size_t i = 2; i < e.args.size(); ++i) {
+        CExpr n = ToNumber(arg(i));
+        sql += ", " + Emit(n);
+      }
+      return Derived(sql + ")", SqlType::Number(), {&s, &sub});
+    }
+    if (f == "LPAD" || f == "RPAD") {
+      CheckArgs(e, 2, 3);
+      CExpr s = ToText(arg(0));
+      CExpr n = ToNumber(arg(1));
+      std::string sql =
+          "ocl_pad(" + std::string(f == "LPAD" ? "1" : "0") + ", " + Emit(s) + ", " + Emit(n);
+      if (e.args.size() > 2) {
+        CExpr pad = ToText(arg(2));
+        sql += ", " + Emit(pad);
+      }
+      return Derived(sql + ")", SqlType::Varchar2(4000), {&s, &n});
+    }
+    if (f == "REPLACE") {
+      CheckArgs(e, 2, 3);
+      CExpr s = ToText(arg(0));
+      CExpr from = ToText(arg(1));
+      std::string sql = "ocl_replace(" + Emit(s) + ", " + Emit(from);
+      if (e.args.size() > 2) {
+        CExpr to = ToText(arg(2));
+        sql += ", " + Emit(to);
+      }
+      return Derived(sql + ")", SqlType::Varchar2(4000), {&s, &from});
+    }
+    if (f == "ASCII") {
+      CheckArgs(e, 1, 1);
+      CExpr s = ToText(arg(0));
+      return Derived("ocl_ascii(" + Emit(s) + ")", SqlType::Number(), {&s});
+    }
+    if (f == "ROUND" || f == "TRUNC") {
+      CheckArgs(e, 1, 2);
+      CExpr x = arg(0);
+      const std::string which = f == "ROUND" ? "'R'" : "'T'";
+      if (x.type.type == DataType::kDate) {
+        std::string sql = "ocl_round_date(" + which + ", " + Emit(x);
+        if (e.args.size() > 1) {
+          CExpr model = ToText(arg(1));
+          sql += ", " + Emit(model);
+        }
+        return Derived(sql + ")", SqlType::Date(), {&x});
+      }
+      x = ToNumber(std::move(x));
+      std::string sql = "ocl_round_num(" + which + ", " + Emit(x);
+      if (e.args.size() > 1) {
+        CExpr places = ToNumber(arg(1));
+        sql += ", " + Emit(places);
+      }
+      return Derived(sql + ")", SqlType::Number(), {&x});
+    }
+    if (f == "ADD_MONTHS") {
+      CheckArgs(e, 2, 2);
+      CExpr d = ToDate(arg(0));
+      CExpr n = ToNumber(arg(1));
+      return Derived("ocl_add_months(" + Emit(d) + ", " + Emit(n) + ")", SqlType::Date(), {&d, &n});
+    }
+    if (f == "MONTHS_BETWEEN") {
+      CheckArgs(e, 2, 2);
+      CExpr a = ToDate(arg(0));
+      CExpr b = ToDate(arg(1));
+      return Derived("ocl_months_between(" + Emit(a) + ", " + Emit(b) + ")", SqlType::Number(),
+                     {&a, &b});
+    }
+    if (f == "LAST_DAY") {
+      CheckArgs(e, 1, 1);
+      CExpr d = ToDate(arg(0));
+      return Derived("ocl_last_day(" + Emit(d) + ")", SqlType::Date(), {&d});
+    }
+    if (f == "CHR") {
+      CheckArgs(e, 1, 1);
+      CExpr n = ToNumber(arg(0));
+      return Derived("ocl_chr(" + Emit(n) + ")", SqlType::Varchar2(1), {&n});
+    }
     if (f == "ABS") {
       CheckArgs(e, 1, 1);
       CExpr a = ToNumber(arg(0));
@@ -638,11 +771,99 @@ struct Translator::Impl {
     throw OraError(904, {Quote(f)}).At(e.pos);
   }
 
+  // CASE as the parser keeps it (see ParseCase): the first WHEN that holds gives the value.
+  CExpr Case(const Expr& e, Clause clause) {
+    const bool simple = e.negated;
+    const bool has_else = e.text == "ELSE";
+    const std::size_t pairs_end = e.args.size() - (has_else ? 1 : 0);
+    CExpr operand;
+    if (simple) operand = Compile(*e.args[0], clause);
+    std::vector<CExpr> results;
+    std::vector<CExpr> tests;
+    std::string sql = "CASE";
+    for (std::size_t i = simple ? 1 : 0; i + 1 < pairs_end; i += 2) {
+      std::string condition;
+      if (simple) {
+        CExpr left = operand;
+        CExpr search = Compile(*e.args[i], clause);
+        Unify(left, search);
+        condition = Emit(left) + " = " + Emit(search);
+        tests.push_back(std::move(search));
+      } else {
+        CExpr test = Compile(*e.args[i], clause);
+        condition = Emit(test);
+        tests.push_back(std::move(test));
+      }
+      CExpr result = Compile(*e.args[i + 1], clause);
+      if (!results.empty() && !results[0].type.IsNull())
+        result = ToColumnType(std::move(result), results[0].type);
+      sql += " WHEN " + condition + " THEN " + Emit(result);
+      results.push_back(std::move(result));
+    }
+    if (has_else) {
+      CExpr other = Compile(*e.args.back(), clause);
+      if (!results[0].type.IsNull()) other = ToColumnType(std::move(other), results[0].type);
+      sql += " ELSE " + Emit(other);
+      results.push_back(std::move(other));
+    }
+    SqlType type = results[0].type;
+    for (const CExpr& r : results)
+      if (type.IsNull()) type = r.type;
+    if (type.IsText() || type.IsNull()) {
+      int length = 0;
+      for (const CExpr& r : results) length = std::max(length, r.type.length);
+      type = SqlType::Varchar2(length);
+    }
+    CExpr r = Derived(sql + " END", type, {&operand});
+    for (const auto* list : {&results, &tests}) {
+      for (const CExpr& c : *list) {
+        r.has_column |= c.has_column;
+        r.aggregate |= c.aggregate;
+        r.columns.insert(r.columns.end(), c.columns.begin(), c.columns.end());
+      }
+    }
+    r.nullable = true;
+    return r;
+  }
+
   // ---- queries -----------------------------------------------------------------------------
+  // Compiles a subquery in a scope of its own that still sees the enclosing blocks' tables;
+  // gives its SQLite text and its columns (named c0, c1, ... with `column_aliases`).
+  std::pair<std::string, std::vector<ResultColumn>> Subquery(const SelectStmt& q,
+                                                             bool column_aliases) {
+    const std::size_t saved_scope = scope_start, saved_size = sources.size();
+    std::vector<ResultColumn> saved_columns = std::move(out.columns);
+    out.columns.clear();
+    scope_start = sources.size();
+    std::string sql = CompileQuery(q, column_aliases);
+    std::vector<ResultColumn> columns = std::move(out.columns);
+    out.columns = std::move(saved_columns);
+    sources.resize(saved_size);
+    scope_start = saved_scope;
+    return {std::move(sql), std::move(columns)};
+  }
+
+  // A query in FROM as a read-only table of its result columns.
+  std::shared_ptr<const TableInfo> InlineView(const SelectStmt& q) {
+    auto [sql, columns] = Subquery(q, true);
+    auto t = std::make_shared<TableInfo>();
+    t->storage = "(" + sql + ")";
+    t->dictionary = true;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      ColumnInfo c;
+      c.name = columns[i].name;
+      c.storage = "c" + std::to_string(i);
+      c.type = columns[i].type;
+      c.nullable = columns[i].nullable;
+      t->columns.push_back(std::move(c));
+    }
+    return t;
+  }
+
   void AddSources(const std::vector<TableRef>& from) {
     for (const TableRef& ref : from) {
       Source s;
-      s.table = owner.ResolveTable(ref.table);
+      s.table = ref.query ? InlineView(*ref.query) : owner.ResolveTable(ref.table);
       if (ref.alias) s.alias = ref.alias->text;
       s.sql_alias = "t" + std::to_string(sources.size());
       sources.push_back(std::move(s));
@@ -651,13 +872,74 @@ struct Translator::Impl {
 
   std::string FromClause() const {
     std::string sql;
-    for (const Source& s : sources)
-      sql += (sql.empty() ? " FROM " : ", ") + s.table->storage + " AS " + s.sql_alias;
+    for (std::size_t i = scope_start; i < sources.size(); ++i)
+      sql += (sql.empty() ? " FROM " : ", ") + sources[i].table->storage + " AS " +
+             sources[i].sql_alias;
     return sql;
   }
 
   // Compiles a query; with `column_aliases` every select-list item is named c0, c1, ...
   std::string CompileQuery(const SelectStmt& s, bool column_aliases) {
+    if (s.compound.empty()) return CompileBlock(s, column_aliases, true);
+    std::string sql = CompileBlock(s, column_aliases, false);
+    std::vector<ResultColumn> columns = std::move(out.columns);
+    for (const CompoundBranch& branch : s.compound) {
+      // Each block has its own FROM scope.
+      sources.resize(scope_start);
+      out.columns.clear();
+      const std::string branch_sql = CompileBlock(*branch.query, false, false);
+      const auto& items = branch.query->items;
+      if (out.columns.size() != columns.size()) throw OraError(1789).At(items[0].expr->pos);
+      for (std::size_t i = 0; i < columns.size(); ++i) {
+        const int pos = items[std::min(i, items.size() - 1)].expr->pos;
+        UniteColumn(columns[i], out.columns[i], pos);
+      }
+      sql += " " + std::string(branch.op == "MINUS" ? "EXCEPT" : branch.op) + " " + branch_sql;
+    }
+    out.columns = std::move(columns);
+    std::string order;
+    for (const OrderItem& o : s.order_by) {
+      // Only the positions and the names of the result columns can sort a compound query.
+      const Expr& e = *o.expr;
+      std::size_t key = 0;
+      if (e.kind == ExprKind::kNumber) {
+        key = static_cast<std::size_t>(std::max(0L, std::strtol(e.text.c_str(), nullptr, 10)));
+        if (key < 1 || key > out.columns.size()) throw OraError(1785).At(e.pos);
+      } else if (e.kind == ExprKind::kColumn && e.path.size() == 1) {
+        for (std::size_t i = 0; i < out.columns.size() && key == 0; ++i)
+          if (out.columns[i].name == e.path[0].text) key = i + 1;
+      }
+      if (key == 0) throw OraError(1785).At(e.pos);
+      const bool nulls_first = o.nulls_first.value_or(o.descending);
+      order += (order.empty() ? " ORDER BY " : ", ") + std::to_string(key) +
+               (o.descending ? " DESC" : "") + (nulls_first ? " NULLS FIRST" : " NULLS LAST");
+    }
+    return sql + order;
+  }
+
+  // Merges the type of a compound query's column with that of a later block (ORA-01790 when
+  // they are of different kinds).
+  static void UniteColumn(ResultColumn& a, const ResultColumn& b, int pos) {
+    a.nullable = a.nullable || b.nullable;
+    if (b.type.IsNull()) return;
+    if (a.type.IsNull()) {
+      a.type = b.type;
+      return;
+    }
+    auto kind = [](const SqlType& t) { return t.IsText() ? DataType::kVarchar2 : t.type; };
+    const bool same = a.type.type == b.type.type && a.type.length == b.type.length &&
+                      a.type.precision == b.type.precision && a.type.scale == b.type.scale;
+    if (kind(a.type) != kind(b.type)) throw OraError(1790).At(pos);
+    if (a.type.type == DataType::kNumber) {
+      if (!same) a.type = SqlType::Number();
+    } else if (a.type.IsText() && a.type.type != DataType::kLong && !same) {
+      a.type = SqlType::Varchar2(std::max(a.type.length, b.type.length));
+    }
+  }
+
+  // One query block; `with_order` compiles its ORDER BY too (not for the blocks of a compound
+  // query, which is sorted as a whole).
+  std::string CompileBlock(const SelectStmt& s, bool column_aliases, bool with_order) {
     AddSources(s.from);
     struct Item {
       CExpr expr;
@@ -670,7 +952,8 @@ struct Translator::Impl {
       const Expr& e = *si.expr;
       if (e.kind == ExprKind::kStar) {
         bool any = false;
-        for (const Source& src : sources) {
+        for (std::size_t k = scope_start; k < sources.size(); ++k) {
+          const Source& src = sources[k];
           if (!e.path.empty() && !QualifierMatches(src, e.path)) continue;
           any = true;
           for (const ColumnInfo& c : src.table->columns)
@@ -693,9 +976,14 @@ struct Translator::Impl {
                        e.pos});
     }
     std::string where, group, having, order;
+    std::optional<long long> row_limit;
     if (s.where) {
-      CExpr w = Compile(*s.where, Clause::kWhere);
-      where = " WHERE " + Emit(w);
+      std::vector<const Expr*> terms;
+      SplitRownumLimit(*s.where, terms, row_limit);
+      for (const Expr* term : terms) {
+        CExpr w = Compile(*term, Clause::kWhere);
+        where += (where.empty() ? " WHERE (" : " AND (") + Emit(w) + ")";
+      }
       NoteLookups(*s.where);
     }
     std::vector<std::string> group_sql;
@@ -731,7 +1019,8 @@ struct Translator::Impl {
       if (column_aliases) list += " AS c" + std::to_string(i);
       out.columns.push_back({item.name, item.expr.type, item.expr.nullable});
     }
-    for (const OrderItem& o : s.order_by) {
+    static const std::vector<OrderItem> kUnsorted;
+    for (const OrderItem& o : with_order ? s.order_by : kUnsorted) {
       std::string key;
       const Expr& e = *o.expr;
       if (e.kind == ExprKind::kNumber) {
@@ -750,8 +1039,62 @@ struct Translator::Impl {
       order += (order.empty() ? " ORDER BY " : ", ") + key + (o.descending ? " DESC" : "") +
                (nulls_first ? " NULLS FIRST" : " NULLS LAST");
     }
-    return "SELECT " + std::string(s.distinct ? "DISTINCT " : "") + list + FromClause() + where +
-           group + having + order;
+    const std::string sql = "SELECT " + std::string(s.distinct ? "DISTINCT " : "") + list +
+                            FromClause() + where + group + having + order;
+    if (!row_limit) return sql;
+    // ROWNUM counts rows as the WHERE accepts them, before any grouping, DISTINCT or sorting:
+    // only a block without those can become a plain LIMIT.
+    if (s.distinct || any_aggregate || !group_sql.empty() || !order.empty())
+      throw OraError(3001).At(s.where->pos);
+    return "SELECT * FROM (" + sql + " LIMIT " + std::to_string(*row_limit) + ")";
+  }
+
+  // ROWID of a table in the FROM clause: the object number and the SQLite row number in
+  // Oracle's 18-character form.
+  CExpr Rowid(const Expr& e) {
+    const std::vector<Name> qualifier(e.path.begin(), e.path.end() - 1);
+    const Source* found = nullptr;
+    for (std::size_t i = scope_start; i < sources.size(); ++i) {
+      if (!qualifier.empty() && !QualifierMatches(sources[i], qualifier)) continue;
+      if (found) throw OraError(918).At(e.pos);
+      found = &sources[i];
+    }
+    if (!found) throw OraError(904, {JoinNames(e.path)}).At(e.pos);
+    if (found->table->dictionary) throw OraError(1445).At(e.pos);
+    CExpr r = Sql("ocl_rowid(" + std::to_string(found->table->object_id) + ", " + found->sql_alias +
+                      ".rowid)",
+                  SqlType::Varchar2(18), e.pos);
+    r.nullable = false;
+    r.has_column = true;
+    return r;
+  }
+
+  static bool IsRownum(const Expr& e) {
+    return e.kind == ExprKind::kColumn && e.path.size() == 1 && !e.path[0].quoted &&
+           e.path[0].text == "ROWNUM";
+  }
+
+  // Takes "ROWNUM < n", "ROWNUM <= n" and "ROWNUM = n" out of the AND terms of a WHERE as a
+  // row limit; the other terms are left in `terms`.
+  static void SplitRownumLimit(const Expr& e, std::vector<const Expr*>& terms,
+                               std::optional<long long>& limit) {
+    if (e.kind == ExprKind::kAnd) {
+      SplitRownumLimit(*e.args[0], terms, limit);
+      SplitRownumLimit(*e.args[1], terms, limit);
+      return;
+    }
+    if (e.kind == ExprKind::kCompare && IsRownum(*e.args[0]) &&
+        e.args[1]->kind == ExprKind::kNumber && (e.op == "<" || e.op == "<=" || e.op == "=")) {
+      const double n = std::strtod(e.args[1]->text.c_str(), nullptr);
+      long long rows = 0;
+      if (e.op == "<") rows = static_cast<long long>(std::ceil(n)) - 1;
+      if (e.op == "<=") rows = static_cast<long long>(std::floor(n));
+      if (e.op == "=") rows = n == 1 ? 1 : 0;  // no row ever gets a number past 1 this way
+      rows = std::max(0LL, rows);
+      limit = limit ? std::min(*limit, rows) : rows;
+      return;
+    }
+    terms.push_back(&e);
   }
 
   // Records "column = value" terms of a one-table WHERE joined by AND, for automatic indexes.

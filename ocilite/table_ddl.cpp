@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
+#include <vector>
 
 #include "ocilite/ora_error.h"
 #include "ocilite/oracle_date.h"
 #include "ocilite/sql_translator.h"
+#include "ocilite/tablespaces.h"
+#include "ocilite/user_accounts.h"
 
 namespace qm::ocilite {
 namespace {
@@ -73,6 +77,9 @@ struct NewConstraint {
 void CreateTable(DdlContext& d, const CreateTableStmt& s) {
   const std::string owner = OwnerOf(d, s.table);
   const std::string& name = s.table.name.text;
+  const bool allowed = (owner == d.ctx.user && HasPrivilege(d.db, owner, "CREATE TABLE")) ||
+                       HasPrivilege(d.db, d.ctx.user, "CREATE ANY TABLE");
+  if (!allowed) throw OraError(1031);
   if (d.catalog.ObjectExists(owner, name)) throw OraError(955).At(s.table.name.pos);
   std::string tablespace = d.default_tablespace;
   if (s.tablespace) {
@@ -149,7 +156,7 @@ void CreateTable(DdlContext& d, const CreateTableStmt& s) {
   object.Bind(4, now);
   object.Step();
   const std::int64_t id = sqlite3_last_insert_rowid(d.db.get());
-  const std::string storage = "\"o" + std::to_string(id) + "\"";
+  const std::string storage = TableStorage(tablespace, id);
 
   SqliteStmt column = d.db.Prepare(
       "INSERT INTO ocl_columns (object_id, column_id, column_name, storage_name, data_type, "
@@ -200,8 +207,10 @@ void CreateTable(DdlContext& d, const CreateTableStmt& s) {
     row.Bind(4, k.primary_key ? "P" : "U");
     row.Bind(5, list);
     row.Step();
-    d.db.Exec("CREATE UNIQUE INDEX \"ocl_k" + std::to_string(id) + "_" + std::to_string(n) +
-              "\" ON " + storage + " (" + list + ")");
+    // The index goes into the schema of the table (its tablespace's file).
+    const auto [schema, table] = SplitStorage(storage);
+    d.db.Exec("CREATE UNIQUE INDEX " + schema + "\"ocl_k" + std::to_string(id) + "_" +
+              std::to_string(n) + "\" ON " + table + " (" + list + ")");
   }
   if (s.as_query) {
     std::string names;
@@ -250,7 +259,228 @@ void DropTable(DdlContext& d, const DropTableStmt& s) {
   d.db.Exec("DROP TABLE " + t->storage);
   d.db.Exec("DELETE FROM ocl_columns WHERE object_id = " + id);
   d.db.Exec("DELETE FROM ocl_constraints WHERE object_id = " + id);
+  d.db.Exec("DELETE FROM ocl_indexes WHERE table_id = " + id);
   d.db.Exec("DELETE FROM ocl_objects WHERE object_id = " + id);
+}
+
+void CreateIndex(DdlContext& d, const CreateIndexStmt& s) {
+  auto t = TableToChange(d, s.table);
+  const std::string owner = s.index.owner ? s.index.owner->text : d.ctx.user;
+  if ((owner != d.ctx.user || t->owner != d.ctx.user) &&
+      !HasPrivilege(d.db, d.ctx.user, "CREATE ANY INDEX"))
+    throw OraError(1031);
+  SqliteStmt taken = d.db.Prepare("SELECT 1 FROM ocl_indexes WHERE owner = ?1 AND index_name = ?2");
+  taken.Bind(1, owner);
+  taken.Bind(2, s.index.name.text);
+  if (taken.Step()) throw OraError(955).At(s.index.name.pos);
+  std::string columns, column_list;
+  for (const auto& [name, descending] : s.columns) {
+    const ColumnInfo* c = t->FindColumn(name.text);
+    if (!c) throw OraError(904, {"\"" + name.text + "\""}).At(name.pos);
+    columns += (columns.empty() ? "" : ", ") + c->storage + (descending ? " DESC" : "");
+    column_list += (column_list.empty() ? "" : ",") + c->storage;
+  }
+  SqliteStmt q = d.db.Prepare(
+      "INSERT INTO ocl_indexes (owner, index_name, table_id, uniqueness, column_list) "
+      "VALUES (?1, ?2, ?3, ?4, ?5)");
+  q.Bind(5, column_list);
+  q.Bind(1, owner);
+  q.Bind(2, s.index.name.text);
+  q.Bind(3, t->object_id);
+  q.Bind(4, s.unique ? "UNIQUE" : "NONUNIQUE");
+  q.Step();
+  const std::string id = std::to_string(sqlite3_last_insert_rowid(d.db.get()));
+  const auto [schema, table] = SplitStorage(t->storage);
+  try {
+    d.db.Exec(std::string(s.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + schema + "\"i" +
+              id + "\" ON " + table + " (" + columns + ")");
+  } catch (const SqliteError& e) {
+    if (s.unique && (e.Code() & 0xff) == SQLITE_CONSTRAINT) throw OraError(1452);
+    throw;
+  }
+}
+
+namespace {
+
+// The kind of change a column type may take while the column holds values.
+bool SameFamily(const SqlType& a, const SqlType& b) {
+  const bool text_a = a.type == DataType::kVarchar2 || a.type == DataType::kChar;
+  const bool text_b = b.type == DataType::kVarchar2 || b.type == DataType::kChar;
+  return a.type == b.type || (text_a && text_b);
+}
+
+void ModifyTableColumn(DdlContext& d, const TableInfo& t, const ModifyColumn& m, bool has_rows) {
+  const ColumnInfo* c = t.FindColumn(m.name.text);
+  if (!c) throw OraError(904, {"\"" + m.name.text + "\""}).At(m.name.pos);
+  auto count = [&](const std::string& condition) {
+    SqliteStmt q = d.db.Prepare("SELECT count(*) FROM " + t.storage + " WHERE " + condition);
+    q.Step();
+    return q.Int(0);
+  };
+  const bool holds_values = has_rows && count(c->storage + " IS NOT NULL") > 0;
+  if (m.type) {
+    const SqlType& to = *m.type;
+    // A change of kind would leave SQLite's storage class of the column behind: not done.
+    if (!SameFamily(c->type, to)) {
+      if (holds_values) throw OraError(1439).At(m.type_pos);
+      throw OraError(3001).At(m.type_pos);
+    }
+    if (holds_values) {
+      if (to.type == DataType::kNumber &&
+          ((to.precision != 0 && (c->type.precision == 0 || to.precision < c->type.precision)) ||
+           (to.scale != kFloatScale && (c->type.scale == kFloatScale || to.scale < c->type.scale))))
+        throw OraError(1440).At(m.type_pos);
+      if (to.length > 0 && to.length < c->type.length &&
+          count("ocl_length(" + c->storage + ") > " + std::to_string(to.length)) > 0)
+        throw OraError(1441).At(m.type_pos);
+      if (to.type == DataType::kChar && c->type.type != DataType::kChar)
+        throw OraError(1439).At(m.type_pos);
+    }
+    SqliteStmt q = d.db.Prepare(
+        "UPDATE ocl_columns SET data_type = ?5, data_length = ?6, data_precision = ?7, "
+        "data_scale = ?8 WHERE object_id = ?1 AND storage_name = ?2");
+    q.Bind(1, t.object_id);
+    q.Bind(2, c->storage);
+    BindType(q, 5, to);
+    q.Step();
+  }
+  if (m.not_null) {
+    if (*m.not_null == !c->nullable) throw OraError(*m.not_null ? 1442 : 1451).At(m.name.pos);
+    if (*m.not_null && has_rows && count(c->storage + " IS NULL") > 0)
+      throw OraError(2296, {t.owner}).At(m.name.pos);
+    SqliteStmt q = d.db.Prepare(
+        "UPDATE ocl_columns SET nullable = ?3 WHERE object_id = ?1 AND storage_name = ?2");
+    q.Bind(1, t.object_id);
+    q.Bind(2, c->storage);
+    q.Bind(3, *m.not_null ? "N" : "Y");
+    q.Step();
+  }
+}
+
+}  // namespace
+
+void AlterTable(DdlContext& d, const AlterTableStmt& s) {
+  auto t = TableToChange(d, s.table);
+  if (t->owner != d.ctx.user && !HasPrivilege(d.db, d.ctx.user, "ALTER ANY TABLE"))
+    throw OraError(1031);
+  const std::string id = std::to_string(t->object_id);
+  bool has_rows = false;
+  {
+    SqliteStmt q = d.db.Prepare("SELECT 1 FROM " + t->storage + " LIMIT 1");
+    has_rows = q.Step();
+  }
+  std::int64_t last_storage = 0, last_id = 0;
+  {
+    SqliteStmt q = d.db.Prepare(
+        "SELECT max(CAST(substr(storage_name, 2) AS INTEGER)), max(column_id) FROM ocl_columns "
+        "WHERE object_id = ?1");
+    q.Bind(1, t->object_id);
+    q.Step();
+    last_storage = q.Int(0);
+    last_id = q.Int(1);
+  }
+  for (const ColumnDef& def : s.add) {
+    if (t->FindColumn(def.name.text)) throw OraError(1430).At(def.name.pos);
+    if (def.primary_key || def.unique) throw OraError(3001).At(def.name.pos);
+    if (has_rows && def.not_null) throw OraError(1758).At(def.name.pos);
+    // Rows already there would have to take the default.
+    if (has_rows && !def.default_text.empty()) throw OraError(3001).At(def.name.pos);
+    if (def.default_expr) CheckNoColumns(*def.default_expr);
+    const std::string storage_name = "c" + std::to_string(++last_storage);
+    SqliteStmt column = d.db.Prepare(
+        "INSERT INTO ocl_columns (object_id, column_id, column_name, storage_name, data_type, "
+        "data_length, data_precision, data_scale, nullable, data_default) "
+        "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
+    column.Bind(1, t->object_id);
+    column.Bind(2, ++last_id);
+    column.Bind(3, def.name.text);
+    column.Bind(4, storage_name);
+    BindType(column, 5, def.type);
+    column.Bind(9, def.not_null ? "N" : "Y");
+    if (!def.default_text.empty()) column.Bind(10, def.default_text);
+    column.Step();
+    d.db.Exec("ALTER TABLE " + t->storage + " ADD COLUMN " + storage_name + " " +
+              def.type.StorageDeclaration());
+  }
+  for (const ModifyColumn& m : s.modify) ModifyTableColumn(d, *t, m, has_rows);
+  std::set<std::string> dropping;
+  for (const Name& name : s.drop) {
+    const ColumnInfo* c = t->FindColumn(name.text);
+    if (!c) throw OraError(904, {"\"" + name.text + "\""}).At(name.pos);
+    dropping.insert(c->storage);
+  }
+  if (!dropping.empty() && dropping.size() >= t->columns.size()) throw OraError(12983);
+  for (const char* sql : {"SELECT column_list FROM ocl_constraints WHERE object_id = ?1",
+                          "SELECT column_list FROM ocl_indexes WHERE table_id = ?1"}) {
+    SqliteStmt q = d.db.Prepare(sql);
+    q.Bind(1, t->object_id);
+    while (q.Step()) {
+      const std::string list = "," + q.Text(0) + ",";
+      for (const std::string& c : dropping)
+        if (list.find("," + c + ",") != std::string::npos) throw OraError(3001);
+    }
+  }
+  if (dropping.empty()) return;
+  // The session's own lookup indexes go too; they come back when lookups need them again.
+  const auto [schema, table] = SplitStorage(t->storage);
+  std::vector<std::string> lookup_indexes;
+  {
+    SqliteStmt q = d.db.Prepare("SELECT name FROM " + (schema.empty() ? "main." : schema) +
+                                "sqlite_master WHERE type = 'index' AND name LIKE 'ocl\\_a" + id +
+                                "\\_%' ESCAPE '\\'");
+    while (q.Step()) lookup_indexes.push_back(q.Text(0));
+  }
+  for (const std::string& index : lookup_indexes)
+    d.db.Exec("DROP INDEX IF EXISTS " + schema + "\"" + index + "\"");
+  for (const std::string& c : dropping) {
+    d.db.Exec("ALTER TABLE " + t->storage + " DROP COLUMN " + c);
+    SqliteStmt q =
+        d.db.Prepare("DELETE FROM ocl_columns WHERE object_id = ?1 AND storage_name = ?2");
+    q.Bind(1, t->object_id);
+    q.Bind(2, c);
+    q.Step();
+  }
+  // Column numbers close up, as Oracle's do.
+  d.db.Exec("UPDATE ocl_columns SET column_id = -column_id WHERE object_id = " + id);
+  d.db.Exec(
+      "UPDATE ocl_columns SET column_id = (SELECT count(*) FROM ocl_columns o WHERE "
+      "o.object_id = ocl_columns.object_id AND o.column_id >= ocl_columns.column_id) "
+      "WHERE object_id = " +
+      id);
+}
+
+void RenameTable(DdlContext& d, const RenameStmt& s) {
+  ObjectName from;
+  from.name = s.from;
+  auto t = TableToChange(d, from);
+  if (d.catalog.ObjectExists(d.ctx.user, s.to.text)) throw OraError(955).At(s.to.pos);
+  SqliteStmt q = d.db.Prepare(
+      "UPDATE ocl_objects SET object_name = ?1, last_ddl_time = ?2 WHERE object_id = ?3");
+  q.Bind(1, s.to.text);
+  q.Bind(2, OraDate::Now().ToStorage());
+  q.Bind(3, t->object_id);
+  q.Step();
+}
+
+void CheckComment(DdlContext& d, const CommentStmt& s) {
+  auto t = TableToChange(d, s.table);
+  if (s.column && !t->FindColumn(s.column->text))
+    throw OraError(904, {"\"" + s.column->text + "\""}).At(s.column->pos);
+}
+
+void DropIndex(DdlContext& d, const DropIndexStmt& s) {
+  const std::string owner = s.index.owner ? s.index.owner->text : d.ctx.user;
+  SqliteStmt q = d.db.Prepare(
+      "SELECT i.index_id, o.tablespace_name FROM ocl_indexes i JOIN ocl_objects o "
+      "ON o.object_id = i.table_id WHERE i.owner = ?1 AND i.index_name = ?2");
+  q.Bind(1, owner);
+  q.Bind(2, s.index.name.text);
+  if (!q.Step()) throw OraError(1418).At(s.index.name.pos);
+  const std::string id = std::to_string(q.Int(0));
+  const auto [schema, table] = SplitStorage(TableStorage(q.IsNull(1) ? "" : q.Text(1), 0));
+  q.Reset();
+  d.db.Exec("DROP INDEX IF EXISTS " + schema + "\"i" + id + "\"");
+  d.db.Exec("DELETE FROM ocl_indexes WHERE index_id = " + id);
 }
 
 void TruncateTable(DdlContext& d, const TruncateTableStmt& s) {

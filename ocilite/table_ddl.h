@@ -30,4 +30,27 @@ void CreateTable(DdlContext& d, const CreateTableStmt& s);
 void DropTable(DdlContext& d, const DropTableStmt& s);
 void TruncateTable(DdlContext& d, const TruncateTableStmt& s);
 
+// The catalogue table of indexes made by CREATE INDEX; databases made before it get it when a
+// session opens.
+inline constexpr const char* kIndexesTable =
+    "CREATE TABLE IF NOT EXISTS ocl_indexes (index_id INTEGER PRIMARY KEY, owner TEXT NOT NULL, "
+    "index_name TEXT NOT NULL, table_id INTEGER NOT NULL, uniqueness TEXT NOT NULL, "
+    "column_list TEXT NOT NULL, UNIQUE (owner, index_name))";
+
+// CREATE INDEX: ORA-00942 / ORA-00904 for an unknown table or column, ORA-00955 for an index
+// name in use, ORA-01031 on another's table without CREATE ANY INDEX, ORA-01452 for a UNIQUE
+// index over duplicate keys. DROP INDEX: ORA-01418 when there is no such index.
+void CreateIndex(DdlContext& d, const CreateIndexStmt& s);
+// ALTER TABLE ADD / DROP COLUMN. Errors: ORA-01430 (column exists), ORA-01758 (NOT NULL column
+// added to a table with rows), ORA-00904 (no such column), ORA-12983 (dropping every column),
+// ORA-03001 for a DEFAULT added to a table with rows, inline keys, and dropping a column of a key
+// or index.
+void AlterTable(DdlContext& d, const AlterTableStmt& s);
+// RENAME of one's own table: ORA-00942 when there is none, ORA-00955 when the new name is taken.
+void RenameTable(DdlContext& d, const RenameStmt& s);
+// COMMENT ON TABLE / COLUMN: checks the table (ORA-00942) and column (ORA-00904); the text is
+// not kept, as nothing here reads it back.
+void CheckComment(DdlContext& d, const CommentStmt& s);
+void DropIndex(DdlContext& d, const DropIndexStmt& s);
+
 }  // namespace qm::ocilite

@@ -1,11 +1,13 @@
 #include "ocilite/user_accounts.h"
 
 #include <algorithm>
+#include <cmath>
 #include <random>
 
 #include "ocilite/ora_error.h"
 #include "ocilite/oracle_date.h"
 #include "ocilite/sha256.h"
+#include "ocilite/tablespaces.h"
 #include "ocilite/utf8_text.h"
 
 namespace qm::ocilite {
@@ -155,7 +157,63 @@ void ApplyClauses(SqliteDb& db, const std::string& user, const CreateUserStmt& s
   }
 }
 
+// A password limit of `profile` in days; nullopt when unlimited. DEFAULT and limits a profile
+// does not name come from the DEFAULT profile.
+std::optional<double> PasswordLimit(SqliteDb& db, const std::string& profile,
+                                    std::string_view resource) {
+  SqliteStmt q =
+      db.Prepare("SELECT limit_value FROM ocl_profiles WHERE profile = ?1 AND resource_name = ?2");
+  q.Bind(1, profile);
+  q.Bind(2, resource);
+  const std::string value = q.Step() ? q.Text(0) : "DEFAULT";
+  if (value == "DEFAULT")
+    return profile == "DEFAULT" ? std::nullopt : PasswordLimit(db, "DEFAULT", resource);
+  if (value == "UNLIMITED") return std::nullopt;
+  return std::stod(value);
+}
+
+bool ProfileExists(SqliteDb& db, std::string_view profile) {
+  return Exists(db, "SELECT 1 FROM ocl_profiles WHERE profile = ?1", profile);
+}
+
+void SetLimits(SqliteDb& db, const CreateProfileStmt& s) {
+  std::vector<std::string> seen;
+  for (const auto& [resource, value] : s.limits) {
+    if (std::find(seen.begin(), seen.end(), resource.text) != seen.end())
+      throw OraError(2376).At(resource.pos);
+    seen.push_back(resource.text);
+    SqliteStmt q = db.Prepare("INSERT OR REPLACE INTO ocl_profiles VALUES (?1, ?2, ?3)");
+    q.Bind(1, s.profile.text);
+    q.Bind(2, resource.text);
+    q.Bind(3, value);
+    q.Step();
+  }
+}
+
 }  // namespace
+
+void CreateProfile(SqliteDb& db, const CreateProfileStmt& s) {
+  if (ProfileExists(db, s.profile.text)) throw OraError(2379, {s.profile.text}).At(s.profile.pos);
+  SetLimits(db, s);
+}
+
+void AlterProfile(SqliteDb& db, const AlterProfileStmt& s) {
+  if (!ProfileExists(db, s.profile.text)) throw OraError(2380, {s.profile.text}).At(s.profile.pos);
+  SetLimits(db, s);
+}
+
+void DropProfile(SqliteDb& db, const DropProfileStmt& s) {
+  if (!ProfileExists(db, s.profile.text)) throw OraError(2380, {s.profile.text}).At(s.profile.pos);
+  if (s.profile.text == "DEFAULT") throw OraError(2381).At(s.profile.pos);
+  const bool used = Exists(db, "SELECT 1 FROM ocl_users WHERE profile = ?1", s.profile.text);
+  if (used && !s.cascade) throw OraError(2382, {s.profile.text}).At(s.profile.pos);
+  for (const char* sql : {"UPDATE ocl_users SET profile = 'DEFAULT' WHERE profile = ?1",
+                          "DELETE FROM ocl_profiles WHERE profile = ?1"}) {
+    SqliteStmt q = db.Prepare(sql);
+    q.Bind(1, s.profile.text);
+    q.Step();
+  }
+}
 
 PasswordHash HashNewPassword(std::string_view password) {
   static constexpr char kHex[] = "0123456789abcdef";
@@ -173,18 +231,80 @@ bool PasswordMatches(std::string_view password, const PasswordHash& stored) {
   return Sha256Hex(stored.salt + Utf8Upper(password)) == stored.hash;
 }
 
-std::string Authenticate(SqliteDb& db, std::string_view user, std::string_view password) {
-  if (password.empty()) throw OraError(1005);
+bool HasPrivilege(SqliteDb& db, const std::string& user, std::string_view privilege) {
+  SqliteStmt q = db.Prepare(
+      "WITH RECURSIVE holders(name) AS (VALUES (?1), ('PUBLIC') UNION "
+      "SELECT p.privilege FROM ocl_privileges p JOIN holders h ON p.grantee = h.name "
+      "WHERE p.is_role = 1) "
+      "SELECT 1 FROM holders WHERE name = 'DBA' UNION ALL "
+      "SELECT 1 FROM ocl_privileges p JOIN holders h ON p.grantee = h.name "
+      "WHERE p.is_role = 0 AND p.privilege = ?2 LIMIT 1");
+  q.Bind(1, user);
+  q.Bind(2, privilege);
+  return q.Step();
+}
+
+LogonResult Authenticate(SqliteDb& db, std::string_view user,
+                         const std::optional<std::string>& password, LogonRole role) {
+  if (password && password->empty()) throw OraError(1005);
   const std::string name = Utf8Upper(user);
   SqliteStmt q = db.Prepare(
-      "SELECT password_salt, password_hash, account_status FROM ocl_users WHERE username = ?1");
+      "SELECT password_salt, password_hash, account_status, password_changed, expiry_date, "
+      "profile FROM ocl_users WHERE username = ?1");
   q.Bind(1, name);
-  if (!q.Step() || q.IsNull(1)) throw OraError(1017);
-  if (!PasswordMatches(password, {q.Text(0), q.Text(1)})) throw OraError(1017);
-  const std::string status = q.Text(2);
+  if (!q.Step()) throw OraError(1017);
+  if (password) {
+    if (q.IsNull(1) || !PasswordMatches(*password, {q.Text(0), q.Text(1)})) throw OraError(1017);
+  } else if (!q.IsNull(1)) {
+    throw OraError(1017);
+  }
+  std::string status = q.Text(2);
+  const auto changed = OraDate::FromStorage(q.IsNull(3) ? "" : q.Text(3));
+  const auto expiry = OraDate::FromStorage(q.IsNull(4) ? "" : q.Text(4));
+  const std::string profile = q.Text(5);
   if (status.find("LOCKED") != std::string::npos) throw OraError(28000);
-  if (status.find("EXPIRED") != std::string::npos) throw OraError(28001);
-  return name;
+
+  LogonResult result{name, -1};
+  const double now = OraDate::Now().ToDayNumber();
+  auto set_status = [&](const char* new_status, const std::optional<double>& expires) {
+    SqliteStmt u = db.Prepare(
+        "UPDATE ocl_users SET account_status = ?1, expiry_date = ?2 WHERE username = ?3");
+    u.Bind(1, new_status);
+    if (expires) u.Bind(2, OraDate::FromDayNumber(*expires).ToStorage());
+    u.Bind(3, name);
+    u.Step();
+    status = new_status;
+  };
+  double grace_end = expiry ? expiry->ToDayNumber() : now;
+  if (status == "OPEN" && changed) {
+    const auto life = PasswordLimit(db, profile, "PASSWORD_LIFE_TIME");
+    const auto grace = PasswordLimit(db, profile, "PASSWORD_GRACE_TIME");
+    // Without a grace time limit the password never moves on to expire.
+    if (life && grace && now >= changed->ToDayNumber() + *life) {
+      grace_end = now + *grace;
+      set_status("EXPIRED(GRACE)", grace_end);
+    }
+  }
+  if (status == "EXPIRED(GRACE)") {
+    if (now >= grace_end) {
+      set_status("EXPIRED", now);
+    } else {
+      result.grace_days_left = static_cast<int>(std::ceil(grace_end - now - 1e-9));
+    }
+  }
+  if (status.find("EXPIRED") == 0 && status != "EXPIRED(GRACE)") throw OraError(28001);
+
+  if (role == LogonRole::kUser) {
+    if (!HasPrivilege(db, name, "CREATE SESSION")) throw OraError(1045, {name});
+  } else {
+    SqliteStmt p = db.Prepare(
+        "SELECT 1 FROM ocl_privileges WHERE grantee = ?1 AND privilege = ?2 AND is_role = 0");
+    p.Bind(1, name);
+    p.Bind(2, role == LogonRole::kSysdba ? "SYSDBA" : "SYSOPER");
+    if (!p.Step()) throw OraError(1031);
+    result.user = role == LogonRole::kSysdba ? "SYS" : "PUBLIC";
+  }
+  return result;
 }
 
 void ChangePassword(SqliteDb& db, std::string_view user, std::string_view old_password,
@@ -228,19 +348,20 @@ void AlterUser(SqliteDb& db, const AlterUserStmt& s) {
 void DropUser(SqliteDb& db, const DropUserStmt& s) {
   const std::string& user = s.user.text;
   if (!UserExists(db, user)) throw OraError(1918, {user}).At(s.user.pos);
-  std::vector<std::int64_t> objects;
-  SqliteStmt q = db.Prepare("SELECT object_id FROM ocl_objects WHERE owner = ?1");
+  std::vector<std::pair<std::int64_t, std::string>> objects;  // id, tablespace
+  SqliteStmt q = db.Prepare("SELECT object_id, tablespace_name FROM ocl_objects WHERE owner = ?1");
   q.Bind(1, user);
-  while (q.Step()) objects.push_back(q.Int(0));
+  while (q.Step()) objects.emplace_back(q.Int(0), q.IsNull(1) ? "" : q.Text(1));
   if (!objects.empty() && !s.cascade) throw OraError(1922, {user});
-  for (const std::int64_t id : objects) {
-    db.Exec("DROP TABLE IF EXISTS \"o" + std::to_string(id) + "\"");
+  for (const auto& [id, tablespace] : objects) {
+    db.Exec("DROP TABLE IF EXISTS " + TableStorage(tablespace, id));
     db.Exec("DELETE FROM ocl_columns WHERE object_id = " + std::to_string(id));
     db.Exec("DELETE FROM ocl_constraints WHERE object_id = " + std::to_string(id));
+    db.Exec("DELETE FROM ocl_indexes WHERE table_id = " + std::to_string(id));
   }
   for (const char* sql :
        {"DELETE FROM ocl_objects WHERE owner = ?1", "DELETE FROM ocl_privileges WHERE grantee = ?1",
-        "DELETE FROM ocl_quotas WHERE username = ?1",
+        "DELETE FROM ocl_quotas WHERE username = ?1", "DELETE FROM ocl_indexes WHERE owner = ?1",
         "DELETE FROM ocl_users WHERE username = ?1"}) {
     SqliteStmt d = db.Prepare(sql);
     d.Bind(1, user);

@@ -1,0 +1,38 @@
+// Tablespaces. SYSTEM, USERS and TEMP live in the database file itself; every other tablespace
+// is a SQLite file of its own at the path its DATAFILE clause names (relative paths are taken
+// from the database's folder), attached to each session under the schema "ts_<name>", and the
+// tables created in it are stored there.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "ocilite/sql_ast.h"
+#include "ocilite/sqlite_db.h"
+
+namespace qm::ocilite {
+
+// The SQLite name of table `object_id` stored in `tablespace`, quoted for SQL text:
+// "o12" or "ts_DATA"."o12".
+std::string TableStorage(std::string_view tablespace, std::int64_t object_id);
+
+// Splits a table's SQLite name into its schema prefix ("" or "\"ts_DATA\".") and the table.
+std::pair<std::string, std::string> SplitStorage(const std::string& storage);
+
+// Creates the data file and records the tablespace; call inside the DDL transaction. Errors:
+// ORA-01031 without CREATE TABLESPACE, ORA-01543 when the tablespace exists, ORA-01119 when the
+// file cannot be created (it exists, without REUSE, or its folder cannot be written).
+void CreateTablespace(SqliteDb& db, const std::string& user, const CreateTablespaceStmt& s);
+
+// Drops the tables stored in the tablespace and its record; call inside the DDL transaction.
+// Returns the data file to delete once the transaction is committed ("" to keep it). Errors:
+// ORA-01031 without DROP TABLESPACE, ORA-00959 when there is no such tablespace (or it is one
+// of the database file's own), ORA-01549 when it holds tables and INCLUDING CONTENTS is missing.
+std::string DropTablespace(SqliteDb& db, const std::string& user, const DropTablespaceStmt& s);
+
+// Attaches the files of the tablespaces the catalogue holds and detaches those it no longer
+// holds; must run outside any transaction. A data file that is gone is left unattached.
+void SyncTablespaces(SqliteDb& db);
+
+}  // namespace qm::ocilite
