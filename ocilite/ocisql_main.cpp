@@ -233,8 +233,9 @@ class Client {
       OCIAttrGet(p, OCI_DTYPE_PARAM, &name, &length, OCI_ATTR_NAME, err_);
       OCIAttrGet(p, OCI_DTYPE_PARAM, &columns[i].type, nullptr, OCI_ATTR_DATA_TYPE, err_);
       OCIAttrGet(p, OCI_DTYPE_PARAM, &size, nullptr, OCI_ATTR_DATA_SIZE, err_);
-      OCIDescriptorFree(p, OCI_DTYPE_PARAM);
+      // The name lives in the descriptor: copy it before freeing that.
       columns[i].name.assign(reinterpret_cast<char*>(name), length);
+      OCIDescriptorFree(p, OCI_DTYPE_PARAM);
       columns[i].size = std::max<ub4>(size * 4u, 80u) + 1;
       if (columns[i].type == SQLT_LNG || columns[i].type == SQLT_LBI) batch = 1;
     }

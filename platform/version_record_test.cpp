@@ -23,7 +23,7 @@ TEST(VersionRecord, DamagedRecordsAreRejectedOrReadAsFarAsSound) {
   EXPECT_FALSE(VersionInfo::FromRecord("QMVR"));
   EXPECT_FALSE(VersionInfo::FromRecord(std::string("QMVR\xFF\x00\x00\x00", 8)));
   // A key whose length runs past the end is not found, and nothing is read out of bounds.
-  const auto info = VersionInfo::FromRecord(std::string("QMVR\x0C\x00\x00\x00\xFF\x00ab", 12));
+  const auto info = VersionInfo::FromRecord(std::string("QMVR\x0C\x00\x00\x00\xFF\x00" "ab", 12));
   ASSERT_TRUE(info);
   EXPECT_FALSE(info->Query("ab"));
 }
