@@ -888,19 +888,8 @@ int TOracleQuery::FieldAsInteger(int index) const {
     case SQLT_FLT:
     case SQLT_DAT:
       return static_cast<int>(std::trunc(FieldAsFloat(index)));
-    case SQLT_STR: {
-      const std::string text = FieldAsString(index);
-      size_t used = 0;
-      int number = 0;
-      try {
-        number = std::stoi(text, &used);
-      } catch (const std::exception&) {
-        used = 0;
-      }
-      if (used == 0 || used != text.size())
-        throw std::runtime_error("'" + text + "' is not a valid integer value");
-      return number;
-    }
+    case SQLT_STR:
+      return StrToInt(FieldAsString(index));
     default:
       throw std::runtime_error("Cannot convert field " + column.name + " to an Integer");
   }
@@ -920,22 +909,8 @@ double TOracleQuery::FieldAsFloat(int index) const {
     }
     case SQLT_DAT:
       return DecodeOracleDate(reinterpret_cast<const unsigned char*>(value));
-    case SQLT_STR: {
-      std::string text = FieldAsString(index);
-      const char separator = CurrentRegionalFormats().decimalSeparator;
-      std::replace(text.begin(), text.end(), separator, '.');
-      size_t used = 0;
-      double number = 0;
-      try {
-        number = std::stod(text, &used);
-      } catch (const std::exception&) {
-        used = 0;
-      }
-      if (used == 0 || used != text.size())
-        throw std::runtime_error("'" + FieldAsString(index) +
-                                 "' is not a valid floating point value");
-      return number;
-    }
+    case SQLT_STR:
+      return StrToFloat(FieldAsString(index), CurrentRegionalFormats().decimalSeparator);
     default:
       throw std::runtime_error("Cannot convert field " + column.name + " to a Float");
   }

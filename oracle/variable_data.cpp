@@ -64,17 +64,7 @@ std::string AsText(const TVariableValue& value) {
 double AsNumber(const TVariableValue& value) {
   if (const auto* i = std::get_if<int>(&value)) return *i;
   if (const auto* d = std::get_if<double>(&value)) return *d;
-  const std::string& text = std::get<std::string>(value);
-  size_t used = 0;
-  double number = 0;
-  try {
-    number = std::stod(text, &used);
-  } catch (const std::exception&) {
-    used = 0;
-  }
-  if (used == 0 || used != text.size())
-    throw std::runtime_error("'" + text + "' is not a valid floating point value");
-  return number;
+  return StrToFloat(std::get<std::string>(value));
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <stdexcept>
 
 namespace qm {
 
@@ -50,6 +52,34 @@ std::string FormatFloatGeneral(double value, char decimalSeparator) {
     out += digits.substr(intDigits);
   }
   return out;
+}
+
+int StrToInt(const std::string& text) {
+  std::size_t used = 0;
+  int number = 0;
+  try {
+    number = std::stoi(text, &used);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (used == 0 || used != text.size())
+    throw std::runtime_error("'" + text + "' is not a valid integer value");
+  return number;
+}
+
+double StrToFloat(const std::string& text, char decimalSeparator) {
+  std::string plain = text;
+  std::replace(plain.begin(), plain.end(), decimalSeparator, '.');
+  std::size_t used = 0;
+  double number = 0;
+  try {
+    number = std::stod(plain, &used);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (used == 0 || used != plain.size())
+    throw std::runtime_error("'" + text + "' is not a valid floating point value");
+  return number;
 }
 
 }  // namespace qm

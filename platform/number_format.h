@@ -9,4 +9,11 @@ namespace qm {
 
 std::string FormatFloatGeneral(double value, char decimalSeparator);
 
+// The whole text as a decimal integer; throws std::runtime_error
+// "'<text>' is not a valid integer value" otherwise.
+int StrToInt(const std::string& text);
+// The whole text as a number written with `decimalSeparator`; throws std::runtime_error
+// "'<text>' is not a valid floating point value" otherwise.
+double StrToFloat(const std::string& text, char decimalSeparator = '.');
+
 }  // namespace qm
