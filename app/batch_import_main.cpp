@@ -78,6 +78,18 @@ void Fail(std::string cp1251) {
   std::fprintf(stderr, "quillmove-import: %s\n", qm::Cp1251ToUtf8(cp1251).c_str());
 }
 
+// Ends the session. One that cannot end cleanly (its connection lost) is reported; the
+// connection is let go all the same. Returns false then.
+bool EndSession(qm::TOracleSession& session) {
+  try {
+    session.LogOff();
+    return true;
+  } catch (const std::exception& e) {
+    Fail(e.what());
+    return false;
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -173,13 +185,13 @@ int main(int argc, char** argv) {
     }
     qm::SessionImportDatabase database(session, ods1);
     const qm::ImportRunResult result = qm::RunImport(window, database, dbf);
-    session.LogOff();
+    const bool ended = EndSession(session);
     if (!result.started) return kNotStarted;
-    return result.errors ? kSomeFailed : kDone;
+    return result.errors || !ended ? kSomeFailed : kDone;
   } catch (const std::exception& e) {
     Fail(e.what());
     const bool started = std::strncmp(e.what(), "not connect to ", 15) != 0;
-    session.LogOff();
+    EndSession(session);
     return started ? kSomeFailed : kNotStarted;
   }
 }

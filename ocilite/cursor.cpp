@@ -76,6 +76,7 @@ bool Cursor::Next(std::vector<Value>& row) {
   }
   if (!stmt_) return false;
   if (!session_) throw OraError(3114);
+  session_->CheckLink();
   return StepInto(row);
 }
 

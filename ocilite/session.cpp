@@ -62,7 +62,20 @@ void BindValue(SqliteStmt& stmt, int index, const Value& v) {
   }
 }
 
+std::atomic<bool> g_server_reachable{true};
+
 }  // namespace
+
+void SetServerReachable(bool reachable) { g_server_reachable.store(reachable); }
+
+void Session::CheckLink() {
+  if (link_lost_) throw OraError(3114);
+  if (!g_server_reachable.load()) {
+    // The work in progress dies with the connection, as on a server that went away.
+    link_lost_ = true;
+    throw OraError(3113);
+  }
+}
 
 Session::Session(const std::string& path, const NlsSettings& nls) try
     : db_(path, false), serial_(NextSerial()), catalog_(db_) {
@@ -97,6 +110,7 @@ Session::~Session() {
 
 int Session::Logon(std::string_view user, const std::optional<std::string>& password,
                    LogonRole role) {
+  CheckLink();
   const LogonResult logon = Authenticate(db_, user, password, role);
   SyncTablespaces(db_);
   ctx_.user = logon.user;
@@ -108,6 +122,7 @@ int Session::Logon(std::string_view user, const std::optional<std::string>& pass
 
 void Session::ChangePassword(std::string_view user, std::string_view old_password,
                              std::string_view new_password) {
+  CheckLink();
   RunDdl([&] { ocilite::ChangePassword(db_, user, old_password, new_password); });
 }
 
@@ -117,16 +132,19 @@ void Session::EndSession() {
 }
 
 void Session::Commit() {
+  CheckLink();
   if (db_.InTransaction()) db_.Exec("COMMIT");
 }
 
 void Session::Rollback() {
+  CheckLink();
   if (!db_.InTransaction()) return;
   DrainCursors();
   db_.Exec("ROLLBACK");
 }
 
 std::unique_ptr<CompiledSql> Session::Compile(std::string_view sql, const BindTypes& bind_types) {
+  CheckLink();
   if (!LoggedOn()) throw OraError(1012);
   ctx_.statement_time = OraDate::Now();
   if (!db_.InTransaction() && catalog_.RefreshIfChanged()) {
@@ -277,6 +295,7 @@ void Session::DrainCursors() {
 }
 
 std::unique_ptr<Cursor> Session::OpenQuery(const CompiledSql& c, const std::vector<Value>& binds) {
+  CheckLink();
   ctx_.statement_time = OraDate::Now();
   ctx_.pending_error.reset();
   NoteLookup(c.translated);
@@ -286,6 +305,7 @@ std::unique_ptr<Cursor> Session::OpenQuery(const CompiledSql& c, const std::vect
 }
 
 std::int64_t Session::ExecuteDml(const CompiledSql& c, const std::vector<Value>& binds) {
+  CheckLink();
   ctx_.statement_time = OraDate::Now();
   ctx_.pending_error.reset();
   BeginWrite();
@@ -329,6 +349,7 @@ void Session::RunDdl(Body&& body) {
 }
 
 void Session::ExecuteOther(const CompiledSql& c) {
+  CheckLink();
   ctx_.statement_time = OraDate::Now();
   DdlContext d{db_, catalog_, ctx_, default_tablespace_, c.text};
   try {

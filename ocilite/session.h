@@ -30,6 +30,10 @@
 
 namespace qm::ocilite {
 
+// The test hook behind ocilite_set_server_reachable: while the server is unreachable, each
+// connection's next call fails with ORA-03113 and every later one with ORA-03114, for good.
+void SetServerReachable(bool reachable);
+
 class Session {
  public:
   // Opens the database file: the server attach. Throws OraError.
@@ -53,6 +57,9 @@ class Session {
   const std::string& VersionBanner() const { return banner_; }
   EvalContext& Context() { return ctx_; }
   bool InTransaction() const { return db_.InTransaction(); }
+  // Throws ORA-03113 or ORA-03114 once the server has become unreachable; every call that would
+  // reach the server asks first.
+  void CheckLink();
   // Distinguishes sessions over the life of the process (addresses may be reused).
   std::uint64_t Serial() const { return serial_; }
 
@@ -85,6 +92,7 @@ class Session {
   void NoteLookup(const TranslatedStatement& t);
 
   SqliteDb db_;
+  bool link_lost_ = false;
   std::uint64_t serial_;
   EvalContext ctx_;
   Catalog catalog_;

@@ -1,0 +1,204 @@
+// Imports against the embedded engine under faults and load: a server that goes away in the
+// middle of the run (every later insert is logged, the run ends with its summary, the session can
+// still be ended), and a long run whose memory stays flat.
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "app/console_import_window.h"
+#include "app/database_adapters.h"
+#include "import/field_link_table.h"
+#include "oracle/e_oracle_error.h"
+#include "oracle/oracle_dataset.h"
+#include "oracle/oracle_query.h"
+#include "oracle/testing/connected_engine_test.h"
+#include "source/source_table.h"
+#include "source/test_tables.h"
+
+namespace qm {
+namespace {
+
+constexpr int kRecords = 10;
+constexpr int kLastReachable = 4;  // the server goes away once record 5 is under way
+
+// The engine's switch, taken from the library the session loaded.
+void SetServerReachable(bool reachable) {
+  void* library = dlopen(OCILITE_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
+  ASSERT_NE(library, nullptr);
+  auto* set = reinterpret_cast<void (*)(int)>(dlsym(library, "ocilite_set_server_reachable"));
+  ASSERT_NE(set, nullptr);
+  set(reachable ? 1 : 0);
+  dlclose(library);
+}
+
+// The command line's window, with the server going away as a given record starts.
+class FailingServerWindow : public ConsoleImportWindow {
+ public:
+  using ConsoleImportWindow::ConsoleImportWindow;
+  void SetProgress(int position) override {
+    if (position == kLastReachable + 1) SetServerReachable(false);
+    ConsoleImportWindow::SetProgress(position);
+  }
+};
+
+class LostServerImport : public testing::ConnectedEngineTest {
+ protected:
+  void SetUp() override {
+    ConnectedEngineTest::SetUp();
+    Run({"create table PEOPLE (NAME varchar2(10))"});
+    session_.Commit();
+    testing::TableLayout layout;
+    layout.columns = {{"NAME", 'C', 10}};
+    for (int i = 1; i <= kRecords; ++i)
+      layout.records.push_back(testing::Left("N" + std::to_string(i), 10));
+    source_ = dir_.Write("people.dbf", testing::TableImage(layout));
+    links_.WriteHeader();
+    links_.SetRowCount(2);
+    links_.SetCell(0, 1, "NAME");
+    links_.SetCell(1, 1, "VARCHAR2");
+    links_.SetCell(2, 1, "1");
+    links_.SetCell(3, 1, "NAME");
+    ods1_.SetSession(&session_);
+  }
+  void TearDown() override {
+    SetServerReachable(true);
+    ConnectedEngineTest::TearDown();
+  }
+
+  std::string Log() const {
+    std::ifstream in(options_.logPath, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  testing::TempDir dir_;
+  std::string source_;
+  FieldLinkTable links_;
+  TOracleDataSet ods1_;
+  ConsoleImportOptions options_;
+};
+
+TEST_F(LostServerImport, EveryLaterInsertIsLoggedAndTheRunEndsWithItsSummary) {
+  options_ = {source_, "PEOPLE", dir_.Path() + "/err.log", false, false};
+  std::FILE* out = std::tmpfile();
+  FailingServerWindow window(options_, links_, out, out, false);
+  SessionImportDatabase database(session_, ods1_);
+  SourceTable dbf;
+
+  const ImportRunResult result = RunImport(window, database, dbf);
+
+  EXPECT_EQ(result.total, kRecords);
+  EXPECT_EQ(result.inserted, kLastReachable);
+  EXPECT_TRUE(result.errors);
+  EXPECT_EQ(window.LoggedEntries(), kRecords - kLastReachable);
+  const std::string log = Log();
+  EXPECT_EQ(log.find("/4/"), std::string::npos) << log;
+  for (int i = kLastReachable + 1; i <= kRecords; ++i)
+    EXPECT_NE(log.find("/" + std::to_string(i) + "/insert into PEOPLE"), std::string::npos) << log;
+  std::rewind(out);
+  std::string printed(4096, '\0');
+  printed.resize(std::fread(printed.data(), 1, printed.size(), out));
+  std::fclose(out);
+  EXPECT_NE(printed.find("inserted 4 record from 10 selected"), std::string::npos) << printed;
+
+  // Ending the session reports the lost connection once; the next attempt lets it go.
+  try {
+    session_.LogOff();
+    ADD_FAILURE() << "the session ended on a lost connection";
+  } catch (const EOracleError& e) {
+    EXPECT_EQ(e.ErrorCode(), 3114) << e.what();
+  }
+  EXPECT_NO_THROW(session_.LogOff());
+
+  // The uncommitted rows went with the connection; the database itself is whole.
+  SetServerReachable(true);
+  session_.LogOn();
+  TOracleQuery count;
+  count.SetSession(&session_);
+  count.SQL().Add("select count(*) from PEOPLE");
+  count.Execute();
+  EXPECT_EQ(count.FieldAsInteger(0), 0);
+}
+
+TEST_F(LostServerImport, AFailingExistenceCheckEndsTheRunWithTheServersError) {
+  options_ = {source_, "PEOPLE", dir_.Path() + "/err.log", false, true};
+  std::FILE* out = std::tmpfile();
+  FailingServerWindow window(options_, links_, out, out, false);
+  SessionImportDatabase database(session_, ods1_);
+  SourceTable dbf;
+
+  try {
+    RunImport(window, database, dbf);
+    ADD_FAILURE() << "the run went on without its existence check";
+  } catch (const EOracleError& e) {
+    EXPECT_EQ(e.ErrorCode(), 3113) << e.what();
+  }
+  std::fclose(out);
+  EXPECT_FALSE(dbf.Active());
+  EXPECT_FALSE(ods1_.Active());
+  EXPECT_THROW(session_.LogOff(), EOracleError);
+  EXPECT_NO_THROW(session_.LogOff());
+}
+
+// The resident set of this process in bytes.
+long ResidentBytes() {
+  long pages = 0, resident = 0;
+  std::ifstream("/proc/self/statm") >> pages >> resident;
+  return resident * sysconf(_SC_PAGESIZE);
+}
+
+// The command line's window, noting the resident set as given records start.
+class MeasuringWindow : public ConsoleImportWindow {
+ public:
+  using ConsoleImportWindow::ConsoleImportWindow;
+  void SetProgress(int position) override {
+    if (position == 10'000) early = ResidentBytes();
+    if (position == 100'000) late = ResidentBytes();
+    ConsoleImportWindow::SetProgress(position);
+  }
+  long early = 0, late = 0;
+};
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;  // freed memory is held back in quarantine
+#else
+constexpr bool kSanitized = false;
+#endif
+
+TEST_F(LostServerImport, AHundredThousandRecordsRunInFlatMemory) {
+  if (kSanitized) GTEST_SKIP() << "the address sanitizer keeps freed memory";
+  testing::TableLayout layout;
+  layout.columns = {{"NAME", 'C', 10}};
+  for (int i = 1; i <= 100'000; ++i)
+    layout.records.push_back(testing::Left("N" + std::to_string(i), 10));
+  options_ = {dir_.Write("many.dbf", testing::TableImage(layout)), "PEOPLE",
+              dir_.Path() + "/err.log", false, false};
+  std::FILE* out = std::tmpfile();
+  MeasuringWindow window(options_, links_, out, out, false);
+  SessionImportDatabase database(session_, ods1_);
+  SourceTable dbf;
+
+  const ImportRunResult result = RunImport(window, database, dbf);
+  std::fclose(out);
+
+  EXPECT_EQ(result.inserted, 100'000);
+  TOracleQuery count;
+  count.SetSession(&session_);
+  count.SQL().Add("select count(*), max(NAME) from PEOPLE");
+  count.Execute();
+  EXPECT_EQ(count.FieldAsInteger(0), 100'000);
+  EXPECT_EQ(count.FieldAsString(1), "N99999");
+  ASSERT_GT(window.early, 0);
+  // What grows is the engine's page cache, which is bounded; nothing is kept per record.
+  EXPECT_LT(window.late - window.early, 8L << 20)
+      << "from " << window.early << " to " << window.late << " bytes";
+}
+
+}  // namespace
+}  // namespace qm
