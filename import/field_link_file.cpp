@@ -1,5 +1,6 @@
 #include "import/field_link_file.h"
 
+#include <utility>
 #include <vector>
 
 #include "import/field_link_table.h"
@@ -13,11 +14,13 @@ constexpr const char* kSection = "Rows";
 }  // namespace
 
 void SaveFieldLinks(const FieldLinkTable& links, const std::string& fileName) {
+  std::vector<std::pair<std::string, std::string>> rows;
   for (int r = 1; r < links.RowCount(); ++r) {
     std::string value = links.Cell(0, r);
     for (int c = 1; c < FieldLinkTable::kColumnCount; ++c) value += "," + links.Cell(c, r);
-    WriteSetting(fileName, kSection, "Row" + std::to_string(r), value);
+    rows.emplace_back("Row" + std::to_string(r), std::move(value));
   }
+  WriteSettings(fileName, kSection, rows);
 }
 
 void LoadFieldLinks(FieldLinkTable& links, const std::string& fileName) {

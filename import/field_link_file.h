@@ -12,9 +12,9 @@ namespace qm {
 class Dialogs;
 class FieldLinkTable;
 
-// Writes the key of every link row in order, each write on its own (see WriteSetting). Other
-// keys and sections stay, so keys of an earlier, longer save remain. Throws the INI write error
-// at the first row that cannot be written; rows after it are not written.
+// Writes the key of every link row in order (see WriteSettings). Other keys and sections stay, so
+// keys of an earlier, longer save remain. Throws the INI write error when the file cannot be
+// written; the previous file is then left as it was, no row of it changed.
 void SaveFieldLinks(const FieldLinkTable& links, const std::string& fileName);
 
 // Makes one link row per key of the file's "Rows" section, in file order, whatever the key's

@@ -11,6 +11,7 @@
 #include "import/field_link_table.h"
 #include "platform/codepage.h"
 #include "platform/scripted_dialogs.h"
+#include "platform/testing/file_size_limit.h"
 
 namespace qm {
 namespace {
@@ -169,6 +170,22 @@ TEST_F(FieldLinkFileTest, SaveCommandLetsTheWriteErrorReachTheErrorBox) {
   } catch (const std::runtime_error& e) {
     EXPECT_EQ(std::string(e.what()), "Unable to write to " + unwritable);
   }
+}
+
+TEST_F(FieldLinkFileTest, ASaveThatRunsOutOfDiskLeavesThePreviousFileWhole) {
+  Fill({{"ID", "NUMBER", "1", "KOD", "", ""}});
+  SaveFieldLinks(table_, path_);
+  const std::string previous = Get();
+  std::vector<Row> many(400, Row{"COLUMN", "VARCHAR2", "1", "FIELD", "", "a default value"});
+  Fill(many);
+  try {
+    testing::FileSizeLimit limit(previous.size() + 1024);
+    SaveFieldLinks(table_, path_);
+    ADD_FAILURE() << "the save went past the limit";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "Unable to write to " + path_);
+  }
+  EXPECT_EQ(Get(), previous);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <exception>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "oracle/logon_history.h"
 #include "oracle/logon_history_text.h"
@@ -90,12 +92,14 @@ void SaveHistoryToIni(const std::string& fileName, const THistoryItems& items,
                       std::mt19937& random) {
   try {
     const std::map<std::string, std::string> old = ReadIniSection(fileName);
+    std::vector<std::pair<std::string, std::string>> keys;
     int n = 0;
     for (; n < items.Count(); ++n)
-      WriteSetting(fileName, kIniSection, std::to_string(n),
-                   EncodeHistoryText(items[n].LogonText(), RandomSeed(random)));
-    for (; old.contains(std::to_string(n)); ++n)
-      WriteSetting(fileName, kIniSection, std::to_string(n), "");
+      keys.emplace_back(std::to_string(n),
+                        EncodeHistoryText(items[n].LogonText(), RandomSeed(random)));
+    for (; old.contains(std::to_string(n)); ++n) keys.emplace_back(std::to_string(n), "");
+    // The history holds passwords: a new file is for its owner alone.
+    WriteSettings(fileName, kIniSection, keys, 0600);
   } catch (const std::exception&) {
     // As with the registry: errors while saving are ignored.
   }

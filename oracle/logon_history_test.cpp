@@ -187,6 +187,9 @@ TEST_F(HistoryStoreTest, TheIniFileKeepsTheEntriesAndLoadingStopsAfterTheLast) {
   std::filesystem::remove(file);
   for (const char* text : {"a/@", "b/@", "c/@"}) items_.AddHistoryEntry(text);
   SaveHistoryToIni(file, items_, random_);
+  struct stat st {};
+  ASSERT_EQ(stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
   items_.Clear();
   items_.AddHistoryEntry("d/pw@db");
   SaveHistoryToIni(file, items_, random_);

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/testing/file_size_limit.h"
+
 namespace qm {
 namespace {
 
@@ -41,6 +43,23 @@ TEST(ReplaceFileContent, AFailureNamesTheFileAndTheReason) {
     EXPECT_EQ(e.Path(), "/nonexistent-dir/x.log");
     EXPECT_EQ(e.Reason(), "No such file or directory");
   }
+}
+
+TEST(ReplaceFileContent, ADiskFillingUpPartWayLeavesThePreviousFileWhole) {
+  const auto dir = std::filesystem::temp_directory_path() / "qm_file_write_full";
+  std::filesystem::create_directories(dir);
+  const std::string path = (dir / "a.log").string();
+  ReplaceFileContent(path, "previous content\r\n");
+  try {
+    testing::FileSizeLimit limit(4096);
+    ReplaceFileContent(path, std::string(64 * 1024, 'x'));
+    ADD_FAILURE() << "the write went past the limit";
+  } catch (const FileWriteError& e) {
+    EXPECT_EQ(e.Reason(), "File too large");
+  }
+  EXPECT_EQ(ReadAll(path), "previous content\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -112,17 +112,9 @@ std::string_view StripEnclosingQuotes(std::string_view value) {
   throw std::runtime_error("Unable to write to " + fileName);
 }
 
-}  // namespace
-
-void WriteSetting(const std::string& fileName, const std::string& section, const std::string& key,
-                  const std::string& value) {
-  // Replacing the file goes through a new file, which would get past a read-only one.
-  if (access(fileName.c_str(), F_OK) == 0 && access(fileName.c_str(), W_OK) != 0)
-    ThrowUnableToWrite(fileName);
-  const std::optional<std::string> content = ReadWhole(fileName);
-  if (!content) ThrowUnableToWrite(fileName);
-  std::vector<Line> lines = SplitLines(*content);
-
+// Puts `key`=`value` into `section` of `lines`, as WriteSetting describes.
+void SetKey(std::vector<Line>& lines, const std::string& section, const std::string& key,
+            const std::string& value) {
   const std::size_t header = FindSection(lines, section);
   if (header == lines.size()) {
     if (!lines.empty() && lines.back().ending.empty()) lines.back().ending = kCrLf;
@@ -147,12 +139,30 @@ void WriteSetting(const std::string& fileName, const std::string& section, const
                    Line{key + "=" + value, std::string(kCrLf)});
     }
   }
+}
+
+}  // namespace
+
+void WriteSetting(const std::string& fileName, const std::string& section, const std::string& key,
+                  const std::string& value) {
+  WriteSettings(fileName, section, {{key, value}});
+}
+
+void WriteSettings(const std::string& fileName, const std::string& section,
+                   const std::vector<std::pair<std::string, std::string>>& keys, unsigned mode) {
+  // Replacing the file goes through a new file, which would get past a read-only one.
+  if (access(fileName.c_str(), F_OK) == 0 && access(fileName.c_str(), W_OK) != 0)
+    ThrowUnableToWrite(fileName);
+  const std::optional<std::string> content = ReadWhole(fileName);
+  if (!content) ThrowUnableToWrite(fileName);
+  std::vector<Line> lines = SplitLines(*content);
+  for (const auto& [key, value] : keys) SetKey(lines, section, key, value);
 
   std::string out;
-  out.reserve(content->size() + key.size() + value.size() + section.size() + 8);
+  out.reserve(content->size() + 64 * keys.size());
   for (const Line& line : lines) out += line.text + line.ending;
   try {
-    ReplaceFileContent(fileName, out);
+    ReplaceFileContent(fileName, out, mode);
   } catch (const FileWriteError&) {
     ThrowUnableToWrite(fileName);
   }

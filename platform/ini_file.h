@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qm {
@@ -28,6 +29,13 @@ inline constexpr std::size_t kIniValueBufferSize = 2048;
 // when the file cannot be read back or written (a read-only file included).
 void WriteSetting(const std::string& fileName, const std::string& section, const std::string& key,
                   const std::string& value);
+
+// Writes every key of `keys` in order, as that many WriteSetting calls would, but with one
+// rewrite of the file: either all of them are written or the old file stays as it was. A new
+// file gets `mode` (before the umask); an existing one keeps its own.
+void WriteSettings(const std::string& fileName, const std::string& section,
+                   const std::vector<std::pair<std::string, std::string>>& keys,
+                   unsigned mode = 0666);
 
 // One line "key=value" for each key of the first section named `section`, in file order. A key
 // listed twice reads the value of its first line. Values lose their blanks at both ends and one

@@ -8,6 +8,7 @@
 
 #include "platform/codepage.h"
 #include "platform/scripted_dialogs.h"
+#include "platform/testing/file_size_limit.h"
 
 namespace qm {
 namespace {
@@ -66,6 +67,26 @@ TEST(ImportErrorsWindow, AFileThatCannotBeCreatedIsReportedAndTheTextStays) {
                  "Cannot create file \"/nonexistent-dir/x.log\". No such file or directory");
   }
   EXPECT_EQ(form.Text(), "entry\r\n");
+}
+
+TEST(ImportErrorsWindow, ADiskFillingUpKeepsThePreviousLogAndTheText) {
+  ScriptedDialogs dialogs;
+  const std::string path = (std::filesystem::temp_directory_path() / "qm_err_full.log").string();
+  TForm2 form;
+  form.AppendLine("first");
+  dialogs.fileAnswers = {path, path};
+  form.Button2Click();
+  form.AppendLine(std::string(64 * 1024, 'x'));
+  try {
+    testing::FileSizeLimit limit(4096);
+    form.Button2Click();
+    ADD_FAILURE() << "the save went past the limit";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + path + "\". File too large");
+  }
+  EXPECT_EQ(ReadAll(path), "first\r\n");
+  EXPECT_EQ(form.Text().size(), 7u + 64 * 1024 + 2);
+  std::filesystem::remove(path);
 }
 
 }  // namespace
