@@ -12,7 +12,7 @@ bool TDataSetField::IsNull() const {
 }
 
 std::string TDataSetField::AsString() const {
-  const TOracleDataSet::Value& value = dataSet_.FieldValue(index_);
+  const TOracleDataSet::Value value = dataSet_.FieldValue(index_);
   if (const auto* number = std::get_if<int>(&value)) return std::to_string(*number);
   if (const auto* text = std::get_if<std::string>(&value)) return *text;
   if (const auto* real = std::get_if<double>(&value))

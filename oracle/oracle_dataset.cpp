@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "oracle/dataset_record.h"
 #include "oracle/e_database_error.h"
 #include "oracle/oracle_session.h"
 #include "platform/codepage.h"
@@ -10,7 +11,7 @@
 namespace qm {
 namespace {
 
-constexpr size_t kRowidLength = 18;
+namespace rec = dataset_record;
 
 bool SameName(const std::string& a, const std::string& b) {
   return Cp1251Upper(a) == Cp1251Upper(b);
@@ -47,6 +48,7 @@ void TOracleDataSet::Open() {
   current_ = -1;
   try {
     BuildFields();
+    LayOutRecord();
     FetchAll();
   } catch (...) {
     Close();
@@ -120,61 +122,94 @@ void TOracleDataSet::BuildFields() {
   }
 }
 
+void TOracleDataSet::LayOutRecord() {
+  int offset = rec::kHeaderSize;
+  fieldOffsets_.clear();
+  largeSlots_.clear();
+  largeFieldCount_ = 0;
+  for (const auto& field : fields_) {
+    fieldOffsets_.push_back(offset);
+    offset += 1 + rec::DataSize(field->DataType(), field->Size());
+    largeSlots_.push_back(rec::IsLargeValue(field->DataType()) ? largeFieldCount_++ : -1);
+  }
+  records_ = std::make_unique<TRecordDataList>(offset, mainQuery_.ReadBuffer() + 1);
+}
+
 void TOracleDataSet::FetchAll() {
-  records_.clear();
+  records_->Clear();
+  largeValues_.clear();
   // Execute left the first row current.
   for (bool first = true;; first = false) {
     if (!first) mainQuery_.Next();
     if (mainQuery_.Eof()) break;
-    records_.push_back(ReadRecord());
-    records_.back().id = static_cast<int>(records_.size());
+    std::byte* block = records_->Append();
+    ReadRecord(block);
+    rec::WriteInt32(block + rec::kIdOffset, records_->Count());
   }
 }
 
-TOracleDataSet::Record TOracleDataSet::ReadRecord() {
-  Record record;
+void TOracleDataSet::ReadRecord(std::byte* block) {
   const bool trim = session_->Preferences().TrimStringFields();
+  rec::WriteInt32(block + rec::kDataSizeOffset, records_->RecordSize() - rec::kHeaderSize);
+  std::vector<std::string> large(static_cast<std::size_t>(largeFieldCount_));
   for (size_t f = 0; f < fields_.size(); ++f) {
     const int column = fieldColumns_[f];
-    Value value;
-    if (!mainQuery_.FieldIsNull(column)) {
+    std::byte* null = block + fieldOffsets_[f];
+    std::byte* data = null + 1;
+    bool isNull = mainQuery_.FieldIsNull(column);
+    if (!isNull) {
       switch (mainQuery_.FieldType(column)) {
         case SQLT_INT:
-          value = mainQuery_.FieldAsInteger(column);
+          if (fields_[f]->DataType() == ftSmallint)
+            rec::WriteInt16(data, static_cast<std::int16_t>(mainQuery_.FieldAsInteger(column)));
+          else
+            rec::WriteInt32(data, mainQuery_.FieldAsInteger(column));
           break;
         case SQLT_FLT:
-          value = mainQuery_.FieldAsFloat(column);
+          rec::WriteDouble(data, mainQuery_.FieldAsFloat(column));
           break;
         case SQLT_STR: {
           std::string text = mainQuery_.FieldAsString(column);
           if (trim) text = TrimRight(std::move(text));
           // A text ends at its first zero byte, as the client delivers it.
           text.resize(std::min(text.size(), text.find('\0')));
-          if (!(fields_[f]->DataType() == ftMemo && text.empty())) value = std::move(text);
+          if (fields_[f]->DataType() == ftMemo) {
+            isNull = text.empty();
+            large[static_cast<size_t>(largeSlots_[f])] = std::move(text);
+          } else {
+            rec::WriteText(data, fields_[f]->Size() + 1, text);
+          }
           break;
         }
         case SQLT_LNG:
         case SQLT_LBI:
-          value = mainQuery_.LongValue(column);
+          large[static_cast<size_t>(largeSlots_[f])] = mainQuery_.LongValue(column);
           break;
         case SQLT_DAT:
-          value = mainQuery_.FieldAsDate(column);
+          rec::WriteDouble(data, rec::DateTimeToFieldValue(mainQuery_.FieldAsDate(column)));
           break;
         default:
           Fail("Unexpected datatype: " + fields_[f]->FieldName());
       }
     }
-    record.values.push_back(std::move(value));
+    *null = std::byte{isNull ? std::uint8_t{1} : std::uint8_t{0}};
+  }
+  if (largeFieldCount_ > 0) {
+    largeValues_.push_back(std::move(large));
+    rec::WriteInt32(block + rec::kLargeValuesOffset, static_cast<std::int32_t>(largeValues_.size()));
   }
   if (rowidColumn_ >= 0)
-    record.rowid = mainQuery_.FieldAsString(rowidColumn_).substr(0, kRowidLength);
-  return record;
+    rec::WriteText(block + rec::kRowidOffset, rec::kRowidLength + 1,
+                   mainQuery_.FieldAsString(rowidColumn_));
 }
 
 void TOracleDataSet::Close() {
-  records_.clear();
+  records_.reset();
+  largeValues_.clear();
   fields_.clear();
   fieldColumns_.clear();
+  fieldOffsets_.clear();
+  largeSlots_.clear();
   rowidColumn_ = -1;
   current_ = -1;
   eof_ = true;
@@ -183,18 +218,18 @@ void TOracleDataSet::Close() {
 
 int TOracleDataSet::RecordCount() const {
   if (!active_) Fail("Cannot perform this operation on a closed dataset");
-  return static_cast<int>(records_.size());
+  return records_->Count();
 }
 
 void TOracleDataSet::First() {
   if (!active_) Fail("Cannot perform this operation on a closed dataset");
-  current_ = records_.empty() ? -1 : 0;
-  eof_ = records_.empty();
+  current_ = records_->Count() == 0 ? -1 : 0;
+  eof_ = records_->Count() == 0;
 }
 
 void TOracleDataSet::Next() {
   if (!active_) Fail("Cannot perform this operation on a closed dataset");
-  if (current_ + 1 < static_cast<int>(records_.size()))
+  if (current_ + 1 < records_->Count())
     ++current_;
   else
     eof_ = true;
@@ -212,10 +247,31 @@ TDataSetField& TOracleDataSet::FieldByName(const std::string& name) {
   return *field;
 }
 
-const TOracleDataSet::Value& TOracleDataSet::FieldValue(int fieldIndex) const {
-  static const Value kNull;
-  if (current_ < 0) return kNull;
-  return records_[static_cast<size_t>(current_)].values.at(static_cast<size_t>(fieldIndex));
+const std::byte* TOracleDataSet::CurrentRecord() const {
+  return current_ < 0 ? nullptr : (*records_)[current_];
+}
+
+TOracleDataSet::Value TOracleDataSet::FieldValue(int fieldIndex) const {
+  const std::byte* block = CurrentRecord();
+  const size_t f = static_cast<size_t>(fieldIndex);
+  if (block == nullptr || block[fieldOffsets_.at(f)] != std::byte{0}) return {};
+  const std::byte* data = block + fieldOffsets_[f] + 1;
+  switch (fields_[f]->DataType()) {
+    case ftSmallint:
+      return rec::ReadInt16(data);
+    case ftInteger:
+      return rec::ReadInt32(data);
+    case ftFloat:
+      return rec::ReadDouble(data);
+    case ftDateTime:
+      return rec::FieldValueToDateTime(rec::ReadDouble(data));
+    case ftString:
+      return std::string(rec::ReadText(data, fields_[f]->Size() + 1));
+    default: {
+      const std::int32_t list = rec::ReadInt32(block + rec::kLargeValuesOffset);
+      return largeValues_.at(static_cast<size_t>(list - 1)).at(static_cast<size_t>(largeSlots_[f]));
+    }
+  }
 }
 
 }  // namespace qm

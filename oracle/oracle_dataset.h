@@ -11,7 +11,6 @@
 // Misuse raises EDatabaseError: "Field '<name>' not found", "Cannot perform this operation on a
 // closed dataset", "Unexpected datatype: <field>".
 
-#include <deque>
 #include <memory>
 #include <string>
 #include <variant>
@@ -19,6 +18,7 @@
 
 #include "oracle/data_set_field.h"
 #include "oracle/oracle_query.h"
+#include "oracle/record_data_list.h"
 #include "oracle/session_attachment.h"
 
 namespace qm {
@@ -67,23 +67,21 @@ class TOracleDataSet : public TSessionAttachment {
   TDataSetField* FindField(const std::string& name);
   TDataSetField& FieldByName(const std::string& name);
 
-  // The current record's value of a field (std::monostate for NULL or no record).
-  const Value& FieldValue(int fieldIndex) const;
+  // The current record's value of a field (std::monostate for NULL or no record); a date-time
+  // is a TDateTime.
+  Value FieldValue(int fieldIndex) const;
+  // The current record's block (see dataset_record.h); nullptr when there is none.
+  const std::byte* CurrentRecord() const;
 
   void SessionLoggingOff() override { Close(); }
   void SessionDestroyed() override { session_ = nullptr; }
 
  private:
-  struct Record {
-    int id = 0;
-    std::string rowid;  // first 18 characters of the ROWID column, when there is one
-    std::vector<Value> values;
-  };
-
   [[noreturn]] void Fail(const std::string& message) const;
   void BuildFields();
+  void LayOutRecord();
   void FetchAll();
-  Record ReadRecord();
+  void ReadRecord(std::byte* block);
 
   std::string name_;
   TOracleQuery mainQuery_;
@@ -94,8 +92,12 @@ class TOracleDataSet : public TSessionAttachment {
   int rowidColumn_ = -1;
   std::vector<std::unique_ptr<TDataSetField>> fields_;
   std::vector<int> fieldColumns_;  // select-list index of each field
-  // A deque keeps records where they were written as the list grows.
-  std::deque<Record> records_;
+  std::vector<int> fieldOffsets_;  // where each field's null flag is in a record
+  std::vector<int> largeSlots_;    // each memo or blob field's place in a large-value list, or -1
+  int largeFieldCount_ = 0;
+  std::unique_ptr<TRecordDataList> records_;
+  // The records' large-value lists; a record names its own by number (1 for the first).
+  std::vector<std::vector<std::string>> largeValues_;
 };
 
 }  // namespace qm
