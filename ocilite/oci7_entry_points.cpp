@@ -204,12 +204,15 @@ sword oclose(Cda_Def* cursor) {
   return Finish(cursor, OCI7_FC_OCLOSE, nullptr, 0, {});
 }
 
+// The language flag (0 version 6, 1 the server's own, 2 Oracle7) changes nothing here: the engine
+// has the one behaviour of the release it presents.
 sword oparse(Cda_Def* cursor, OraText* sqlstm, sb4 sqllen, sword defflg, ub4) {
   CdaCursor* c = CursorOf(cursor);
   if (!c) return -1;
   LdaConnection* conn = c->connection;
   return Run(cursor, OCI7_FC_OPARSE, conn, [&] {
     c->deferred_error.reset();
+    c->ran_at_parse = false;
     c->runner.Prepare(Text(sqlstm, sqllen), *conn->code_page);
     cursor->peo = 0;
     cursor->rpc = 0;
@@ -229,6 +232,12 @@ sword oparse(Cda_Def* cursor, OraText* sqlstm, sb4 sqllen, sword defflg, ub4) {
       throw;
     }
     cursor->ft = static_cast<ub2>(c->runner.FunctionCode() ? c->runner.FunctionCode() : fallback);
+    // A parse that is not deferred runs a definition statement there and then, as the server
+    // does; executing the cursor afterwards does not run it again.
+    if (!defflg && c->runner.IsDefinition()) {
+      c->runner.Execute(*conn->session, 1, 0);
+      c->ran_at_parse = true;
+    }
     return 0;
   });
 }
@@ -323,6 +332,7 @@ sword Execute(Cda_Def* cursor, ub1 function, ub4 iters, ub4 rowoff, ub4 fetch_ro
       throw e;
     }
     cursor->rpc = 0;
+    if (c->ran_at_parse) return 0;
     FetchResult r;
     try {
       c->runner.Compile(*conn->session);

@@ -30,6 +30,7 @@ struct CdaCursor {
   LdaConnection* connection = nullptr;
   StatementRunner runner;
   std::unique_ptr<OraError> deferred_error;  // a parse error kept for the next call
+  bool ran_at_parse = false;                 // a definition statement parsed at once
 };
 
 // Forgets a connection and its cursors (without ending its session).

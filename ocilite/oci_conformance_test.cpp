@@ -671,6 +671,76 @@ TEST_F(Conformance, ReleaseSevenCallsOverTheSameEngine) {
   EXPECT_EQ(Count(c), "4");
 }
 
+TEST_F(Conformance, ReleaseSevenParsesNowOrDeferredAndReadsLongValuesInParts) {
+  auto olog = reinterpret_cast<olog_t>(Lib().Symbol("olog"));
+  auto oopen = reinterpret_cast<oopen_t>(Lib().Symbol("oopen"));
+  auto oparse = reinterpret_cast<oparse_t>(Lib().Symbol("oparse"));
+  auto oexec = reinterpret_cast<oexec_t>(Lib().Symbol("oexec"));
+  auto obndra = reinterpret_cast<obndra_t>(Lib().Symbol("obndra"));
+  auto odefin = reinterpret_cast<odefin_t>(Lib().Symbol("odefin"));
+  auto oexfet = reinterpret_cast<oexfet_t>(Lib().Symbol("oexfet"));
+  auto oflng = reinterpret_cast<oflng_t>(Lib().Symbol("oflng"));
+  auto ologof = reinterpret_cast<ologof_t>(Lib().Symbol("ologof"));
+  auto text = [](const char* s) { return reinterpret_cast<OraText*>(const_cast<char*>(s)); };
+  Lda_Def lda{};
+  ub1 hda[HDA_SIZE] = {};
+  ASSERT_EQ(olog(&lda, hda, text("system/manager"), -1, nullptr, -1, nullptr, -1, OCI_LM_DEF), 0);
+  Cda_Def cda{};
+  ASSERT_EQ(oopen(&cda, &lda, nullptr, -1, -1, nullptr, -1), 0);
+
+  // Parsed at once, a definition runs there and then; executing the cursor does not repeat it.
+  // Deferred, it runs at the execution.
+  Cda_Def probe{};
+  ASSERT_EQ(oopen(&probe, &lda, nullptr, -1, -1, nullptr, -1), 0);
+  ASSERT_EQ(oparse(&cda, text("create table L (N number, TXT long)"), -1, 0, 2), 0);
+  EXPECT_EQ(oparse(&probe, text("select N from L"), -1, 0, 2), 0);
+  EXPECT_EQ(oexec(&cda), 0);
+  EXPECT_EQ(cda.fc, OCI7_FC_OEXEC);
+  ASSERT_EQ(oparse(&cda, text("create table M (N number)"), -1, 1, 2), 0);
+  EXPECT_NE(oparse(&probe, text("select N from M"), -1, 0, 2), 0);
+  EXPECT_EQ(probe.rc, 942);
+  EXPECT_EQ(oexec(&cda), 0);
+  EXPECT_EQ(oparse(&probe, text("select N from M"), -1, 0, 2), 0);
+
+  // A parse error comes back at once, or with the execution of a deferred parse.
+  const char* bad = "select N from nosuch";
+  EXPECT_NE(oparse(&cda, text(bad), -1, 0, 2), 0);
+  EXPECT_EQ(cda.rc, 942);
+  EXPECT_EQ(cda.peo, 14);
+  EXPECT_EQ(oparse(&cda, text(bad), -1, 1, 2), 0);
+  EXPECT_NE(oexec(&cda), 0);
+  EXPECT_EQ(cda.rc, 942);
+  EXPECT_EQ(cda.peo, 14);
+
+  // A LONG value longer than its buffer: the fetch succeeds with the first part and the length
+  // in the indicator; oflng reads on from any offset.
+  std::string value(5000, 'x');
+  for (std::size_t i = 0; i < value.size(); ++i) value[i] = static_cast<char>('a' + i % 26);
+  ASSERT_EQ(oparse(&cda, text("insert into L values (1, :T)"), -1, 1, 2), 0);
+  ASSERT_EQ(obndra(&cda, text(":T"), -1, reinterpret_cast<ub1*>(value.data()),
+                   static_cast<sword>(value.size()), SQLT_LNG, -1, nullptr, nullptr, nullptr, 0,
+                   nullptr, nullptr, -1, -1),
+            0);
+  ASSERT_EQ(oexec(&cda), 0);
+  ASSERT_EQ(oparse(&cda, text("select TXT from L"), -1, 1, 2), 0);
+  char first[2000];
+  sb2 ind = 0;
+  ub2 length = 0;
+  ASSERT_EQ(odefin(&cda, 1, reinterpret_cast<ub1*>(first), sizeof first, SQLT_LNG, -1, &ind,
+                   nullptr, -1, -1, &length, nullptr),
+            0);
+  EXPECT_EQ(oexfet(&cda, 1, 0, 0), 0);
+  EXPECT_EQ(length, 2000);
+  EXPECT_EQ(ind, 5000);
+  EXPECT_EQ(std::string(first, 2000), value.substr(0, 2000));
+  char rest[4000];
+  ub4 read = 0;
+  EXPECT_EQ(oflng(&cda, 1, reinterpret_cast<ub1*>(rest), sizeof rest, SQLT_LNG, &read, 2000), 0);
+  EXPECT_EQ(read, 3000u);
+  EXPECT_EQ(std::string(rest, read), value.substr(2000));
+  EXPECT_EQ(ologof(&lda), 0);
+}
+
 TEST_F(Conformance, ServiceContextSwitchesToALogonDataAreaAndBack) {
   OciConnection c("system", "manager");
   auto to_lda = reinterpret_cast<OCISvcCtxToLda_t>(Lib().Symbol("OCISvcCtxToLda"));

@@ -90,7 +90,7 @@ sword FetchStatus(ErrorHandle& err, const FetchResult& r) {
     err.Record(OraError(1405));
     return OCI_ERROR;
   }
-  if (r.truncated) {
+  if (r.truncated || r.long_truncated) {
     err.Record(OraError(24345));
     return OCI_SUCCESS_WITH_INFO;
   }

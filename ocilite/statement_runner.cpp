@@ -25,6 +25,20 @@ DefineSpec& StatementRunner::Define(ub4 position) {
   return defines_[position - 1];
 }
 
+bool StatementRunner::IsDefinition() const {
+  if (!compiled_ || compiled_->kind != CompiledSql::Kind::kOther) return false;
+  switch (compiled_->function_code) {
+    case 33:  // SET TRANSACTION
+    case 34:  // PL/SQL block
+    case 54:  // COMMIT
+    case 55:  // ROLLBACK
+    case 56:  // SAVEPOINT
+      return false;
+    default:
+      return true;
+  }
+}
+
 const std::vector<ResultColumn>* StatementRunner::Columns() const {
   return IsQuery() ? &compiled_->translated.columns : nullptr;
 }
@@ -195,7 +209,7 @@ void StatementRunner::StoreRow(const std::vector<Value>& row, ub4 index, FetchRe
                                           d.size, &length, &full, ctx, *code_page_);
     if (rlen) *rlen = static_cast<ub2>(std::min<ub4>(length, 65535));
     if (stored == StoreResult::kTruncated) {
-      result.truncated = true;
+      (d.dty == SQLT_LNG || d.dty == SQLT_LBI ? result.long_truncated : result.truncated) = true;
       if (ind) *ind = full > 32767 ? -2 : static_cast<sb2>(full);
       if (rcode) *rcode = OCI_RC_TRUNCATED;
     } else {

@@ -53,6 +53,9 @@ struct FetchResult {
   ub4 rows = 0;
   bool end = false;  // fewer rows than asked for
   bool truncated = false;
+  // A LONG or LONG RAW value cut to its define buffer (and nothing else cut): the release 7
+  // interface reads the rest with oflng, so its fetches do not fail for it.
+  bool long_truncated = false;
   bool null_without_indicator = false;
 };
 
@@ -66,6 +69,9 @@ class StatementRunner {
   // Compiles for `session` when needed; throws OraError (ParseErrorOffset is then set).
   void Compile(Session& session);
   bool IsQuery() const { return compiled_ && compiled_->kind == CompiledSql::Kind::kQuery; }
+  // Definition statements (neither query nor DML, nor transaction control or a PL/SQL block),
+  // which a server runs as soon as it parses them.
+  bool IsDefinition() const;
   const std::vector<ResultColumn>* Columns() const;
 
   // Runs the compiled statement: a query is opened and, with iters > 0, its first `iters` rows

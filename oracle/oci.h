@@ -418,7 +418,8 @@ using Lda_Def = cda_def;
 
 static_assert(sizeof(cda_def) == CDA_SIZE, "a cursor data area is 64 bytes");
 static_assert(offsetof(cda_head, ft) == 2 && offsetof(cda_head, rpc) == 4 &&
-                  offsetof(cda_head, peo) == 8 && offsetof(cda_head, rc) == 12,
+                  offsetof(cda_head, peo) == 8 && offsetof(cda_head, fc) == 10 &&
+                  offsetof(cda_head, rc) == 12,
               "cursor data area fields at their documented offsets");
 
 // ---------------------------------------------------------------------------------------------

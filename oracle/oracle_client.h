@@ -112,9 +112,11 @@ class OracleClient {
 
   TOracleCriticalSection& Lock() { return lock_; }
 
+  // A text value of `key` below HKEY_LOCAL_MACHINE; "" when it cannot be read.
+  std::string ReadText(const std::string& key, const std::string& name) const;
+
  private:
   void Log(const std::string& line);
-  std::string ReadText(const std::string& key, const std::string& name) const;
   std::string ReadEnvironment(const std::string& name, std::size_t bufferSize) const;
   void ResolveEntryPoints();
   std::string InitializationError(int code) const;

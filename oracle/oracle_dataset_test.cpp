@@ -12,10 +12,10 @@
 namespace qm {
 namespace {
 
-class DataSetTest : public testing::ConnectedEngineTest {
+class DataSetTest : public testing::ConnectedEngineInterfaceTest {
  protected:
   void SetUp() override {
-    ConnectedEngineTest::SetUp();
+    ConnectedEngineInterfaceTest::SetUp();
     ods_.SetName("ods1");
     ods_.SetSession(&session_);
     Run(
@@ -44,7 +44,7 @@ class DataSetTest : public testing::ConnectedEngineTest {
   TOracleDataSet ods_;
 };
 
-TEST_F(DataSetTest, OpenFetchesEveryRowIntoFieldsReadByName) {
+TEST_P(DataSetTest, OpenFetchesEveryRowIntoFieldsReadByName) {
   ods_.SetReadBuffer(2);  // rows cross fetch batches
   OpenWith("select * from t order by id");
   EXPECT_TRUE(ods_.Active());
@@ -72,7 +72,7 @@ TEST_F(DataSetTest, OpenFetchesEveryRowIntoFieldsReadByName) {
   EXPECT_TRUE(ods_.FieldByName("BORN").IsNull());
 }
 
-TEST_F(DataSetTest, CatalogueQueriesGiveNamesAndTypes) {
+TEST_P(DataSetTest, CatalogueQueriesGiveNamesAndTypes) {
   OpenWith("select * from user_tables");
   EXPECT_EQ(Walk("TABLE_NAME"), std::vector<std::string>{"T"});
   OpenWith("select * from user_tab_columns where table_name='T'");
@@ -85,7 +85,7 @@ TEST_F(DataSetTest, CatalogueQueriesGiveNamesAndTypes) {
   EXPECT_EQ(ods_.FieldByName("COLUMN_NAME").AsString(), "");
 }
 
-TEST_F(DataSetTest, ExistenceQueriesCountTheMatchingRows) {
+TEST_P(DataSetTest, ExistenceQueriesCountTheMatchingRows) {
   OpenWith("select * from t Where id = 7");
   EXPECT_EQ(ods_.RecordCount(), 0);
   EXPECT_TRUE(ods_.Eof());
@@ -98,7 +98,7 @@ TEST_F(DataSetTest, ExistenceQueriesCountTheMatchingRows) {
   EXPECT_FALSE(ods_.Active());
 }
 
-TEST_F(DataSetTest, CharValuesAreTrimmedOnlyUnderTrimStringFields) {
+TEST_P(DataSetTest, CharValuesAreTrimmedOnlyUnderTrimStringFields) {
   OpenWith("select code from t where id = 1");
   EXPECT_EQ(ods_.FieldByName("CODE").AsString(), "ab");
   session_.Preferences().SetTrimStringFields(false);
@@ -106,7 +106,7 @@ TEST_F(DataSetTest, CharValuesAreTrimmedOnlyUnderTrimStringFields) {
   EXPECT_EQ(ods_.FieldByName("CODE").AsString(), "ab        ");
 }
 
-TEST_F(DataSetTest, RepeatedColumnNamesGetANumberedSuffix) {
+TEST_P(DataSetTest, RepeatedColumnNamesGetANumberedSuffix) {
   OpenWith("select id a, name a, code a from t where id = 1");
   ASSERT_EQ(ods_.FieldCount(), 3);
   EXPECT_EQ(ods_.Field(1).FieldName(), "A_1");
@@ -114,7 +114,7 @@ TEST_F(DataSetTest, RepeatedColumnNamesGetANumberedSuffix) {
   EXPECT_EQ(ods_.FieldByName("a_1").AsString(), "one");
 }
 
-TEST_F(DataSetTest, ReopeningTheSameTextParsesNothingAndAnotherTextParsesAnew) {
+TEST_P(DataSetTest, ReopeningTheSameTextParsesNothingAndAnotherTextParsesAnew) {
   OpenWith("select * from t");
   const int parses = ods_.MainQuery().ParseCount();
   OpenWith("select * from t");
@@ -123,7 +123,7 @@ TEST_F(DataSetTest, ReopeningTheSameTextParsesNothingAndAnotherTextParsesAnew) {
   EXPECT_EQ(ods_.MainQuery().ParseCount(), parses + 1);
 }
 
-TEST_F(DataSetTest, NewSqlOfAnOpenDataSetWaitsForTheNextClose) {
+TEST_P(DataSetTest, NewSqlOfAnOpenDataSetWaitsForTheNextClose) {
   OpenWith("select * from t");
   ods_.SQL().Clear();
   ods_.SQL().Add("select * from t where id = 1");
@@ -135,7 +135,7 @@ TEST_F(DataSetTest, NewSqlOfAnOpenDataSetWaitsForTheNextClose) {
   EXPECT_EQ(ods_.RecordCount(), 1);
 }
 
-TEST_F(DataSetTest, MisuseRaisesTheDataSetErrors) {
+TEST_P(DataSetTest, MisuseRaisesTheDataSetErrors) {
   try {
     ods_.RecordCount();
     FAIL() << "no error";
@@ -151,7 +151,7 @@ TEST_F(DataSetTest, MisuseRaisesTheDataSetErrors) {
   }
 }
 
-TEST_F(DataSetTest, LogOffClosesTheDataSet) {
+TEST_P(DataSetTest, LogOffClosesTheDataSet) {
   OpenWith("select * from t");
   session_.LogOff();
   EXPECT_FALSE(ods_.Active());
@@ -159,6 +159,9 @@ TEST_F(DataSetTest, LogOffClosesTheDataSet) {
   OpenWith("select * from t");
   EXPECT_EQ(ods_.RecordCount(), 3);
 }
+
+INSTANTIATE_TEST_SUITE_P(Interfaces, DataSetTest, testing::BothInterfaces(),
+                         testing::InterfaceName);
 
 }  // namespace
 }  // namespace qm

@@ -15,13 +15,13 @@
 #include "oracle/oracle_client.h"
 #include "oracle/oracle_logon_window.h"
 #include "oracle/oracle_session.h"
+#include "oracle/testing/scripted_logon_window.h"
 #include "platform/command_line.h"
 #include "platform/dynamic_library.h"
 #include "platform/environment.h"
 #include "platform/file_system.h"
 #include "platform/memory_registry.h"
 #include "platform/scripted_dialogs.h"
-#include "oracle/testing/scripted_logon_window.h"
 
 namespace qm {
 namespace {
@@ -43,19 +43,22 @@ class LogonTest : public ocilite::testing::EngineTest {
     EngineTest::TearDown();
   }
 
-  // The process's client loads the engine; `extra` are further command-line arguments.
+  // The process's client loads the engine (through `loader` when given); `extra` are further
+  // command-line arguments.
   static void UseCommandLine(std::vector<std::string> extra,
-                             const std::string& library = OCILITE_LIBRARY) {
+                             const std::string& library = OCILITE_LIBRARY,
+                             LibraryLoader* loader = nullptr) {
     static MemoryRegistry machine;
     static ProcessEnvironment environment;
     static LocalFileSystem fileSystem;
-    static DynamicLibraryLoader loader;
+    static DynamicLibraryLoader systemLoader;
     static FixedCommandLine commandLine({});
     LogOffSessionsAndUnloadClient();
     extra.insert(extra.begin(), "OCIDLL=" + library);
     commandLine = FixedCommandLine(extra);
-    OracleClient::Process().SetProviders(
-        {&machine, &environment, &fileSystem, &loader, &commandLine, &LinuxNaming()});
+    OracleClient::Process().SetProviders({&machine, &environment, &fileSystem,
+                                          loader != nullptr ? loader : &systemLoader, &commandLine,
+                                          &LinuxNaming()});
   }
 
   static void AsSystem(std::initializer_list<const char*> statements) {
@@ -153,6 +156,46 @@ TEST_F(LogonTest, ThreeFailedAttemptsWithTwoRetriesReturnTrueDisconnected) {
   EXPECT_EQ(dialogs_.messages[2].text, "ORA-01017: invalid username/password; logon denied\n");
   EXPECT_FALSE(script_.shown[0].databaseRow == false);
   EXPECT_FALSE(script_.shown[0].connectAsRow);  // ldConnectAs not set
+}
+
+// Loads libraries for real and counts the loads.
+class CountingLoader : public LibraryLoader {
+ public:
+  std::unique_ptr<LoadedLibrary> Load(const std::string& path) override {
+    ++loads;
+    return DynamicLibraryLoader().Load(path);
+  }
+  int loads = 0;
+};
+
+TEST_F(LogonTest, WithTheAliasListAnODBCBridgeSessionReloadsTheClientBeforeEachAttempt) {
+  CountingLoader loader;
+  UseCommandLine({}, OCILITE_LIBRARY, &loader);
+  logon_.SetSession(&session_);
+  struct Case {
+    const char* database;
+    TLogonOptions options;
+    int loads;
+  };
+  // The alias list loads the client once for the process; each attempt of a bridge session
+  // picked from the list unloads it and the logon loads it again.
+  const Case cases[] = {
+      {"ODBC:orcl", ldDatabase | ldDatabaseList, 1 + 3},
+      {"ODBC:orcl", ldDatabase, 1},
+      {"orcl", ldDatabase | ldDatabaseList, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.database) + ((c.options & ldDatabaseList) ? " listed" : ""));
+    UseCommandLine({}, OCILITE_LIBRARY, &loader);
+    loader.loads = 0;
+    logon_.SetOptions(c.options);
+    script_.answers = {Ok("system", "wrong", c.database), Ok("system", "wrong", c.database),
+                       Ok("system", "wrong", c.database)};
+    EXPECT_TRUE(logon_.Execute());
+    EXPECT_FALSE(session_.Connected());
+    EXPECT_EQ(loader.loads, c.loads);
+  }
+  UseCommandLine({});
 }
 
 TEST_F(LogonTest, CancelAfterAFailedAttemptStillReturnsTrue) {

@@ -11,6 +11,7 @@
 #include "oracle/oci_entry_points.h"
 #include "oracle/oracle_client.h"
 #include "oracle/oracle_session.h"
+#include "oracle/session_lock_scope.h"
 #include "oracle/variable_scanner.h"
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
@@ -125,11 +126,12 @@ void TOracleQuery::SetSession(TOracleSession* session) {
 }
 
 void TOracleQuery::SessionDestroyed() {
-  // The handles went with the session's environment.
+  // The handles went with the session's environment, the cursor with its logon.
   handlesOpen_ = false;
   err_ = err2_ = nullptr;
   rowid_ = nullptr;
   stmt_ = nullptr;
+  cursorOpen_ = false;
   Close();
   session_ = nullptr;
 }
@@ -144,6 +146,15 @@ void TOracleQuery::Clear() {
   sql_.Clear();
   prepared_.clear();
   described_ = false;
+  CloseForODBC();
+}
+
+void TOracleQuery::CloseForODBC() {
+  if (session_ != nullptr && session_->IsODBC()) Close();
+}
+
+bool TOracleQuery::OCI8() const {
+  return session_ != nullptr && session_->OCI8Session();
 }
 
 void TOracleQuery::CheckSession() const {
@@ -175,6 +186,10 @@ std::string TOracleQuery::PreparedTextOf() const {
 // ---- Handles --------------------------------------------------------------------------------
 
 void TOracleQuery::OpenHandles() {
+  if (!OCI8()) {
+    OpenCursor();
+    return;
+  }
   if (handlesOpen_) return;
   const OciEntryPoints& oci = session_->Entries();
   OCIEnv* env = session_->EnvHandle();
@@ -204,6 +219,7 @@ void TOracleQuery::FreeHandles() {
   stmt_ = nullptr;
   err_ = err2_ = nullptr;
   rowid_ = nullptr;
+  CloseCursor();
 }
 
 void TOracleQuery::Close() {
@@ -218,6 +234,7 @@ void TOracleQuery::Close() {
 // ---- Errors -----------------------------------------------------------------------------------
 
 int TOracleQuery::ErrorCodeOf(sword status) const {
+  if (!OCI8()) return cda_.rc;
   switch (status) {
     case OCI_SUCCESS:
     case OCI_SUCCESS_WITH_INFO:
@@ -237,11 +254,15 @@ int TOracleQuery::ErrorCodeOf(sword status) const {
 }
 
 void TOracleQuery::RaiseExecuteError() {
-  ub2 offset = 0;
-  const ub4 attribute = OracleClient::Process().OCI81Ready() ? OCI_ATTR_PARSE_ERROR_OFFSET
-                                                             : OCI_ATTR_PARSE_ERROR_OFFSET_V80;
-  if (stmt_ != nullptr)
-    session_->Entries().OCIAttrGet(stmt_, OCI_HTYPE_STMT, &offset, nullptr, attribute, err2_);
+  const bool oci8 = OCI8();
+  ub2 offset = cda_.peo;
+  if (oci8) {
+    offset = 0;
+    const ub4 attribute = OracleClient::Process().OCI81Ready() ? OCI_ATTR_PARSE_ERROR_OFFSET
+                                                               : OCI_ATTR_PARSE_ERROR_OFFSET_V80;
+    if (stmt_ != nullptr)
+      session_->Entries().OCIAttrGet(stmt_, OCI_HTYPE_STMT, &offset, nullptr, attribute, err2_);
+  }
   int line = 0, column = 0;
   for (size_t i = 0; i < offset && i < prepared_.size(); ++i) {
     if (prepared_[i] == '\n') {
@@ -254,6 +275,7 @@ void TOracleQuery::RaiseExecuteError() {
   errorLine_ = line + 1;
   errorPosition_ = column + 1;
   prepared_.clear();
+  if (!oci8) session_->RaiseOracleError(cda_.rc);
   session_->RaiseOracleError(err_);
 }
 
@@ -326,6 +348,7 @@ int TOracleQuery::Run(int index, int count, bool wholeArray) {
   int rows = 0;
   try {
     TBusyCursorScope busy(insideQueryThread ? crDefault : cursor_);
+    TSessionLockScope hold(session_);
     Parse(PreparedTextOf());
     BindVariables();
     if (functionCode_ == kFunctionSelect)
@@ -351,8 +374,14 @@ void TOracleQuery::Describe() {
   CheckSession();
   eof_ = true;
   TBusyCursorScope busy(cursor_);
+  TSessionLockScope hold(session_);
   Parse(PreparedTextOf());
   if (functionCode_ != kFunctionSelect || described_) return;
+  if (!OCI8()) {
+    DescribeColumnsOCI7();
+    DefineColumns();
+    return;
+  }
   const OciEntryPoints& oci = session_->Entries();
   const int code = ErrorCodeOf(oci.OCIStmtExecute(session_->ServiceContext(), stmt_, err_, 0, 0,
                                                   nullptr, nullptr, OCI_DESCRIBE_ONLY));
@@ -364,10 +393,11 @@ void TOracleQuery::Describe() {
 void TOracleQuery::Parse(const std::string& text) {
   OpenHandles();
   errorLine_ = errorPosition_ = 0;
-  // Long and array binds need a fresh statement.
-  if (arraySize_ > 1 || std::any_of(variables_.begin(), variables_.end(), [](const auto& v) {
-        return v->kind == kVariableLong || v->kind == kVariableLongRaw || v->Count() > 1;
-      }))
+  // Long and array binds need a fresh statement handle.
+  if (OCI8() &&
+      (arraySize_ > 1 || std::any_of(variables_.begin(), variables_.end(), [](const auto& v) {
+         return v->kind == kVariableLong || v->kind == kVariableLongRaw || v->Count() > 1;
+       })))
     prepared_.clear();
   if (optimize_ && !prepared_.empty() && prepared_ == text && Reusable(functionCode_)) return;
 
@@ -375,6 +405,10 @@ void TOracleQuery::Parse(const std::string& text) {
   prepared_ = text;
   functionCode_ = 0;
   described_ = false;
+  if (!OCI8()) {
+    ParseOCI7(text);
+    return;
+  }
   const OciEntryPoints& oci = session_->Entries();
   if (stmt_ != nullptr) oci.OCIHandleFree(stmt_, OCI_HTYPE_STMT);
   stmt_ = nullptr;
@@ -399,6 +433,10 @@ void TOracleQuery::Parse(const std::string& text) {
 }
 
 void TOracleQuery::ExecuteOnce(ub4 iterations, ub4 rowOffset) {
+  if (!OCI8()) {
+    ExecuteOCI7(iterations, rowOffset);
+    return;
+  }
   const OciEntryPoints& oci = session_->Entries();
   const ub4 mode = session_->AutoCommit() ? OCI_COMMIT_ON_SUCCESS : OCI_DEFAULT;
   const sword status = oci.OCIStmtExecute(session_->ServiceContext(), stmt_, err_, iterations,
@@ -459,7 +497,7 @@ void TOracleQuery::BindVariables() {
         throw std::runtime_error("All arrays must be of equal size for Array DML");
       arrayCount = v.Count();
     }
-    if (v.boundParse == parseCount_ && v.boundBuffer == v.buffer.data()) continue;
+    if (OCI8() && v.boundParse == parseCount_ && v.boundBuffer == v.buffer.data()) continue;
     sb4 size = static_cast<sb4>(v.elementSize);
     ub2 type = static_cast<ub2>(v.kind);
     switch (v.kind) {
@@ -477,6 +515,10 @@ void TOracleQuery::BindVariables() {
         break;
       default:
         break;
+    }
+    if (!OCI8()) {
+      BindOCI7(v, size, type);
+      continue;
     }
     OCIBind* bind = nullptr;
     const sword status =
@@ -515,6 +557,7 @@ void TOracleQuery::DeclareVariable(const std::string& name, int kind) {
   else
     variables_.push_back(std::move(variable));
   prepared_.clear();
+  CloseForODBC();
 }
 
 void TOracleQuery::DeleteVariable(const std::string& name) {
@@ -522,6 +565,7 @@ void TOracleQuery::DeleteVariable(const std::string& name) {
   if (index < 0) throw std::runtime_error("Variable " + name + " not declared");
   variables_.erase(variables_.begin() + index);
   prepared_.clear();
+  CloseForODBC();
 }
 
 void TOracleQuery::SetVariable(const std::string& name, const TVariableValue& value) {
@@ -563,7 +607,9 @@ int TOracleQuery::VariableType(int index) const {
 
 void TOracleQuery::ExecuteSelect() {
   const OciEntryPoints& oci = session_->Entries();
-  if (!described_) {
+  if (!OCI8()) {
+    ExecuteSelectOCI7();
+  } else if (!described_) {
     const int code = ErrorCodeOf(oci.OCIStmtExecute(session_->ServiceContext(), stmt_, err_, 0, 0,
                                                     nullptr, nullptr, OCI_DEFAULT));
     if (code != 0 && code != 1403) RaiseExecuteError();
@@ -621,59 +667,70 @@ void TOracleQuery::DescribeColumns() {
     column->scale = scale;
     column->nullable = isNull;
 
-    switch (type) {
-      case SQLT_NUM: {
-        const TNumberColumnType number =
-            session_->NumberColumnType(column->precision, column->scale, stringFieldsOnly_);
-        column->fetchType = number.type;
-        column->bufferSize = number.size;
-        break;
-      }
-      case SQLT_LNG:
-      case SQLT_LBI:
-        column->fetchType = type;
-        column->bufferSize = 0;
-        rowsPerFetch_ = 1;  // the value is read piecewise for the current row only
-        break;
-      case SQLT_RID:
-      case SQLT_RDD:
-        column->fetchType = SQLT_STR;
-        column->bufferSize = std::max<sb4>(size + 1, 19);
-        break;
-      case SQLT_DAT:
-        column->fetchType = stringFieldsOnly_ ? SQLT_STR : SQLT_DAT;
-        column->bufferSize = stringFieldsOnly_ ? session_->DateFormatLength() + 1 : 7;
-        break;
-      case SQLT_BIN:
-        column->fetchType = SQLT_STR;
-        column->bufferSize = size * 2 + 1;
-        break;
-      case SQLT_OSL:
-        column->fetchType = SQLT_STR;
-        column->bufferSize = 255;
-        break;
-      case 108:
-      case 110:
-      case 112:
-      case 113:
-      case 114:
-      case 116:
-        columns_.clear();
-        prepared_.clear();
-        throw std::runtime_error("Column " + column->name +
-                                 ": object, reference, LOB and cursor columns are not supported");
-      case 187:
-      case 188:
-      case 232:
-        column->fetchType = SQLT_STR;
-        column->bufferSize = session_->CharacterWidth() * 50;
-        break;
-      default:
-        column->fetchType = SQLT_STR;
-        column->bufferSize = size + 1;
-        break;
-    }
+    ChooseFetchType(*column, 0);
     columns_.push_back(std::move(column));
+  }
+}
+
+void TOracleQuery::ChooseFetchType(TFieldData& column, sb4 longBuffer) {
+  switch (column.internalType) {
+    case SQLT_NUM: {
+      const TNumberColumnType number =
+          session_->NumberColumnType(column.precision, column.scale, stringFieldsOnly_);
+      column.fetchType = number.type;
+      column.bufferSize = number.size;
+      break;
+    }
+    case SQLT_LNG:
+    case SQLT_LBI:
+      column.fetchType = column.internalType;
+      column.bufferSize = longBuffer;
+      rowsPerFetch_ = 1;  // the value is read piecewise for the current row only
+      break;
+    case SQLT_RID:
+    case SQLT_RDD:
+      column.fetchType = SQLT_STR;
+      column.bufferSize = std::max<sb4>(column.declaredSize + 1, 19);
+      break;
+    case SQLT_DAT:
+      column.fetchType = stringFieldsOnly_ ? SQLT_STR : SQLT_DAT;
+      column.bufferSize = stringFieldsOnly_ ? session_->DateFormatLength() + 1 : 7;
+      break;
+    case SQLT_BIN:
+      column.fetchType = SQLT_STR;
+      column.bufferSize = column.declaredSize * 2 + 1;
+      break;
+    case SQLT_OSL:
+      column.fetchType = SQLT_STR;
+      column.bufferSize = 255;
+      break;
+    case 108:
+    case 110:
+    case 112:
+    case 113:
+    case 114:
+    case 116: {
+      columns_.clear();
+      prepared_.clear();
+      const int type = column.internalType;
+      // The release 7 interface has none of these; the release 8 one is refused further below.
+      RequireFeature(session_, type == 108   ? "A query with objects"
+                               : type == 110 ? "A query with references"
+                               : type == 116 ? "A query with sub-queries"
+                                             : "A query with LOB's");
+      throw std::runtime_error("Column " + column.name +
+                               ": object, reference, LOB and cursor columns are not supported");
+    }
+    case 187:
+    case 188:
+    case 232:
+      column.fetchType = SQLT_STR;
+      column.bufferSize = session_->CharacterWidth() * 50;
+      break;
+    default:
+      column.fetchType = SQLT_STR;
+      column.bufferSize = column.declaredSize + 1;
+      break;
   }
 }
 
@@ -686,8 +743,12 @@ void TOracleQuery::DefineColumns() {
         column.bufferSize > 0 ? static_cast<size_t>(column.bufferSize) * column.rows : 0, 0);
     column.indicators.assign(column.rows, 0);
     column.lengths.assign(column.rows, 0);
-    OCIDefine* define = nullptr;
     const ub4 position = static_cast<ub4>(i + 1);
+    if (!OCI8()) {
+      DefineColumnOCI7(column, position);
+      continue;
+    }
+    OCIDefine* define = nullptr;
     const ub2 defineType = column.internalType == SQLT_OSL ? SQLT_OSL : column.fetchType;
     sword status;
     if (column.bufferSize <= 0 && column.IsLong()) {
@@ -727,6 +788,10 @@ void TOracleQuery::ClearLongPieces() {
 }
 
 void TOracleQuery::FetchBatch(ub4 rows) {
+  if (!OCI8()) {
+    FetchOCI7(rows);
+    return;
+  }
   ClearLongPieces();
   ++fetchCalls_;
   const sword status =
@@ -736,7 +801,9 @@ void TOracleQuery::FetchBatch(ub4 rows) {
 }
 
 int TOracleQuery::RowsProcessed() const {
-  if (session_ == nullptr || !session_->Connected() || stmt_ == nullptr) return 0;
+  if (session_ == nullptr || !session_->Connected()) return 0;
+  if (!OCI8()) return cursorOpen_ ? static_cast<int>(cda_.rpc) : 0;
+  if (stmt_ == nullptr) return 0;
   ub4 rows = 0;
   session_->Entries().OCIAttrGet(stmt_, OCI_HTYPE_STMT, &rows, nullptr, OCI_ATTR_ROW_COUNT, err2_);
   return static_cast<int>(rows);
@@ -753,6 +820,7 @@ void TOracleQuery::Next() {
       const int before = RowsProcessed();
       try {
         TBusyCursorScope busy(insideQueryThread ? crDefault : cursor_);
+        TSessionLockScope hold(session_);
         FetchBatch(rowsPerFetch_);
       } catch (const EOracleError&) {
         CallPendingAfterQuery();
@@ -949,8 +1017,20 @@ std::string TOracleQuery::LongValue(int index) const {
     throw std::runtime_error("Field " + std::to_string(index) + " is not a Long");
   if (column.indicators[currentRow_] == -1) return "";
   std::string value;
-  for (const auto& piece : column.longPieces)
-    value.append(piece->buffer.data(), std::min(piece->length, piece->bufferSize));
+  if (OCI8()) {
+    for (const auto& piece : column.longPieces)
+      value.append(piece->buffer.data(), std::min(piece->length, piece->bufferSize));
+  } else {
+    // Reads grow like the pieces of the release 8 interface, until one comes back short.
+    std::vector<char> part;
+    for (int ask = static_cast<int>(kFirstLongPiece);;) {
+      part.resize(static_cast<size_t>(ask));
+      const int got = ReadLongPiece(index, part.data(), ask, static_cast<int>(value.size()));
+      value.append(part.data(), static_cast<size_t>(got));
+      if (got < ask) break;
+      if (ask < static_cast<int>(kLargestLongPiece)) ask *= 2;
+    }
+  }
   return column.fetchType == SQLT_LNG ? AdjustLineBreaks(std::move(value)) : value;
 }
 
@@ -958,6 +1038,7 @@ int TOracleQuery::ReadLongPiece(int index, char* destination, int length, int of
   const TFieldData& column = Column(index);
   if (!column.IsLong())
     throw std::runtime_error("Field " + std::to_string(index) + " is not a Long");
+  if (!OCI8()) return ReadLongPieceOCI7(column, index, destination, length, offset);
   int copied = 0;
   long start = 0;
   for (const auto& piece : column.longPieces) {

@@ -9,6 +9,11 @@
 // buffers for ReadBuffer rows, and Execute leaves the first row current; Next walks on, fetching
 // a new batch when the buffered rows are used up.
 //
+// On a session that uses the release 7 interface the statement works on a 64-byte cursor data
+// area opened on the session's logon data area: deferred parse in Oracle7 language mode, binds by
+// name (obndra), execute (oexn), describe (odescr), define (odefin), execute-and-fetch (oexfet),
+// fetch (ofen), and LONG values read from the server in parts (oflng).
+//
 // Failures: "Session undefined" and "Not logged on" (std::runtime_error) before anything is sent;
 // a server error as EOracleError through the session, after ErrorLine/ErrorPosition are set from
 // the parse error offset and the parsed text is forgotten, so the next Execute parses again.
@@ -105,9 +110,11 @@ class TOracleQuery : public TSessionAttachment {
   // Parses (or reuses) and describes a select without fetching; Eof is true afterwards. Raises
   // "Query thread is still in progress" while a background execution runs.
   void Describe();
-  // Releases the client handles and forgets the parsed statement. Raises nothing.
+  // Releases the client handles (or closes the cursor data area and zeroes it) and forgets the
+  // parsed statement. Raises nothing: the server resources are gone either way.
   void Close();
-  // Clears SQL and the variables and forgets the parsed statement.
+  // Clears SQL and the variables and forgets the parsed statement (and closes, on an ODBC-bridge
+  // session).
   void Clear();
 
   // ---- Variables -------------------------------------------------------------------------------
@@ -198,13 +205,30 @@ class TOracleQuery : public TSessionAttachment {
   TVariableData& Variable(const std::string& name);
   int ExecuteRows(int index, int count, bool wholeArray);
   void ExecuteOnce(ub4 iterations, ub4 rowOffset);
+  bool OCI8() const;
   void OpenHandles();
   void FreeHandles();
   void Parse(const std::string& text);
   void ExecuteSelect();
   void DescribeColumns();
+  // The fetch type and buffer size of a described column; LONG and LONG RAW get `longBuffer`.
+  void ChooseFetchType(TFieldData& column, sb4 longBuffer);
   void DefineColumns();
   void FetchBatch(ub4 rows);
+  // The release 7 counterparts (oracle_query_oci7.cpp).
+  void OpenCursor();
+  void CloseCursor();
+  void ParseOCI7(const std::string& text);
+  void BindOCI7(TVariableData& v, sb4 size, ub2 type);
+  void ExecuteOCI7(ub4 iterations, ub4 rowOffset);
+  void ExecuteSelectOCI7();
+  void DescribeColumnsOCI7();
+  void DefineColumnOCI7(TFieldData& column, ub4 position);
+  void FetchOCI7(ub4 rows);
+  int ReadLongPieceOCI7(const TFieldData& column, int index, char* destination, int length,
+                        int offset) const;
+  // Closes on an ODBC-bridge session, which keeps no cursor across a change of statement.
+  void CloseForODBC();
   void ClearLongPieces();
   // Oracle error number behind a client call's status; 0 for success and success with info.
   int ErrorCodeOf(sword status) const;
@@ -230,6 +254,9 @@ class TOracleQuery : public TSessionAttachment {
   OCIError* err2_ = nullptr;  // attribute reads, so err_ keeps the error being raised
   void* rowid_ = nullptr;
   OCIStmt* stmt_ = nullptr;
+  // The cursor data area stays at this address while open: the client keeps a reference to it.
+  mutable Cda_Def cda_{};
+  bool cursorOpen_ = false;
   std::string prepared_;
   int functionCode_ = 0;
   bool described_ = false;

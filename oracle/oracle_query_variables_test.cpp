@@ -12,10 +12,10 @@
 namespace qm {
 namespace {
 
-class QueryVariablesTest : public testing::ConnectedEngineTest {
+class QueryVariablesTest : public testing::ConnectedEngineInterfaceTest {
  protected:
   void SetUp() override {
-    ConnectedEngineTest::SetUp();
+    ConnectedEngineInterfaceTest::SetUp();
     query_.SetSession(&session_);
     Run({"create table t (n number(9) primary key, s varchar2(20), d date)"});
   }
@@ -48,7 +48,7 @@ std::string ErrorText(F&& f) {
   return "<no error>";
 }
 
-TEST_F(QueryVariablesTest, VariablesAreBoundByNameAndTheParsedTextIsReused) {
+TEST_P(QueryVariablesTest, VariablesAreBoundByNameAndTheParsedTextIsReused) {
   SetText("insert into t values (:n, :s, :d)");
   query_.DeclareVariable("n", kVariableInteger);
   query_.DeclareVariable(":S", kVariableString);
@@ -76,7 +76,7 @@ TEST_F(QueryVariablesTest, VariablesAreBoundByNameAndTheParsedTextIsReused) {
   EXPECT_EQ(query_.FieldAsString(0), "v3");
 }
 
-TEST_F(QueryVariablesTest, SubstitutionVariablesReplaceTheirNamesOutsideLiterals) {
+TEST_P(QueryVariablesTest, SubstitutionVariablesReplaceTheirNamesOutsideLiterals) {
   Run({"insert into t values (1, ':tab', null)"});
   SetText("select n from :tab where s = ':tab'");
   query_.DeclareVariable("tab", kVariableSubstitution);
@@ -86,7 +86,7 @@ TEST_F(QueryVariablesTest, SubstitutionVariablesReplaceTheirNamesOutsideLiterals
   EXPECT_EQ(query_.FieldAsString(0), "1");
 }
 
-TEST_F(QueryVariablesTest, AFailingArrayRowGoesToOnArrayErrorAndTheRestContinue) {
+TEST_P(QueryVariablesTest, AFailingArrayRowGoesToOnArrayErrorAndTheRestContinue) {
   Run({"insert into t values (3, 'old', null)"});
   SetText("insert into t (n) values (:n)");
   query_.DeclareVariable("n", kVariableInteger);
@@ -106,7 +106,7 @@ TEST_F(QueryVariablesTest, AFailingArrayRowGoesToOnArrayErrorAndTheRestContinue)
   EXPECT_THROW(query_.Execute(), EOracleError);
 }
 
-TEST_F(QueryVariablesTest, VariableMisuseRaisesItsErrors) {
+TEST_P(QueryVariablesTest, VariableMisuseRaisesItsErrors) {
   const std::pair<std::function<void()>, std::string> cases[] = {
       {[&] { query_.DeclareVariable("", kVariableString); },
        "You cannot declare a variable with an empty name"},
@@ -135,7 +135,7 @@ TEST_F(QueryVariablesTest, VariableMisuseRaisesItsErrors) {
   EXPECT_EQ(ErrorText([&] { query_.Execute(); }), "All arrays must be of equal size for Array DML");
 }
 
-TEST_F(QueryVariablesTest, DebugShowsTheTextAndTheVariables) {
+TEST_P(QueryVariablesTest, DebugShowsTheTextAndTheVariables) {
   ScriptedDialogs dialogs;
   SetText("insert into t (n, s) values (:n, :s)");
   query_.DeclareVariable("n", kVariableInteger);
@@ -147,6 +147,9 @@ TEST_F(QueryVariablesTest, DebugShowsTheTextAndTheVariables) {
   EXPECT_EQ(dialogs.messages[0].text,
             "insert into t (n, s) values (:n, :s)\r\n\r:N = 7\r:S = Null");
 }
+
+INSTANTIATE_TEST_SUITE_P(Interfaces, QueryVariablesTest, testing::BothInterfaces(),
+                         testing::InterfaceName);
 
 }  // namespace
 }  // namespace qm

@@ -11,9 +11,10 @@
 #include "oracle/logon_string.h"
 #include "oracle/oci_entry_points.h"
 #include "oracle/oracle_client.h"
+#include "oracle/oracle_query.h"
 #include "oracle/server_version.h"
 #include "oracle/session_attachment.h"
-#include "oracle/session_statement.h"
+#include "oracle/session_lock_scope.h"
 #include "platform/codepage.h"
 
 namespace qm {
@@ -24,6 +25,12 @@ constexpr int kPasswordWarningCode = 28002;
 constexpr std::size_t kErrorBuffer = 4001;
 constexpr std::size_t kErrorTextLimit = 1023;
 constexpr ub4 kVersionBuffer = 501;
+// The client library an ODBC bridge of the release 7 era goes through.
+constexpr const char* kODBCLibrary = "ora73.dll";
+
+OraText* Text(const std::string& s) {
+  return reinterpret_cast<OraText*>(const_cast<char*>(s.c_str()));
+}
 
 OracleClient& Client() {
   return OracleClient::Process();
@@ -135,20 +142,41 @@ TOracleSession::~TOracleSession() {
 // ---- Properties -------------------------------------------------------------------------------
 
 void TOracleSession::SetLogonUsername(const std::string& value) {
-  if (value != logonUsername_) logonUsername_ = value;
+  if (value == logonUsername_) return;
+  logonUsername_ = value;
+  UpdateODBCMarks();
 }
 
 void TOracleSession::SetLogonPassword(const std::string& value) {
-  if (value != logonPassword_) logonPassword_ = value;
+  if (value == logonPassword_) return;
+  logonPassword_ = value;
+  UpdateODBCMarks();
 }
 
 void TOracleSession::SetLogonDatabase(const std::string& value) {
-  if (value != logonDatabase_) logonDatabase_ = value;
+  if (value == logonDatabase_) return;
+  logonDatabase_ = value;
+  UpdateODBCMarks();
 }
 
-bool TOracleSession::IsODBC() const {
-  return Cp1251Upper(logonDatabase_).find("ODBC:") != std::string::npos ||
-         Cp1251Upper(logonUsername_).find("ODBC:") != std::string::npos;
+void TOracleSession::UpdateODBCMarks() {
+  odbc_ = Cp1251Upper(logonDatabase_).find("ODBC:") != std::string::npos ||
+          Cp1251Upper(logonUsername_).find("ODBC:") != std::string::npos;
+  odbcOCA60_ = odbc_ && !Client().ReadText(OracleClient::kOracleKey, "OCA60").empty();
+}
+
+void TOracleSession::ApplyODBCLibraryRule() {
+  if (odbc_ && !odbcOCA60_ && Client().LibraryPath().empty()) Client().SetLibraryPath(kODBCLibrary);
+}
+
+bool TOracleSession::WantsOCI8() const {
+  return !(preferences_.UseOCI7() || !Client().OCI8Ready() || odbc_);
+}
+
+bool TOracleSession::LockSession() {
+  if (!threadSafe_ || oci8_) return false;
+  lock_.Enter();
+  return true;
 }
 
 void TOracleSession::SetThreadSafe(bool value) {
@@ -187,8 +215,18 @@ void TOracleSession::Loaded() {
 }
 
 void TOracleSession::SetAutoCommit(bool value) {
-  // A release 8 session only keeps the flag: its statements commit on success.
+  if (value == autoCommit_) return;
   autoCommit_ = value;
+  ApplyAutoCommit();
+}
+
+void TOracleSession::ApplyAutoCommit() {
+  // A release 8 session only keeps the flag: its statements commit on success. On the release 7
+  // interface the server commits by itself.
+  if (!connected_ || oci8_) return;
+  TSessionLockScope hold(this);
+  const OciEntryPoints& oci = Entries();
+  CheckStatus(autoCommit_ ? oci.ocon(&lda_) : oci.ocof(&lda_));
 }
 
 void TOracleSession::SetSQLTrace(TSQLTraceOption value) {
@@ -259,8 +297,27 @@ void TOracleSession::RaiseOracleError(OCIError* errorHandle) const {
   throw MakeOracleError(errorHandle);
 }
 
+EOracleError TOracleSession::MakeOracleError(int returnCode) {
+  std::vector<OraText> buffer(kErrorBuffer, 0);
+  {
+    TSessionLockScope hold(this);
+    Entries().oerhms(&lda_, static_cast<sb2>(returnCode), buffer.data(),
+                     static_cast<sword>(buffer.size()));
+  }
+  const char* text = reinterpret_cast<const char*>(buffer.data());
+  return EOracleError(std::string(text, strnlen(text, kErrorTextLimit)), returnCode);
+}
+
+void TOracleSession::RaiseOracleError(int returnCode) {
+  throw MakeOracleError(returnCode);
+}
+
 void TOracleSession::CheckStatus(sword status) {
   lastStatus_ = status;
+  if (!oci8_) {
+    if (lda_.rc != 0) RaiseOracleError(lda_.rc);
+    return;
+  }
   if (LastErrorCode() != 0) RaiseOracleError(err_);
 }
 
@@ -315,18 +372,64 @@ void TOracleSession::FreeHandles() {
   usr_ = nullptr;
 }
 
+sb4 TOracleSession::LogOnOCI8(ub4 mode) {
+  Attach();
+  const OciEntryPoints& oci = Entries();
+  if (!logonUsername_.empty() || !logonPassword_.empty()) {
+    oci.OCIAttrSet(usr_, OCI_HTYPE_SESSION, logonUsername_.data(),
+                   static_cast<ub4>(logonUsername_.size()), OCI_ATTR_USERNAME, err_);
+    oci.OCIAttrSet(usr_, OCI_HTYPE_SESSION, logonPassword_.data(),
+                   static_cast<ub4>(logonPassword_.size()), OCI_ATTR_PASSWORD, err_);
+    lastStatus_ = oci.OCISessionBegin(svc_, err_, usr_, OCI_CRED_RDBMS, mode);
+  } else {
+    lastStatus_ = oci.OCISessionBegin(svc_, err_, usr_, OCI_CRED_EXT, mode);
+  }
+  const sb4 code = LastErrorCode();
+  if (code != 0) return code;
+  OraText version[kVersionBuffer] = {};
+  oci.OCIServerVersion(server_, err_, version, kVersionBuffer, OCI_HTYPE_SERVER);
+  const char* banner = reinterpret_cast<const char*>(version);
+  // A client without the release 7 calls keeps the release 8 interface: the server answers what it
+  // can rather than the client calling functions it does not have.
+  if (Client().OCI7Ready() &&
+      ServerNeedsOCI7(std::string_view(banner, strnlen(banner, kVersionBuffer)))) {
+    // An older server speaks the release 7 interface only: the same connection goes on through
+    // a logon data area until LogOff gives it back.
+    lastStatus_ = oci.OCISvcCtxToLda(svc_, err_, &lda_);
+    if (LastErrorCode() != 0) RaiseOracleError(err_);
+    oci8_ = false;
+    ldaTaken_ = true;
+  }
+  return 0;
+}
+
+sb4 TOracleSession::LogOnOCI7() {
+  if (!Client().OCI7Ready()) throw std::runtime_error(kNoOCI7Functions);
+  const OciEntryPoints& oci = Entries();
+  std::string connect = logonUsername_ + "/" + logonPassword_ + "@" + logonDatabase_;
+  TSessionLockScope hold(this);
+  if (Client().OLogReady())
+    oci.olog(&lda_, hda_, Text(connect), -1, nullptr, -1, nullptr, -1, OCI_LM_DEF);
+  else
+    oci.orlon(&lda_, hda_, Text(connect), -1, nullptr, -1, 0);
+  return lda_.rc;
+}
+
 void TOracleSession::LogOn() {
   DoBeforeLogOn();
   TOracleLockScope clientLock(Client().Lock(), threadSafe_);
   try {
+    ApplyODBCLibraryRule();
     {
       TBusyCursorScope busy(cursor_);
       Client().InitClient();
     }
     LogOff();
-    oci8_ = !(preferences_.UseOCI7() || !Client().OCI8Ready() || IsODBC());
+    oci8_ = WantsOCI8();
+    ldaTaken_ = false;
     NormalizeLogon();
-    if (!oci8_) throw std::runtime_error(kOCI7NotSupported);
+    std::memset(hda_, 0, sizeof hda_);
+    std::memset(&lda_, 0, 4);
 
     sb4 code = 0;
     {
@@ -334,40 +437,21 @@ void TOracleSession::LogOn() {
       const ub4 mode = connectAs_ == caSYSDBA    ? OCI_SYSDBA
                        : connectAs_ == caSYSOPER ? OCI_SYSOPER
                                                  : OCI_DEFAULT;
-      Attach();
-      const OciEntryPoints& oci = Entries();
-      if (!logonUsername_.empty() || !logonPassword_.empty()) {
-        oci.OCIAttrSet(usr_, OCI_HTYPE_SESSION, logonUsername_.data(),
-                       static_cast<ub4>(logonUsername_.size()), OCI_ATTR_USERNAME, err_);
-        oci.OCIAttrSet(usr_, OCI_HTYPE_SESSION, logonPassword_.data(),
-                       static_cast<ub4>(logonPassword_.size()), OCI_ATTR_PASSWORD, err_);
-        lastStatus_ = oci.OCISessionBegin(svc_, err_, usr_, OCI_CRED_RDBMS, mode);
-      } else {
-        lastStatus_ = oci.OCISessionBegin(svc_, err_, usr_, OCI_CRED_EXT, mode);
-      }
-      code = LastErrorCode();
-      if (code == 0) {
-        OraText version[kVersionBuffer] = {};
-        oci.OCIServerVersion(server_, err_, version, kVersionBuffer, OCI_HTYPE_SERVER);
-        const char* banner = reinterpret_cast<const char*>(version);
-        if (ServerNeedsOCI7(std::string_view(banner, strnlen(banner, kVersionBuffer)))) {
-          // The release 7 interface is not available, so this server cannot be used: end the
-          // session that began, leaving the server attached as after a refused logon.
-          oci.OCISessionEnd(svc_, err2_, usr_, OCI_DEFAULT);
-          throw std::runtime_error(kOCI7NotSupported);
-        }
-      }
+      code = oci8_ ? LogOnOCI8(mode) : LogOnOCI7();
     }
     if (code == kPasswordWarningCode) {
-      passwordWarning_ = MakeOracleError(err_).what();
+      passwordWarning_ = (oci8_ ? MakeOracleError(err_) : MakeOracleError(code)).what();
       lastStatus_ = OCI_SUCCESS;
     } else {
       passwordWarning_.clear();
-      if (code != 0) RaiseOracleError(err_);
+      if (code != 0) {
+        if (oci8_) RaiseOracleError(err_);
+        RaiseOracleError(code);
+      }
     }
 
     connected_ = true;
-    // AutoCommit needs nothing more here: a release 8 session only keeps the flag.
+    if (autoCommit_) ApplyAutoCommit();
     ApplySessionSettings();
   } catch (...) {
     FinishLogOn(clientLock);
@@ -384,23 +468,46 @@ void TOracleSession::FinishLogOn(TOracleLockScope& clientLock) {
   if (OnChange) OnChange(*this);
 }
 
+void TOracleSession::DropUnloadedConnection() {
+  const bool wasConnected = connected_;
+  CloseAll(statements_);
+  CloseAll(dataSets_);
+  CloseAll(objects_);
+  connected_ = attached_ = ldaTaken_ = false;
+  characterWidth_ = 0;
+  dateFormatLength_ = -1;
+  env_ = nullptr;
+  svc_ = nullptr;
+  err_ = err2_ = nullptr;
+  server_ = nullptr;
+  usr_ = nullptr;
+  std::memset(&lda_, 0, sizeof lda_);
+  if (wasConnected && !destroying_ && OnChange) OnChange(*this);
+}
+
+sb4 TOracleSession::EndSession() {
+  const OciEntryPoints& oci = Entries();
+  if (ldaTaken_) {
+    // The logon data area goes back first, so the session ends as it began.
+    OCISvcCtx* svc = svc_;
+    oci.OCILdaToSvcCtx(&svc, err2_, &lda_);
+    ldaTaken_ = false;
+    oci8_ = true;
+  }
+  if (oci8_) {
+    lastStatus_ = oci.OCISessionEnd(svc_, err_, usr_, OCI_DEFAULT);
+    return LastErrorCode();
+  }
+  TSessionLockScope hold(this);
+  lastStatus_ = oci.ologof(&lda_);
+  return lda_.rc;
+}
+
 void TOracleSession::LogOff() {
-  if (env_ != nullptr && !Client().ClientLoaded()) {
-    // The library went away under the session (an unload by someone else); its handles and
-    // its connection went with it.
-    const bool wasConnected = connected_;
-    CloseAll(statements_);
-    CloseAll(dataSets_);
-    CloseAll(objects_);
-    connected_ = attached_ = false;
-    characterWidth_ = 0;
-    dateFormatLength_ = -1;
-    env_ = nullptr;
-    svc_ = nullptr;
-    err_ = err2_ = nullptr;
-    server_ = nullptr;
-    usr_ = nullptr;
-    if (wasConnected && !destroying_ && OnChange) OnChange(*this);
+  // A library that went away under the session (an unload by someone else) took its handles and
+  // its connection with it.
+  if ((env_ != nullptr || connected_) && !Client().ClientLoaded()) {
+    DropUnloadedConnection();
     return;
   }
   if (connected_) {
@@ -421,10 +528,12 @@ void TOracleSession::LogOff() {
     {
       TBusyCursorScope busy(cursor_);
       TOracleLockScope clientLock(Client().Lock(), threadSafe_);
-      lastStatus_ = Entries().OCISessionEnd(svc_, err_, usr_, OCI_DEFAULT);
-      code = LastErrorCode();
+      code = EndSession();
     }
-    if (code != 0) RaiseOracleError(err_);
+    if (code != 0) {
+      if (oci8_) RaiseOracleError(err_);
+      RaiseOracleError(code);
+    }
     if (!destroying_ && OnChange) OnChange(*this);
   }
   if (attached_) {
@@ -436,22 +545,37 @@ void TOracleSession::LogOff() {
 
 void TOracleSession::Commit() {
   if (!connected_) return;
-  CheckStatus(Entries().OCITransCommit(svc_, err_, OCI_DEFAULT));
+  if (oci8_) {
+    CheckStatus(Entries().OCITransCommit(svc_, err_, OCI_DEFAULT));
+    return;
+  }
+  TSessionLockScope hold(this);
+  CheckStatus(Entries().ocom(&lda_));
 }
 
 void TOracleSession::Rollback() {
   if (!connected_) return;
-  CheckStatus(Entries().OCITransRollback(svc_, err_, OCI_DEFAULT));
+  if (oci8_) {
+    CheckStatus(Entries().OCITransRollback(svc_, err_, OCI_DEFAULT));
+    return;
+  }
+  TSessionLockScope hold(this);
+  CheckStatus(Entries().orol(&lda_));
 }
 
 void TOracleSession::ChangePassword(const std::string& newPassword) {
+  ApplyODBCLibraryRule();
   {
     TBusyCursorScope busy(cursor_);
     Client().InitClient();
   }
-  if (!connected_ && !attached_)
-    oci8_ = !(preferences_.UseOCI7() || !Client().OCI8Ready() || IsODBC());
-  if (!oci8_) throw std::runtime_error(kOCI7NotSupported);
+  if (!connected_ && !attached_) oci8_ = WantsOCI8();
+  if (!oci8_) {
+    // The release 7 interface has no password call: the server changes it by statement.
+    ExecInternal("alter user " + logonUsername_ + " identified by " + newPassword);
+    SetLogonPassword(newPassword);
+    return;
+  }
   if (!attached_) {
     NormalizeLogon();
     Attach();
@@ -492,15 +616,16 @@ int TOracleSession::CharacterWidth() {
     width = static_cast<int>(bytesPerCharacter_);  // bc1Byte .. bc4Bytes are 1 .. 4
   } else if (connected_) {
     try {
-      SessionStatement probe(*this, "BytesPerCharacterQuery");
-      probe.Execute(
+      TOracleQuery probe;  // "BytesPerCharacterQuery"
+      probe.SetSession(this);
+      probe.SQL().Add(
           "select length(chr(2000000000)) l4, length(chr(2000000)) l3,  length(chr(20000)) l2 "
           "from dual");
-      std::vector<std::string> row;
-      if (probe.Next(row) && row.size() >= 3) {
-        width = std::atoi(row[0].c_str());
-        if (width == 1) width = std::atoi(row[1].c_str());
-        if (width == 1) width = std::atoi(row[2].c_str());
+      probe.Execute();
+      if (!probe.Eof()) {
+        width = probe.FieldAsInteger(0);
+        if (width == 1) width = probe.FieldAsInteger(1);
+        if (width == 1) width = probe.FieldAsInteger(2);
       }
     } catch (...) {
       width = 1;
@@ -530,11 +655,11 @@ int TOracleSession::DateFormatLength() {
       sql += line;
     }
     try {
-      SessionStatement probe(*this, "DateFormatLengthQuery");
-      probe.Execute(sql);
-      std::vector<std::string> row;
-      while (probe.Next(row))
-        if (!row.empty()) length = std::max(length, static_cast<int>(row[0].size()));
+      TOracleQuery probe;  // "DateFormatLengthQuery"
+      probe.SetSession(this);
+      probe.SQL().Add(sql);
+      for (probe.Execute(); !probe.Eof(); probe.Next())
+        length = std::max(length, static_cast<int>(probe.FieldAsString(0).size()));
     } catch (...) {
       // What was read so far counts.
     }
@@ -545,8 +670,14 @@ int TOracleSession::DateFormatLength() {
 
 void TOracleSession::ExecInternal(const std::string& sql) {
   TBusyCursorScope busy(cursor_);
-  if (!internal_) internal_ = std::make_unique<SessionStatement>(*this, "Query");
-  internal_->Execute(sql);
+  if (!internal_) {
+    internal_ = std::make_unique<TOracleQuery>();  // "Query"
+    internal_->SetSession(this);
+  } else {
+    internal_->Clear();
+  }
+  internal_->SQL().Add(sql);
+  internal_->Execute();
 }
 
 // ---- Attached objects -------------------------------------------------------------------------

@@ -1,6 +1,6 @@
 #pragma once
 // TOracleSession: the connection to one Oracle database account through the process's client
-// library (oracle_client.h), over the release 8 interface.
+// library (oracle_client.h).
 //
 // It holds the logon properties, logs on and off, owns the client handles, turns every failed
 // client call into EOracleError (the client's message and the Oracle error number) and keeps
@@ -8,15 +8,18 @@
 // commits on its own: with RollbackOnDisconnect false, open work is left to the server's handling
 // of a normal session end, which commits it.
 //
+// Two client interfaces: the release 8 handles, and the release 7 logon data area for a session
+// with UseOCI7, on a client without the release 8 functions, or over an ODBC bridge (logged on
+// with olog, or orlon on clients without it). A release 8 session whose server turns out older
+// than Oracle8 switches its service context to a logon data area (OCISvcCtxToLda) and gives it
+// back (OCILdaToSvcCtx) before the session ends; on a client without the release 7 functions it
+// stays on the release 8 interface.
+//
 // Life cycle: disconnected (no handles) -> LogOn -> attached (handles allocated, server attached)
 // -> connected. A logon that fails after the attach leaves the session attached but disconnected;
 // the next LogOn or LogOff detaches it and frees its handles. Every session is in a process-wide
 // list; LogOffSessionsAndUnloadClient, run at process end, logs each off (errors ignored) before
 // the client library is unloaded.
-//
-// A session that would have to use the release 7 interface (UseOCI7, a client without release 8
-// functions, an ODBC-bridge logon, or a server older than Oracle8) is refused with
-// kOCI7NotSupported.
 
 #include <functional>
 #include <memory>
@@ -32,19 +35,20 @@
 namespace qm {
 
 class EOracleError;
-class SessionStatement;
+class TOracleQuery;
 class TSessionAttachment;
 struct OciEntryPoints;
-
-inline constexpr const char* kOCI7NotSupported =
-    "This session would use the OCI7 interface (a server older than Oracle8, a client without "
-    "Net8, an ODBC bridge or the UseOCI7 preference), which is not supported";
 
 // The fetch type and buffer size of a NUMBER column.
 struct TNumberColumnType {
   ub2 type;  // SQLT_INT, SQLT_FLT or SQLT_STR
   int size;  // bytes
 };
+
+// Raised by LogOn when the session would use the release 7 interface (UseOCI7, an ODBC bridge) and
+// the client library does not have its functions.
+inline constexpr const char* kNoOCI7Functions =
+    "OCI7 mode requires the OCI7 functions, which the client library does not have";
 
 class TOracleSession {
  public:
@@ -65,8 +69,10 @@ class TOracleSession {
   // ---- Logon ---------------------------------------------------------------------------------
 
   // Loads the client when needed (its initialization error, a std::runtime_error, passes out
-  // unchanged), disconnects, attaches and begins the session. Throws EOracleError for a failed
-  // client call; ORA-28002 (password about to expire) is no failure but the PasswordWarning.
+  // unchanged), disconnects, then attaches and begins the session, or logs on through the
+  // release 7 interface (kNoOCI7Functions when the client lacks it). Throws EOracleError for a
+  // failed client call; ORA-28002 (password about to expire) is no failure but the
+  // PasswordWarning.
   void LogOn();
   // Closes the attached statements and datasets, ends the session (no commit and, unless
   // RollbackOnDisconnect, no rollback is sent), detaches the server and frees every handle.
@@ -79,8 +85,9 @@ class TOracleSession {
   void Commit();
   void Rollback();
   // Changes the password of LogonUsername from LogonPassword to `newPassword` (attaching first
-  // when not attached) and then keeps the new one in LogonPassword. The caller logs on afterwards
-  // when the session is not connected.
+  // when not attached) and then keeps the new one in LogonPassword. On the release 7 interface the
+  // change is an "alter user" statement, which needs the session connected ("Not logged on"
+  // otherwise). The caller logs on afterwards when the session is not connected.
   void ChangePassword(const std::string& newPassword);
   // The message of an ORA-28002 reply at the last logon, otherwise "".
   const std::string& PasswordWarning() const { return passwordWarning_; }
@@ -114,7 +121,8 @@ class TOracleSession {
   void SetPreferences(const TSessionPreferences& value) { preferences_.Assign(value); }
   bool RollbackOnDisconnect() const { return rollbackOnDisconnect_; }
   void SetRollbackOnDisconnect(bool value) { rollbackOnDisconnect_ = value; }
-  // Statements of a session with AutoCommit execute with commit on success.
+  // Statements of a release 8 session with AutoCommit execute with commit on success; on the
+  // release 7 interface the setter (and each logon) switches the server's autocommit.
   bool AutoCommit() const { return autoCommit_; }
   void SetAutoCommit(bool value);
   TNullValueOption NullValue() const { return nullValue_; }
@@ -132,8 +140,13 @@ class TOracleSession {
   const std::string& MessageTable() const { return messageTable_; }
   void SetMessageTable(const std::string& value) { messageTable_ = value; }
 
-  // An ODBC-bridge session: "ODBC:" in the database or the user name (any case).
-  bool IsODBC() const;
+  // An ODBC-bridge session: "ODBC:" in the database or the user name (any case). Such a session
+  // always uses the release 7 interface.
+  bool IsODBC() const { return odbc_; }
+  // Of an ODBC-bridge session: whether OCA60 under SOFTWARE\ORACLE (local machine) is set, as
+  // read at the last change of a logon property. Without it, and with no library path set yet,
+  // LogOn and ChangePassword load "ora73.dll".
+  bool HasOCA60() const { return odbcOCA60_; }
 
   // ---- Loading from a stored description -----------------------------------------------------
 
@@ -145,8 +158,12 @@ class TOracleSession {
 
   // ---- Services for statements and datasets --------------------------------------------------
 
-  // Whether the release 8 interface drives the session.
+  // Whether the release 8 interface drives the session; otherwise the logon data area does.
   bool OCI8Session() const { return oci8_; }
+  // The release 7 logon data area (valid while connected through it).
+  Lda_Def* LogonDataArea() { return &lda_; }
+  // Whether the logon data area was switched from the release 8 service context.
+  bool LogonDataAreaTaken() const { return ldaTaken_; }
   bool ServerAttached() const { return attached_; }
   const OciEntryPoints& Entries() const;
   OCIEnv* EnvHandle() const { return env_; }
@@ -156,12 +173,15 @@ class TOracleSession {
   OCISession* SessionHandle() const { return usr_; }
   sword LastStatus() const { return lastStatus_; }
 
-  // Keeps `status` as the last status and raises EOracleError through the session's error
-  // handle when it is OCI_ERROR or OCI_SUCCESS_WITH_INFO (or any other non-zero code).
+  // Keeps `status` as the last status and raises EOracleError when the call failed: through the
+  // session's error handle when it is OCI_ERROR or OCI_SUCCESS_WITH_INFO (or any other non-zero
+  // code); on the release 7 interface, when the logon data area holds a return code.
   void CheckStatus(sword status);
   // Throws EOracleError with record 1 of `errorHandle` (the session's or a statement's): its
   // number, and its text cut at 1023 characters.
   [[noreturn]] void RaiseOracleError(OCIError* errorHandle) const;
+  // The same for a release 7 return code, with the client's text for it (oerhms).
+  [[noreturn]] void RaiseOracleError(int returnCode);
   // The fetch type and size for a NUMBER(precision, scale) column.
   TNumberColumnType NumberColumnType(int precision, int scale, bool textOnly) const;
   // Bytes per character of the database character set (cached until LogOff).
@@ -170,10 +190,13 @@ class TOracleSession {
   int MaxStringBindSize();
   // The greatest length of a date in the session's date format (cached until LogOff).
   int DateFormatLength();
-  // Runs `sql` on the session's own statement "Query", with the busy cursor. Throws EOracleError.
+  // Runs `sql` on the session's own statement (a TOracleQuery), with the busy cursor. Throws
+  // EOracleError.
   void ExecInternal(const std::string& sql);
-  // Calls that go through the release 7 interface hold the session lock.
-  void LockSession() { lock_.Enter(); }
+  // Calls that go through the release 7 interface of a thread-safe session hold the session lock.
+  // LockSession enters it only then and answers whether it did; UnlockSession undoes one entry
+  // (TSessionLockScope pairs them).
+  bool LockSession();
   void UnlockSession() { lock_.Leave(); }
 
   // Registries of attached objects: statements, datasets and others.
@@ -193,9 +216,20 @@ class TOracleSession {
   void Attach();
   void FreeHandles();
   void NormalizeLogon();
+  void UpdateODBCMarks();
+  // An ODBC-bridge session without OCA60 loads "ora73.dll" when no library path is set.
+  void ApplyODBCLibraryRule();
+  bool WantsOCI8() const;
+  sb4 LogOnOCI8(ub4 mode);
+  sb4 LogOnOCI7();
+  sb4 EndSession();
+  void ApplyAutoCommit();
+  // Forgets a connection whose library was unloaded under it.
+  void DropUnloadedConnection();
   // The Oracle error number behind the last status (0 for success).
   sb4 LastErrorCode() const;
   EOracleError MakeOracleError(OCIError* errorHandle) const;
+  EOracleError MakeOracleError(int returnCode);
   void ApplySessionSettings();
   void FinishLogOn(TOracleLockScope& clientLock);
 
@@ -223,6 +257,9 @@ class TOracleSession {
   bool connected_ = false;
   bool attached_ = false;
   bool oci8_ = false;
+  bool ldaTaken_ = false;
+  bool odbc_ = false;
+  bool odbcOCA60_ = false;
   bool loading_ = false;
   bool destroying_ = false;
   OCIEnv* env_ = nullptr;
@@ -231,6 +268,8 @@ class TOracleSession {
   OCIError* err2_ = nullptr;
   OCIServer* server_ = nullptr;
   OCISession* usr_ = nullptr;
+  Lda_Def lda_{};
+  alignas(8) ub1 hda_[HDA_SIZE] = {};
   sword lastStatus_ = OCI_SUCCESS;
   std::string passwordWarning_;
   int characterWidth_ = 0;
@@ -239,7 +278,7 @@ class TOracleSession {
   std::vector<TSessionAttachment*> dataSets_;
   std::vector<TSessionAttachment*> objects_;
   TOracleCriticalSection lock_;
-  std::unique_ptr<SessionStatement> internal_;
+  std::unique_ptr<TOracleQuery> internal_;
 };
 
 // "<what> requires a session", "... a connected session", "... OCI8 mode, but OCI7 mode is

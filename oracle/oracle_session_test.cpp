@@ -10,8 +10,9 @@
 #include "oracle/client_naming_profile.h"
 #include "oracle/e_oracle_error.h"
 #include "oracle/oracle_client.h"
+#include "oracle/oracle_query.h"
 #include "oracle/session_attachment.h"
-#include "oracle/session_statement.h"
+#include "oracle/testing/connected_engine_test.h"
 #include "platform/command_line.h"
 #include "platform/dynamic_library.h"
 #include "platform/environment.h"
@@ -21,21 +22,7 @@
 namespace qm {
 namespace {
 
-// Points the process's client at `library` through OCIDLL= on the command line, unloading the
-// one loaded before when it was another.
-void UseClientLibrary(const std::string& library) {
-  static MemoryRegistry registry;
-  static ProcessEnvironment environment;
-  static LocalFileSystem fileSystem;
-  static DynamicLibraryLoader loader;
-  static FixedCommandLine commandLine({});
-  OracleClient& client = OracleClient::Process();
-  if (client.ClientLoaded() && client.LibraryPath() == library) return;
-  LogOffSessionsAndUnloadClient();
-  commandLine = FixedCommandLine({"OCIDLL=" + library});
-  client.SetProviders(
-      {&registry, &environment, &fileSystem, &loader, &commandLine, &LinuxNaming()});
-}
+using testing::UseClientLibrary;
 
 void SetLogon(TOracleSession& s, const std::string& user, const std::string& password,
               const std::string& database = "orcl") {
@@ -46,11 +33,11 @@ void SetLogon(TOracleSession& s, const std::string& user, const std::string& pas
 
 // The first column of the first row of a query.
 std::string QueryValue(TOracleSession& session, const std::string& sql) {
-  SessionStatement statement(session, "Test");
-  statement.Execute(sql);
-  std::vector<std::string> row;
-  if (!statement.Next(row) || row.empty()) return "<no row>";
-  return row[0];
+  TOracleQuery query;
+  query.SetSession(&session);
+  query.SQL().Add(sql);
+  query.Execute();
+  return query.Eof() ? "<no row>" : query.FieldAsString(0);
 }
 
 template <typename F>
@@ -255,10 +242,28 @@ TEST_F(SessionTest, TheServerReleaseDecidesTheInterface) {
   EXPECT_TRUE(s.OCI8Session());
   s.LogOff();
 
+  // An older server: the same connection goes on through a logon data area, and LogOff gives it
+  // back before the session ends, which commits the open work.
   ocilite::SetVersionBanner(database_path_, "Oracle7 Server Release 7.3.4.0.0 - Production");
-  ExpectGeneralError([&] { s.LogOn(); }, kOCI7NotSupported);
-  EXPECT_FALSE(s.Connected());
+  AsSystem({"create table t (n number)"});
+  s.LogOn();
+  EXPECT_TRUE(s.Connected());
+  EXPECT_FALSE(s.OCI8Session());
+  EXPECT_TRUE(s.LogonDataAreaTaken());
   EXPECT_TRUE(s.ServerAttached());
+  EXPECT_EQ(QueryValue(s, "select user from dual"), "SYSTEM");
+  EXPECT_EQ(s.MaxStringBindSize(), 2000);
+  ExpectGeneralError([&] { RequireFeature(&s, "A query with LOB's"); },
+                     "A query with LOB's requires OCI8 mode, but OCI7 mode is used.");
+  s.ExecInternal("insert into t values (1)");
+  s.LogOff();
+  EXPECT_TRUE(s.OCI8Session());
+  EXPECT_FALSE(s.LogonDataAreaTaken());
+  EXPECT_EQ(s.EnvHandle(), nullptr);
+  TOracleSession reader;
+  SetLogon(reader, "system", "manager");
+  reader.LogOn();
+  EXPECT_EQ(QueryValue(reader, "select count(*) from t"), "1");
 }
 
 TEST_F(SessionTest, PropertiesThatCannotChangeWhileConnected) {
@@ -284,8 +289,14 @@ TEST_F(SessionTest, PropertiesThatCannotChangeWhileConnected) {
   s.SetPreferences(other);
   EXPECT_TRUE(s.Preferences().UseOCI7());
   EXPECT_EQ(s.Preferences().FloatPrecision(), 15);
-  ExpectGeneralError([&] { s.LogOn(); }, kOCI7NotSupported);
-  EXPECT_FALSE(s.Connected());
+  s.LogOn();
+  EXPECT_FALSE(s.OCI8Session());
+  ExpectGeneralError([&] { s.Preferences().SetUseOCI7(false); },
+                     "Cannot change UseOCI7 property when session is connected");
+  s.LogOff();
+  s.Preferences().SetUseOCI7(false);
+  s.LogOn();
+  EXPECT_TRUE(s.OCI8Session());
 }
 
 // An attached statement or dataset that records what the session tells it.
@@ -354,9 +365,11 @@ TEST_F(SessionTest, ColumnWidthsAndDateFormatLength) {
 
 class ScriptedSessionTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    UseClientLibrary(OCI8_ONLY_CLIENT);
-    probe_ = DynamicLibrary::Open(OCI8_ONLY_CLIENT);
+  void SetUp() override { UseScriptedClient(OCI8_ONLY_CLIENT); }
+
+  void UseScriptedClient(const std::string& library) {
+    UseClientLibrary(library);
+    probe_ = DynamicLibrary::Open(library);
     ASSERT_NE(probe_, nullptr);
     OracleClient::Process().InitClient();
     Reset();
@@ -408,6 +421,34 @@ TEST_F(ScriptedSessionTest, LogOnAndLogOffCallTheClientInOrder) {
   s.LogOff();
   EXPECT_EQ(Calls({"OCITransRollback", "OCISessionEnd", "OCIServerDetach"}),
             (V{"OCITransRollback", "OCISessionEnd", "OCIServerDetach"}));
+}
+
+TEST_F(ScriptedSessionTest, AnOracle7ServerGetsTheLogonDataAreaWhichGoesBackBeforeTheSessionEnds) {
+  using V = std::vector<std::string>;
+  // A client without the release 7 functions stays on the release 8 interface, and refuses
+  // UseOCI7 instead of calling what it does not have.
+  TOracleSession old;
+  SetLogon(old, "scott", "tiger", "ORA73");
+  old.LogOn();
+  EXPECT_TRUE(old.OCI8Session());
+  old.LogOff();
+  old.Preferences().SetUseOCI7(true);
+  ExpectGeneralError([&] { old.LogOn(); }, kNoOCI7Functions);
+  EXPECT_FALSE(old.Connected());
+  EXPECT_EQ(Calls({"OCISvcCtxToLda"}), V{});
+
+  UseScriptedClient(OCI8_CLIENT_WITH_OCI7);
+  TOracleSession s;
+  SetLogon(s, "scott", "tiger", "ORA73");
+  s.LogOn();
+  EXPECT_FALSE(s.OCI8Session());
+  EXPECT_EQ(Calls({"OCISessionBegin", "OCIServerVersion", "OCISvcCtxToLda", "OCILdaToSvcCtx"}),
+            (V{"OCISessionBegin(1,0)", "OCIServerVersion", "OCISvcCtxToLda"}));
+  Reset();
+  s.LogOff();
+  EXPECT_EQ(Calls({"OCISvcCtxToLda", "OCILdaToSvcCtx", "OCISessionEnd", "OCIServerDetach"}),
+            (V{"OCILdaToSvcCtx", "OCISessionEnd", "OCIServerDetach"}));
+  EXPECT_TRUE(s.OCI8Session());
 }
 
 TEST_F(ScriptedSessionTest, CredentialsAndModes) {
@@ -464,9 +505,9 @@ TEST_F(ScriptedSessionTest, SessionSettingsAreSentWhenSetAndAgainAtLogOn) {
   s.LogOn();
   EXPECT_EQ(
       Calls({"OCIStmtPrepare", "OCIStmtExecute"}),
-      (V{"OCIStmtPrepare(alter session set sql_trace = true)", "OCIStmtExecute(1,32)",
-         "OCIStmtPrepare(alter session set optimizer_goal = first_rows)", "OCIStmtExecute(1,32)",
-         "OCIStmtPrepare(alter session set isolation_level = serializable)",
+      (V{"OCIStmtPrepare(alter session set sql_trace = true\\n)", "OCIStmtExecute(1,32)",
+         "OCIStmtPrepare(alter session set optimizer_goal = first_rows\\n)", "OCIStmtExecute(1,32)",
+         "OCIStmtPrepare(alter session set isolation_level = serializable\\n)",
          "OCIStmtExecute(1,32)"}));
 
   s.SetAutoCommit(false);
@@ -476,15 +517,15 @@ TEST_F(ScriptedSessionTest, SessionSettingsAreSentWhenSetAndAgainAtLogOn) {
   };
   const Case cases[] = {
       {[&] { s.SetSQLTrace(stFalse); },
-       {"OCIStmtPrepare(alter session set sql_trace = false)", "OCIStmtExecute(1,0)"}},
+       {"OCIStmtPrepare(alter session set sql_trace = false\\n)", "OCIStmtExecute(1,0)"}},
       {[&] { s.SetOptimizerGoal(ogChoose); },
-       {"OCIStmtPrepare(alter session set optimizer_goal = choose)", "OCIStmtExecute(1,0)"}},
+       {"OCIStmtPrepare(alter session set optimizer_goal = choose\\n)", "OCIStmtExecute(1,0)"}},
       {[&] { s.SetOptimizerGoal(ogAllRows); },
-       {"OCIStmtPrepare(alter session set optimizer_goal = all_rows)", "OCIStmtExecute(1,0)"}},
+       {"OCIStmtPrepare(alter session set optimizer_goal = all_rows\\n)", "OCIStmtExecute(1,0)"}},
       {[&] { s.SetOptimizerGoal(ogRule); },
-       {"OCIStmtPrepare(alter session set optimizer_goal = rule)", "OCIStmtExecute(1,0)"}},
+       {"OCIStmtPrepare(alter session set optimizer_goal = rule\\n)", "OCIStmtExecute(1,0)"}},
       {[&] { s.SetIsolationLevel(ilReadCommitted); },
-       {"OCIStmtPrepare(alter session set isolation_level = read committed)",
+       {"OCIStmtPrepare(alter session set isolation_level = read committed\\n)",
         "OCIStmtExecute(1,0)"}},
       {[&] { s.SetSQLTrace(stUnchanged); }, {}},
       {[&] { s.SetOptimizerGoal(ogUnchanged); }, {}},

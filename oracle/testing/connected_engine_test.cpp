@@ -10,24 +10,30 @@
 
 namespace qm::testing {
 
-void ConnectedEngineTest::SetUp() {
-  EngineTest::SetUp();
+void UseClientLibrary(const std::string& library) {
   static MemoryRegistry registry;
   static ProcessEnvironment environment;
   static LocalFileSystem fileSystem;
   static DynamicLibraryLoader loader;
   static FixedCommandLine commandLine({});
   OracleClient& client = OracleClient::Process();
-  if (!client.ClientLoaded() || client.LibraryPath() != OCILITE_LIBRARY) {
-    LogOffSessionsAndUnloadClient();
-    commandLine = FixedCommandLine({std::string("OCIDLL=") + OCILITE_LIBRARY});
-    client.SetProviders(
-        {&registry, &environment, &fileSystem, &loader, &commandLine, &LinuxNaming()});
-  }
+  if (client.ClientLoaded() && client.LibraryPath() == library) return;
+  LogOffSessionsAndUnloadClient();
+  client.SetLibraryPath("");
+  commandLine = FixedCommandLine({"OCIDLL=" + library});
+  client.SetProviders(
+      {&registry, &environment, &fileSystem, &loader, &commandLine, &LinuxNaming()});
+}
+
+void ConnectedEngineTest::SetUp() {
+  EngineTest::SetUp();
+  UseClientLibrary(OCILITE_LIBRARY);
   session_.SetLogonUsername("system");
   session_.SetLogonPassword("manager");
   session_.SetLogonDatabase("orcl");
+  session_.Preferences().SetUseOCI7(UseOCI7());
   session_.LogOn();
+  ASSERT_EQ(session_.OCI8Session(), !UseOCI7());
 }
 
 void ConnectedEngineTest::TearDown() {

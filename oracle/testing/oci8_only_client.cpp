@@ -1,5 +1,6 @@
 // A client library for the loader's and the session's tests. It exports every name of the
-// release 8 group and nothing of release 7 or 8.1 (no OCIEnvCreate), like an 8.0 client.
+// release 8 group and nothing of release 7 or 8.1 (no OCIEnvCreate). Built with QM_WITH_OCI7 it
+// also exports the release 7 names, as a complete 8.0 client does.
 //
 // Most functions only record their call and succeed; they are weak and take the five-argument
 // shape of OCIInitialize (the only one of them the tests' callers reach with arguments that
@@ -45,6 +46,11 @@ void RecordCall(const std::string& call) {
     return 0;                                                                             \
   }
 QM_OCI8_NAMES(QM_TEST_FUNCTION)
+#ifdef QM_WITH_OCI7
+QM_OCI7_NAMES(QM_TEST_FUNCTION)
+QM_OLOG_NAMES(QM_TEST_FUNCTION)
+QM_OPINIT_NAMES(QM_TEST_FUNCTION)
+#endif
 #undef QM_TEST_FUNCTION
 
 // How often a function was called since the library was loaded (or the last reset).

@@ -4,9 +4,10 @@
 //  - Handles are dummy addresses, one per handle type; nothing is ever freed.
 //  - OCIServerAttach to the alias "LONGERROR" fails with ORA-20001 and a message of 3000
 //    characters; any other alias attaches.
-//  - OCISessionBegin and OCIServerVersion succeed; the banner is an Oracle8 one.
+//  - OCISessionBegin and OCIServerVersion succeed; the banner is an Oracle7 one after an attach
+//    to the alias "ORA73", an Oracle8 one otherwise.
 //  - Statements prepare and execute without doing anything; their texts are recorded in the
-//    call log as OCIStmtPrepare(text).
+//    call log as OCIStmtPrepare(text), with \n for each line feed.
 
 #include <algorithm>
 #include <cstring>
@@ -20,6 +21,8 @@
 namespace {
 
 char handles[64];
+char descriptor;
+std::string attachedAlias;
 sb4 pendingCode = 0;
 std::string pendingMessage;
 
@@ -45,6 +48,12 @@ sword OCIHandleAlloc(const void*, void** hndlpp, const ub4 type, const std::size
   return OCI_SUCCESS;
 }
 
+sword OCIDescriptorAlloc(const void*, void** descpp, const ub4 type, const std::size_t, void**) {
+  RecordCall("OCIDescriptorAlloc(" + std::to_string(type) + ")");
+  *descpp = &descriptor;
+  return OCI_SUCCESS;
+}
+
 sword OCIHandleFree(void*, const ub4 type) {
   RecordCall("OCIHandleFree(" + std::to_string(type) + ")");
   return OCI_SUCCESS;
@@ -53,6 +62,7 @@ sword OCIHandleFree(void*, const ub4 type) {
 sword OCIServerAttach(OCIServer*, OCIError*, const OraText* dblink, sb4 dblink_len, ub4) {
   const std::string alias = Text(dblink, dblink_len);
   RecordCall("OCIServerAttach(" + alias + ")");
+  attachedAlias = alias;
   if (alias != "LONGERROR") return OCI_SUCCESS;
   pendingCode = 20001;
   pendingMessage = "ORA-20001: " + std::string(3000, 'x') + "\n";
@@ -81,7 +91,9 @@ sword OCISessionBegin(OCISvcCtx*, OCIError*, OCISession*, ub4 credt, ub4 mode) {
 
 sword OCIServerVersion(void*, OCIError*, OraText* bufp, ub4 bufsz, ub1) {
   RecordCall("OCIServerVersion");
-  const std::string banner = "Oracle8 Release 8.0.5.0.0 - Production\nPL/SQL Release 8.0.5.0.0";
+  const std::string banner =
+      attachedAlias == "ORA73" ? "Oracle7 Server Release 7.3.4.0.0 - Production"
+                               : "Oracle8 Release 8.0.5.0.0 - Production\nPL/SQL Release 8.0.5.0.0";
   const std::size_t n = std::min<std::size_t>(banner.size(), bufsz - 1);
   std::memcpy(bufp, banner.data(), n);
   bufp[n] = 0;
@@ -89,7 +101,11 @@ sword OCIServerVersion(void*, OCIError*, OraText* bufp, ub4 bufsz, ub1) {
 }
 
 sword OCIStmtPrepare(OCIStmt*, OCIError*, const OraText* stmt, ub4 stmt_len, ub4, ub4) {
-  RecordCall("OCIStmtPrepare(" + Text(stmt, static_cast<sb4>(stmt_len)) + ")");
+  // A line feed in the text is logged as \n, so the log keeps one call a line.
+  std::string text = Text(stmt, static_cast<sb4>(stmt_len));
+  for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
+    text.replace(at, 1, "\\n");
+  RecordCall("OCIStmtPrepare(" + text + ")");
   return OCI_SUCCESS;
 }
 
