@@ -49,18 +49,18 @@ std::vector<Line> SplitLines(std::string_view content) {
   while (!content.empty()) {
     const std::size_t lf = content.find('\n');
     std::string_view text = content.substr(0, lf);
-    std::string ending;
+    std::string_view ending;
     if (lf != std::string_view::npos) {
       ending = "\n";
       if (!text.empty() && text.back() == '\r') {
         text.remove_suffix(1);
-        ending = "\r\n";
+        ending = kCrLf;
       }
       content.remove_prefix(lf + 1);
     } else {
       content = {};
     }
-    lines.push_back({std::string(text), std::move(ending)});
+    lines.push_back({std::string(text), std::string(ending)});
   }
   return lines;
 }
