@@ -706,21 +706,31 @@ void TOracleQuery::ChooseFetchType(TFieldData& column, sb4 longBuffer) {
       break;
     case 108:
     case 110:
+    case 116: {
+      const int type = column.internalType;
+      try {
+        RequireFeature(session_, type == 108   ? "A query with objects"
+                                 : type == 110 ? "A query with references"
+                                               : "A query with sub-queries");
+      } catch (...) {
+        columns_.clear();
+        prepared_.clear();
+        throw;
+      }
+      // Described, so that a dataset can pass over them, but never defined or fetched: their
+      // values need the object layer, which nothing here uses.
+      column.fetchType = static_cast<ub2>(type);
+      column.bufferSize = 4;
+      break;
+    }
     case 112:
     case 113:
     case 114:
-    case 116: {
       columns_.clear();
       prepared_.clear();
-      const int type = column.internalType;
       // The release 7 interface has none of these; the release 8 one is refused further below.
-      RequireFeature(session_, type == 108   ? "A query with objects"
-                               : type == 110 ? "A query with references"
-                               : type == 116 ? "A query with sub-queries"
-                                             : "A query with LOB's");
-      throw std::runtime_error("Column " + column.name +
-                               ": object, reference, LOB and cursor columns are not supported");
-    }
+      RequireFeature(session_, "A query with LOB's");
+      throw std::runtime_error("Column " + column.name + ": LOB columns are not supported");
     case 187:
     case 188:
     case 232:
@@ -744,6 +754,7 @@ void TOracleQuery::DefineColumns() {
     column.indicators.assign(column.rows, 0);
     column.lengths.assign(column.rows, 0);
     const ub4 position = static_cast<ub4>(i + 1);
+    if (column.fetchType == 108 || column.fetchType == 110 || column.fetchType == 116) continue;
     if (!OCI8()) {
       DefineColumnOCI7(column, position);
       continue;

@@ -10,6 +10,7 @@
 #include "oracle/client_naming_profile.h"
 #include "oracle/e_oracle_error.h"
 #include "oracle/oracle_client.h"
+#include "oracle/oracle_dataset.h"
 #include "oracle/oracle_query.h"
 #include "oracle/session_attachment.h"
 #include "oracle/testing/connected_engine_test.h"
@@ -18,6 +19,7 @@
 #include "platform/environment.h"
 #include "platform/file_system.h"
 #include "platform/memory_registry.h"
+#include "platform/scripted_dialogs.h"
 
 namespace qm {
 namespace {
@@ -397,6 +399,31 @@ class ScriptedSessionTest : public ::testing::Test {
 
   std::unique_ptr<DynamicLibrary> probe_;
 };
+
+TEST_F(ScriptedSessionTest, ADataSetPassesOverObjectReferenceAndCursorColumnsWithAMessageEach) {
+  ScriptedDialogs dialogs;
+  TOracleSession s;
+  SetLogon(s, "scott", "tiger", "ORA80");
+  s.LogOn();
+  TOracleDataSet ods;
+  ods.SetSession(&s);
+  ods.SQL().Add("select * from kinds");
+  ods.Open();
+
+  ASSERT_EQ(ods.FieldCount(), 1);
+  EXPECT_EQ(ods.Field(0).FieldName(), "ID");
+  EXPECT_EQ(ods.RecordCount(), 0);
+  std::vector<std::string> texts;
+  for (const MessageBoxRequest& m : dialogs.messages) texts.push_back(m.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{
+                       "OBJ: Objects will be supported in version 3.5",
+                       "PTR: References will be supported in version 3.5",
+                       "CUR: Sub-queries not supported in dataset, use TOracleQuery instead"}));
+  // Only the column with a value is defined.
+  EXPECT_EQ(Calls({"OCIDefineByPos"}).size(), 1u);
+  ods.Close();
+  s.LogOff();
+}
 
 TEST_F(ScriptedSessionTest, LogOnAndLogOffCallTheClientInOrder) {
   using V = std::vector<std::string>;

@@ -8,6 +8,8 @@
 //    to the alias "ORA73", an Oracle8 one otherwise.
 //  - Statements prepare and execute without doing anything; their texts are recorded in the
 //    call log as OCIStmtPrepare(text), with \n for each line feed.
+//  - The select "select * from kinds" describes the columns ID NUMBER(9), OBJ (a named type),
+//    PTR (a REF) and CUR (a cursor), in that order, and fetches no row.
 
 #include <algorithm>
 #include <cstring>
@@ -25,6 +27,18 @@ char descriptor;
 std::string attachedAlias;
 sb4 pendingCode = 0;
 std::string pendingMessage;
+bool kindsQuery = false;
+
+// The columns of "select * from kinds": name, internal type, precision.
+struct ScriptedColumn {
+  const char* name;
+  ub2 type;
+  ub1 precision;
+};
+constexpr ScriptedColumn kKinds[] = {{"ID", SQLT_NUM, 9}, {"OBJ", 108, 0}, {"PTR", 110, 0},
+                                     {"CUR", 116, 0}};
+// Parameter descriptors are addresses into this array, one per select-list position.
+char params[sizeof kKinds / sizeof kKinds[0]];
 
 void* Handle(ub4 type) {
   return &handles[type % sizeof handles];
@@ -77,11 +91,46 @@ sword OCIAttrSet(void*, ub4 trghndltyp, void* attributep, ub4 size, ub4 attrtype
   return OCI_SUCCESS;
 }
 
-sword OCIAttrGet(const void*, ub4, void* attributep, ub4*, ub4 attrtype, OCIError*) {
+sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* attributep, ub4* sizep,
+                 ub4 attrtype, OCIError*) {
   RecordCall("OCIAttrGet(" + std::to_string(attrtype) + ")");
-  if (attrtype == OCI_ATTR_STMT_TYPE) *static_cast<ub2*>(attributep) = OCI_STMT_ALTER;
-  if (attrtype == OCI_ATTR_PARAM_COUNT) *static_cast<ub4*>(attributep) = 0;
+  if (trghndltyp == OCI_DTYPE_PARAM) {
+    const ScriptedColumn& column = kKinds[static_cast<const char*>(trgthndlp) - params];
+    switch (attrtype) {
+      case OCI_ATTR_DATA_TYPE:
+        *static_cast<ub2*>(attributep) = column.type;
+        break;
+      case OCI_ATTR_DATA_SIZE:
+        *static_cast<ub2*>(attributep) = column.type == SQLT_NUM ? 22 : 4;
+        break;
+      case OCI_ATTR_NAME:
+        *static_cast<const char**>(attributep) = column.name;
+        *sizep = static_cast<ub4>(std::strlen(column.name));
+        break;
+      case OCI_ATTR_PRECISION:
+        *static_cast<ub1*>(attributep) = column.precision;
+        break;
+      default:
+        break;
+    }
+    return OCI_SUCCESS;
+  }
+  if (attrtype == OCI_ATTR_STMT_TYPE)
+    *static_cast<ub2*>(attributep) = kindsQuery ? OCI_STMT_SELECT : OCI_STMT_ALTER;
+  if (attrtype == OCI_ATTR_PARAM_COUNT)
+    *static_cast<ub4*>(attributep) = kindsQuery ? sizeof kKinds / sizeof kKinds[0] : 0;
   return OCI_SUCCESS;
+}
+
+sword OCIParamGet(const void*, ub4, OCIError*, void** parmdpp, ub4 pos) {
+  RecordCall("OCIParamGet(" + std::to_string(pos) + ")");
+  *parmdpp = &params[pos - 1];
+  return OCI_SUCCESS;
+}
+
+sword OCIStmtFetch(OCIStmt*, OCIError*, ub4 nrows, ub2, ub4) {
+  RecordCall("OCIStmtFetch(" + std::to_string(nrows) + ")");
+  return kindsQuery ? OCI_NO_DATA : OCI_SUCCESS;
 }
 
 sword OCISessionBegin(OCISvcCtx*, OCIError*, OCISession*, ub4 credt, ub4 mode) {
@@ -106,6 +155,7 @@ sword OCIStmtPrepare(OCIStmt*, OCIError*, const OraText* stmt, ub4 stmt_len, ub4
   for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
     text.replace(at, 1, "\\n");
   RecordCall("OCIStmtPrepare(" + text + ")");
+  kindsQuery = text.rfind("select * from kinds", 0) == 0;
   return OCI_SUCCESS;
 }
 
