@@ -15,7 +15,7 @@ struct CompiledSql {
   Kind kind = Kind::kOther;
   int function_code = 0;  // classic SQL function code (3 INSERT, 4 SELECT, ...)
   std::string text;       // the statement as compiled
-  Statement ast;
+  Statement ast;  // an empty InsertStmt when compiled from an insert's shape: DML runs without it
   TranslatedStatement translated;
   std::uint64_t generation = 0;
 };

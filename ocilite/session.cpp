@@ -114,6 +114,7 @@ int Session::Logon(std::string_view user, const std::optional<std::string>& pass
   const LogonResult logon = Authenticate(db_, user, password, role);
   SyncTablespaces(db_);
   ctx_.user = logon.user;
+  insert_shapes_.Clear();
   SqliteStmt q = db_.Prepare("SELECT default_tablespace FROM ocl_users WHERE username = ?1");
   q.Bind(1, ctx_.user);
   default_tablespace_ = q.Step() ? q.Text(0) : "USERS";
@@ -129,6 +130,7 @@ void Session::ChangePassword(std::string_view user, std::string_view old_passwor
 void Session::EndSession() {
   Commit();
   ctx_.user.clear();
+  insert_shapes_.Clear();
 }
 
 void Session::Commit() {
@@ -151,6 +153,7 @@ std::unique_ptr<CompiledSql> Session::Compile(std::string_view sql, const BindTy
     ++catalog_generation_;
     SyncTablespaces(db_);
   }
+  if (auto shaped = insert_shapes_.Compile(sql, Generation(), catalog_, ctx_)) return shaped;
   auto c = std::make_unique<CompiledSql>();
   c->text = std::string(sql);
   c->ast = ParseStatement(sql);

@@ -6,7 +6,8 @@
 //
 // Statements are compiled once (parse, resolve, translate) into a CompiledSql and executed as
 // often as the client likes; a compiled statement goes stale when the catalogue or the NLS
-// settings change and is then compiled again by its owner.
+// settings change and is then compiled again by its owner. Inserts of literals are compiled once
+// per shape (see InsertShapeCache), the shapes going stale alike.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,7 @@
 #include "ocilite/compiled_sql.h"
 #include "ocilite/cursor.h"
 #include "ocilite/eval_context.h"
+#include "ocilite/insert_shape_cache.h"
 #include "ocilite/sql_ast.h"
 #include "ocilite/sql_translator.h"
 #include "ocilite/sqlite_db.h"
@@ -100,6 +102,7 @@ class Session {
   std::string default_tablespace_;
   std::uint64_t catalog_generation_ = 0;
   std::uint64_t nls_generation_ = 0;
+  InsertShapeCache insert_shapes_;
   std::unordered_map<std::string, std::vector<SqliteStmt>> idle_statements_;
   std::size_t idle_count_ = 0;
   std::set<Cursor*> open_cursors_;

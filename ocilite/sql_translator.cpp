@@ -1144,9 +1144,7 @@ struct Translator::Impl {
                           bool check_now) {
     v = ToColumnType(std::move(v), column.type);
     if (check_now && v.constant) {
-      ColumnCheck check{column.type, !column.nullable, update,
-                        [&] { return t.QualifiedColumn(column); }};
-      v.constant = CheckColumnValue(*v.constant, check);
+      v.constant = CheckColumnValue(*v.constant, Check(t, column, update));
       return Emit(v);
     }
     const int flags = (column.nullable ? 0 : 1) | (update ? 2 : 0) | (column.type.is_float ? 4 : 0);
@@ -1154,6 +1152,10 @@ struct Translator::Impl {
            std::to_string(column.type.length) + ", " + std::to_string(column.type.precision) +
            ", " + std::to_string(column.type.scale) + ", " + std::to_string(flags) + ", " +
            SqlString(t.QualifiedColumn(column)) + ")";
+  }
+
+  static ColumnCheck Check(const TableInfo& t, const ColumnInfo& column, bool update) {
+    return {column.type, !column.nullable, update, [&] { return t.QualifiedColumn(column); }};
   }
 
   CExpr DefaultOf(const ColumnInfo& column) {
@@ -1205,6 +1207,24 @@ TranslatedStatement Translator::Query(const SelectStmt& s) {
 }
 
 TranslatedStatement Translator::Insert(const InsertStmt& s) {
+  return TranslateInsert(s, nullptr);
+}
+
+TranslatedStatement Translator::InsertShape(const InsertStmt& s,
+                                            std::vector<LiftedLiteral>& lifted) {
+  return TranslateInsert(s, &lifted);
+}
+
+std::optional<Value> Translator::StoredLiteral(const Expr& literal, const TableInfo& table,
+                                               const ColumnInfo& column) {
+  Impl impl{*this, catalog_, ctx_, bind_types_, sql_text_, {}, {}, 0};
+  const CExpr v = impl.ToColumnType(impl.Compile(literal, Clause::kValues), column.type);
+  if (!v.constant) return std::nullopt;
+  return CheckColumnValue(*v.constant, Impl::Check(table, column, false));
+}
+
+TranslatedStatement Translator::TranslateInsert(const InsertStmt& s,
+                                                std::vector<LiftedLiteral>* lifted) {
   Impl impl{*this, catalog_, ctx_, bind_types_, sql_text_, {}, {}, 0};
   auto t = impl.Target(s.table);
   const auto columns = impl.TargetColumns(*t, s.columns);
@@ -1240,6 +1260,14 @@ TranslatedStatement Translator::Insert(const InsertStmt& s) {
   if (s.values.size() < columns.size()) throw OraError(947).At(s.values_pos);
   for (std::size_t i = 0; i < columns.size(); ++i) {
     const Expr& e = *s.values[i];
+    if (lifted &&
+        (e.kind == ExprKind::kString || e.kind == ExprKind::kNumber || e.kind == ExprKind::kNull)) {
+      // Checked when its value is known: a bound NULL stores as the literal NULL does.
+      impl.out.params.emplace_back();
+      lifted->push_back({impl.out.params.size() - 1, columns[i]});
+      add(*columns[i], "?" + std::to_string(impl.out.params.size()));
+      continue;
+    }
     CExpr v = e.kind == ExprKind::kDefault ? impl.DefaultOf(*columns[i])
                                            : impl.Compile(e, Clause::kValues);
     add(*columns[i], impl.StoredValue(std::move(v), *t, *columns[i], false, true));

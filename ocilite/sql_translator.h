@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,13 @@ struct TranslatedStatement {
   std::vector<std::string> lookup_columns;
 };
 
+// A literal of an INSERT's VALUES list taken out of its translation: the parameter that carries
+// it (an index into `params`) and the column it is stored into, owned by the statement's target.
+struct LiftedLiteral {
+  std::size_t param = 0;
+  const ColumnInfo* column = nullptr;
+};
+
 // The type a placeholder's client buffer gives its value; throws ORA-01008 when unbound.
 using BindTypes = std::function<SqlType(const std::string& name, int position)>;
 
@@ -62,6 +70,15 @@ class Translator {
 
   TranslatedStatement Query(const SelectStmt& s);
   TranslatedStatement Insert(const InsertStmt& s);
+  // Insert, but each literal among the VALUES ('text', a number, NULL) becomes a parameter left
+  // empty and listed in `lifted`, in the order of the values, for StoredLiteral to fill. Throws
+  // what Insert throws for anything but the literals' values.
+  TranslatedStatement InsertShape(const InsertStmt& s, std::vector<LiftedLiteral>& lifted);
+  // A literal as stored into `column` of `table`: converted and checked exactly as Insert does it
+  // in place, throwing the same OraError. nullopt when Insert would leave the conversion to run
+  // time (text that is no number or date fails only when the row is written).
+  std::optional<Value> StoredLiteral(const Expr& literal, const TableInfo& table,
+                                     const ColumnInfo& column);
   TranslatedStatement Update(const UpdateStmt& s);
   TranslatedStatement Delete(const DeleteStmt& s);
 
@@ -70,6 +87,8 @@ class Translator {
 
  private:
   struct Impl;
+  TranslatedStatement TranslateInsert(const InsertStmt& s, std::vector<LiftedLiteral>* lifted);
+
   Catalog& catalog_;
   EvalContext& ctx_;
   const BindTypes& bind_types_;
