@@ -1,5 +1,6 @@
 #include "ocilite/number_text.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -42,7 +43,7 @@ Decimal Decimal::FromValue(const Value& v) {
   // Fifteen significant digits: what a double holds exactly from a decimal text, and what keeps
   // 0.1 + 0.2 reading 0.3 as Oracle's decimal arithmetic would have it.
   char buf[40];
-  std::snprintf(buf, sizeof buf, "%.14e", v.r);
+  *std::to_chars(buf, buf + sizeof buf - 1, v.r, std::chars_format::scientific, 14).ptr = 0;
   const char* p = buf;
   if (*p == '-') {
     d.negative = true;
@@ -75,7 +76,9 @@ Value Decimal::ToValue() const {
   text += digits;
   text += 'e';
   text += std::to_string(exponent);
-  return Value::Real(std::strtod(text.c_str(), nullptr));
+  double r = 0;
+  std::from_chars(text.data(), text.data() + text.size(), r);
+  return Value::Real(r);
 }
 
 void Decimal::RoundToScale(int scale) {
@@ -177,9 +180,18 @@ std::string NumberToText(const Value& number, char decimal_char) {
 
 Value FitNumber(const Value& number, int precision, int scale) {
   if (scale == kFloatScale && precision == 0) return number;
+  const int limit = precision == 0 ? 38 : precision;
+  if (number.kind == Value::Kind::kInt && scale >= 0) {
+    // A whole number needs no rounding: only its count of digits is checked.
+    std::uint64_t magnitude = number.i < 0 ? 0 - static_cast<std::uint64_t>(number.i)
+                                           : static_cast<std::uint64_t>(number.i);
+    int digits = 0;
+    for (; magnitude != 0; magnitude /= 10) ++digits;
+    if (digits > limit - scale) throw OraError(1438);
+    return number;
+  }
   Decimal d = Decimal::FromValue(number);
   if (scale != kFloatScale) d.RoundToScale(scale);
-  const int limit = precision == 0 ? 38 : precision;
   if (!d.IsZero() && d.exponent > limit - (scale == kFloatScale ? 0 : scale)) throw OraError(1438);
   return d.ToValue();
 }
