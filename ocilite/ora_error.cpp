@@ -230,11 +230,11 @@ std::string FormatOraMessage(int code, std::string_view text) {
   return message;
 }
 
-OraError::OraError(int code, std::string message)
+OraError::OraError(int code, std::string message, WholeMessage)
     : std::runtime_error(std::move(message)), code_(code) {}
 
 OraError OraError::WithText(int code, std::string_view text) {
-  return OraError(code, FormatOraMessage(code, text));
+  return OraError(code, FormatOraMessage(code, text), {});
 }
 
 namespace {
@@ -254,6 +254,6 @@ std::string Substitute(std::string_view pattern, std::initializer_list<std::stri
 }  // namespace
 
 OraError::OraError(int code, std::initializer_list<std::string_view> args)
-    : OraError(code, FormatOraMessage(code, Substitute(OraErrorText(code), args))) {}
+    : OraError(code, FormatOraMessage(code, Substitute(OraErrorText(code), args)), {}) {}
 
 }  // namespace qm::ocilite

@@ -27,7 +27,10 @@ class OraError : public std::runtime_error {
   }
 
  private:
-  OraError(int code, std::string message);
+  // The tag keeps this constructor out of overload resolution for `OraError(code, {text})`, where
+  // compilers differ on whether a one-element list prefers std::string over the argument list.
+  struct WholeMessage {};
+  OraError(int code, std::string message, WholeMessage);
   int code_;
   int offset_ = -1;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -472,6 +473,80 @@ TEST_F(SqlBehaviour, SubqueriesInFromWhereAndTheSelectList) {
             "ORA-00913: too many values");
   EXPECT_EQ(Exec("select * from T where exists (select NOPE from D)"),
             "ORA-00904: \"NOPE\": invalid identifier");
+}
+
+// Nesting is parsed by recursion: a statement nested past any sensible depth fails with an error
+// instead of exhausting the stack, while ordinary depths still run.
+TEST_F(SqlBehaviour, DeepNestingFailsCleanlyInsteadOfEndingTheProcess) {
+  const auto repeat = [](const std::string& part, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += part;
+    return out;
+  };
+  const struct {
+    const char* what;
+    std::function<std::string(int)> sql;
+  } cases[] = {
+      {"parentheses",
+       [&](int n) { return "select " + repeat("(", n) + "1" + repeat(")", n) + " from dual"; }},
+      {"signs", [&](int n) { return "select " + repeat("- ", n) + "1 from dual"; }},
+      {"NOTs", [&](int n) { return "select 1 from dual where " + repeat("not ", n) + "1 = 1"; }},
+      {"calls",
+       [&](int n) { return "select " + repeat("abs(", n) + "1" + repeat(")", n) + " from dual"; }},
+      {"subqueries",
+       [&](int n) {
+         return "select " + repeat("(select ", n) + "1" + repeat(" from dual)", n) + " from dual";
+       }},
+  };
+  for (const auto& k : cases) {
+    EXPECT_EQ(Value(k.sql(10)), "1") << k.what;
+    EXPECT_EQ(Exec(k.sql(100000)),
+              "ORA-00600: internal error code, arguments: [nesting too deep], [500]")
+        << k.what;
+  }
+}
+
+// Numbers in DDL options are read into machine integers and doubles: one past their range is an
+// Oracle error, never an exception of the standard library escaping the engine.
+TEST_F(SqlBehaviour, OptionNumbersOutOfRangeGiveAnError) {
+  const ErrorCase cases[] = {
+      {"create sequence S start with 99999999999999999999", "ORA-01426: numeric overflow"},
+      {"create sequence S increment by -99999999999999999999", "ORA-01426: numeric overflow"},
+      {"create tablespace X datafile 'x.dbf' size 9999999999999G", "ORA-01426: numeric overflow"},
+      {"create user U identified by p quota 99999999999999999999M on users",
+       "ORA-01426: numeric overflow"},
+      {"create user U identified by p quota 9999999999999G on users",
+       "ORA-01426: numeric overflow"},
+      {"create profile P limit password_life_time 1e999", "ORA-02377: invalid resource limit"},
+      {"create profile P limit password_life_time 1e-400", "ORA-02377: invalid resource limit"},
+      {"create profile P limit password_life_time 1/1e999", "ORA-02377: invalid resource limit"},
+  };
+  for (const ErrorCase& k : cases) EXPECT_EQ(Exec(k.sql), k.error) << k.sql;
+}
+
+// Positions, counts and places far past any text or number take their natural meaning; a padded
+// result stops at 4000 characters as in Oracle's SQL; a month count whose year no longer fits
+// an int is still a year out of range.
+TEST_F(SqlBehaviour, HugeNumberArgumentsOfFunctions) {
+  const struct {
+    const char* sql;
+    const char* value;
+  } values[] = {
+      {"select instr('abc', 'b', 1, 1e100) from dual", "0"},
+      {"select instr('abcb', 'b', -1e100) from dual", "0"},
+      {"select substr('abc', 1e100) from dual", "<null>"},
+      {"select substr('abc', 2, 1e100) from dual", "bc"},
+      {"select length(rpad('x', 1e100, 'y')) from dual", "4000"},
+      {"select length(lpad('x', 5000)) from dual", "4000"},
+      {"select round(1.5, 1e100) from dual", "1.5"},
+      {"select round(123, -1e100) from dual", "0"},
+  };
+  for (const auto& k : values) EXPECT_EQ(Value(k.sql), k.value) << k.sql;
+  for (const char* months : {"1e100", "51539607552"})
+    EXPECT_EQ(Exec(std::string("select add_months(to_date('01.01.2000', 'DD.MM.YYYY'), ") + months +
+                   ") from dual"),
+              "ORA-01841: (full) year must be between -4713 and +9999, and not be 0")
+        << months;
 }
 
 TEST_F(SqlBehaviour, RownumNumbersRowsAsTheWhereAcceptsThem) {

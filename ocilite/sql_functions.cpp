@@ -202,16 +202,24 @@ OCL_FUNCTION(CurrVal) {
         [&] { Result(c, Value::Int(CurrentValue(Ctx(c), ArgText(argv[0]), ArgText(argv[1])))); });
 }
 
+// A number argument as a whole number, cut toward zero. Values past any string length or month
+// count saturate instead of overflowing, so that arithmetic on the result stays defined.
+long long WholeNumber(double d) {
+  constexpr double kLimit = 4611686018427387904.0;  // 2^62
+  if (std::isnan(d)) return 0;
+  return static_cast<long long>(std::clamp(d, -kLimit, kLimit));
+}
+
 OCL_FUNCTION(Substr) {
   Guard(c, [&] {
     if (ArgIsNull(argv[0]) || ArgIsNull(argv[1]) || (argc > 2 && ArgIsNull(argv[2])))
       return Result(c, Value::Null());
     const std::string s = ArgText(argv[0]);
     const auto length = static_cast<long long>(Utf8Length(s));
-    long long pos = static_cast<long long>(ToNumber(Arg(argv[1]), Ctx(c)).AsDouble());
+    long long pos = WholeNumber(ToNumber(Arg(argv[1]), Ctx(c)).AsDouble());
     long long count = length;
     if (argc > 2) {
-      count = static_cast<long long>(ToNumber(Arg(argv[2]), Ctx(c)).AsDouble());
+      count = WholeNumber(ToNumber(Arg(argv[2]), Ctx(c)).AsDouble());
       if (count < 1) return Result(c, Value::Null());
     }
     if (pos == 0) pos = 1;
@@ -235,7 +243,7 @@ std::string Encode(std::u32string_view s) {
 }
 
 long long IntArg(sqlite3_context* c, sqlite3_value* v) {
-  return static_cast<long long>(ToNumber(Arg(v), Ctx(c)).AsDouble());
+  return WholeNumber(ToNumber(Arg(v), Ctx(c)).AsDouble());
 }
 
 std::optional<OraDate> DateArg(sqlite3_value* v) {
@@ -269,7 +277,10 @@ OCL_FUNCTION(Instr) {
   });
 }
 
-// ocl_pad(left, s, n [, pad]): LPAD and RPAD; the result has n characters, s cut to fit.
+constexpr long long kMaxPadWidth = 4000;
+
+// ocl_pad(left, s, n [, pad]): LPAD and RPAD; the result has n characters, s cut to fit. As in
+// Oracle's SQL, a result longer than a VARCHAR2 can hold is cut to 4000 characters.
 OCL_FUNCTION(Pad) {
   Guard(c, [&] {
     for (int i = 1; i < argc; ++i)
@@ -279,7 +290,7 @@ OCL_FUNCTION(Pad) {
     const long long n = IntArg(c, argv[2]);
     const std::u32string pad = argc > 3 ? Decode(ArgText(argv[3])) : std::u32string(U" ");
     if (n < 1 || pad.empty()) return Result(c, Value::Null());
-    const auto width = static_cast<std::size_t>(n);
+    const auto width = static_cast<std::size_t>(std::min(n, kMaxPadWidth));
     if (s.size() >= width) return ResultText(c, Encode(s.substr(0, width)));
     std::u32string fill;
     while (fill.size() < width - s.size()) fill += pad;
@@ -320,7 +331,9 @@ OCL_FUNCTION(RoundNum) {
     if (ArgIsNull(argv[1]) || (argc > 2 && ArgIsNull(argv[2]))) return Result(c, Value::Null());
     const bool round = ArgText(argv[0]) == "R";
     const Value x = ToNumber(Arg(argv[1]), Ctx(c));
-    const long long places = argc > 2 ? IntArg(c, argv[2]) : 0;
+    // Past 350 places either way a double is either kept whole or rounded to 0, and the scale
+    // below still fits a long double.
+    const long long places = std::clamp(argc > 2 ? IntArg(c, argv[2]) : 0LL, -350LL, 350LL);
     if (x.kind == Value::Kind::kInt && places >= 0) return Result(c, x);
     const long double scale = std::pow(10.0L, static_cast<long double>(places));
     const long double scaled = static_cast<long double>(x.AsDouble()) * scale;
@@ -372,10 +385,10 @@ OCL_FUNCTION(AddMonths) {
     const auto d = DateArg(argv[0]);
     if (!d || ArgIsNull(argv[1])) return Result(c, Value::Null());
     const long long total = d->year * 12LL + (d->month - 1) + IntArg(c, argv[1]);
+    if (total < 12 || total / 12 > 9999) throw OraError(1841);
     OraDate r = *d;
     r.year = static_cast<int>(total / 12);
     r.month = static_cast<int>(total % 12) + 1;
-    if (r.year < 1 || r.year > 9999) throw OraError(1841);
     // The last day of a month stays the last day; a day the month lacks becomes its last.
     if (IsLastDay(*d) || r.day > DaysInMonth(r.year, r.month)) r.day = DaysInMonth(r.year, r.month);
     ResultText(c, r.ToStorage());

@@ -1,11 +1,15 @@
 #include "ocilite/sql_parser.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <iomanip>
 #include <iterator>
+#include <limits>
 #include <locale>
+#include <optional>
 #include <sstream>
+#include <string>
 
 #include "ocilite/ora_error.h"
 #include "ocilite/sql_lexer.h"
@@ -71,6 +75,28 @@ class Parser {
   }
 
  private:
+  // Expressions and queries nest by recursion, so a statement nested deep enough (parentheses,
+  // signs, NOTs, calls, subqueries) would exhaust the stack and end the client's process. Past
+  // this depth the statement fails with an internal error instead, as a server stops a parse that
+  // outgrows its own limits.
+  static constexpr int kMaxNesting = 500;
+  class Nesting {
+   public:
+    explicit Nesting(Parser& parser) : parser_(parser) {
+      if (++parser_.depth_ > kMaxNesting) {
+        --parser_.depth_;
+        throw OraError(600, {"nesting too deep", std::to_string(kMaxNesting)})
+            .At(parser_.Peek().pos);
+      }
+    }
+    ~Nesting() { --parser_.depth_; }
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+
+   private:
+    Parser& parser_;
+  };
+
   // ---- token helpers -------------------------------------------------------------------------
   const Token& Peek(std::size_t k = 0) const {
     return tokens_[std::min(index_ + k, tokens_.size() - 1)];
@@ -141,6 +167,7 @@ class Parser {
 
   // ---- queries -------------------------------------------------------------------------------
   SelectStmt ParseQuery() {
+    const Nesting nesting(*this);
     SelectStmt s = ParseQueryBlock();
     for (;;) {
       std::string op;
@@ -318,6 +345,7 @@ class Parser {
 
   ExprPtr ParseNot() {
     if (Peek().IsName("NOT")) {
+      const Nesting nesting(*this);
       const int pos = Next().pos;
       ExprPtr inner = ParseNot();
       if (!IsCondition(*inner)) Fail(920);
@@ -421,6 +449,7 @@ class Parser {
   }
 
   ExprPtr ParseUnary() {
+    const Nesting nesting(*this);
     if (Peek().IsSymbol("-") || Peek().IsSymbol("+")) {
       const Token& t = Next();
       const bool minus = t.text == "-";
@@ -979,15 +1008,39 @@ class Parser {
     Fail(940);
   }
 
+  // The leading digits of a number token as a whole number (a fraction or exponent after them is
+  // not read); ORA-01426 when they do not fit.
+  static std::int64_t WholeValue(const Token& t) {
+    std::int64_t n = 0;
+    const char* first = t.text.data();
+    if (std::from_chars(first, first + t.text.size(), n).ec == std::errc::result_out_of_range)
+      throw OraError(1426).At(t.pos);
+    return n;
+  }
+
+  // A number token as a double, read the same in every locale; nothing when out of range.
+  static std::optional<double> DecimalValue(const Token& t) {
+    double d = 0;
+    const char* first = t.text.data();
+    if (std::from_chars(first, first + t.text.size(), d).ec != std::errc()) return std::nullopt;
+    return d;
+  }
+
   // A size: a number with an optional K, M or G.
   std::int64_t ParseSize() {
     if (Peek().kind != TokenKind::kNumber) Fail(2180);
-    std::int64_t n = std::stoll(Next().text);
+    const Token& number = Next();
+    std::int64_t n = WholeValue(number);
     if (Peek().kind == TokenKind::kName) {
       const std::string unit = Peek().text;
       if (unit == "K" || unit == "M" || unit == "G") {
         Next();
-        n *= unit == "K" ? 1024 : unit == "M" ? 1024 * 1024 : 1024 * 1024 * 1024;
+        const std::int64_t factor = unit == "K"   ? 1024
+                                    : unit == "M" ? 1024 * 1024
+                                                  : 1024 * 1024 * 1024;
+        if (n > std::numeric_limits<std::int64_t>::max() / factor)
+          throw OraError(1426).At(number.pos);
+        n *= factor;
       }
     }
     return n;
@@ -1107,7 +1160,7 @@ class Parser {
   std::int64_t ParseWholeNumber() {
     const bool negative = AcceptSymbol("-");
     if (Peek().kind != TokenKind::kNumber) Fail(1722);
-    const std::int64_t n = std::stoll(Next().text);
+    const std::int64_t n = WholeValue(Next());
     return negative ? -n : n;
   }
 
@@ -1196,13 +1249,18 @@ class Parser {
         value = "DEFAULT";
       } else {
         if (Peek().kind != TokenKind::kNumber) Fail(2377);
-        double n = std::stod(Next().text);
+        const std::optional<double> number = DecimalValue(Peek());
+        if (!number) Fail(2377);
+        Next();
+        double n = *number;
         if (Peek().IsSymbol("/")) {
           Next();
           if (Peek().kind != TokenKind::kNumber) Fail(2377);
-          const double d = std::stod(Next().text);
-          if (d == 0) Fail(1476);
-          n /= d;
+          const std::optional<double> d = DecimalValue(Peek());
+          if (!d) Fail(2377);
+          Next();
+          if (*d == 0) Fail(1476);
+          n /= *d;
         }
         if (n <= 0) Fail(2377);
         std::ostringstream text;
@@ -1271,10 +1329,12 @@ class Parser {
           size = "UNLIMITED";
         } else {
           if (Peek().kind != TokenKind::kNumber) Fail(922);
-          size = Next().text;
-          if (Peek().kind == TokenKind::kName &&
-              (Peek().text == "K" || Peek().text == "M" || Peek().text == "G"))
-            size += Next().text;
+          const Token& unit = Peek(1);
+          size = std::to_string(WholeValue(Peek()));
+          if (unit.kind == TokenKind::kName &&
+              (unit.text == "K" || unit.text == "M" || unit.text == "G"))
+            size += unit.text;
+          ParseSize();  // the size in bytes must fit, as the account code reads it so
         }
         ExpectName("ON", 969);
         s.quotas.emplace_back(size, ParseIdentifier(959));
@@ -1332,6 +1392,7 @@ class Parser {
   std::vector<Token> tokens_;
   std::size_t index_ = 0;
   bool allow_default_ = false;
+  int depth_ = 0;
 };
 
 }  // namespace

@@ -126,9 +126,10 @@ RegistryFile RegistryFile::Parse(std::string_view text) {
       if (!dword) continue;
       value = RegistryValue::Dword(*dword);
     } else {
-      // Data of another kind, possibly continued over lines ending in a backslash.
+      // Data of another kind, possibly continued over lines ending in a backslash. A blank line
+      // ends it even after a backslash, so that such data reads back as Format wrote it.
       std::string raw(s);
-      while (!raw.empty() && raw.back() == '\\' && nextLine(line)) {
+      while (!raw.empty() && raw.back() == '\\' && nextLine(line) && !TrimLeft(line).empty()) {
         raw.push_back('\n');
         raw += TrimLeft(line);
       }
@@ -171,6 +172,9 @@ std::string RegistryFile::Format() const {
             else
               out.push_back(c);
           }
+          // Data ending in a backslash that continued nothing: a blank line keeps the next line
+          // from being read back as its continuation.
+          if (!v.value.text.empty() && v.value.text.back() == '\\') out += "\r\n";
           break;
       }
       out += "\r\n";

@@ -63,6 +63,24 @@ TEST(RegistryFileTest, FormatReadsBackTheSameValuesAndKeepsOtherKinds) {
   EXPECT_EQ(again.Format(), text);
 }
 
+// Data ending in a backslash that continues nothing (at the end of the file, before a blank
+// line, or moved by a later line of the same name) must not take in the line written after it
+// when the file is read back, or every rewrite would change the file.
+TEST(RegistryFileTest, DataEndingInABackslashReadsBackUnchanged) {
+  for (const char* text : {
+           "[HKEY_CURRENT_USER\\A]\n\"Blob\"=hex:01,\\",
+           "[HKEY_CURRENT_USER\\A]\n\"Blob\"=hex:01,\\\n  \n\"Next\"=\"x\"\n",
+           "[HKEY_CURRENT_USER\\A]\n\"Blob\"=\"old\"\n\"Next\"=\"x\"\n\"Blob\"=hex:01,\\\n",
+       }) {
+    const std::string written = RegistryFile::Parse(text).Format();
+    const RegistryFile again = RegistryFile::Parse(written);
+    EXPECT_EQ(again.Read("HKEY_CURRENT_USER\\A", "Blob"),
+              (RegistryValue{RegistryValue::Type::Other, "hex:01,\\", 0}))
+        << text;
+    EXPECT_EQ(again.Format(), written) << text;
+  }
+}
+
 TEST(RegistryFileTest, WriteReplacesWithoutRegardToCaseAndDeleteSaysWhetherItFoundOne) {
   RegistryFile file;
   file.Write("HKEY_CURRENT_USER\\Key", "Logon0", RegistryValue::String("one"));
