@@ -560,6 +560,8 @@ TEST_F(SqlBehaviour, RownumNumbersRowsAsTheWhereAcceptsThem) {
   EXPECT_EQ(Rows("select NAME from T where ID < 3 and rownum < 2"), (Table{{"a"}}));
   EXPECT_EQ(Rows("select NAME from T where rownum = 1"), (Table{{"c"}}));
   EXPECT_EQ(Rows("select NAME from T where rownum = 2"), (Table{}));
+  EXPECT_EQ(Rows("select NAME from T where rownum < 1.5"), (Table{{"c"}}));
+  EXPECT_EQ(Rows("select NAME from T where rownum < 1e300"), (Table{{"c"}, {"a"}, {"b"}}));
   // The usual way to the first rows of an order.
   EXPECT_EQ(Rows("select NAME from (select NAME from T order by NAME) where rownum <= 2"),
             (Table{{"a"}, {"b"}}));

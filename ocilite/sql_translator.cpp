@@ -1,6 +1,7 @@
 #include "ocilite/sql_translator.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 #include "ocilite/conversions.h"
@@ -1085,7 +1086,11 @@ struct Translator::Impl {
     }
     if (e.kind == ExprKind::kCompare && IsRownum(*e.args[0]) &&
         e.args[1]->kind == ExprKind::kNumber && (e.op == "<" || e.op == "<=" || e.op == "=")) {
-      const double n = std::strtod(e.args[1]->text.c_str(), nullptr);
+      // Read as written whatever the process locale; a bound far past any table's size keeps
+      // the conversions below defined.
+      double n = 0;
+      std::from_chars(e.args[1]->text.data(), e.args[1]->text.data() + e.args[1]->text.size(), n);
+      n = std::min(n, 1e18);
       long long rows = 0;
       if (e.op == "<") rows = static_cast<long long>(std::ceil(n)) - 1;
       if (e.op == "<=") rows = static_cast<long long>(std::floor(n));

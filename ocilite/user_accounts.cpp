@@ -1,6 +1,7 @@
 #include "ocilite/user_accounts.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <random>
 
@@ -169,7 +170,10 @@ std::optional<double> PasswordLimit(SqliteDb& db, const std::string& profile,
   if (value == "DEFAULT")
     return profile == "DEFAULT" ? std::nullopt : PasswordLimit(db, "DEFAULT", resource);
   if (value == "UNLIMITED") return std::nullopt;
-  return std::stod(value);
+  // Stored with a full stop whatever the process locale is; from_chars reads it the same way.
+  double days = 0;
+  std::from_chars(value.data(), value.data() + value.size(), days);
+  return days;
 }
 
 bool ProfileExists(SqliteDb& db, std::string_view profile) {
