@@ -14,6 +14,7 @@
 #include "oracle/oracle_query.h"
 #include "oracle/oracle_session.h"
 #include "oracle/testing/connected_engine_test.h"
+#include "oracle/testing/session_test_support.h"
 #include "oracle/testing/fake_client_loader.h"
 #include "platform/command_line.h"
 #include "platform/dynamic_library.h"
@@ -24,45 +25,11 @@
 namespace qm {
 namespace {
 
+using testing::ExpectGeneralError;
+using testing::ExpectOracleError;
+using testing::QueryValue;
+using testing::SetLogon;
 using testing::UseClientLibrary;
-
-void SetLogon(TOracleSession& s, const std::string& user, const std::string& password,
-              const std::string& database = "orcl") {
-  s.SetLogonUsername(user);
-  s.SetLogonPassword(password);
-  s.SetLogonDatabase(database);
-}
-
-std::string QueryValue(TOracleSession& session, const std::string& sql) {
-  TOracleQuery query;
-  query.SetSession(&session);
-  query.SQL().Add(sql);
-  query.Execute();
-  return query.Eof() ? "<no row>" : query.FieldAsString(0);
-}
-
-template <typename F>
-void ExpectOracleError(F&& f, int code, const std::string& message) {
-  try {
-    f();
-    ADD_FAILURE() << "no EOracleError";
-  } catch (const EOracleError& e) {
-    EXPECT_EQ(e.ErrorCode(), code);
-    EXPECT_EQ(e.what(), message);
-  }
-}
-
-template <typename F>
-void ExpectGeneralError(F&& f, const std::string& message) {
-  try {
-    f();
-    ADD_FAILURE() << "no error";
-  } catch (const EOracleError& e) {
-    ADD_FAILURE() << "EOracleError " << e.what();
-  } catch (const std::runtime_error& e) {
-    EXPECT_EQ(e.what(), message);
-  }
-}
 
 // The process's client is one of the release 7 test libraries, loaded afresh by the first logon.
 class Oci7ClientTest : public ocilite::testing::EngineTest {
