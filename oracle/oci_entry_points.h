@@ -3,10 +3,17 @@
 // (oci_entry_point_names.h), typed as in oci.h and named after the function, so a call reads
 // `entries.OCIHandleAlloc(...)`. A slot is nullptr when its name was not resolved.
 
+#include <string>
+
 #include "oracle/oci.h"
 #include "oracle/oci_entry_point_names.h"
 
 namespace qm {
+
+// A text argument of the release 7 calls, which take non-const pointers but only read.
+inline OraText* MutableText(const std::string& s) {
+  return reinterpret_cast<OraText*>(const_cast<char*>(s.c_str()));
+}
 
 struct OciEntryPoints {
 #define QM_OCI_SLOT(name) name##_t name = nullptr;

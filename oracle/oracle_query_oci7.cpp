@@ -22,10 +22,6 @@ constexpr sb4 kLongRowBuffer = 2000;
 // The most one oflng call is asked for.
 constexpr int kLongReadLimit = 64000;
 
-OraText* Text(const std::string& s) {
-  return reinterpret_cast<OraText*>(const_cast<char*>(s.data()));
-}
-
 }  // namespace
 
 void TOracleQuery::OpenCursor() {
@@ -53,14 +49,14 @@ void TOracleQuery::CloseCursor() {
 
 void TOracleQuery::ParseOCI7(const std::string& text) {
   ++parseCount_;
-  session_->Entries().oparse(&cda_, Text(text), static_cast<sb4>(text.size()), kDeferredParse,
-                             kOracle7Behaviour);
+  session_->Entries().oparse(&cda_, MutableText(text), static_cast<sb4>(text.size()),
+                             kDeferredParse, kOracle7Behaviour);
   if (cda_.rc != 0) RaiseExecuteError();
   functionCode_ = cda_.ft;
 }
 
 void TOracleQuery::BindOCI7(TVariableData& v, sb4 size, ub2 type) {
-  session_->Entries().obndra(&cda_, Text(v.name), static_cast<sword>(v.name.size()),
+  session_->Entries().obndra(&cda_, MutableText(v.name), static_cast<sword>(v.name.size()),
                              reinterpret_cast<ub1*>(v.buffer.data()), size, type, -1,
                              v.indicators.data(), nullptr, nullptr, 0, nullptr, nullptr, -1, -1);
   if (cda_.rc != 0) session_->RaiseOracleError(cda_.rc);

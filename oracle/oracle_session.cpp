@@ -28,10 +28,6 @@ constexpr ub4 kVersionBuffer = 501;
 // The client library an ODBC bridge of the release 7 era goes through.
 constexpr const char* kODBCLibrary = "ora73.dll";
 
-OraText* Text(const std::string& s) {
-  return reinterpret_cast<OraText*>(const_cast<char*>(s.c_str()));
-}
-
 OracleClient& Client() {
   return OracleClient::Process();
 }
@@ -297,6 +293,10 @@ void TOracleSession::RaiseOracleError(OCIError* errorHandle) const {
   throw MakeOracleError(errorHandle);
 }
 
+EOracleError TOracleSession::LastCallError(int returnCode) {
+  return oci8_ ? MakeOracleError(err_) : MakeOracleError(returnCode);
+}
+
 EOracleError TOracleSession::MakeOracleError(int returnCode) {
   std::vector<OraText> buffer(kErrorBuffer, 0);
   {
@@ -409,9 +409,9 @@ sb4 TOracleSession::LogOnOCI7() {
   std::string connect = logonUsername_ + "/" + logonPassword_ + "@" + logonDatabase_;
   TSessionLockScope hold(this);
   if (Client().OLogReady())
-    oci.olog(&lda_, hda_, Text(connect), -1, nullptr, -1, nullptr, -1, OCI_LM_DEF);
+    oci.olog(&lda_, hda_, MutableText(connect), -1, nullptr, -1, nullptr, -1, OCI_LM_DEF);
   else
-    oci.orlon(&lda_, hda_, Text(connect), -1, nullptr, -1, 0);
+    oci.orlon(&lda_, hda_, MutableText(connect), -1, nullptr, -1, 0);
   return lda_.rc;
 }
 
@@ -440,14 +440,11 @@ void TOracleSession::LogOn() {
       code = oci8_ ? LogOnOCI8(mode) : LogOnOCI7();
     }
     if (code == kPasswordWarningCode) {
-      passwordWarning_ = (oci8_ ? MakeOracleError(err_) : MakeOracleError(code)).what();
+      passwordWarning_ = LastCallError(code).what();
       lastStatus_ = OCI_SUCCESS;
     } else {
       passwordWarning_.clear();
-      if (code != 0) {
-        if (oci8_) RaiseOracleError(err_);
-        RaiseOracleError(code);
-      }
+      if (code != 0) throw LastCallError(code);
     }
 
     connected_ = true;
@@ -530,10 +527,7 @@ void TOracleSession::LogOff() {
       TOracleLockScope clientLock(Client().Lock(), threadSafe_);
       code = EndSession();
     }
-    if (code != 0) {
-      if (oci8_) RaiseOracleError(err_);
-      RaiseOracleError(code);
-    }
+    if (code != 0) throw LastCallError(code);
     if (!destroying_ && OnChange) OnChange(*this);
   }
   if (attached_) {

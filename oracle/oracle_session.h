@@ -230,6 +230,9 @@ class TOracleSession {
   sb4 LastErrorCode() const;
   EOracleError MakeOracleError(OCIError* errorHandle) const;
   EOracleError MakeOracleError(int returnCode);
+  // The error of the last logon or logoff call: from the error handle on the release 8
+  // interface, from `returnCode` on the release 7 one.
+  EOracleError LastCallError(int returnCode);
   void ApplySessionSettings();
   void FinishLogOn(TOracleLockScope& clientLock);
 
