@@ -7,6 +7,7 @@
 #include <cstring>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ocilite/database_files.h"
@@ -82,9 +83,9 @@ TEST_F(Conformance, EveryNameALoaderResolvesIsExported) {
 
 TEST_F(Conformance, UnimplementedCallsFailWithOra03001) {
   OciConnection c("system", "manager");
-  auto lob_length = reinterpret_cast<OCILobGetLength_t>(Lib().Symbol("OCILobGetLength"));
+  auto lob_trim = reinterpret_cast<OCILobTrim_t>(Lib().Symbol("OCILobTrim"));
   ub4 length = 0;
-  EXPECT_EQ(lob_length(c.svc, c.err, nullptr, &length), OCI_ERROR);
+  EXPECT_EQ(lob_trim(c.svc, c.err, nullptr, 0), OCI_ERROR);
   EXPECT_EQ(c.LastError(), "ORA-03001: unimplemented feature");
   auto number_to_int = reinterpret_cast<OCINumberToInt_t>(Lib().Symbol("OCINumberToInt"));
   EXPECT_EQ(number_to_int(c.err, nullptr, 4, 0, &length), OCI_ERROR);
@@ -419,6 +420,166 @@ TEST_F(Conformance, LongValuesComeInPiecesThroughTheCallback) {
       "where table_name = 'D'");
   ASSERT_EQ(rows.values.size(), 1u);
   EXPECT_EQ(rows.values[0][1], "'abc' ");
+}
+
+struct LobPieces {
+  std::vector<ub1> pieces;
+  std::string data;
+};
+
+sb4 TakeLobPiece(void* context, const void* buffer, ub4 length, ub1 piece) {
+  auto& pieces = *static_cast<LobPieces*>(context);
+  pieces.pieces.push_back(piece);
+  pieces.data.append(static_cast<const char*>(buffer), length);
+  return OCI_CONTINUE;
+}
+
+TEST_F(Conformance, LobLocatorsReadTheFetchedValues) {
+  OciConnection c("system", "manager");
+  ASSERT_EQ(c.Exec("create table L (N number, C clob, B blob)"), "");
+  ASSERT_EQ(c.Exec("insert into L values (2, empty_clob(), empty_blob())"), "");
+  ASSERT_EQ(c.Exec("insert into L values (3, null, null)"), "");
+  std::string big;
+  for (int i = 0; big.size() < 70000; ++i) big += "row " + std::to_string(i) + ";";
+  const std::string bytes("\0\xFF\x10", 3);
+  for (const auto& [n, text, raw] : {std::tuple{1, std::string("hello world"), bytes},
+                                     std::tuple{4, big, std::string()}}) {
+    OCIStmt* insert = Prepare(c, "insert into L values (" + std::to_string(n) + ", :c, :b)");
+    OCIBind* bind = nullptr;
+    sb2 raw_ind = raw.empty() ? -1 : 0;
+    ASSERT_EQ(Lib().BindByName(insert, &bind, c.err, reinterpret_cast<const OraText*>(":c"), 2,
+                               const_cast<char*>(text.data()), static_cast<sb4>(text.size()),
+                               SQLT_LNG, nullptr, nullptr, nullptr, 0, nullptr, OCI_DEFAULT),
+              OCI_SUCCESS);
+    ASSERT_EQ(Lib().BindByName(insert, &bind, c.err, reinterpret_cast<const OraText*>(":b"), 2,
+                               const_cast<char*>(raw.data()), static_cast<sb4>(raw.size()),
+                               SQLT_BIN, &raw_ind, nullptr, nullptr, 0, nullptr, OCI_DEFAULT),
+              OCI_SUCCESS);
+    ASSERT_EQ(Lib().StmtExecute(c.svc, insert, c.err, 1, 0, nullptr, nullptr, OCI_DEFAULT),
+              OCI_SUCCESS)
+        << c.LastError();
+    Lib().HandleFree(insert, OCI_HTYPE_STMT);
+  }
+
+  OCIStmt* stmt = Prepare(c, "select C, B from L order by N");
+  ASSERT_EQ(Lib().StmtExecute(c.svc, stmt, c.err, 0, 0, nullptr, nullptr, OCI_DEFAULT),
+            OCI_SUCCESS);
+  void* param = nullptr;
+  ASSERT_EQ(Lib().ParamGet(stmt, OCI_HTYPE_STMT, c.err, &param, 1), OCI_SUCCESS);
+  EXPECT_EQ(Attr<ub2>(c, param, OCI_DTYPE_PARAM, OCI_ATTR_DATA_TYPE), SQLT_CLOB);
+  EXPECT_EQ(Attr<ub2>(c, param, OCI_DTYPE_PARAM, OCI_ATTR_DATA_SIZE), 4000);
+  auto alloc = reinterpret_cast<OCIDescriptorAlloc_t>(Lib().Symbol("OCIDescriptorAlloc"));
+  OCILobLocator* clobs[4];
+  OCILobLocator* blobs[4];
+  for (int i = 0; i < 4; ++i) {
+    ASSERT_EQ(alloc(c.env, reinterpret_cast<void**>(&clobs[i]), OCI_DTYPE_LOB, 0, nullptr),
+              OCI_SUCCESS);
+    ASSERT_EQ(alloc(c.env, reinterpret_cast<void**>(&blobs[i]), OCI_DTYPE_LOB, 0, nullptr),
+              OCI_SUCCESS);
+  }
+  sb2 clob_ind[4], blob_ind[4];
+  OCIDefine* def = nullptr;
+  ASSERT_EQ(Lib().DefineByPos(stmt, &def, c.err, 1, clobs, sizeof(OCILobLocator*), SQLT_CLOB,
+                              clob_ind, nullptr, nullptr, OCI_DEFAULT),
+            OCI_SUCCESS);
+  ASSERT_EQ(Lib().DefineByPos(stmt, &def, c.err, 2, blobs, sizeof(OCILobLocator*), SQLT_BLOB,
+                              blob_ind, nullptr, nullptr, OCI_DEFAULT),
+            OCI_SUCCESS);
+  ASSERT_EQ(Lib().StmtFetch(stmt, c.err, 4, OCI_FETCH_NEXT, OCI_DEFAULT), OCI_SUCCESS)
+      << c.LastError();
+  EXPECT_EQ((std::vector<sb2>(clob_ind, clob_ind + 4)), (std::vector<sb2>{0, 0, -1, 0}));
+  EXPECT_EQ((std::vector<sb2>(blob_ind, blob_ind + 4)), (std::vector<sb2>{0, 0, -1, -1}));
+
+  auto length_of = reinterpret_cast<OCILobGetLength_t>(Lib().Symbol("OCILobGetLength"));
+  auto read = reinterpret_cast<OCILobRead_t>(Lib().Symbol("OCILobRead"));
+  auto is_init = reinterpret_cast<OCILobLocatorIsInit_t>(Lib().Symbol("OCILobLocatorIsInit"));
+  auto length = [&](OCILobLocator* lob) {
+    ub4 n = 99;
+    EXPECT_EQ(length_of(c.svc, c.err, lob, &n), OCI_SUCCESS) << c.LastError();
+    return n;
+  };
+  char buffer[100];
+  auto read_part = [&](OCILobLocator* lob, ub4 offset, ub4 amount, sword expected) {
+    ub4 n = amount;
+    EXPECT_EQ(read(c.svc, c.err, lob, &n, offset, buffer, sizeof buffer, nullptr, nullptr, 0, 0),
+              expected);
+    return std::string(buffer, n);
+  };
+  EXPECT_EQ(length(clobs[0]), 11u);
+  EXPECT_EQ(read_part(clobs[0], 1, 11, OCI_SUCCESS), "hello world");
+  EXPECT_EQ(read_part(clobs[0], 7, 3, OCI_SUCCESS), "wor");
+  EXPECT_EQ(length(blobs[0]), 3u);
+  EXPECT_EQ(read_part(blobs[0], 1, 0, OCI_SUCCESS), bytes);
+  // The empty LOB is a value of no length; NULL has no value to read.
+  EXPECT_EQ(length(clobs[1]), 0u);
+  EXPECT_EQ(read_part(clobs[1], 1, 5, OCI_NO_DATA), "");
+  int initialized = -1;
+  EXPECT_EQ(is_init(c.env, c.err, clobs[2], &initialized), OCI_SUCCESS);
+  EXPECT_EQ(initialized, 0);
+  ub4 n = 0;
+  EXPECT_EQ(length_of(c.svc, c.err, clobs[2], &n), OCI_ERROR);
+  EXPECT_EQ(c.LastError(), "ORA-22275: invalid LOB locator specified");
+
+  // A value larger than the buffer is polled for in parts, or handed to a callback piece by
+  // piece.
+  EXPECT_EQ(length(clobs[3]), big.size());
+  std::string polled;
+  ub4 amount = 0;
+  sword status;
+  int calls = 0;
+  do {
+    std::vector<char> part(30000);
+    amount = 0;
+    status = read(c.svc, c.err, clobs[3], &amount, 1, part.data(), 30000, nullptr, nullptr, 0, 0);
+    polled.append(part.data(), amount);
+    ++calls;
+  } while (status == OCI_NEED_DATA);
+  EXPECT_EQ(status, OCI_SUCCESS);
+  EXPECT_EQ(calls, 3);
+  EXPECT_TRUE(polled == big);
+  LobPieces pieces;
+  std::vector<char> part(30000);
+  amount = 0;
+  EXPECT_EQ(read(c.svc, c.err, clobs[3], &amount, 69001, part.data(), 30000, &pieces,
+                 TakeLobPiece, 0, 0),
+            OCI_SUCCESS);
+  EXPECT_TRUE(pieces.data == big.substr(69000));
+  EXPECT_EQ(pieces.pieces, std::vector<ub1>{OCI_ONE_PIECE});
+  pieces = LobPieces{};
+  amount = 0;
+  EXPECT_EQ(read(c.svc, c.err, clobs[3], &amount, 1, part.data(), 30000, &pieces, TakeLobPiece,
+                 0, 0),
+            OCI_SUCCESS);
+  EXPECT_EQ(pieces.pieces, (std::vector<ub1>{OCI_FIRST_PIECE, OCI_NEXT_PIECE, OCI_LAST_PIECE}));
+  EXPECT_TRUE(pieces.data == big);
+  EXPECT_EQ(amount, big.size());
+  Lib().HandleFree(stmt, OCI_HTYPE_STMT);
+  for (int i = 0; i < 4; ++i) {
+    Lib().DescriptorFree(clobs[i], OCI_DTYPE_LOB);
+    Lib().DescriptorFree(blobs[i], OCI_DTYPE_LOB);
+  }
+
+  // LOBs are not compared, and a locator takes only a LOB of its kind.
+  EXPECT_EQ(c.ErrorOf("select N from L where C = 'x'"),
+            "ORA-00932: inconsistent datatypes: expected - got CLOB");
+  const Rows types = c.Query(
+      "select column_name, data_type, data_length from user_tab_columns "
+      "where table_name = 'L' order by column_id");
+  ASSERT_EQ(types.values.size(), 3u);
+  EXPECT_EQ(types.values[1], (std::vector<std::string>{"C", "CLOB", "4000"}));
+  EXPECT_EQ(types.values[2], (std::vector<std::string>{"B", "BLOB", "4000"}));
+  stmt = Prepare(c, "select N from L");
+  ASSERT_EQ(Lib().StmtExecute(c.svc, stmt, c.err, 0, 0, nullptr, nullptr, OCI_DEFAULT),
+            OCI_SUCCESS);
+  OCILobLocator* lob = nullptr;
+  ASSERT_EQ(alloc(c.env, reinterpret_cast<void**>(&lob), OCI_DTYPE_LOB, 0, nullptr), OCI_SUCCESS);
+  ASSERT_EQ(Lib().DefineByPos(stmt, &def, c.err, 1, &lob, sizeof lob, SQLT_CLOB, nullptr, nullptr,
+                              nullptr, OCI_DEFAULT),
+            OCI_SUCCESS);
+  EXPECT_EQ(Lib().StmtFetch(stmt, c.err, 1, OCI_FETCH_NEXT, OCI_DEFAULT), OCI_ERROR);
+  EXPECT_EQ(c.LastError(), "ORA-00932: inconsistent datatypes: expected CLOB got NUMBER");
+  Lib().HandleFree(stmt, OCI_HTYPE_STMT);
+  Lib().DescriptorFree(lob, OCI_DTYPE_LOB);
 }
 
 TEST_F(Conformance, ParseErrorOffsetIsAnsweredUnderBothNumbers) {

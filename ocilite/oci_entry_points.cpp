@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #include "ocilite/client_buffers.h"
 #include "ocilite/code_page.h"
@@ -27,27 +28,6 @@ std::string OsUserName() {
   if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_name) return pw->pw_name;
   if (const char* name = std::getenv("USER")) return name;
   return {};
-}
-
-// Runs a call that reports its errors on `errhp`: a failure replaces the handle's records and
-// answers OCI_ERROR. A call that succeeds leaves the records as they were, so that reading
-// attributes between a failed call and OCIErrorGet loses nothing.
-template <typename Body>
-sword WithError(OCIError* errhp, Body&& body) {
-  auto* err = As<ErrorHandle>(errhp, OCI_HTYPE_ERROR);
-  if (!err) return OCI_INVALID_HANDLE;
-  try {
-    return body(*err);
-  } catch (const OraError& e) {
-    err->Record(e);
-  } catch (const SqliteError& e) {
-    err->Record(OraError(600, {"sqlite", e.what()}));
-  } catch (const std::exception& e) {
-    err->Record(OraError(600, {"ocilite", e.what()}));
-  } catch (...) {
-    err->Record(OraError(600, {"ocilite", "unknown"}));
-  }
-  return OCI_ERROR;
 }
 
 std::string TextArg(const OraText* text, sb4 length) {
@@ -193,11 +173,16 @@ sword OCIDescriptorAlloc(const void* parenth, void** descpp, const ub4 type,
   if (!env || !descpp) return OCI_INVALID_HANDLE;
   switch (type) {
     case OCI_DTYPE_LOB:
+    case OCI_DTYPE_FILE: {
+      Handle* h = MakeChild<LobLocator>(env, type, env);
+      GiveUserMemory(h, xtramem_sz, usrmempp);
+      *descpp = h;
+      return OCI_SUCCESS;
+    }
     case OCI_DTYPE_SNAP:
     case OCI_DTYPE_RSET:
     case OCI_DTYPE_ROWID:
     case OCI_DTYPE_COMPLEXOBJECTCOMP:
-    case OCI_DTYPE_FILE:
     case OCI_DTYPE_DATE:
     case OCI_DTYPE_TIMESTAMP: {
       Handle* h = MakeChild<PlainHandle>(env, type, env);
@@ -755,6 +740,24 @@ sword Bind(StmtHandle* s, OCIBind** bindp, OCIError* errhp, std::string name, ub
   });
 }
 
+// Fills the client's locators of a LOB define, one per row.
+std::function<void(void*, const Value*, const SqlType&)> LocatorStore(ub2 dty) {
+  const SqlType wanted{dty == SQLT_CLOB ? DataType::kClob : DataType::kBlob};
+  return [wanted](void* slot, const Value* value, const SqlType& type) {
+    if (type.type != wanted.type)
+      throw OraError(932, {wanted.DictionaryName(), type.DictionaryName()});
+    void* address = nullptr;
+    if (slot) std::memcpy(&address, slot, sizeof address);
+    auto* lob = As<LobLocator>(address, OCI_DTYPE_LOB);
+    if (!lob) throw OraError(22275);
+    lob->initialized = value != nullptr;
+    lob->kind = wanted.type;
+    lob->content = value ? value->s : std::string();
+    lob->pending.clear();
+    lob->polling = false;
+  };
+}
+
 }  // namespace
 
 sword OCIBindByName(OCIStmt* stmtp, OCIBind** bindp, OCIError* errhp, const OraText* placeholder,
@@ -800,7 +803,8 @@ sword OCIDefineByPos(OCIStmt* stmtp, OCIDefine** defnp, OCIError* errhp, ub4 pos
   if (!s) return OCI_INVALID_HANDLE;
   return WithError(errhp, [&](ErrorHandle&) -> sword {
     if (position == 0) throw OraError(24334);
-    if (!IsSupportedExternalType(dty)) throw OraError(3001);
+    const bool lob = dty == SQLT_CLOB || dty == SQLT_BLOB;
+    if (!IsSupportedExternalType(dty) && !lob) throw OraError(3001);
     DefineSpec& d = s->runner.Define(position);
     DefineHandle* handle = nullptr;
     for (const auto& h : s->defines)
@@ -819,6 +823,7 @@ sword OCIDefineByPos(OCIStmt* stmtp, OCIDefine** defnp, OCIError* errhp, ub4 pos
     d.value_skip = value_sz > 0 ? static_cast<ub4>(value_sz) : 0;
     d.dynamic = (mode & OCI_DYNAMIC_FETCH) != 0;
     d.handle = reinterpret_cast<OCIDefine*>(static_cast<Handle*>(handle));
+    if (lob) d.store_locator = LocatorStore(dty);
     d.defined = true;
     if (defnp) *defnp = d.handle;
     return OCI_SUCCESS;

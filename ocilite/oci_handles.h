@@ -11,6 +11,7 @@
 #include "ocilite/nls_settings.h"
 #include "ocilite/ora_error.h"
 #include "ocilite/session.h"
+#include "ocilite/sqlite_db.h"
 #include "ocilite/statement_runner.h"
 #include "oracle/oci.h"
 
@@ -126,11 +127,45 @@ struct StmtHandle : Handle {
   ub4 prefetch_memory = 0;
 };
 
+// A LOB locator (OCI_DTYPE_LOB, or OCI_DTYPE_FILE, which no column of the engine fills). A fetch
+// gives it the row's value as the fetch saw it, so later reads are consistent with that fetch.
+struct LobLocator : Handle {
+  using Handle::Handle;
+  bool initialized = false;  // false until a fetch of a value that is not NULL
+  DataType kind = DataType::kNull;  // kClob or kBlob
+  std::string content;              // CLOB: UTF-8 text; BLOB: bytes
+  // A read larger than the client's buffer hands out the rest on the following calls.
+  std::string pending;  // in the client's form
+  std::size_t pending_at = 0;
+  bool polling = false;
+};
+
 // Handles and descriptors the engine only allocates and frees (describe, transaction, rowid,
-// snapshot, LOB locators, ...).
+// snapshot, ...).
 struct PlainHandle : Handle {
   using Handle::Handle;
 };
+
+// Runs a call that reports its errors on `errhp`: a failure replaces the handle's records and
+// answers OCI_ERROR. A call that succeeds leaves the records as they were, so that reading
+// attributes between a failed call and OCIErrorGet loses nothing.
+template <typename Body>
+sword WithError(OCIError* errhp, Body&& body) {
+  auto* err = As<ErrorHandle>(errhp, OCI_HTYPE_ERROR);
+  if (!err) return OCI_INVALID_HANDLE;
+  try {
+    return body(*err);
+  } catch (const OraError& e) {
+    err->Record(e);
+  } catch (const SqliteError& e) {
+    err->Record(OraError(600, {"sqlite", e.what()}));
+  } catch (const std::exception& e) {
+    err->Record(OraError(600, {"ocilite", e.what()}));
+  } catch (...) {
+    err->Record(OraError(600, {"ocilite", "unknown"}));
+  }
+  return OCI_ERROR;
+}
 
 // Creates a handle registered as a child of `env`.
 template <typename T, typename... Args>

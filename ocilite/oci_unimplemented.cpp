@@ -1,4 +1,4 @@
-// The entry points outside the engine's scope (objects, LOBs, direct path, ...). They exist so
+// The entry points outside the engine's scope (objects, writing LOBs, files, direct path, ...). They exist so
 // that a loader resolving the whole interface finds every name; each fails cleanly with
 // "ORA-03001: unimplemented feature" on the error handle it is given.
 // clang-format off
@@ -78,10 +78,6 @@ sword OCILobAssign(OCIEnv*, OCIError* errhp, const OCILobLocator*, OCILobLocator
   return Unimplemented(errhp);
 }
 
-sword OCILobCharSetForm(OCIEnv*, OCIError* errhp, const OCILobLocator*, ub1*) {
-  return Unimplemented(errhp);
-}
-
 sword OCILobCharSetId(OCIEnv*, OCIError* errhp, const OCILobLocator*, ub2*) {
   return Unimplemented(errhp);
 }
@@ -136,25 +132,12 @@ sword OCILobFlushBuffer(OCISvcCtx*, OCIError* errhp, OCILobLocator*, ub4) {
   return Unimplemented(errhp);
 }
 
-sword OCILobGetLength(OCISvcCtx*, OCIError* errhp, OCILobLocator*, ub4*) {
-  return Unimplemented(errhp);
-}
-
 sword OCILobIsEqual(OCIEnv*, const OCILobLocator*, const OCILobLocator*, int*) {
   return Unimplemented(nullptr);
 }
 
 sword OCILobLoadFromFile(OCISvcCtx*, OCIError* errhp, OCILobLocator*, OCILobLocator*, ub4, ub4,
                          ub4) {
-  return Unimplemented(errhp);
-}
-
-sword OCILobLocatorIsInit(OCIEnv*, OCIError* errhp, const OCILobLocator*, int*) {
-  return Unimplemented(errhp);
-}
-
-sword OCILobRead(OCISvcCtx*, OCIError* errhp, OCILobLocator*, ub4*, ub4, void*, ub4, void*,
-                 OCICallbackLobRead, ub2, ub1) {
   return Unimplemented(errhp);
 }
 

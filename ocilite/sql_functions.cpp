@@ -494,8 +494,10 @@ OCL_FUNCTION(Col) {
                       : code == 2  ? DataType::kNumber
                       : code == 12 ? DataType::kDate
                       : code == 23 ? DataType::kRaw
-                      : code == 24 ? DataType::kLongRaw
-                                   : DataType::kLong;
+                      : code == 24  ? DataType::kLongRaw
+                      : code == 112 ? DataType::kClob
+                      : code == 113 ? DataType::kBlob
+                                    : DataType::kLong;
     check.type.length = sqlite3_value_int(argv[2]);
     check.type.precision = sqlite3_value_int(argv[3]);
     check.type.scale = sqlite3_value_int(argv[4]);

@@ -782,6 +782,8 @@ class Parser {
     }
     if (word == "RAW") return SqlType::Raw(length(true, 2000));
     if (word == "DATE") return SqlType::Date();
+    if (word == "CLOB" || word == "NCLOB") return SqlType{DataType::kClob};
+    if (word == "BLOB") return SqlType{DataType::kBlob};
     if (word == "LONG") {
       if (AcceptName("RAW")) return SqlType{DataType::kLongRaw};
       AcceptName("VARCHAR");

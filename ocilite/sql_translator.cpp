@@ -56,25 +56,6 @@ std::string JoinNames(const std::vector<Name>& path) {
   return out;
 }
 
-int ColumnTypeCode(const SqlType& t) {
-  switch (t.type) {
-    case DataType::kVarchar2:
-      return 1;
-    case DataType::kChar:
-      return 96;
-    case DataType::kNumber:
-      return 2;
-    case DataType::kDate:
-      return 12;
-    case DataType::kRaw:
-      return 23;
-    case DataType::kLongRaw:
-      return 24;
-    default:
-      return 8;
-  }
-}
-
 // The name Oracle gives an unaliased expression: its text in upper case without blanks.
 std::string ExpressionName(std::string_view text) {
   std::string out;
@@ -157,6 +138,8 @@ struct Translator::Impl {
       case DataType::kRaw:
       case DataType::kLongRaw:
         throw OraError(932, {"NUMBER", "BINARY"}).At(e.pos);
+      case DataType::kBlob:
+        throw OraError(932, {"NUMBER", "BLOB"}).At(e.pos);
       case DataType::kLong:
         throw OraError(997).At(e.pos);
       default:
@@ -184,6 +167,8 @@ struct Translator::Impl {
       case DataType::kRaw:
       case DataType::kLongRaw:
         throw OraError(932, {"DATE", "BINARY"}).At(e.pos);
+      case DataType::kBlob:
+        throw OraError(932, {"DATE", "BLOB"}).At(e.pos);
       case DataType::kLong:
         throw OraError(997).At(e.pos);
       default:
@@ -203,6 +188,7 @@ struct Translator::Impl {
       case DataType::kVarchar2:
       case DataType::kChar:
       case DataType::kLong:
+      case DataType::kClob:
         return e;
       case DataType::kNull:
         e.type = SqlType::Varchar2(0);
@@ -218,6 +204,7 @@ struct Translator::Impl {
         return Derived("ocl_char_date(" + Emit(e) + ")", SqlType::Varchar2(75), {&e});
       case DataType::kRaw:
       case DataType::kLongRaw:
+      case DataType::kBlob:
         return Derived("nullif(hex(" + Emit(e) + "), '')",
                        SqlType::Varchar2(std::max(1, e.type.length * 2)), {&e});
       case DataType::kRowid:
@@ -235,9 +222,14 @@ struct Translator::Impl {
         return ToDate(std::move(e));
       case DataType::kRaw:
       case DataType::kLongRaw:
-        if (e.type.type == DataType::kRaw || e.type.type == DataType::kLongRaw || e.type.IsNull())
+      case DataType::kBlob:
+        if (e.type.type == DataType::kRaw || e.type.type == DataType::kLongRaw ||
+            e.type.type == DataType::kBlob || e.type.IsNull())
           return e;
         throw OraError(3001).At(e.pos);
+      case DataType::kClob:
+        if (e.type.type == DataType::kClob) return e;
+        return ToText(std::move(e));
       default:
         return ToText(std::move(e));
     }
@@ -248,6 +240,10 @@ struct Translator::Impl {
     const DataType ta = a.type.type, tb = b.type.type;
     if (ta == DataType::kLong || ta == DataType::kLongRaw) throw OraError(997).At(a.pos);
     if (tb == DataType::kLong || tb == DataType::kLongRaw) throw OraError(997).At(b.pos);
+    // LOBs are not compared; Oracle names what it expected as "-".
+    for (const CExpr* side : {&a, &b})
+      if (side->type.IsLob())
+        throw OraError(932, {"-", side->type.DictionaryName()}).At(side->pos);
     if (ta == DataType::kNull || tb == DataType::kNull || ta == tb) {
       if (ta == DataType::kChar && tb == DataType::kChar) PadChars(a, b);
       return;
@@ -590,6 +586,19 @@ struct Translator::Impl {
         sql += ", " + Emit(set);
       }
       return Derived(sql + ")", SqlType::Varchar2(std::max(1, s.type.length)), {&s});
+    }
+    if (f == "EMPTY_CLOB" || f == "EMPTY_BLOB") {
+      CheckArgs(e, 0, 0);
+      // A zero-length BLOB value is the empty LOB in either kind of column.
+      CExpr r = Sql("x''", SqlType{f == "EMPTY_CLOB" ? DataType::kClob : DataType::kBlob}, e.pos);
+      r.nullable = false;
+      return r;
+    }
+    if (f == "TO_CLOB") {
+      CheckArgs(e, 1, 1);
+      CExpr a = ToText(arg(0));
+      a.type = SqlType{DataType::kClob};
+      return a;
     }
     if (f == "NVL") {
       CheckArgs(e, 2, 2);
@@ -1153,7 +1162,7 @@ struct Translator::Impl {
       return Emit(v);
     }
     const int flags = (column.nullable ? 0 : 1) | (update ? 2 : 0) | (column.type.is_float ? 4 : 0);
-    return "ocl_col(" + Emit(v) + ", " + std::to_string(ColumnTypeCode(column.type)) + ", " +
+    return "ocl_col(" + Emit(v) + ", " + std::to_string(column.type.InternalCode()) + ", " +
            std::to_string(column.type.length) + ", " + std::to_string(column.type.precision) +
            ", " + std::to_string(column.type.scale) + ", " + std::to_string(flags) + ", " +
            SqlString(t.QualifiedColumn(column)) + ")";

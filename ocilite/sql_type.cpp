@@ -20,6 +20,10 @@ std::string SqlType::DictionaryName() const {
       return "LONG RAW";
     case DataType::kRowid:
       return "ROWID";
+    case DataType::kClob:
+      return "CLOB";
+    case DataType::kBlob:
+      return "BLOB";
     case DataType::kNull:
       break;
   }
@@ -45,6 +49,10 @@ int SqlType::InternalCode() const {
       return 24;
     case DataType::kChar:
       return 96;
+    case DataType::kClob:
+      return 112;
+    case DataType::kBlob:
+      return 113;
   }
   return 1;
 }
@@ -61,6 +69,9 @@ int SqlType::DataSize() const {
       return 7;
     case DataType::kRowid:
       return 10;
+    case DataType::kClob:
+    case DataType::kBlob:
+      return 4000;
     case DataType::kLong:
     case DataType::kLongRaw:
     case DataType::kNull:
@@ -75,6 +86,7 @@ const char* SqlType::StorageDeclaration() const {
       return "NUMERIC";
     case DataType::kRaw:
     case DataType::kLongRaw:
+    case DataType::kBlob:
       return "BLOB";
     default:
       return "TEXT";

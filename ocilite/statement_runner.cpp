@@ -151,7 +151,9 @@ void StatementRunner::StoreRow(const std::vector<Value>& row, ub4 index, FetchRe
     DefineSpec& d = defines_[c];
     if (!d.defined) continue;
     const Value& v = row[c];
-    const bool is_null = v.IsNull() || (v.kind == Value::Kind::kText && v.s.empty());
+    // In a LOB column only NULL is NULL: a zero-length value is the empty LOB.
+    const bool is_null =
+        v.IsNull() || (v.kind == Value::Kind::kText && v.s.empty() && !columns[c].type.IsLob());
     auto at = [&](void* base, ub4 skip) {
       return base ? static_cast<unsigned char*>(base) + static_cast<std::size_t>(index) * skip
                   : nullptr;
@@ -159,6 +161,13 @@ void StatementRunner::StoreRow(const std::vector<Value>& row, ub4 index, FetchRe
     auto* ind = reinterpret_cast<sb2*>(at(d.ind, d.ind_skip));
     auto* rlen = reinterpret_cast<ub2*>(at(d.rlen, d.rlen_skip));
     auto* rcode = reinterpret_cast<ub2*>(at(d.rcode, d.rcode_skip));
+    if (d.store_locator) {
+      d.store_locator(at(d.value, d.value_skip), is_null ? nullptr : &v, columns[c].type);
+      if (ind) *ind = is_null ? -1 : 0;
+      if (rlen) *rlen = 0;
+      if (rcode) *rcode = is_null ? OCI_RC_NULL_FETCHED : 0;
+      continue;
+    }
     if (d.dynamic && d.callback) {
       // The value goes to the client in pieces, each into a buffer the callback hands over.
       const std::string data =

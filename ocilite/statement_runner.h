@@ -7,6 +7,7 @@
 // comes back in FetchResult for the caller to turn into its return code.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -33,6 +34,9 @@ struct DefineSpec {
   void* callback_context = nullptr;
   OCICallbackDefine callback = nullptr;
   OCIDefine* handle = nullptr;  // passed back to the callback
+  // LOB defines: fills the locator whose address is in `slot` with a row's value (nullptr for
+  // NULL), or throws when the column is not of the defined kind.
+  std::function<void(void* slot, const Value* value, const SqlType& type)> store_locator;
   bool defined = false;
 };
 
