@@ -26,7 +26,9 @@ int DataSize(TFieldType kind, int size) {
   }
 }
 
-bool IsLargeValue(TFieldType kind) { return kind == ftMemo || kind == ftBlob; }
+bool IsLargeValue(TFieldType kind) {
+  return kind == ftMemo || kind == ftBlob || kind == ftOraClob || kind == ftOraBlob;
+}
 
 std::int32_t ReadInt32(const std::byte* at) {
   std::int32_t v;

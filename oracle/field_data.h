@@ -1,12 +1,14 @@
 #pragma once
 // TFieldData: one select-list column of a statement: what the server described, how the column
 // is fetched, and the fetch buffers for one batch of rows. LONG and LONG RAW columns have no
-// value buffer; the current row's value arrives in pieces through the define callback.
+// value buffer; the current row's value arrives in pieces through the define callback. LOB
+// columns fetch one client locator per row into `locators`, and `lob` reads the current row's.
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "oracle/lob_locator.h"
 #include "oracle/oci.h"
 
 namespace qm {
@@ -32,8 +34,13 @@ struct TFieldData {
   std::vector<sb2> indicators;
   std::vector<ub2> lengths;
   std::vector<std::unique_ptr<TLongPiece>> longPieces;
+  std::vector<OCILobLocator*> locators;  // owned by the statement, which frees them
+  std::unique_ptr<TLOBLocator> lob;
 
   bool IsLong() const { return fetchType == SQLT_LNG || fetchType == SQLT_LBI; }
+  bool IsLOB() const {
+    return fetchType == SQLT_CLOB || fetchType == SQLT_BLOB || fetchType == SQLT_BFILE;
+  }
   const char* Value(ub4 row) const { return values.data() + static_cast<size_t>(row) * bufferSize; }
 };
 

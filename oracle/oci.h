@@ -354,6 +354,11 @@ inline constexpr ub2 SQLT_INTERVAL_YM = 189;
 inline constexpr ub2 SQLT_INTERVAL_DS = 190;
 inline constexpr ub2 SQLT_TIMESTAMP_LTZ = 232;
 
+// Character-set form of a CLOB: the database character set.
+inline constexpr ub1 SQLCS_IMPLICIT = 1;
+// OCILobFileOpen mode.
+inline constexpr ub1 OCI_FILE_READONLY = 1;
+
 // Per-row return codes of a define (rcodep) and of the release 7 calls (cda rc).
 inline constexpr ub2 OCI_RC_NULL_FETCHED = 1405;  // NULL value and no indicator to say so
 inline constexpr ub2 OCI_RC_TRUNCATED = 1406;     // value cut to the buffer

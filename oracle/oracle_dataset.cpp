@@ -100,6 +100,13 @@ void TOracleDataSet::BuildFields() {
       case SQLT_LBI:
         kind = ftBlob;
         break;
+      case SQLT_CLOB:
+        kind = ftOraClob;
+        break;
+      case SQLT_BLOB:
+      case SQLT_BFILE:
+        kind = ftOraBlob;
+        break;
       case 108:
         ShowMessage(columnName + ": Objects will be supported in version 3.5", "");
         break;
@@ -185,6 +192,17 @@ void TOracleDataSet::ReadRecord(std::byte* block) {
         case SQLT_LBI:
           large[static_cast<size_t>(largeSlots_[f])] = mainQuery_.LongValue(column);
           break;
+        case SQLT_CLOB:
+        case SQLT_BLOB:
+        case SQLT_BFILE: {
+          // The whole content; an empty LOB reads as NULL.
+          TVariableValue value = mainQuery_.Field(column);
+          if (auto* content = std::get_if<std::string>(&value))
+            large[static_cast<size_t>(largeSlots_[f])] = std::move(*content);
+          else
+            isNull = true;
+          break;
+        }
         case SQLT_DAT:
           rec::WriteDouble(data, rec::DateTimeToFieldValue(mainQuery_.FieldAsDate(column)));
           break;

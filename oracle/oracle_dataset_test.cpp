@@ -151,6 +151,33 @@ TEST_P(DataSetTest, MisuseRaisesTheDataSetErrors) {
   }
 }
 
+TEST_P(DataSetTest, LobColumnsBecomeOracleLobFieldsHoldingTheWholeValue) {
+  Run({"create table docs (id number(9), body clob, scan blob)",
+       "insert into docs values (2, empty_clob(), null)"});
+  TOracleQuery insert;
+  insert.SetSession(&session_);
+  insert.SQL().Add("insert into docs values (1, 'text', :scan)");
+  insert.DeclareVariable("scan", kVariableLongRaw);
+  insert.SetVariable("scan", std::string("\1\2"));
+  insert.Execute();
+  ods_.SQL().Add("select * from docs order by id");
+  if (UseOCI7()) {
+    EXPECT_THROW(ods_.Open(), std::runtime_error);
+    EXPECT_FALSE(ods_.Active());
+    return;
+  }
+  ods_.Open();
+  ASSERT_EQ(ods_.FieldCount(), 3);
+  EXPECT_EQ(ods_.Field(1).DataType(), ftOraClob);
+  EXPECT_EQ(ods_.Field(2).DataType(), ftOraBlob);
+  EXPECT_EQ(Walk("BODY"), (std::vector<std::string>{"text", ""}));
+  EXPECT_EQ(Walk("SCAN"), (std::vector<std::string>{std::string("\1\2"), ""}));
+  ods_.First();
+  ods_.Next();
+  EXPECT_TRUE(ods_.FieldByName("BODY").IsNull());  // the empty LOB
+  EXPECT_TRUE(ods_.FieldByName("SCAN").IsNull());
+}
+
 TEST_P(DataSetTest, LogOffClosesTheDataSet) {
   OpenWith("select * from t");
   session_.LogOff();

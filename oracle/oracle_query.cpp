@@ -222,10 +222,23 @@ void TOracleQuery::FreeHandles() {
   CloseCursor();
 }
 
+void TOracleQuery::ReleaseColumns() {
+  const OciEntryPoints* oci = session_ != nullptr && handlesOpen_ ? &session_->Entries() : nullptr;
+  // Without open handles the locators went with the session's environment.
+  if (oci != nullptr && oci->OCIDescriptorFree != nullptr) {
+    for (const auto& column : columns_)
+      for (OCILobLocator* locator : column->locators)
+        if (locator != nullptr)
+          oci->OCIDescriptorFree(locator, column->fetchType == SQLT_BFILE ? OCI_DTYPE_FILE
+                                                                          : OCI_DTYPE_LOB);
+  }
+  columns_.clear();
+}
+
 void TOracleQuery::Close() {
   prepared_.clear();
   described_ = false;
-  columns_.clear();
+  ReleaseColumns();
   eof_ = true;
   rowsInBuffer_ = currentRow_ = 0;
   FreeHandles();
@@ -401,7 +414,7 @@ void TOracleQuery::Parse(const std::string& text) {
     prepared_.clear();
   if (optimize_ && !prepared_.empty() && prepared_ == text && Reusable(functionCode_)) return;
 
-  columns_.clear();
+  ReleaseColumns();
   prepared_ = text;
   functionCode_ = 0;
   described_ = false;
@@ -626,22 +639,23 @@ void TOracleQuery::ExecuteSelect() {
   currentRow_ = 0;
   rowsInBuffer_ = static_cast<ub4>(RowsProcessed());
   eof_ = rowsInBuffer_ == 0;
+  PrepareLOBColumns();
 }
 
 void TOracleQuery::DescribeColumns() {
   const OciEntryPoints& oci = session_->Entries();
   rowsPerFetch_ = static_cast<ub4>(readBuffer_);
-  columns_.clear();
+  ReleaseColumns();
   ub4 count = 0;
   if (ErrorCodeOf(oci.OCIAttrGet(stmt_, OCI_HTYPE_STMT, &count, nullptr, OCI_ATTR_PARAM_COUNT,
                                  err_)) != 0) {
-    columns_.clear();
+    ReleaseColumns();
     RaiseExecuteError();
   }
   for (ub4 position = 1; position <= count; ++position) {
     void* param = nullptr;
     if (ErrorCodeOf(oci.OCIParamGet(stmt_, OCI_HTYPE_STMT, err_, &param, position)) != 0) {
-      columns_.clear();
+      ReleaseColumns();
       RaiseExecuteError();
     }
     auto column = std::make_unique<TFieldData>();
@@ -669,6 +683,16 @@ void TOracleQuery::DescribeColumns() {
 
     ChooseFetchType(*column, 0);
     columns_.push_back(std::move(column));
+  }
+}
+
+void TOracleQuery::RequireColumnFeature(const std::string& what) {
+  try {
+    RequireFeature(session_, what);
+  } catch (...) {
+    ReleaseColumns();
+    prepared_.clear();
+    throw;
   }
 }
 
@@ -708,29 +732,22 @@ void TOracleQuery::ChooseFetchType(TFieldData& column, sb4 longBuffer) {
     case 110:
     case 116: {
       const int type = column.internalType;
-      try {
-        RequireFeature(session_, type == 108   ? "A query with objects"
-                                 : type == 110 ? "A query with references"
-                                               : "A query with sub-queries");
-      } catch (...) {
-        columns_.clear();
-        prepared_.clear();
-        throw;
-      }
+      RequireColumnFeature(type == 108   ? "A query with objects"
+                           : type == 110 ? "A query with references"
+                                         : "A query with sub-queries");
       // Described, so that a dataset can pass over them, but never defined or fetched: their
       // values need the object layer, which nothing here uses.
       column.fetchType = static_cast<ub2>(type);
       column.bufferSize = 4;
       break;
     }
-    case 112:
-    case 113:
-    case 114:
-      columns_.clear();
-      prepared_.clear();
-      // The release 7 interface has none of these; the release 8 one is refused further below.
-      RequireFeature(session_, "A query with LOB's");
-      throw std::runtime_error("Column " + column.name + ": LOB columns are not supported");
+    case SQLT_CLOB:
+    case SQLT_BLOB:
+    case SQLT_BFILE:
+      RequireColumnFeature("A query with LOB's");
+      column.fetchType = column.internalType;
+      column.bufferSize = sizeof(OCILobLocator*);  // one locator per row
+      break;
     case 187:
     case 188:
     case 232:
@@ -762,7 +779,12 @@ void TOracleQuery::DefineColumns() {
     OCIDefine* define = nullptr;
     const ub2 defineType = column.internalType == SQLT_OSL ? SQLT_OSL : column.fetchType;
     sword status;
-    if (column.bufferSize <= 0 && column.IsLong()) {
+    if (column.IsLOB()) {
+      AllocateLocators(column);
+      status = oci.OCIDefineByPos(stmt_, &define, err_, position, column.locators.data(),
+                                  column.bufferSize, defineType, column.indicators.data(),
+                                  column.lengths.data(), nullptr, OCI_DEFAULT);
+    } else if (column.bufferSize <= 0 && column.IsLong()) {
       status = oci.OCIDefineByPos(stmt_, &define, err_, position, nullptr, 2147483647, defineType,
                                   column.indicators.data(), nullptr, nullptr, OCI_DYNAMIC_FETCH);
       if (ErrorCodeOf(status) == 0)
@@ -775,6 +797,30 @@ void TOracleQuery::DefineColumns() {
     if (ErrorCodeOf(status) != 0) session_->RaiseOracleError(err_);
   }
   described_ = true;
+}
+
+void TOracleQuery::AllocateLocators(TFieldData& column) {
+  const OciEntryPoints& oci = session_->Entries();
+  const ub4 kind = column.fetchType == SQLT_BFILE ? OCI_DTYPE_FILE : OCI_DTYPE_LOB;
+  column.values.clear();
+  column.locators.assign(column.rows, nullptr);
+  for (OCILobLocator*& locator : column.locators) {
+    void* descriptor = nullptr;
+    if (oci.OCIDescriptorAlloc(session_->EnvHandle(), &descriptor, kind, 0, nullptr) !=
+        OCI_SUCCESS)
+      throw std::runtime_error("The client could not allocate the statement's LOB locators");
+    locator = static_cast<OCILobLocator*>(descriptor);
+  }
+  column.lob = std::make_unique<TLOBLocator>(*session_, err_, column.fetchType);
+}
+
+void TOracleQuery::PrepareLOBColumns() {
+  if (eof_) return;
+  for (const auto& column : columns_)
+    if (column->lob != nullptr)
+      column->lob->SetLocator(column->indicators[currentRow_] == -1
+                                  ? nullptr
+                                  : column->locators[currentRow_]);
 }
 
 sb4 TOracleQuery::LongPieceCallback(void* context, OCIDefine*, ub4 iteration, void** buffer,
@@ -842,6 +888,7 @@ void TOracleQuery::Next() {
       eof_ = rowsInBuffer_ == 0;
     }
   }
+  PrepareLOBColumns();
   if (eof_) CallPendingAfterQuery();
 }
 
@@ -910,6 +957,13 @@ TVariableValue TOracleQuery::Field(int index) const {
     case SQLT_LNG:
     case SQLT_LBI:
       return LongValue(index);
+    case SQLT_CLOB:
+    case SQLT_BLOB:
+    case SQLT_BFILE: {
+      std::string content = column.lob->AsString();
+      if (content.empty()) return {};
+      return content;
+    }
     default:
       if (IsTextType(column.fetchType)) return FieldAsString(index);
       return {};
@@ -1020,6 +1074,12 @@ TDateTime TOracleQuery::FieldAsDate(int index) const {
     default:
       throw std::runtime_error("Cannot convert field " + column.name + " to a Date");
   }
+}
+
+const TLOBLocator& TOracleQuery::LOBField(int index) const {
+  const TFieldData& column = ValueColumn(index);
+  if (!column.IsLOB()) throw std::runtime_error("Field " + column.name + " is not a LOB");
+  return *column.lob;
 }
 
 std::string TOracleQuery::LongValue(int index) const {

@@ -172,8 +172,8 @@ class TOracleQuery : public TSessionAttachment {
   int FieldScale(int index) const;
   bool FieldOptional(int index) const;
   bool FieldIsNull(int index) const;
-  // The value by the column's fetch kind: NULL, an integer, a float or date-time, or a text (LONG
-  // and LONG RAW values whole). Raises "Field <name> does not exist" for an unknown name.
+  // The value by the column's fetch kind: NULL, an integer, a float or date-time, or a text (LONG,
+  // LONG RAW and LOB values whole; an empty LOB is NULL). Raises "Field <name> does not exist" for an unknown name.
   TVariableValue Field(int index) const;
   TVariableValue Field(const std::string& name) const;
   // Each raises "Cannot convert field <name> to a String" (an Integer, a Float, a Date) for
@@ -190,6 +190,9 @@ class TOracleQuery : public TSessionAttachment {
   // Copies up to `length` bytes of the current row's LONG or LONG RAW value from `offset` on;
   // returns the bytes copied.
   int ReadLongPiece(int index, char* destination, int length, int offset) const;
+  // The large object of a CLOB, BLOB or BFILE column in the current row, valid until the row
+  // changes; raises "Field <name> is not a LOB" for other columns.
+  const TLOBLocator& LOBField(int index) const;
 
   void SessionLoggingOff() override { Close(); }
   void SessionDestroyed() override;
@@ -213,7 +216,14 @@ class TOracleQuery : public TSessionAttachment {
   void DescribeColumns();
   // The fetch type and buffer size of a described column; LONG and LONG RAW get `longBuffer`.
   void ChooseFetchType(TFieldData& column, sb4 longBuffer);
+  // A column kind only the release 8 interface fetches; the statement is forgotten on refusal.
+  void RequireColumnFeature(const std::string& what);
   void DefineColumns();
+  void AllocateLocators(TFieldData& column);
+  // Points each LOB column's TLOBLocator at the current row's locator.
+  void PrepareLOBColumns();
+  // Frees the LOB locators while the client still has them, and forgets the columns.
+  void ReleaseColumns();
   void FetchBatch(ub4 rows);
   // The release 7 counterparts (oracle_query_oci7.cpp).
   void OpenCursor();

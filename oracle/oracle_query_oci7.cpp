@@ -81,7 +81,7 @@ void TOracleQuery::ExecuteSelectOCI7() {
 
 void TOracleQuery::DescribeColumnsOCI7() {
   rowsPerFetch_ = static_cast<ub4>(readBuffer_);
-  columns_.clear();
+  ReleaseColumns();
   const OciEntryPoints& oci = session_->Entries();
   for (sword position = 1;; ++position) {
     sb4 size = 0, displaySize = 0;
@@ -92,7 +92,7 @@ void TOracleQuery::DescribeColumnsOCI7() {
                &nullable);
     if (cda_.rc == kNotInSelectList) break;
     if (cda_.rc != 0) {
-      columns_.clear();
+      ReleaseColumns();
       RaiseExecuteError();
     }
     auto column = std::make_unique<TFieldData>();

@@ -10,6 +10,7 @@
 #include "oracle/e_oracle_error.h"
 #include "oracle/main_thread_calls.h"
 #include "oracle/testing/connected_engine_test.h"
+#include "platform/codepage.h"
 #include "platform/regional_formats.h"
 
 namespace qm {
@@ -174,6 +175,60 @@ TEST_P(QueryTest, LongValuesArriveInGrowingPieces) {
   ASSERT_EQ(query_.ReadLongPiece(0, whole.data(), 80000, 0), 70000);
   EXPECT_EQ(whole.substr(0, 70000), read);
   EXPECT_EQ(ErrorText([&] { query_.FieldAsString(0); }), "Cannot convert field TXT to a String");
+}
+
+TEST_P(QueryTest, LobColumnsGiveTheirWholeValueOnlyOnTheReleaseEightInterface) {
+  const std::string text = Utf8ToCp1251("Привет, world");
+  const std::string big(70000, 'z');
+  Run({"create table d (id number(9), c clob, b blob)",
+       "insert into d values (2, empty_clob(), empty_blob())",
+       "insert into d values (3, null, null)"});
+  query_.DeclareVariable("c", kVariableLong);
+  query_.DeclareVariable("b", kVariableLongRaw);
+  query_.SetVariable("b", std::string("\0\xFF", 2));
+  for (const auto& [id, value] : {std::pair{1, text}, std::pair{4, big}}) {
+    query_.SetVariable("c", value);
+    Exec("insert into d (id, c, b) values (" + std::to_string(id) + ", :c, :b)");
+  }
+  query_.Clear();
+  query_.SetReadBuffer(2);  // the second batch refills the same locators
+  if (UseOCI7()) {
+    EXPECT_EQ(ErrorText([&] { Exec("select c from d"); }),
+              "A query with LOB's requires OCI8 mode, but OCI7 mode is used.");
+    return;
+  }
+  int parses = 0;
+  for (int round = 0; round < 2; ++round) {  // the second time without a new parse
+    Exec("select id, c, b from d order by id");
+    if (round == 1) {
+      EXPECT_EQ(query_.ParseCount(), parses);
+    }
+    parses = query_.ParseCount();
+    ASSERT_EQ(query_.FieldType(1), SQLT_CLOB);
+    ASSERT_EQ(query_.FieldType(2), SQLT_BLOB);
+    EXPECT_EQ(std::get<std::string>(query_.Field(1)), text);
+    EXPECT_EQ(query_.LOBField(1).Size(), 13);
+    EXPECT_EQ(query_.LOBField(1).Read(8, 5), "world");
+    EXPECT_EQ(std::get<std::string>(query_.Field(2)), std::string("\0\xFF", 2));
+    EXPECT_EQ(ErrorText([&] { query_.FieldAsString(1); }), "Cannot convert field C to a String");
+    EXPECT_EQ(ErrorText([&] { query_.LOBField(0); }), "Field ID is not a LOB");
+    query_.Next();  // empty LOBs: a value, read as NULL
+    EXPECT_FALSE(query_.FieldIsNull(1));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(query_.Field(1)));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(query_.Field(2)));
+    query_.Next();
+    EXPECT_TRUE(query_.FieldIsNull(1));
+    EXPECT_TRUE(query_.LOBField(1).IsNull());
+    EXPECT_EQ(query_.LOBField(2).Size(), 0);
+    query_.Next();
+    EXPECT_TRUE(std::get<std::string>(query_.Field(1)) == big);
+    query_.Next();
+    EXPECT_TRUE(query_.Eof());
+    EXPECT_EQ(ErrorText([&] { query_.LOBField(1); }), "You cannot access field data beyond Eof");
+  }
+  // The statement's locators go with the session's handles at LogOff.
+  session_.LogOff();
+  EXPECT_EQ(query_.FieldCount(), 0);
 }
 
 TEST_P(QueryTest, NumberColumnsFetchAsIntegerOrFloatByPrecisionAndScale) {
