@@ -26,6 +26,7 @@ SqlType TypeFromDictionary(std::string_view data_type, std::int64_t length,
   if (data_type == "LONG RAW") return SqlType{DataType::kLongRaw};
   if (data_type == "CLOB") return SqlType{DataType::kClob};
   if (data_type == "BLOB") return SqlType{DataType::kBlob};
+  if (data_type == "BFILE") return SqlType{DataType::kBfile};
   if (data_type == "FLOAT") {
     SqlType t = SqlType::Number(precision ? static_cast<int>(*precision) : 126, kFloatScale);
     t.is_float = true;

@@ -122,6 +122,11 @@ std::string DatabaseFolder() {
       .string();
 }
 
+std::string DatabaseFolderOf(SqliteDb& db) {
+  const char* main = sqlite3_db_filename(db.get(), "main");
+  return main ? std::filesystem::path(main).parent_path().string() : std::string();
+}
+
 std::string ResolveDatabase(std::string_view identifier) {
   while (!identifier.empty() && identifier.front() == ' ') identifier.remove_prefix(1);
   while (!identifier.empty() && identifier.back() == ' ') identifier.remove_suffix(1);

@@ -16,6 +16,10 @@ inline constexpr std::string_view kDefaultVersionBanner =
 
 std::string DatabaseFolder();
 
+class SqliteDb;
+// The folder of the database file `db` is open on, where relative paths in DDL start.
+std::string DatabaseFolderOf(SqliteDb& db);
+
 // The file of the database a connect identifier names; an empty identifier means ORCL. Throws
 // ORA-12154 when there is no such database, ORA-12162 for an identifier that cannot be a name.
 std::string ResolveDatabase(std::string_view connect_identifier);

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <fstream>
+#include <filesystem>
 #include <regex>
 #include <string>
 #include <tuple>
@@ -580,6 +582,88 @@ TEST_F(Conformance, LobLocatorsReadTheFetchedValues) {
   EXPECT_EQ(c.LastError(), "ORA-00932: inconsistent datatypes: expected CLOB got NUMBER");
   Lib().HandleFree(stmt, OCI_HTYPE_STMT);
   Lib().DescriptorFree(lob, OCI_DTYPE_LOB);
+}
+
+TEST_F(Conformance, FileLocatorsReadFilesOfADirectoryWhileOpen) {
+  OciConnection c("system", "manager");
+  std::filesystem::create_directory(home_ + "/docs");
+  const std::string bytes("PK\0\x03 file", 10);
+  std::ofstream(home_ + "/docs/a.bin", std::ios::binary) << bytes;
+  ASSERT_EQ(c.Exec("create directory docs as 'docs'"), "");
+  EXPECT_EQ(c.Exec("create directory docs as '/elsewhere'"),
+            "ORA-00955: name is already used by an existing object");
+  ASSERT_EQ(c.Exec("create or replace directory docs as '" + home_ + "/docs'"), "");
+  EXPECT_EQ(c.Query("select directory_name, directory_path from all_directories").values,
+            (std::vector<std::vector<std::string>>{{"DOCS", home_ + "/docs"}}));
+  EXPECT_EQ(c.Exec("drop directory nosuch"), "ORA-04043: object NOSUCH does not exist");
+  ASSERT_EQ(c.Exec("create user reader identified by pw"), "");
+  ASSERT_EQ(c.Exec("grant connect, resource to reader"), "");
+  EXPECT_EQ(OciConnection("reader", "pw").Exec("create directory mine as '/tmp'"),
+            "ORA-01031: insufficient privileges");
+
+  ASSERT_EQ(c.Exec("create table F (N number, F bfile)"), "");
+  ASSERT_EQ(c.Exec("insert into F values (1, bfilename('DOCS', 'a.bin'))"), "");
+  ASSERT_EQ(c.Exec("insert into F values (2, bfilename('DOCS', 'missing.bin'))"), "");
+  ASSERT_EQ(c.Exec("insert into F values (3, bfilename('NODIR', 'a.bin'))"), "");
+  EXPECT_EQ(c.Exec("insert into F values (4, 'a.bin')"),
+            "ORA-00932: inconsistent datatypes: expected FILE got CHAR");
+  OCIStmt* stmt = Prepare(c, "select F from F order by N");
+  ASSERT_EQ(Lib().StmtExecute(c.svc, stmt, c.err, 0, 0, nullptr, nullptr, OCI_DEFAULT),
+            OCI_SUCCESS);
+  auto alloc = reinterpret_cast<OCIDescriptorAlloc_t>(Lib().Symbol("OCIDescriptorAlloc"));
+  OCILobLocator* files[3];
+  for (auto& file : files)
+    ASSERT_EQ(alloc(c.env, reinterpret_cast<void**>(&file), OCI_DTYPE_FILE, 0, nullptr),
+              OCI_SUCCESS);
+  OCIDefine* def = nullptr;
+  ASSERT_EQ(Lib().DefineByPos(stmt, &def, c.err, 1, files, sizeof(OCILobLocator*), SQLT_BFILE,
+                              nullptr, nullptr, nullptr, OCI_DEFAULT),
+            OCI_SUCCESS);
+  ASSERT_EQ(Lib().StmtFetch(stmt, c.err, 3, OCI_FETCH_NEXT, OCI_DEFAULT), OCI_SUCCESS)
+      << c.LastError();
+
+  auto open = reinterpret_cast<OCILobFileOpen_t>(Lib().Symbol("OCILobFileOpen"));
+  auto close = reinterpret_cast<OCILobFileClose_t>(Lib().Symbol("OCILobFileClose"));
+  auto is_open = reinterpret_cast<OCILobFileIsOpen_t>(Lib().Symbol("OCILobFileIsOpen"));
+  auto exists = reinterpret_cast<OCILobFileExists_t>(Lib().Symbol("OCILobFileExists"));
+  auto get_name = reinterpret_cast<OCILobFileGetName_t>(Lib().Symbol("OCILobFileGetName"));
+  auto length_of = reinterpret_cast<OCILobGetLength_t>(Lib().Symbol("OCILobGetLength"));
+  auto read = reinterpret_cast<OCILobRead_t>(Lib().Symbol("OCILobRead"));
+  char buffer[64];
+  auto read_all = [&](OCILobLocator* file, sword expected) {
+    ub4 n = 0;
+    EXPECT_EQ(read(c.svc, c.err, file, &n, 1, buffer, sizeof buffer, nullptr, nullptr, 0, 0),
+              expected);
+    return std::string(buffer, expected == OCI_SUCCESS ? n : 0);
+  };
+  ub4 length = 0;
+  EXPECT_EQ(length_of(c.svc, c.err, files[0], &length), OCI_SUCCESS) << c.LastError();
+  EXPECT_EQ(length, bytes.size());
+  read_all(files[0], OCI_ERROR);
+  EXPECT_EQ(c.LastError(), "ORA-22289: cannot perform FILEREAD operation on an unopened file or LOB");
+  ASSERT_EQ(open(c.svc, c.err, files[0], OCI_FILE_READONLY), OCI_SUCCESS) << c.LastError();
+  int flag = 0;
+  EXPECT_EQ(is_open(c.svc, c.err, files[0], &flag), OCI_SUCCESS);
+  EXPECT_EQ(flag, 1);
+  EXPECT_EQ(read_all(files[0], OCI_SUCCESS), bytes);
+  EXPECT_EQ(close(c.svc, c.err, files[0]), OCI_SUCCESS);
+  EXPECT_EQ(is_open(c.svc, c.err, files[0], &flag), OCI_SUCCESS);
+  EXPECT_EQ(flag, 0);
+  OraText directory[30], name[30];
+  ub2 directory_length = sizeof directory, name_length = sizeof name;
+  EXPECT_EQ(get_name(c.env, c.err, files[0], directory, &directory_length, name, &name_length),
+            OCI_SUCCESS);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(directory), directory_length), "DOCS");
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(name), name_length), "a.bin");
+
+  EXPECT_EQ(exists(c.svc, c.err, files[1], &flag), OCI_SUCCESS);
+  EXPECT_EQ(flag, 0);
+  EXPECT_EQ(open(c.svc, c.err, files[1], OCI_FILE_READONLY), OCI_ERROR);
+  EXPECT_EQ(c.LastError(), "ORA-22288: file or LOB operation FILEOPEN failed");
+  EXPECT_EQ(open(c.svc, c.err, files[2], OCI_FILE_READONLY), OCI_ERROR);
+  EXPECT_EQ(c.LastError(), "ORA-22285: non-existent directory or file for FILEOPEN operation");
+  Lib().HandleFree(stmt, OCI_HTYPE_STMT);
+  for (auto* file : files) Lib().DescriptorFree(file, OCI_DTYPE_FILE);
 }
 
 TEST_F(Conformance, ParseErrorOffsetIsAnsweredUnderBothNumbers) {

@@ -742,17 +742,21 @@ sword Bind(StmtHandle* s, OCIBind** bindp, OCIError* errhp, std::string name, ub
 
 // Fills the client's locators of a LOB define, one per row.
 std::function<void(void*, const Value*, const SqlType&)> LocatorStore(ub2 dty) {
-  const SqlType wanted{dty == SQLT_CLOB ? DataType::kClob : DataType::kBlob};
-  return [wanted](void* slot, const Value* value, const SqlType& type) {
+  const SqlType wanted{dty == SQLT_CLOB   ? DataType::kClob
+                       : dty == SQLT_BLOB ? DataType::kBlob
+                                          : DataType::kBfile};
+  const ub4 descriptor = dty == SQLT_BFILE ? OCI_DTYPE_FILE : OCI_DTYPE_LOB;
+  return [wanted, descriptor](void* slot, const Value* value, const SqlType& type) {
     if (type.type != wanted.type)
       throw OraError(932, {wanted.DictionaryName(), type.DictionaryName()});
     void* address = nullptr;
     if (slot) std::memcpy(&address, slot, sizeof address);
-    auto* lob = As<LobLocator>(address, OCI_DTYPE_LOB);
+    auto* lob = As<LobLocator>(address, descriptor);
     if (!lob) throw OraError(22275);
     lob->initialized = value != nullptr;
     lob->kind = wanted.type;
     lob->content = value ? value->s : std::string();
+    lob->open_path.clear();
     lob->pending.clear();
     lob->polling = false;
   };
@@ -803,7 +807,7 @@ sword OCIDefineByPos(OCIStmt* stmtp, OCIDefine** defnp, OCIError* errhp, ub4 pos
   if (!s) return OCI_INVALID_HANDLE;
   return WithError(errhp, [&](ErrorHandle&) -> sword {
     if (position == 0) throw OraError(24334);
-    const bool lob = dty == SQLT_CLOB || dty == SQLT_BLOB;
+    const bool lob = dty == SQLT_CLOB || dty == SQLT_BLOB || dty == SQLT_BFILE;
     if (!IsSupportedExternalType(dty) && !lob) throw OraError(3001);
     DefineSpec& d = s->runner.Define(position);
     DefineHandle* handle = nullptr;

@@ -127,13 +127,15 @@ struct StmtHandle : Handle {
   ub4 prefetch_memory = 0;
 };
 
-// A LOB locator (OCI_DTYPE_LOB, or OCI_DTYPE_FILE, which no column of the engine fills). A fetch
-// gives it the row's value as the fetch saw it, so later reads are consistent with that fetch.
+// A LOB locator (OCI_DTYPE_LOB for CLOB and BLOB, OCI_DTYPE_FILE for BFILE). A fetch gives it
+// the row's value as the fetch saw it, so later reads are consistent with that fetch; a BFILE's
+// value is where its file is, which is read while the locator has it open.
 struct LobLocator : Handle {
   using Handle::Handle;
   bool initialized = false;  // false until a fetch of a value that is not NULL
-  DataType kind = DataType::kNull;  // kClob or kBlob
-  std::string content;              // CLOB: UTF-8 text; BLOB: bytes
+  DataType kind = DataType::kNull;  // kClob, kBlob or kBfile
+  std::string content;  // CLOB: UTF-8 text; BLOB: bytes; BFILE: "DIRECTORY/file name"
+  std::string open_path;  // BFILE: the file while the locator has it open
   // A read larger than the client's buffer hands out the rest on the following calls.
   std::string pending;  // in the client's form
   std::size_t pending_at = 0;

@@ -1,4 +1,4 @@
-// The entry points outside the engine's scope (objects, writing LOBs, files, direct path, ...). They exist so
+// The entry points outside the engine's scope (objects, writing LOBs, direct path, ...). They exist so
 // that a loader resolving the whole interface finds every name; each fails cleanly with
 // "ORA-03001: unimplemented feature" on the error handle it is given.
 // clang-format off
@@ -98,28 +98,7 @@ sword OCILobErase(OCISvcCtx*, OCIError* errhp, OCILobLocator*, ub4*, ub4) {
   return Unimplemented(errhp);
 }
 
-sword OCILobFileClose(OCISvcCtx*, OCIError* errhp, OCILobLocator*) {
-  return Unimplemented(errhp);
-}
-
 sword OCILobFileCloseAll(OCISvcCtx*, OCIError* errhp) {
-  return Unimplemented(errhp);
-}
-
-sword OCILobFileExists(OCISvcCtx*, OCIError* errhp, OCILobLocator*, int*) {
-  return Unimplemented(errhp);
-}
-
-sword OCILobFileGetName(OCIEnv*, OCIError* errhp, const OCILobLocator*, OraText*, ub2*, OraText*,
-                        ub2*) {
-  return Unimplemented(errhp);
-}
-
-sword OCILobFileIsOpen(OCISvcCtx*, OCIError* errhp, OCILobLocator*, int*) {
-  return Unimplemented(errhp);
-}
-
-sword OCILobFileOpen(OCISvcCtx*, OCIError* errhp, OCILobLocator*, ub1) {
   return Unimplemented(errhp);
 }
 

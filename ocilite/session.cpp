@@ -9,6 +9,7 @@
 #include "ocilite/conversions.h"
 #include "ocilite/date_format.h"
 #include "ocilite/dictionary_views.h"
+#include "ocilite/directories.h"
 #include "ocilite/sequences.h"
 #include "ocilite/sql_functions.h"
 #include "ocilite/sql_parser.h"
@@ -87,7 +88,8 @@ Session::Session(const std::string& path, const NlsSettings& nls) try
   ctx_.db = &db_;
   // Catalogue tables newer than the database.
   for (const auto& [table, create] :
-       {std::pair{"ocl_sequences", kSequencesTable}, std::pair{"ocl_indexes", kIndexesTable}}) {
+       {std::pair{"ocl_sequences", kSequencesTable}, std::pair{"ocl_indexes", kIndexesTable},
+        std::pair{"ocl_directories", kDirectoriesTable}}) {
     SqliteStmt q = db_.Prepare("SELECT 1 FROM sqlite_master WHERE name = ?1");
     q.Bind(1, table);
     if (!q.Step()) db_.Exec(create);
@@ -197,6 +199,8 @@ std::unique_ptr<CompiledSql> Session::Compile(std::string_view sql, const BindTy
                  [&](const DropTablespaceStmt&) { c->function_code = 51; },
                  [&](const CreateSequenceStmt&) { c->function_code = 13; },
                  [&](const DropSequenceStmt&) { c->function_code = 16; },
+                 [&](const CreateDirectoryStmt&) { c->function_code = 157; },
+                 [&](const DropDirectoryStmt&) { c->function_code = 158; },
                  [&](const CreateIndexStmt&) { c->function_code = 20; },
                  [&](const DropIndexStmt&) { c->function_code = 21; },
                  [&](const RenameStmt&) { c->function_code = 37; },
@@ -380,6 +384,12 @@ void Session::ExecuteOther(const CompiledSql& c) {
               RunDdl([&] { CreateSequence(db_, ctx_.user, s); });
             },
             [&](const DropSequenceStmt& s) { RunDdl([&] { DropSequence(db_, ctx_.user, s); }); },
+            [&](const CreateDirectoryStmt& s) {
+              RunDdl([&] { CreateDirectory(db_, ctx_.user, s); });
+            },
+            [&](const DropDirectoryStmt& s) {
+              RunDdl([&] { DropDirectory(db_, ctx_.user, s); });
+            },
             [&](const CreateTablespaceStmt& s) {
               RunDdl([&] { CreateTablespace(db_, ctx_.user, s); });
               SyncTablespaces(db_);

@@ -238,6 +238,16 @@ struct DropSequenceStmt {
   ObjectName sequence;
 };
 
+struct CreateDirectoryStmt {
+  Name name;
+  bool or_replace = false;
+  std::string path;
+};
+
+struct DropDirectoryStmt {
+  Name name;
+};
+
 // CREATE [UNIQUE] INDEX name ON table (column [ASC|DESC], ...) [TABLESPACE t] ...
 struct CreateIndexStmt {
   ObjectName index;
@@ -284,6 +294,6 @@ using Statement =
                  AlterUserStmt, DropUserStmt, GrantStmt, CreateProfileStmt, AlterProfileStmt,
                  DropProfileStmt, CreateTablespaceStmt, DropTablespaceStmt, CreateSequenceStmt,
                  DropSequenceStmt, CreateIndexStmt, DropIndexStmt, RenameStmt, CommentStmt,
-                 AlterTableStmt>;
+                 AlterTableStmt, CreateDirectoryStmt, DropDirectoryStmt>;
 
 }  // namespace qm::ocilite

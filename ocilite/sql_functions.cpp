@@ -497,6 +497,7 @@ OCL_FUNCTION(Col) {
                       : code == 24  ? DataType::kLongRaw
                       : code == 112 ? DataType::kClob
                       : code == 113 ? DataType::kBlob
+                      : code == 114 ? DataType::kBfile
                                     : DataType::kLong;
     check.type.length = sqlite3_value_int(argv[2]);
     check.type.precision = sqlite3_value_int(argv[3]);

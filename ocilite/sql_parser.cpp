@@ -715,6 +715,18 @@ class Parser {
     if (AcceptName("PROFILE")) return ParseProfileLimits<CreateProfileStmt>();
     if (AcceptName("TABLESPACE")) return ParseCreateTablespace();
     if (AcceptName("SEQUENCE")) return ParseCreateSequence();
+    if (Peek().IsName("DIRECTORY") ||
+        (Peek().IsName("OR") && Peek(1).IsName("REPLACE") && Peek(2).IsName("DIRECTORY"))) {
+      CreateDirectoryStmt s;
+      s.or_replace = AcceptName("OR");
+      if (s.or_replace) Next();
+      Next();
+      s.name = ParseIdentifier(904);
+      ExpectName("AS", 905);
+      if (Peek().kind != TokenKind::kString) Fail(22929);
+      s.path = Next().text;
+      return s;
+    }
     if (Peek().IsName("INDEX") || (Peek().IsName("UNIQUE") && Peek(1).IsName("INDEX")))
       return ParseCreateIndex();
     for (std::string_view w :
@@ -784,6 +796,7 @@ class Parser {
     if (word == "DATE") return SqlType::Date();
     if (word == "CLOB" || word == "NCLOB") return SqlType{DataType::kClob};
     if (word == "BLOB") return SqlType{DataType::kBlob};
+    if (word == "BFILE") return SqlType{DataType::kBfile};
     if (word == "LONG") {
       if (AcceptName("RAW")) return SqlType{DataType::kLongRaw};
       AcceptName("VARCHAR");
@@ -920,6 +933,11 @@ class Parser {
     if (AcceptName("INDEX")) {
       DropIndexStmt s;
       s.index = ParseObjectName(953);
+      return s;
+    }
+    if (AcceptName("DIRECTORY")) {
+      DropDirectoryStmt s;
+      s.name = ParseIdentifier(904);
       return s;
     }
     if (AcceptName("SEQUENCE")) {

@@ -140,6 +140,8 @@ struct Translator::Impl {
         throw OraError(932, {"NUMBER", "BINARY"}).At(e.pos);
       case DataType::kBlob:
         throw OraError(932, {"NUMBER", "BLOB"}).At(e.pos);
+      case DataType::kBfile:
+        throw OraError(932, {"NUMBER", "FILE"}).At(e.pos);
       case DataType::kLong:
         throw OraError(997).At(e.pos);
       default:
@@ -169,6 +171,8 @@ struct Translator::Impl {
         throw OraError(932, {"DATE", "BINARY"}).At(e.pos);
       case DataType::kBlob:
         throw OraError(932, {"DATE", "BLOB"}).At(e.pos);
+      case DataType::kBfile:
+        throw OraError(932, {"DATE", "FILE"}).At(e.pos);
       case DataType::kLong:
         throw OraError(997).At(e.pos);
       default:
@@ -209,6 +213,8 @@ struct Translator::Impl {
                        SqlType::Varchar2(std::max(1, e.type.length * 2)), {&e});
       case DataType::kRowid:
         return e;
+      case DataType::kBfile:
+        throw OraError(932, {"CHAR", "FILE"}).At(e.pos);
     }
     return e;
   }
@@ -230,6 +236,9 @@ struct Translator::Impl {
       case DataType::kClob:
         if (e.type.type == DataType::kClob) return e;
         return ToText(std::move(e));
+      case DataType::kBfile:
+        if (e.type.type == DataType::kBfile || e.type.IsNull()) return e;
+        throw OraError(932, {"FILE", e.type.DictionaryName()}).At(e.pos);
       default:
         return ToText(std::move(e));
     }
@@ -593,6 +602,13 @@ struct Translator::Impl {
       CExpr r = Sql("x''", SqlType{f == "EMPTY_CLOB" ? DataType::kClob : DataType::kBlob}, e.pos);
       r.nullable = false;
       return r;
+    }
+    if (f == "BFILENAME") {
+      CheckArgs(e, 2, 2);
+      CExpr directory = ToText(arg(0));
+      CExpr file = ToText(arg(1));
+      return Derived("(" + Emit(directory) + " || '/' || " + Emit(file) + ")",
+                     SqlType{DataType::kBfile}, {&directory, &file});
     }
     if (f == "TO_CLOB") {
       CheckArgs(e, 1, 1);

@@ -24,6 +24,8 @@ std::string SqlType::DictionaryName() const {
       return "CLOB";
     case DataType::kBlob:
       return "BLOB";
+    case DataType::kBfile:
+      return "BFILE";
     case DataType::kNull:
       break;
   }
@@ -53,6 +55,8 @@ int SqlType::InternalCode() const {
       return 112;
     case DataType::kBlob:
       return 113;
+    case DataType::kBfile:
+      return 114;
   }
   return 1;
 }
@@ -72,6 +76,8 @@ int SqlType::DataSize() const {
     case DataType::kClob:
     case DataType::kBlob:
       return 4000;
+    case DataType::kBfile:
+      return 530;
     case DataType::kLong:
     case DataType::kLongRaw:
     case DataType::kNull:

@@ -3,7 +3,8 @@
 // Storage: VARCHAR2, CHAR and LONG as TEXT (UTF-8); NUMBER as INTEGER when the value is a whole
 // number that fits 64 bits, else REAL; DATE as TEXT "YYYY-MM-DD HH:MM:SS", which sorts and
 // compares like the dates themselves; RAW and LONG RAW as BLOB; CLOB as TEXT and BLOB as BLOB,
-// where a zero-length BLOB value in either is the empty LOB (an empty text is NULL).
+// where a zero-length BLOB value in either is the empty LOB (an empty text is NULL); BFILE as
+// TEXT "DIRECTORY/file name".
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,7 @@ enum class DataType : std::uint8_t {
   kRowid,
   kClob,
   kBlob,
+  kBfile,
 };
 
 // NUMBER without a scale describes with this scale (as FLOAT does).
@@ -48,7 +50,9 @@ struct SqlType {
     return type == DataType::kVarchar2 || type == DataType::kChar || type == DataType::kLong;
   }
   bool IsNull() const { return type == DataType::kNull; }
-  bool IsLob() const { return type == DataType::kClob || type == DataType::kBlob; }
+  bool IsLob() const {
+    return type == DataType::kClob || type == DataType::kBlob || type == DataType::kBfile;
+  }
 
   // Oracle's name of the type as the dictionary spells it: "VARCHAR2", "NUMBER", "FLOAT"...
   std::string DictionaryName() const;

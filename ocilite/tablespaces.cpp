@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "ocilite/database_files.h"
 #include "ocilite/ora_error.h"
 #include "ocilite/user_accounts.h"
 
@@ -17,11 +18,6 @@ bool InDatabaseFile(std::string_view tablespace) {
 
 std::string SchemaOf(std::string_view tablespace) {
   return "ts_" + std::string(tablespace);
-}
-
-std::string DatabaseFolderOf(SqliteDb& db) {
-  const char* main = sqlite3_db_filename(db.get(), "main");
-  return main ? std::filesystem::path(main).parent_path().string() : std::string();
 }
 
 }  // namespace

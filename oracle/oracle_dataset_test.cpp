@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -152,11 +154,14 @@ TEST_P(DataSetTest, MisuseRaisesTheDataSetErrors) {
 }
 
 TEST_P(DataSetTest, LobColumnsBecomeOracleLobFieldsHoldingTheWholeValue) {
-  Run({"create table docs (id number(9), body clob, scan blob)",
-       "insert into docs values (2, empty_clob(), null)"});
+  std::filesystem::create_directory(home_ + "/files");
+  std::ofstream(home_ + "/files/a.txt") << "attached";
+  Run({"create directory files as 'files'",
+       "create table docs (id number(9), body clob, scan blob, attachment bfile)",
+       "insert into docs values (2, empty_clob(), null, null)"});
   TOracleQuery insert;
   insert.SetSession(&session_);
-  insert.SQL().Add("insert into docs values (1, 'text', :scan)");
+  insert.SQL().Add("insert into docs values (1, 'text', :scan, bfilename('FILES', 'a.txt'))");
   insert.DeclareVariable("scan", kVariableLongRaw);
   insert.SetVariable("scan", std::string("\1\2"));
   insert.Execute();
@@ -167,9 +172,11 @@ TEST_P(DataSetTest, LobColumnsBecomeOracleLobFieldsHoldingTheWholeValue) {
     return;
   }
   ods_.Open();
-  ASSERT_EQ(ods_.FieldCount(), 3);
+  ASSERT_EQ(ods_.FieldCount(), 4);
   EXPECT_EQ(ods_.Field(1).DataType(), ftOraClob);
   EXPECT_EQ(ods_.Field(2).DataType(), ftOraBlob);
+  EXPECT_EQ(ods_.Field(3).DataType(), ftOraBlob);
+  EXPECT_EQ(Walk("ATTACHMENT"), (std::vector<std::string>{"attached", ""}));
   EXPECT_EQ(Walk("BODY"), (std::vector<std::string>{"text", ""}));
   EXPECT_EQ(Walk("SCAN"), (std::vector<std::string>{std::string("\1\2"), ""}));
   ods_.First();
