@@ -244,15 +244,19 @@ struct Translator::Impl {
     }
   }
 
+  // Comparing, sorting, grouping and DISTINCT need values that compare, which LOBs are not;
+  // Oracle names what it expected as "-".
+  static void CheckComparable(const CExpr& e) {
+    if (e.type.IsLob()) throw OraError(932, {"-", e.type.DictionaryName()}).At(e.pos);
+  }
+
   // Brings both sides of a comparison to one type, by Oracle's rules.
   void Unify(CExpr& a, CExpr& b) {
     const DataType ta = a.type.type, tb = b.type.type;
     if (ta == DataType::kLong || ta == DataType::kLongRaw) throw OraError(997).At(a.pos);
     if (tb == DataType::kLong || tb == DataType::kLongRaw) throw OraError(997).At(b.pos);
-    // LOBs are not compared; Oracle names what it expected as "-".
-    for (const CExpr* side : {&a, &b})
-      if (side->type.IsLob())
-        throw OraError(932, {"-", side->type.DictionaryName()}).At(side->pos);
+    CheckComparable(a);
+    CheckComparable(b);
     if (ta == DataType::kNull || tb == DataType::kNull || ta == tb) {
       if (ta == DataType::kChar && tb == DataType::kChar) PadChars(a, b);
       return;
@@ -1015,6 +1019,7 @@ struct Translator::Impl {
     std::vector<std::string> group_sql;
     for (const auto& g : s.group_by) {
       CExpr c = Compile(*g, Clause::kGroupBy);
+      CheckComparable(c);
       group_sql.push_back(Emit(c));
     }
     if (!group_sql.empty()) {
@@ -1032,6 +1037,7 @@ struct Translator::Impl {
     for (std::size_t i = 0; i < items.size(); ++i) {
       Item& item = items[i];
       std::string sql = Emit(item.expr);
+      if (s.distinct) CheckComparable(item.expr);
       if (item.expr.has_column && (any_aggregate || !group_sql.empty())) {
         auto grouped = [&](const std::string& x) {
           return std::find(group_sql.begin(), group_sql.end(), x) != group_sql.end();
@@ -1052,13 +1058,18 @@ struct Translator::Impl {
       if (e.kind == ExprKind::kNumber) {
         const long n = std::strtol(e.text.c_str(), nullptr, 10);
         if (n < 1 || n > static_cast<long>(items.size())) throw OraError(1785).At(e.pos);
+        CheckComparable(items[static_cast<std::size_t>(n - 1)].expr);
         key = std::to_string(n);
       } else if (e.kind == ExprKind::kColumn && e.path.size() == 1) {
         for (std::size_t i = 0; i < items.size() && key.empty(); ++i)
-          if (items[i].alias && *items[i].alias == e.path[0].text) key = std::to_string(i + 1);
+          if (items[i].alias && *items[i].alias == e.path[0].text) {
+            CheckComparable(items[i].expr);
+            key = std::to_string(i + 1);
+          }
       }
       if (key.empty()) {
         CExpr c = Compile(e, Clause::kOrderBy);
+        CheckComparable(c);
         key = Emit(c);
       }
       const bool nulls_first = o.nulls_first.value_or(o.descending);
