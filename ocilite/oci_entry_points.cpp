@@ -173,19 +173,16 @@ sword OCIDescriptorAlloc(const void* parenth, void** descpp, const ub4 type,
   if (!env || !descpp) return OCI_INVALID_HANDLE;
   switch (type) {
     case OCI_DTYPE_LOB:
-    case OCI_DTYPE_FILE: {
-      Handle* h = MakeChild<LobLocator>(env, type, env);
-      GiveUserMemory(h, xtramem_sz, usrmempp);
-      *descpp = h;
-      return OCI_SUCCESS;
-    }
+    case OCI_DTYPE_FILE:
     case OCI_DTYPE_SNAP:
     case OCI_DTYPE_RSET:
     case OCI_DTYPE_ROWID:
     case OCI_DTYPE_COMPLEXOBJECTCOMP:
     case OCI_DTYPE_DATE:
     case OCI_DTYPE_TIMESTAMP: {
-      Handle* h = MakeChild<PlainHandle>(env, type, env);
+      Handle* h = type == OCI_DTYPE_LOB || type == OCI_DTYPE_FILE
+                      ? static_cast<Handle*>(MakeChild<LobLocator>(env, type, env))
+                      : MakeChild<PlainHandle>(env, type, env);
       GiveUserMemory(h, xtramem_sz, usrmempp);
       *descpp = h;
       return OCI_SUCCESS;

@@ -41,6 +41,8 @@ struct TFieldData {
   bool IsLOB() const {
     return fetchType == SQLT_CLOB || fetchType == SQLT_BLOB || fetchType == SQLT_BFILE;
   }
+  // The descriptor kind of the column's locators.
+  ub4 LocatorKind() const { return fetchType == SQLT_BFILE ? OCI_DTYPE_FILE : OCI_DTYPE_LOB; }
   const char* Value(ub4 row) const { return values.data() + static_cast<size_t>(row) * bufferSize; }
 };
 

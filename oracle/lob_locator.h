@@ -21,7 +21,6 @@ class TLOBLocator {
   TLOBLocator(const TOracleSession& session, OCIError* error, ub2 lobType)
       : session_(session), error_(error), lobType_(lobType) {}
 
-  ub2 LOBType() const { return lobType_; }
   // The current row's locator, nullptr when its value is NULL.
   void SetLocator(OCILobLocator* locator) { locator_ = locator; }
   bool IsNull() const { return locator_ == nullptr; }

@@ -228,9 +228,7 @@ void TOracleQuery::ReleaseColumns() {
   if (oci != nullptr && oci->OCIDescriptorFree != nullptr) {
     for (const auto& column : columns_)
       for (OCILobLocator* locator : column->locators)
-        if (locator != nullptr)
-          oci->OCIDescriptorFree(locator, column->fetchType == SQLT_BFILE ? OCI_DTYPE_FILE
-                                                                          : OCI_DTYPE_LOB);
+        if (locator != nullptr) oci->OCIDescriptorFree(locator, column->LocatorKind());
   }
   columns_.clear();
 }
@@ -766,8 +764,9 @@ void TOracleQuery::DefineColumns() {
   for (size_t i = 0; i < columns_.size(); ++i) {
     TFieldData& column = *columns_[i];
     column.rows = rowsPerFetch_;
-    column.values.assign(
-        column.bufferSize > 0 ? static_cast<size_t>(column.bufferSize) * column.rows : 0, 0);
+    // A LOB column's buffer is its array of locators.
+    const bool buffered = column.bufferSize > 0 && !column.IsLOB();
+    column.values.assign(buffered ? static_cast<size_t>(column.bufferSize) * column.rows : 0, 0);
     column.indicators.assign(column.rows, 0);
     column.lengths.assign(column.rows, 0);
     const ub4 position = static_cast<ub4>(i + 1);
@@ -801,13 +800,12 @@ void TOracleQuery::DefineColumns() {
 
 void TOracleQuery::AllocateLocators(TFieldData& column) {
   const OciEntryPoints& oci = session_->Entries();
-  const ub4 kind = column.fetchType == SQLT_BFILE ? OCI_DTYPE_FILE : OCI_DTYPE_LOB;
-  column.values.clear();
   column.locators.assign(column.rows, nullptr);
   for (OCILobLocator*& locator : column.locators) {
     void* descriptor = nullptr;
-    if (oci.OCIDescriptorAlloc(session_->EnvHandle(), &descriptor, kind, 0, nullptr) !=
-        OCI_SUCCESS)
+    const sword status = oci.OCIDescriptorAlloc(session_->EnvHandle(), &descriptor,
+                                                column.LocatorKind(), 0, nullptr);
+    if (status != OCI_SUCCESS)
       throw std::runtime_error("The client could not allocate the statement's LOB locators");
     locator = static_cast<OCILobLocator*>(descriptor);
   }
