@@ -1,8 +1,8 @@
 #include "ocilite/client_buffers.h"
 
-#include <cmath>
+#include <algorithm>
 #include <cstring>
-#include <limits>
+#include <optional>
 
 #include "ocilite/conversions.h"
 #include "ocilite/number_text.h"
@@ -11,51 +11,15 @@
 namespace qm::ocilite {
 namespace {
 
-// Oracle's 22-byte NUMBER form: exponent byte, then base-100 digits.
-std::string EncodeOracleNumber(const Value& v) {
-  Decimal d = Decimal::FromValue(v);
-  if (d.IsZero()) return std::string(1, static_cast<char>(0x80));
-  std::string digits = d.digits;
-  int e = d.exponent;
-  if (e % 2 != 0) {
-    digits.insert(digits.begin(), '0');
-    ++e;
-  }
-  if (digits.size() % 2 != 0) digits += '0';
-  if (digits.size() > 40) digits.resize(40);
-  const int exp100 = e / 2;
-  std::string out;
-  out += static_cast<char>(d.negative ? 63 - exp100 : 192 + exp100);
-  for (std::size_t i = 0; i < digits.size(); i += 2) {
-    const int pair = (digits[i] - '0') * 10 + (digits[i + 1] - '0');
-    out += static_cast<char>(d.negative ? 101 - pair : pair + 1);
-  }
-  if (d.negative && out.size() < 21) out += static_cast<char>(102);
-  return out;
-}
-
-Value DecodeOracleNumber(const unsigned char* p, std::size_t n) {
-  if (n == 0 || (n == 1 && p[0] == 0x80)) return Value::Int(0);
-  const bool negative = (p[0] & 0x80) == 0;
-  const int exp100 = negative ? 63 - p[0] : p[0] - 192;
-  Decimal d;
-  d.negative = negative;
-  for (std::size_t i = 1; i < n; ++i) {
-    if (negative && p[i] == 102) break;
-    const int pair = negative ? 101 - p[i] : p[i] - 1;
-    d.digits += static_cast<char>('0' + pair / 10);
-    d.digits += static_cast<char>('0' + pair % 10);
-  }
-  d.exponent = exp100 * 2;
-  // Normalise through the text form, which strips the zeros.
-  std::string text = (negative ? "-0." : "0.") + d.digits + "e" + std::to_string(d.exponent);
-  auto parsed = ParseDecimal(text, '.');
-  return parsed ? parsed->ToValue() : Value::Int(0);
-}
-
-double AsNumber(const Value& v, const SqlType& type, EvalContext& ctx) {
+Decimal AsNumber(const Value& v, const SqlType& type, EvalContext& ctx) {
   if (type.type == DataType::kDate) throw OraError(932, {"NUMBER", "DATE"});
-  return ToNumber(v, ctx).AsDouble();
+  return ToDecimal(ToNumber(v, ctx));
+}
+
+// A number form a client handed over, canonical as stored numbers are.
+Value ClientNumber(const unsigned char* p, std::size_t n) {
+  const std::string_view form(reinterpret_cast<const char*>(p), std::min(n, kMaxNumberBytes));
+  return NumberValue(DecodeNumber(form));
 }
 
 }  // namespace
@@ -142,48 +106,43 @@ StoreResult StoreValue(const Value& v, const SqlType& type, ub2 dty, void* buffe
       return put_bytes(ClientText(v, type, ctx, cp), false, false);
     case SQLT_INT:
     case SQLT_UIN: {
-      const double d = AsNumber(v, type, ctx);
-      const double r = std::round(d);
+      // The fraction is cut off; a whole part past the buffer's range is ORA-01455.
+      const std::optional<std::int64_t> whole = ToInt64(AsNumber(v, type, ctx));
+      if (!whole) throw OraError(1455);
+      const std::int64_t x = *whole;
       const bool is_unsigned = dty == SQLT_UIN;
-      auto fits = [&](double lo, double hi) { return r >= lo && r <= hi; };
+      auto fits = [&](std::int64_t lo, std::int64_t hi) { return x >= lo && x <= hi; };
       *length = static_cast<ub4>(size);
       *full_length = *length;
       switch (size) {
         case 1:
           if (!(is_unsigned ? fits(0, 255) : fits(-128, 127))) throw OraError(1455);
-          out[0] = static_cast<unsigned char>(static_cast<int>(r));
+          out[0] = static_cast<unsigned char>(x);
           break;
         case 2: {
           if (!(is_unsigned ? fits(0, 65535) : fits(-32768, 32767))) throw OraError(1455);
-          const auto x = static_cast<std::int16_t>(static_cast<int>(r));
-          std::memcpy(out, &x, 2);
+          const auto x16 = static_cast<std::uint16_t>(x);
+          std::memcpy(out, &x16, 2);
           break;
         }
         case 4: {
-          if (!(is_unsigned ? fits(0, 4294967295.0) : fits(-2147483648.0, 2147483647.0)))
+          if (!(is_unsigned ? fits(0, 4294967295LL) : fits(-2147483648LL, 2147483647LL)))
             throw OraError(1455);
-          const auto x = static_cast<std::int32_t>(static_cast<std::int64_t>(r));
-          std::memcpy(out, &x, 4);
+          const auto x32 = static_cast<std::uint32_t>(x);
+          std::memcpy(out, &x32, 4);
           break;
         }
-        case 8: {
-          std::int64_t x;
-          if (v.kind == Value::Kind::kInt) {
-            x = v.i;
-          } else {
-            if (!fits(-9.2233720368547758e18, 9.2233720368547758e18)) throw OraError(1455);
-            x = static_cast<std::int64_t>(r);
-          }
+        case 8:
+          if (is_unsigned && x < 0) throw OraError(1455);
           std::memcpy(out, &x, 8);
           break;
-        }
         default:
           throw OraError(1460);
       }
       return StoreResult::kValue;
     }
     case SQLT_FLT: {
-      const double d = AsNumber(v, type, ctx);
+      const double d = ToDouble(AsNumber(v, type, ctx));
       *length = static_cast<ub4>(size);
       *full_length = *length;
       if (size == 4) {
@@ -199,7 +158,7 @@ StoreResult StoreValue(const Value& v, const SqlType& type, ub2 dty, void* buffe
     case SQLT_NUM:
     case SQLT_VNU: {
       if (type.type == DataType::kDate) throw OraError(932, {"NUMBER", "DATE"});
-      const std::string bytes = EncodeOracleNumber(ToNumber(v, ctx));
+      const std::string bytes = ToNumber(v, ctx).s;
       if (dty == SQLT_VNU) {
         if (capacity < bytes.size() + 1) throw OraError(1460);
         out[0] = static_cast<unsigned char>(bytes.size());
@@ -260,37 +219,37 @@ Value LoadValue(const void* buffer, ub4 length, ub2 dty, const CodePage& cp) {
     case SQLT_INT:
       switch (length) {
         case 1:
-          return Value::Int(static_cast<signed char>(in[0]));
+          return NumberValue(std::int64_t{static_cast<signed char>(in[0])});
         case 2: {
           std::int16_t x;
           std::memcpy(&x, in, 2);
-          return Value::Int(x);
+          return NumberValue(std::int64_t{x});
         }
         case 4: {
           std::int32_t x;
           std::memcpy(&x, in, 4);
-          return Value::Int(x);
+          return NumberValue(std::int64_t{x});
         }
         case 8: {
           std::int64_t x;
           std::memcpy(&x, in, 8);
-          return Value::Int(x);
+          return NumberValue(x);
         }
       }
       throw OraError(1460);
     case SQLT_UIN:
       switch (length) {
         case 1:
-          return Value::Int(in[0]);
+          return NumberValue(std::int64_t{in[0]});
         case 2: {
           std::uint16_t x;
           std::memcpy(&x, in, 2);
-          return Value::Int(x);
+          return NumberValue(std::int64_t{x});
         }
         case 4: {
           std::uint32_t x;
           std::memcpy(&x, in, 4);
-          return Value::Int(x);
+          return NumberValue(std::int64_t{x});
         }
       }
       throw OraError(1460);
@@ -298,18 +257,18 @@ Value LoadValue(const void* buffer, ub4 length, ub2 dty, const CodePage& cp) {
       if (length == 4) {
         float f;
         std::memcpy(&f, in, 4);
-        return Decimal::FromValue(Value::Real(f)).ToValue();
+        return NumberValue(DecimalFromDouble(f));
       }
       if (length == 8) {
         double d;
         std::memcpy(&d, in, 8);
-        return Decimal::FromValue(Value::Real(d)).ToValue();
+        return NumberValue(DecimalFromDouble(d));
       }
       throw OraError(1460);
     case SQLT_NUM:
-      return DecodeOracleNumber(in, length);
+      return ClientNumber(in, length);
     case SQLT_VNU:
-      return DecodeOracleNumber(in + 1, in[0]);
+      return ClientNumber(in + 1, length ? std::min<std::size_t>(in[0], length - 1) : 0);
     case SQLT_DAT: {
       const auto d = OraDate::FromExternal(in);
       if (!d) throw OraError(1841);

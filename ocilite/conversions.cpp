@@ -1,7 +1,6 @@
 #include "ocilite/conversions.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "ocilite/number_text.h"
 #include "ocilite/utf8_text.h"
@@ -11,8 +10,7 @@ namespace qm::ocilite {
 Value ToNumber(const Value& v, EvalContext& ctx) {
   switch (v.kind) {
     case Value::Kind::kNull:
-    case Value::Kind::kInt:
-    case Value::Kind::kReal:
+    case Value::Kind::kNumber:
       return v;
     case Value::Kind::kText:
       if (v.s.empty()) return Value::Null();
@@ -108,7 +106,7 @@ NumberModel ReadModel(std::string_view model, EvalContext& ctx) {
 
 std::string FormatNumberModel(const Value& number, std::string_view model, EvalContext& ctx) {
   const NumberModel m = ReadModel(model, ctx);
-  Decimal d = Decimal::FromValue(number);
+  Decimal d = ToDecimal(number);
   d.RoundToScale(static_cast<int>(m.fraction.size()));
   const int int_digits = d.IntegerDigits() > 0 ? d.IntegerDigits() : 0;
   const auto slots = std::count_if(m.integer.begin(), m.integer.end(),
@@ -219,7 +217,7 @@ Value CheckColumnValue(Value v, const ColumnCheck& check) {
       return v;
     case DataType::kNumber:
       if (!v.IsNumber()) throw OraError(1722);
-      return t.is_float ? v : FitNumber(v, t.precision, t.scale);
+      return t.is_float ? FitFloat(v, t.precision) : FitNumber(v, t.precision, t.scale);
     default:
       return v;
   }

@@ -1,22 +1,28 @@
 #include "ocilite/cursor.h"
 
+#include "ocilite/oracle_number.h"
 #include "ocilite/session.h"
 
 namespace qm::ocilite {
 namespace {
 
-Value ColumnValue(sqlite3_stmt* stmt, int i) {
+// A column of a NUMBER result holds number forms; whole numbers and doubles of SQLite's own
+// making are numbers too.
+Value ColumnValue(sqlite3_stmt* stmt, int i, const SqlType& type) {
   switch (sqlite3_column_type(stmt, i)) {
     case SQLITE_INTEGER:
-      return Value::Int(sqlite3_column_int64(stmt, i));
+      return NumberValue(std::int64_t{sqlite3_column_int64(stmt, i)});
     case SQLITE_FLOAT:
-      return Value::Real(sqlite3_column_double(stmt, i));
+      return NumberValue(DecimalFromDouble(sqlite3_column_double(stmt, i)));
     case SQLITE_TEXT:
       return Value::Text(std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)),
                                      sqlite3_column_bytes(stmt, i)));
-    case SQLITE_BLOB:
-      return Value::Blob(std::string(static_cast<const char*>(sqlite3_column_blob(stmt, i)),
-                                     sqlite3_column_bytes(stmt, i)));
+    case SQLITE_BLOB: {
+      std::string bytes(static_cast<const char*>(sqlite3_column_blob(stmt, i)),
+                        sqlite3_column_bytes(stmt, i));
+      if (type.type == DataType::kNumber) return Value::Number(std::move(bytes));
+      return Value::Blob(std::move(bytes));
+    }
     default:
       return Value::Null();
   }
@@ -59,7 +65,7 @@ bool Cursor::StepInto(std::vector<Value>& row) {
   }
   const int n = static_cast<int>(columns_.size());
   row.resize(n);
-  for (int i = 0; i < n; ++i) row[i] = ColumnValue(stmt_.get(), i);
+  for (int i = 0; i < n; ++i) row[i] = ColumnValue(stmt_.get(), i, columns_[i].type);
   return true;
 }
 

@@ -131,7 +131,10 @@ const std::vector<Described>& AllViews() {
       table->dictionary = true;
       auto parsed = std::get<CreateTableStmt>(
           ParseStatement("create table x (" + std::string(v.columns) + ")"));
-      std::string column_list;
+      // The catalogue keeps plain integers; the view gives NUMBER columns in the number form
+      // every NUMBER has, over an inner view of the catalogue's values.
+      const std::string inner = "\"ocl_w_" + std::string(v.name) + "\"";
+      std::string column_list, outer_list;
       for (const auto& def : parsed.columns) {
         ColumnInfo c;
         c.name = def.name.text;
@@ -139,10 +142,14 @@ const std::vector<Described>& AllViews() {
         c.type = def.type;
         c.nullable = !def.not_null;
         column_list += (column_list.empty() ? "" : ", ") + c.storage;
+        outer_list += (outer_list.empty() ? "" : ", ") +
+                      (c.type.type == DataType::kNumber ? "ocl_num(" + c.storage + ")" : c.storage);
         table->columns.push_back(std::move(c));
       }
-      std::string create = "CREATE TEMP VIEW \"ocl_v_" + std::string(v.name) + "\" (" +
-                           column_list + ") AS " + std::string(v.select);
+      std::string create = "CREATE TEMP VIEW " + inner + " (" + column_list + ") AS " +
+                           std::string(v.select) + ";\nCREATE TEMP VIEW \"ocl_v_" +
+                           std::string(v.name) + "\" (" + column_list + ") AS SELECT " +
+                           outer_list + " FROM " + inner;
       out.push_back({std::move(table), std::move(create)});
     }
     return out;

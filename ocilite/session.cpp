@@ -43,12 +43,6 @@ void BindValue(SqliteStmt& stmt, int index, const Value& v) {
     case Value::Kind::kNull:
       stmt.BindNull(index);
       break;
-    case Value::Kind::kInt:
-      stmt.Bind(index, v.i);
-      break;
-    case Value::Kind::kReal:
-      sqlite3_bind_double(stmt.get(), index, v.r);
-      break;
     case Value::Kind::kText:
       if (v.s.empty()) {
         stmt.BindNull(index);
@@ -56,6 +50,7 @@ void BindValue(SqliteStmt& stmt, int index, const Value& v) {
         stmt.Bind(index, std::string_view(v.s));
       }
       break;
+    case Value::Kind::kNumber:
     case Value::Kind::kBlob:
       sqlite3_bind_blob(stmt.get(), index, v.s.data(), static_cast<int>(v.s.size()),
                         SQLITE_TRANSIENT);

@@ -749,9 +749,9 @@ TEST_F(SqlBehaviour, CaseAndTheFunctionLibrary) {
       {"select to_char(add_months(BORN, 1), 'DD.MM.YYYY') from T where ID = 1", "29.02.2000"},
       {"select to_char(add_months(BORN, -2), 'DD.MM.YYYY') from T where ID = 1", "30.11.1999"},
       {"select months_between(to_date('31.03.2000'), BORN) from T where ID = 1", "2"},
-      // 15 / 31 to the 15 significant digits the engine's numbers keep.
+      // 15 / 31 to the 40 digits a NUMBER keeps.
       {"select months_between(to_date('16.02.2000'), to_date('01.02.2000')) from dual",
-       ".483870967741935"},
+       ".4838709677419354838709677419354838709677"},
       {"select to_char(last_day(BORN + 1), 'DD.MM.YYYY') from T where ID = 1", "29.02.2000"},
       {"select to_char(trunc(to_date('15.08.2001 13:45', 'DD.MM.YYYY HH24:MI'), 'MM'), "
        "'DD.MM.YYYY HH24:MI') from dual",

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 
 #include "ocilite/code_page.h"
 #include "ocilite/conversions.h"
+#include "ocilite/number_arithmetic.h"
 #include "ocilite/number_text.h"
 #include "ocilite/oracle_date.h"
 #include "ocilite/sequences.h"
@@ -18,10 +20,11 @@ namespace {
 
 Value Arg(sqlite3_value* v) {
   switch (sqlite3_value_type(v)) {
+    // Whole numbers SQLite computes itself (COUNT, row numbers) and numbers of other programs.
     case SQLITE_INTEGER:
-      return Value::Int(sqlite3_value_int64(v));
+      return NumberValue(std::int64_t{sqlite3_value_int64(v)});
     case SQLITE_FLOAT:
-      return Value::Real(sqlite3_value_double(v));
+      return NumberValue(DecimalFromDouble(sqlite3_value_double(v)));
     case SQLITE_TEXT:
       return Value::Text(std::string(reinterpret_cast<const char*>(sqlite3_value_text(v)),
                                      sqlite3_value_bytes(v)));
@@ -47,11 +50,9 @@ void Result(sqlite3_context* c, const Value& v) {
     case Value::Kind::kNull:
       sqlite3_result_null(c);
       break;
-    case Value::Kind::kInt:
-      sqlite3_result_int64(c, v.i);
-      break;
-    case Value::Kind::kReal:
-      sqlite3_result_double(c, v.r);
+    case Value::Kind::kNumber:
+    case Value::Kind::kBlob:
+      sqlite3_result_blob(c, v.s.data(), static_cast<int>(v.s.size()), SQLITE_TRANSIENT);
       break;
     case Value::Kind::kText:
       if (v.s.empty()) {
@@ -59,9 +60,6 @@ void Result(sqlite3_context* c, const Value& v) {
       } else {
         sqlite3_result_text(c, v.s.data(), static_cast<int>(v.s.size()), SQLITE_TRANSIENT);
       }
-      break;
-    case Value::Kind::kBlob:
-      sqlite3_result_blob(c, v.s.data(), static_cast<int>(v.s.size()), SQLITE_TRANSIENT);
       break;
   }
 }
@@ -85,11 +83,31 @@ void Guard(sqlite3_context* c, Body&& body) {
   }
 }
 
+// An argument the translator made a NUMBER: its internal form (a BLOB), a whole number SQLite
+// computed, or text converted by the session's rules. NULL stays NULL.
+Value NumberArg(sqlite3_context* c, sqlite3_value* v) {
+  if (sqlite3_value_type(v) == SQLITE_BLOB) {
+    return Value::Number(
+        std::string(static_cast<const char*>(sqlite3_value_blob(v)), sqlite3_value_bytes(v)));
+  }
+  return ToNumber(Arg(v), Ctx(c));
+}
+
+std::optional<Decimal> DecimalArg(sqlite3_context* c, sqlite3_value* v) {
+  const Value n = NumberArg(c, v);
+  if (n.IsNull()) return std::nullopt;
+  return ToDecimal(n);
+}
+
+void ResultNumber(sqlite3_context* c, const Decimal& d) {
+  Result(c, NumberValue(d));
+}
+
 #define OCL_FUNCTION(name) \
   void name(sqlite3_context* c, [[maybe_unused]] int argc, [[maybe_unused]] sqlite3_value** argv)
 
 OCL_FUNCTION(Num) {
-  Guard(c, [&] { Result(c, ToNumber(Arg(argv[0]), Ctx(c))); });
+  Guard(c, [&] { Result(c, NumberArg(c, argv[0])); });
 }
 
 OCL_FUNCTION(Date) {
@@ -97,7 +115,7 @@ OCL_FUNCTION(Date) {
 }
 
 OCL_FUNCTION(CharNum) {
-  Guard(c, [&] { Result(c, ToText(Arg(argv[0]), DataType::kNumber, Ctx(c))); });
+  Guard(c, [&] { Result(c, ToText(NumberArg(c, argv[0]), DataType::kNumber, Ctx(c))); });
 }
 
 OCL_FUNCTION(CharDate) {
@@ -116,8 +134,7 @@ OCL_FUNCTION(ToCharNum) {
   Guard(c, [&] {
     if (argc > 1 && ArgIsNull(argv[1])) return Result(c, Value::Null());
     const std::string model = argc > 1 ? ArgText(argv[1]) : std::string();
-    Value v = ToNumber(Arg(argv[0]), Ctx(c));
-    Result(c, ToText(v, DataType::kNumber, Ctx(c), argc > 1 ? &model : nullptr));
+    Result(c, ToText(NumberArg(c, argv[0]), DataType::kNumber, Ctx(c), argc > 1 ? &model : nullptr));
   });
 }
 
@@ -131,10 +148,9 @@ OCL_FUNCTION(ToDateFn) {
 
 OCL_FUNCTION(ToNumberFn) {
   Guard(c, [&] {
-    const Value v = Arg(argv[0]);
-    if (argc > 1 && v.kind == Value::Kind::kText && !ArgIsNull(argv[1]))
-      return Result(c, ParseNumberModel(v.s, ArgText(argv[1]), Ctx(c)));
-    Result(c, ToNumber(v, Ctx(c)));
+    if (argc > 1 && sqlite3_value_type(argv[0]) == SQLITE_TEXT && !ArgIsNull(argv[1]))
+      return Result(c, ParseNumberModel(ArgText(argv[0]), ArgText(argv[1]), Ctx(c)));
+    Result(c, NumberArg(c, argv[0]));
   });
 }
 
@@ -157,16 +173,16 @@ OCL_FUNCTION(Lower) {
 OCL_FUNCTION(Length) {
   const std::string s = ArgText(argv[0]);
   if (s.empty()) return sqlite3_result_null(c);
-  sqlite3_result_int64(c, static_cast<std::int64_t>(Utf8Length(s)));
+  Result(c, NumberValue(static_cast<std::int64_t>(Utf8Length(s))));
 }
 
 // The character of a code in the single-byte server character set, which the client's character
 // set stands for here: codes past 255 count modulo 256, as on such a server.
 OCL_FUNCTION(Chr) {
   Guard(c, [&] {
-    const Value n = ToNumber(Arg(argv[0]), Ctx(c));
-    if (n.IsNull()) return Result(c, Value::Null());
-    const double code = n.kind == Value::Kind::kInt ? static_cast<double>(n.i) : n.r;
+    const auto n = DecimalArg(c, argv[0]);
+    if (!n) return Result(c, Value::Null());
+    const double code = ToDouble(*n);
     if (code < 0 || code >= 4294967296.0) throw OraError(1426);
     const char byte = static_cast<char>(static_cast<std::uint64_t>(code) % 256);
     const std::string text =
@@ -193,13 +209,13 @@ OCL_FUNCTION(Rowid) {
 OCL_FUNCTION(NextVal) {
   Guard(c, [&] {
     EvalContext& ctx = Ctx(c);
-    Result(c, Value::Int(NextValue(*ctx.db, ctx, ArgText(argv[0]), ArgText(argv[1]))));
+    Result(c, NumberValue(NextValue(*ctx.db, ctx, ArgText(argv[0]), ArgText(argv[1]))));
   });
 }
 
 OCL_FUNCTION(CurrVal) {
   Guard(c,
-        [&] { Result(c, Value::Int(CurrentValue(Ctx(c), ArgText(argv[0]), ArgText(argv[1])))); });
+        [&] { Result(c, NumberValue(CurrentValue(Ctx(c), ArgText(argv[0]), ArgText(argv[1])))); });
 }
 
 // A number argument as a whole number, cut toward zero. Values past any string length or month
@@ -210,16 +226,21 @@ long long WholeNumber(double d) {
   return static_cast<long long>(std::clamp(d, -kLimit, kLimit));
 }
 
+long long IntArg(sqlite3_context* c, sqlite3_value* v) {
+  const auto d = DecimalArg(c, v);
+  return d ? WholeNumber(ToDouble(*d)) : 0;
+}
+
 OCL_FUNCTION(Substr) {
   Guard(c, [&] {
     if (ArgIsNull(argv[0]) || ArgIsNull(argv[1]) || (argc > 2 && ArgIsNull(argv[2])))
       return Result(c, Value::Null());
     const std::string s = ArgText(argv[0]);
     const auto length = static_cast<long long>(Utf8Length(s));
-    long long pos = WholeNumber(ToNumber(Arg(argv[1]), Ctx(c)).AsDouble());
+    long long pos = IntArg(c, argv[1]);
     long long count = length;
     if (argc > 2) {
-      count = WholeNumber(ToNumber(Arg(argv[2]), Ctx(c)).AsDouble());
+      count = IntArg(c, argv[2]);
       if (count < 1) return Result(c, Value::Null());
     }
     if (pos == 0) pos = 1;
@@ -240,10 +261,6 @@ std::string Encode(std::u32string_view s) {
   std::string out;
   for (const char32_t cp : s) AppendUtf8(out, cp);
   return out;
-}
-
-long long IntArg(sqlite3_context* c, sqlite3_value* v) {
-  return WholeNumber(ToNumber(Arg(v), Ctx(c)).AsDouble());
 }
 
 std::optional<OraDate> DateArg(sqlite3_value* v) {
@@ -267,13 +284,13 @@ OCL_FUNCTION(Instr) {
     if (position > 0) {
       for (long long at = position - 1; at + width <= length; ++at)
         if (s.compare(static_cast<std::size_t>(at), sub.size(), sub) == 0 && ++found == occurrence)
-          return Result(c, Value::Int(at + 1));
+          return Result(c, NumberValue(at + 1));
     } else {
       for (long long at = std::min(length + position, length - width); at >= 0; --at)
         if (s.compare(static_cast<std::size_t>(at), sub.size(), sub) == 0 && ++found == occurrence)
-          return Result(c, Value::Int(at + 1));
+          return Result(c, NumberValue(at + 1));
     }
-    Result(c, Value::Int(0));
+    Result(c, NumberValue(std::int64_t{0}));
   });
 }
 
@@ -321,26 +338,26 @@ OCL_FUNCTION(Ascii) {
     std::size_t i = 0;
     DecodeUtf8(s, i);
     const std::string byte = Ctx(c).nls.code_page->FromUtf8(s.substr(0, i));
-    Result(c, Value::Int(byte.empty() ? 0 : static_cast<unsigned char>(byte[0])));
+    Result(c, NumberValue(std::int64_t{byte.empty() ? 0 : static_cast<unsigned char>(byte[0])}));
   });
 }
 
-// ocl_round_num('R' or 'T', x [, places]): ROUND (half away from zero) and TRUNC of numbers.
+// ocl_round_num('R' or 'T', x [, places]): ROUND (half away from zero) and TRUNC of numbers;
+// places count whole, cut toward zero.
 OCL_FUNCTION(RoundNum) {
   Guard(c, [&] {
     if (ArgIsNull(argv[1]) || (argc > 2 && ArgIsNull(argv[2]))) return Result(c, Value::Null());
     const bool round = ArgText(argv[0]) == "R";
-    const Value x = ToNumber(Arg(argv[1]), Ctx(c));
-    // Past 350 places either way a double is either kept whole or rounded to 0, and the scale
-    // below still fits a long double.
-    const long long places = std::clamp(argc > 2 ? IntArg(c, argv[2]) : 0LL, -350LL, 350LL);
-    if (x.kind == Value::Kind::kInt && places >= 0) return Result(c, x);
-    const long double scale = std::pow(10.0L, static_cast<long double>(places));
-    const long double scaled = static_cast<long double>(x.AsDouble()) * scale;
-    // The nudge keeps values such as 1.005 * 100 on the side their decimal text is on.
-    const long double nudged = scaled + (scaled >= 0 ? 1 : -1) * std::fabs(scaled) * 1e-15L;
-    const long double whole = round ? std::round(nudged) : std::trunc(nudged);
-    Result(c, Decimal::FromValue(Value::Real(static_cast<double>(whole / scale))).ToValue());
+    auto x = DecimalArg(c, argv[1]);
+    if (!x) return Result(c, Value::Null());
+    // Past 300 places either way a NUMBER is kept whole or becomes 0.
+    const auto places = static_cast<int>(std::clamp(argc > 2 ? IntArg(c, argv[2]) : 0LL, -300LL, 300LL));
+    if (round) {
+      x->RoundToScale(places);
+    } else {
+      x->TruncateToScale(places);
+    }
+    ResultNumber(c, *x);
   });
 }
 
@@ -395,16 +412,20 @@ OCL_FUNCTION(AddMonths) {
   });
 }
 
+// Whole months when the days are equal or both are the last of their months; else the rest
+// counts in days of a 31-day month, to the second.
 OCL_FUNCTION(MonthsBetween) {
-  const auto a = DateArg(argv[0]), b = DateArg(argv[1]);
-  if (!a || !b) return sqlite3_result_null(c);
-  const double months = (a->year - b->year) * 12.0 + (a->month - b->month);
-  if (a->day == b->day || (IsLastDay(*a) && IsLastDay(*b)))
-    return Result(c, Decimal::FromValue(Value::Real(months)).ToValue());
-  const double seconds_a = a->day * 86400.0 + a->hour * 3600.0 + a->minute * 60.0 + a->second;
-  const double seconds_b = b->day * 86400.0 + b->hour * 3600.0 + b->minute * 60.0 + b->second;
-  Result(c, Decimal::FromValue(Value::Real(months + (seconds_a - seconds_b) / (31.0 * 86400.0)))
-                .ToValue());
+  Guard(c, [&] {
+    const auto a = DateArg(argv[0]), b = DateArg(argv[1]);
+    if (!a || !b) return Result(c, Value::Null());
+    const Decimal months = DecimalFromInt((a->year - b->year) * 12LL + (a->month - b->month));
+    if (a->day == b->day || (IsLastDay(*a) && IsLastDay(*b))) return ResultNumber(c, months);
+    auto seconds = [](const OraDate& d) {
+      return d.day * 86400LL + d.hour * 3600LL + d.minute * 60LL + static_cast<long long>(d.second);
+    };
+    ResultNumber(c, Add(months, Divide(DecimalFromInt(seconds(*a) - seconds(*b)),
+                                       DecimalFromInt(31LL * 86400))));
+  });
 }
 
 OCL_FUNCTION(LastDay) {
@@ -447,32 +468,111 @@ OCL_FUNCTION(RTrim) {
   ResultText(c, TrimSet(ArgText(argv[0]), argc > 1 ? ArgText(argv[1]) : " ", false, true));
 }
 
-OCL_FUNCTION(Div) {
+// ocl_arith(op, a, b): the four operations on numbers, op one of + - * /.
+OCL_FUNCTION(Arith) {
   Guard(c, [&] {
-    const Value a = Arg(argv[0]), b = Arg(argv[1]);
-    if (a.IsNull() || b.IsNull()) return Result(c, Value::Null());
-    if (b.AsDouble() == 0) throw OraError(1476);
-    if (a.kind == Value::Kind::kInt && b.kind == Value::Kind::kInt && a.i % b.i == 0)
-      return Result(c, Value::Int(a.i / b.i));
-    Result(c, Value::Real(a.AsDouble() / b.AsDouble()));
+    const auto a = DecimalArg(c, argv[1]);
+    const auto b = DecimalArg(c, argv[2]);
+    if (!a || !b) return Result(c, Value::Null());
+    switch (sqlite3_value_text(argv[0])[0]) {
+      case '+':
+        return ResultNumber(c, Add(*a, *b));
+      case '-':
+        return ResultNumber(c, Subtract(*a, *b));
+      case '*':
+        return ResultNumber(c, Multiply(*a, *b));
+      default:
+        return ResultNumber(c, Divide(*a, *b));
+    }
   });
 }
 
-OCL_FUNCTION(DateAdd) {
-  const Value d = Arg(argv[0]), n = Arg(argv[1]);
-  if (d.IsNull() || n.IsNull()) return sqlite3_result_null(c);
-  const auto date = OraDate::FromStorage(d.s);
-  if (!date) return sqlite3_result_null(c);
-  ResultText(c, OraDate::FromDayNumber(date->ToDayNumber() + n.AsDouble()).ToStorage());
+// ocl_num_fn(name, x [, y]): the functions of one or two numbers: NEG (unary minus), ABS,
+// SIGN, CEIL, FLOOR, MOD, POWER.
+OCL_FUNCTION(NumFn) {
+  Guard(c, [&] {
+    auto x = DecimalArg(c, argv[1]);
+    std::optional<Decimal> y;
+    if (argc > 2) y = DecimalArg(c, argv[2]);
+    if (!x || (argc > 2 && !y)) return Result(c, Value::Null());
+    const std::string fn = ArgText(argv[0]);
+    if (fn == "NEG") {
+      if (!x->IsZero()) x->negative = !x->negative;
+      return ResultNumber(c, *x);
+    }
+    if (fn == "ABS") {
+      x->negative = false;
+      return ResultNumber(c, *x);
+    }
+    if (fn == "SIGN") return ResultNumber(c, DecimalFromInt(x->IsZero() ? 0 : x->negative ? -1 : 1));
+    if (fn == "CEIL") return ResultNumber(c, Ceil(*x));
+    if (fn == "FLOOR") return ResultNumber(c, Floor(*x));
+    if (fn == "MOD") return ResultNumber(c, Remainder(*x, *y));
+    ResultNumber(c, Power(*x, *y));
+  });
 }
 
+// SUM and AVG keep their running sum in the number form itself, so that the state is plain bytes
+// SQLite may drop at any point; each addition rounds as NUMBER addition does.
+struct SumState {
+  std::int64_t count;
+  unsigned char size;
+  char form[kMaxNumberBytes];
+};
+
+void SumStep(sqlite3_context* c, int, sqlite3_value** argv) {
+  Guard(c, [&] {
+    const auto x = DecimalArg(c, argv[0]);
+    if (!x) return;
+    auto* state = static_cast<SumState*>(sqlite3_aggregate_context(c, sizeof(SumState)));
+    if (!state) return sqlite3_result_error_nomem(c);
+    const Decimal sum =
+        state->count == 0 ? *x : Add(DecodeNumber(std::string_view(state->form, state->size)), *x);
+    const std::string form = EncodeNumber(sum);
+    std::memcpy(state->form, form.data(), form.size());
+    state->size = static_cast<unsigned char>(form.size());
+    ++state->count;
+  });
+}
+
+void FinishSum(sqlite3_context* c, bool average) {
+  Guard(c, [&] {
+    auto* state = static_cast<SumState*>(sqlite3_aggregate_context(c, 0));
+    if (!state || state->count == 0) return Result(c, Value::Null());
+    const std::string_view form(state->form, state->size);
+    if (!average) return Result(c, Value::Number(std::string(form)));
+    ResultNumber(c, Divide(DecodeNumber(form), DecimalFromInt(state->count)));
+  });
+}
+
+void SumFinal(sqlite3_context* c) {
+  FinishSum(c, false);
+}
+
+void AvgFinal(sqlite3_context* c) {
+  FinishSum(c, true);
+}
+
+OCL_FUNCTION(DateAdd) {
+  Guard(c, [&] {
+    const Value d = Arg(argv[0]);
+    const auto n = DecimalArg(c, argv[1]);
+    if (d.IsNull() || !n) return Result(c, Value::Null());
+    const auto date = OraDate::FromStorage(d.s);
+    if (!date) return Result(c, Value::Null());
+    ResultText(c, OraDate::FromDayNumber(date->ToDayNumber() + ToDouble(*n)).ToStorage());
+  });
+}
+
+// The difference of two dates in days, exact to the second.
 OCL_FUNCTION(DateDiff) {
-  const Value a = Arg(argv[0]), b = Arg(argv[1]);
-  const auto da = OraDate::FromStorage(a.s), db = OraDate::FromStorage(b.s);
-  if (a.IsNull() || b.IsNull() || !da || !db) return sqlite3_result_null(c);
-  const std::int64_t seconds = std::llround((da->ToDayNumber() - db->ToDayNumber()) * 86400.0);
-  if (seconds % 86400 == 0) return sqlite3_result_int64(c, seconds / 86400);
-  Result(c, Decimal::FromValue(Value::Real(seconds / 86400.0)).ToValue());
+  Guard(c, [&] {
+    const Value a = Arg(argv[0]), b = Arg(argv[1]);
+    const auto da = OraDate::FromStorage(a.s), db = OraDate::FromStorage(b.s);
+    if (a.IsNull() || b.IsNull() || !da || !db) return Result(c, Value::Null());
+    const std::int64_t seconds = std::llround((da->ToDayNumber() - db->ToDayNumber()) * 86400.0);
+    ResultNumber(c, Divide(DecimalFromInt(seconds), DecimalFromInt(86400)));
+  });
 }
 
 OCL_FUNCTION(Sysdate) {
@@ -507,7 +607,9 @@ OCL_FUNCTION(Col) {
     check.update = flags & 2;
     check.type.is_float = flags & 4;
     check.qualified_name = [&] { return ArgText(argv[6]); };
-    Result(c, CheckColumnValue(Arg(argv[0]), check));
+    Result(c, CheckColumnValue(check.type.type == DataType::kNumber ? NumberArg(c, argv[0])
+                                                                     : Arg(argv[0]),
+                               check));
   });
 }
 
@@ -555,7 +657,8 @@ constexpr Registration kFunctions[] = {
     {"ocl_trim", -1, Trim},
     {"ocl_ltrim", -1, LTrim},
     {"ocl_rtrim", -1, RTrim},
-    {"ocl_div", 2, Div},
+    {"ocl_arith", 3, Arith},
+    {"ocl_num_fn", -1, NumFn},
     {"ocl_date_add", 2, DateAdd},
     {"ocl_date_diff", 2, DateDiff},
     {"ocl_sysdate", 0, Sysdate},
@@ -575,6 +678,10 @@ void RegisterSqlFunctions(sqlite3* db, EvalContext* ctx) {
                                SQLITE_UTF8 | (volatile_value ? 0 : SQLITE_DETERMINISTIC), ctx, f.fn,
                                nullptr, nullptr, nullptr);
   }
+  sqlite3_create_function_v2(db, "ocl_sum", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, ctx, nullptr,
+                             SumStep, SumFinal, nullptr);
+  sqlite3_create_function_v2(db, "ocl_avg", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, ctx, nullptr,
+                             SumStep, AvgFinal, nullptr);
 }
 
 }  // namespace qm::ocilite

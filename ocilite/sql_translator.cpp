@@ -352,7 +352,7 @@ struct Translator::Impl {
       case ExprKind::kNumber: {
         const auto d = ParseDecimal(e.text, '.');
         if (!d) throw OraError(1722).At(e.pos);
-        return Constant(d->ToValue(), SqlType::Number(), e.pos);
+        return Constant(NumberValue(*d), SqlType::Number(), e.pos);
       }
       case ExprKind::kBind: {
         ++bind_position;
@@ -364,7 +364,7 @@ struct Translator::Impl {
       case ExprKind::kColumn:
         if (clause == Clause::kDefault) throw OraError(984).At(e.pos);
         if (IsRownum(e) && (clause == Clause::kSelectList || clause == Clause::kOrderBy))
-          return Sql("row_number() OVER ()", SqlType::Number(), e.pos);
+          return Sql("ocl_num(row_number() OVER ())", SqlType::Number(), e.pos);
         if (!e.path.back().quoted && e.path.back().text == "ROWID" && e.path.size() <= 3)
           return Rowid(e);
         if (e.path.size() >= 2 && !e.path.back().quoted &&
@@ -388,15 +388,11 @@ struct Translator::Impl {
       case ExprKind::kNegate: {
         CExpr a = ToNumber(Compile(*e.args[0], clause));
         if (a.constant && a.constant->IsNumber()) {
-          Value v = *a.constant;
-          if (v.kind == Value::Kind::kInt) {
-            v.i = -v.i;
-          } else {
-            v.r = -v.r;
-          }
-          return Constant(v, SqlType::Number(), e.pos);
+          Decimal d = ToDecimal(*a.constant);
+          if (!d.IsZero()) d.negative = !d.negative;
+          return Constant(NumberValue(d), SqlType::Number(), e.pos);
         }
-        return Derived("(-" + Emit(a) + ")", SqlType::Number(), {&a});
+        return Derived("ocl_num_fn('NEG', " + Emit(a) + ")", SqlType::Number(), {&a});
       }
       case ExprKind::kArithmetic:
         return Arithmetic(e, clause);
@@ -518,8 +514,8 @@ struct Translator::Impl {
       }
       if (e.op == "-" && date_a && !date_b) {
         CExpr n = ToNumber(std::move(b));
-        return Derived("ocl_date_add(" + Emit(a) + ", -(" + Emit(n) + "))", SqlType::Date(),
-                       {&a, &n});
+        return Derived("ocl_date_add(" + Emit(a) + ", ocl_num_fn('NEG', " + Emit(n) + "))",
+                       SqlType::Date(), {&a, &n});
       }
       if (e.op == "-" && date_a && date_b)
         return Derived("ocl_date_diff(" + Emit(a) + ", " + Emit(b) + ")", SqlType::Number(),
@@ -528,9 +524,8 @@ struct Translator::Impl {
     }
     a = ToNumber(std::move(a));
     b = ToNumber(std::move(b));
-    if (e.op == "/")
-      return Derived("ocl_div(" + Emit(a) + ", " + Emit(b) + ")", SqlType::Number(), {&a, &b});
-    return Derived("(" + Emit(a) + " " + e.op + " " + Emit(b) + ")", SqlType::Number(), {&a, &b});
+    return Derived("ocl_arith('" + e.op + "', " + Emit(a) + ", " + Emit(b) + ")",
+                   SqlType::Number(), {&a, &b});
   }
 
   void CheckArgs(const Expr& e, std::size_t min, std::size_t max) {
@@ -546,7 +541,7 @@ struct Translator::Impl {
     CExpr r;
     if (e.args[0]->kind == ExprKind::kStar) {
       if (e.op != "COUNT") throw OraError(936).At(e.args[0]->pos);
-      r = Sql("count(*)", SqlType::Number(), e.pos);
+      r = Sql("ocl_num(count(*))", SqlType::Number(), e.pos);
       r.nullable = false;
     } else {
       CExpr a = Compile(*e.args[0], Clause::kHaving);
@@ -554,7 +549,10 @@ struct Translator::Impl {
       if (e.op == "SUM" || e.op == "AVG") a = ToNumber(std::move(a));
       const std::string distinct = e.distinct ? "DISTINCT " : "";
       const SqlType type = (e.op == "MIN" || e.op == "MAX") ? a.type : SqlType::Number();
-      r = Sql(fn + "(" + distinct + Emit(a) + ")", type, e.pos);
+      // Numbers add up in their decimal form; SQLite's own COUNT gives an integer.
+      const std::string call = (e.op == "SUM" || e.op == "AVG" ? "ocl_" + fn : fn) + "(" +
+                               distinct + Emit(a) + ")";
+      r = Sql(e.op == "COUNT" ? "ocl_num(" + call + ")" : call, type, e.pos);
       r.nullable = e.op != "COUNT";
     }
     r.aggregate = true;
@@ -793,10 +791,17 @@ struct Translator::Impl {
       CExpr n = ToNumber(arg(0));
       return Derived("ocl_chr(" + Emit(n) + ")", SqlType::Varchar2(1), {&n});
     }
-    if (f == "ABS") {
+    if (f == "ABS" || f == "SIGN" || f == "CEIL" || f == "FLOOR") {
       CheckArgs(e, 1, 1);
       CExpr a = ToNumber(arg(0));
-      return Derived("abs(" + Emit(a) + ")", SqlType::Number(), {&a});
+      return Derived("ocl_num_fn('" + f + "', " + Emit(a) + ")", SqlType::Number(), {&a});
+    }
+    if (f == "MOD" || f == "POWER") {
+      CheckArgs(e, 2, 2);
+      CExpr a = ToNumber(arg(0));
+      CExpr b = ToNumber(arg(1));
+      return Derived("ocl_num_fn('" + f + "', " + Emit(a) + ", " + Emit(b) + ")",
+                     SqlType::Number(), {&a, &b});
     }
     throw OraError(904, {Quote(f)}).At(e.pos);
   }

@@ -89,7 +89,6 @@ int SqlType::DataSize() const {
 const char* SqlType::StorageDeclaration() const {
   switch (type) {
     case DataType::kNumber:
-      return "NUMERIC";
     case DataType::kRaw:
     case DataType::kLongRaw:
     case DataType::kBlob:

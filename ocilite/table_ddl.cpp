@@ -221,15 +221,13 @@ void CreateTable(DdlContext& d, const CreateTableStmt& s) {
       const Value& v = query.params[i].constant;
       const int index = static_cast<int>(i + 1);
       switch (v.kind) {
-        case Value::Kind::kInt:
-          insert.Bind(index, v.i);
-          break;
-        case Value::Kind::kReal:
-          sqlite3_bind_double(insert.get(), index, v.r);
-          break;
         case Value::Kind::kText:
-        case Value::Kind::kBlob:
           insert.Bind(index, v.s);
+          break;
+        case Value::Kind::kNumber:
+        case Value::Kind::kBlob:
+          sqlite3_bind_blob(insert.get(), index, v.s.data(), static_cast<int>(v.s.size()),
+                            SQLITE_TRANSIENT);
           break;
         case Value::Kind::kNull:
           insert.BindNull(index);
@@ -331,7 +329,8 @@ void ModifyTableColumn(DdlContext& d, const TableInfo& t, const ModifyColumn& m,
            (to.scale != kFloatScale && (c->type.scale == kFloatScale || to.scale < c->type.scale))))
         throw OraError(1440).At(m.type_pos);
       if (to.length > 0 && to.length < c->type.length &&
-          count("ocl_length(" + c->storage + ") > " + std::to_string(to.length)) > 0)
+          count("ocl_length(" + c->storage + ") > ocl_num(" + std::to_string(to.length) + ")") >
+              0)
         throw OraError(1441).At(m.type_pos);
       if (to.type == DataType::kChar && c->type.type != DataType::kChar)
         throw OraError(1439).At(m.type_pos);

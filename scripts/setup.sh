@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev fonts-dejavu-core fonts-liberation2
-  libsqlite3-dev
+  libsqlite3-dev libboost-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
 )
 missing=()
