@@ -363,6 +363,105 @@ TEST_F(Conformance, DefinesConvertToTheRequestedExternalTypes) {
   Lib().HandleFree(stmt, OCI_HTYPE_STMT);
 }
 
+// NUMBER values cross every numeric and text external type without losing digits: SQLT_NUM and
+// SQLT_VNU as Oracle's bytes, SQLT_INT cut toward zero (ORA-01455 past its range).
+TEST_F(Conformance, NumbersCrossTheNumericExternalTypesExactly) {
+  OciConnection c("system", "manager");
+  ASSERT_EQ(c.Exec("create table T (K number, N number)"), "");
+  ASSERT_EQ(c.Exec("insert into T values (1, 12345678901234567890)"), "");
+  ASSERT_EQ(c.Exec("insert into T values (2, -2.75)"), "");
+  ASSERT_EQ(c.Exec("insert into T values (3, 3000000000)"), "");
+  struct Row {
+    unsigned char num[22] = {};
+    unsigned char vnu[22] = {};
+    char str[48] = {};
+    std::int64_t i64 = 0;
+    sb4 i32 = 0;
+    double flt = 0;
+    ub2 len[6] = {};
+  };
+  auto fetch = [&](int key, Row& r) {
+    OCIStmt* stmt = Prepare(c, "select N, N, N, N, N, N from T where K = " + std::to_string(key));
+    EXPECT_EQ(Lib().StmtExecute(c.svc, stmt, c.err, 0, 0, nullptr, nullptr, OCI_DEFAULT),
+              OCI_SUCCESS);
+    OCIDefine* def = nullptr;
+    Lib().DefineByPos(stmt, &def, c.err, 1, r.num, 22, SQLT_NUM, nullptr, &r.len[0], nullptr, 0);
+    Lib().DefineByPos(stmt, &def, c.err, 2, r.vnu, 22, SQLT_VNU, nullptr, &r.len[1], nullptr, 0);
+    Lib().DefineByPos(stmt, &def, c.err, 3, r.str, 48, SQLT_STR, nullptr, &r.len[2], nullptr, 0);
+    Lib().DefineByPos(stmt, &def, c.err, 4, &r.i64, 8, SQLT_INT, nullptr, &r.len[3], nullptr, 0);
+    Lib().DefineByPos(stmt, &def, c.err, 5, &r.i32, 4, SQLT_INT, nullptr, &r.len[4], nullptr, 0);
+    Lib().DefineByPos(stmt, &def, c.err, 6, &r.flt, 8, SQLT_FLT, nullptr, &r.len[5], nullptr, 0);
+    const sword rc = Lib().StmtFetch(stmt, c.err, 1, OCI_FETCH_NEXT, OCI_DEFAULT);
+    Lib().HandleFree(stmt, OCI_HTYPE_STMT);
+    return rc;
+  };
+  Row r;
+  ASSERT_EQ(fetch(2, r), OCI_SUCCESS) << c.LastError();
+  const unsigned char minus_2_75[] = {0x3E, 0x63, 0x1A, 0x66};
+  EXPECT_EQ(r.len[0], 4);
+  EXPECT_EQ(std::memcmp(r.num, minus_2_75, 4), 0);
+  EXPECT_EQ(r.vnu[0], 4);
+  EXPECT_EQ(std::memcmp(r.vnu + 1, minus_2_75, 4), 0);
+  EXPECT_STREQ(r.str, "-2.75");
+  EXPECT_EQ(r.i64, -2);
+  EXPECT_EQ(r.i32, -2);
+  EXPECT_EQ(r.flt, -2.75);
+
+  // Twenty digits: the bytes and the text are exact; 32 and 64 bits overflow.
+  Row big;
+  EXPECT_EQ(fetch(1, big), OCI_ERROR);
+  EXPECT_EQ(c.LastError(), "ORA-01455: converting column overflows integer datatype");
+  Row three;
+  EXPECT_EQ(fetch(3, three), OCI_ERROR);
+  EXPECT_EQ(c.LastError(), "ORA-01455: converting column overflows integer datatype");
+  OCIStmt* stmt = Prepare(c, "select N, N, N from T where K = 1");
+  ASSERT_EQ(Lib().StmtExecute(c.svc, stmt, c.err, 0, 0, nullptr, nullptr, OCI_DEFAULT),
+            OCI_SUCCESS);
+  OCIDefine* def = nullptr;
+  Lib().DefineByPos(stmt, &def, c.err, 1, big.num, 22, SQLT_NUM, nullptr, &big.len[0], nullptr, 0);
+  Lib().DefineByPos(stmt, &def, c.err, 2, big.str, 48, SQLT_STR, nullptr, nullptr, nullptr, 0);
+  Lib().DefineByPos(stmt, &def, c.err, 3, &big.flt, 8, SQLT_FLT, nullptr, nullptr, nullptr, 0);
+  ASSERT_EQ(Lib().StmtFetch(stmt, c.err, 1, OCI_FETCH_NEXT, OCI_DEFAULT), OCI_SUCCESS);
+  Lib().HandleFree(stmt, OCI_HTYPE_STMT);
+  const unsigned char twenty_digits[] = {0xCA, 13, 35, 57, 79, 91, 13, 35, 57, 79, 91};
+  EXPECT_EQ(big.len[0], 11);
+  EXPECT_EQ(std::memcmp(big.num, twenty_digits, 11), 0);
+  EXPECT_STREQ(big.str, "12345678901234567890");
+  EXPECT_EQ(big.flt, 12345678901234567890.0);
+
+  // Binds of each kind store the exact value.
+  stmt = Prepare(c, "insert into T values (:k, :n)");
+  sb4 key = 10;
+  OCIBind* bind = nullptr;
+  Lib().BindByName(stmt, &bind, c.err, reinterpret_cast<const OraText*>(":k"), 2, &key, 4,
+                   SQLT_INT, nullptr, nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
+  auto insert = [&](const void* value, sb4 size, ub2 dty) {
+    Lib().BindByName(stmt, &bind, c.err, reinterpret_cast<const OraText*>(":n"), 2,
+                     const_cast<void*>(value), size, dty, nullptr, nullptr, nullptr, 0, nullptr,
+                     OCI_DEFAULT);
+    EXPECT_EQ(Lib().StmtExecute(c.svc, stmt, c.err, 1, 0, nullptr, nullptr, OCI_DEFAULT),
+              OCI_SUCCESS)
+        << c.LastError();
+    ++key;
+  };
+  const unsigned char vnu[] = {11, 0xCA, 13, 35, 57, 79, 91, 13, 35, 57, 79, 92};
+  const char text[] = "-12345678901234567890.125";
+  const std::int64_t smallest = INT64_MIN;
+  const double tenth = 0.1;
+  insert(minus_2_75, 4, SQLT_NUM);
+  insert(vnu, 12, SQLT_VNU);
+  insert(text, sizeof text, SQLT_STR);
+  insert(&smallest, 8, SQLT_INT);
+  insert(&tenth, 8, SQLT_FLT);
+  Lib().HandleFree(stmt, OCI_HTYPE_STMT);
+  EXPECT_EQ(c.Query("select N from T where K >= 10 order by K").values,
+            (std::vector<std::vector<std::string>>{{"-2.75"},
+                                                   {"12345678901234567891"},
+                                                   {"-12345678901234567890.125"},
+                                                   {"-9223372036854775808"},
+                                                   {".1"}}));
+}
+
 struct Pieces {
   std::vector<ub1> asked;
   std::vector<std::vector<char>> buffers;

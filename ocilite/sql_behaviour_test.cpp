@@ -2,6 +2,7 @@
 // exact texts Oracle gives.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -281,6 +282,164 @@ TEST_F(SqlBehaviour, ExpressionsAsOracleEvaluatesThem) {
   for (const Case& k : cases) EXPECT_EQ(Value(k.sql), k.value) << k.sql;
 }
 
+// NUMBER keeps 38 to 40 significant digits exactly, with Oracle's rounding, range and checks.
+TEST_F(SqlBehaviour, NumbersAreStoredExactlyWithOraclesRoundingAndChecks) {
+  ASSERT_EQ(Exec("create table N (A number, B number(18,2), C number(5,-2), D number(4,5), "
+                 "I integer, F float(10), S number(*,1))"),
+            "");
+  struct Case {
+    const char* column;
+    const char* value;   // as written in the VALUES list
+    const char* stored;  // as read back, or the error
+  };
+  const char* kPrecision = "ORA-01438: value larger than specified precision allows for this column";
+  const Case cases[] = {
+      {"A", "12345678901234567890", "12345678901234567890"},
+      {"A", "'12345678901234567890'", "12345678901234567890"},
+      {"A", "-99999999999999999999999999999999999999", "-99999999999999999999999999999999999999"},
+      {"A", "0.1", ".1"},
+      {"A", "-0.5", "-.5"},
+      {"A", "1e-130", "1.000000000000000000000000000000000E-130"},
+      {"A", "1e-131", "0"},
+      {"A", "1e126", "ORA-01426: numeric overflow"},
+      {"A", "'-1e126'", "ORA-01426: numeric overflow"},
+      {"B", "9999999999999999.99", "9999999999999999.99"},
+      {"B", "1234567890123456.78", "1234567890123456.78"},
+      {"B", "'1234567890123456.785'", "1234567890123456.79"},
+      {"B", "-1234567890123456.785", "-1234567890123456.79"},
+      {"B", "9999999999999999.995", kPrecision},
+      {"B", "99999999999999999", kPrecision},
+      {"C", "12345.678", "12300"},
+      {"C", "1234567", "1234600"},
+      {"C", "-150", "-200"},
+      {"C", "12345678", kPrecision},
+      {"D", "0.01234567", ".01235"},
+      {"D", "0.000127", ".00013"},
+      {"D", "0.1", kPrecision},
+      {"I", "2.5", "3"},
+      {"I", "-2.5", "-3"},
+      {"I", "12345678901234567890123456789012345678", "12345678901234567890123456789012345678"},
+      {"I", "123456789012345678901234567890123456789", kPrecision},
+      {"F", "123456.789", "123500"},
+      {"F", "0.000123456", ".0001235"},
+      {"S", "12345.58", "12345.6"},
+  };
+  for (const Case& k : cases) {
+    ASSERT_EQ(Exec("delete from N"), "");
+    const std::string insert =
+        "insert into N (" + std::string(k.column) + ") values (" + k.value + ")";
+    const std::string error = Exec(insert);
+    if (std::string(k.stored).rfind("ORA-", 0) == 0) {
+      EXPECT_EQ(error, k.stored) << insert;
+      continue;
+    }
+    ASSERT_EQ(error, "") << insert;
+    EXPECT_EQ(Value("select " + std::string(k.column) + " from N"), k.stored) << insert;
+  }
+}
+
+TEST_F(SqlBehaviour, NumbersCompareSortAndAddUpExactly) {
+  ASSERT_EQ(Exec("create table S (V number primary key, W number)"), "");
+  const char* ascending[] = {"-12345678901234567890.5", "-1", "-.5", "0", ".00001", ".5", "1",
+                             "10", "12345678901234567890", "12345678901234567891", "1e125"};
+  for (const char* v : {"1", "12345678901234567891", "-.5", "1e125", "0", "-1", "10",
+                        "12345678901234567890", ".00001", "-12345678901234567890.5", ".5"})
+    ASSERT_EQ(Exec("insert into S (V, W) values (" + std::string(v) + ", 0.1)"), "") << v;
+  std::vector<std::vector<std::string>> expected;
+  for (const char* v : ascending) {
+    const std::string text = Value("select to_char(" + std::string(v) + ") from dual");
+    expected.push_back({text});
+  }
+  EXPECT_EQ(Rows("select V from S order by V"), expected);
+  std::reverse(expected.begin(), expected.end());
+  EXPECT_EQ(Rows("select V from S order by V desc"), expected);
+  EXPECT_EQ(Exec("create index S_W on S (W, V)"), "");
+  struct Case {
+    const char* sql;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"select count(*) from S where V > 1", "4"},
+      {"select count(*) from S where V between -1 and 1", "6"},
+      {"select V from S where V = 12345678901234567891", "12345678901234567891"},
+      {"select V from S where V = '1.0E1'", "10"},
+      {"select count(*) from S where V in (1.00, 10, 11)", "2"},
+      {"select min(V) || ' ' || max(V) from S", "-12345678901234567890.5 1.000000000000000000000000000000000E+125"},
+      {"select sum(W) from S", "1.1"},
+      {"select sum(V) from S where abs(V) < 1e19", "10.00001"},
+      {"select avg(W) from S", ".1"},
+      {"select avg(V) from S where V in (1, 10, -1)", "3.33333333333333333333333333333333333333"},
+      {"select count(distinct W) from S", "1"},
+      {"select sum(distinct W) from S", ".1"},
+      {"select W, count(*) from S group by W having sum(V) > 1e124", ".1"},
+      {"select max(V + 0) from S where V < 1e20", "12345678901234567891"},
+  };
+  for (const Case& k : cases) EXPECT_EQ(Value(k.sql), k.value) << k.sql;
+  // Equal numbers are equal keys, however they were written.
+  EXPECT_EQ(Exec("insert into S (V) values (10.0)").substr(0, 30), "ORA-00001: unique constraint (");
+  EXPECT_EQ(Exec("insert into S (V) values ('1E1')").substr(0, 30), "ORA-00001: unique constraint (");
+}
+
+TEST_F(SqlBehaviour, NumberArithmeticFunctionsAndTextForms) {
+  struct Case {
+    const char* sql;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"select 12345678901234567890 + 1 from dual", "12345678901234567891"},
+      {"select 0.1 + 0.2 from dual", ".3"},
+      {"select 12345678901234567890 * 10 from dual", "123456789012345678900"},
+      {"select 1 / 3 from dual", ".3333333333333333333333333333333333333333"},
+      {"select 2 / 3 from dual", ".6666666666666666666666666666666666666667"},
+      {"select 1 / 3 * 3 from dual", ".9999999999999999999999999999999999999999"},
+      {"select -(-12345678901234567890.5) from dual", "12345678901234567890.5"},
+      {"select abs(-12345678901234567890.5) from dual", "12345678901234567890.5"},
+      {"select mod(11, -4) || ' ' || mod(-11, 4) || ' ' || mod(5.5, 2) || ' ' || mod(7, 0) "
+       "from dual",
+       "3 -3 1.5 7"},
+      {"select sign(-7.5) || sign(0) || sign(3) from dual", "-101"},
+      {"select ceil(-2.5) || ' ' || floor(-2.5) || ' ' || ceil(2.1) || ' ' || floor(2.9) from dual",
+       "-2 -3 3 2"},
+      {"select power(2, 64) from dual", "18446744073709551616"},
+      {"select power(2, -2) from dual", ".25"},
+      {"select round(2.5) || ' ' || round(-2.5) || ' ' || round(-0.45, 1) from dual", "3 -3 -.5"},
+      {"select round(12345678901234567890.45, 1) from dual", "12345678901234567890.5"},
+      {"select round(15, -1) || ' ' || round(-15, -1) || ' ' || trunc(-19, -1) from dual",
+       "20 -20 -10"},
+      {"select trunc(-1.99, 1) from dual", "-1.9"},
+      {"select to_char(-0.5) from dual", "-.5"},
+      {"select to_char(1e30) from dual", "1000000000000000000000000000000"},
+      {"select to_char(9999999999999999999999999999999999999999) from dual",
+       "9999999999999999999999999999999999999999"},
+      {"select to_char(1e40) from dual", "1.0000000000000000000000000000000000E+40"},
+      {"select to_char(-1e40) from dual", "-1.0000000000000000000000000000000000E+40"},
+      {"select to_char(17112245242814131137246833888127283909100000000000000000000000000000000"
+       "0000000000000000000000000000) from dual",
+       "1.7112245242814131137246833888127284E+98"},
+      {"select to_char(1e-39) from dual", ".000000000000000000000000000000000000001"},
+      {"select to_char(1.5e-40) from dual", "1.5000000000000000000000000000000000E-40"},
+      {"select 12345678901234567890 || '' from dual", "12345678901234567890"},
+      {"select to_char(12345678901234567890.12, '99999999999999999999.99') from dual",
+       " 12345678901234567890.12"},
+      {"select to_char(-1234567890123456.785, 'FM9999999999999999.99') from dual",
+       "-1234567890123456.79"},
+      {"select to_number('12345678901234567890.125') from dual", "12345678901234567890.125"},
+      {"select to_number('1,234,567,890,123,456.78', '9G999G999G999G999G999D99') from dual",
+       "1234567890123456.78"},
+      {"select length(12345678901234567890) from dual", "20"},
+      {"select 1 from dual where 0.1 + 0.2 = 0.3", "1"},
+  };
+  for (const Case& k : cases) EXPECT_EQ(Value(k.sql), k.value) << k.sql;
+  const ErrorCase errors[] = {
+      {"select 1e125 * 10 from dual", "ORA-01426: numeric overflow"},
+      {"select 1 / 0 from dual", "ORA-01476: divisor is equal to zero"},
+      {"select to_number('1e126') from dual", "ORA-01426: numeric overflow"},
+      {"select power(-8, 0.5) from dual", "ORA-01428: argument '-8' is out of range"},
+      {"select mod(1) from dual", "ORA-00909: invalid number of arguments"},
+  };
+  for (const ErrorCase& k : errors) EXPECT_EQ(Exec(k.sql), k.error) << k.sql;
+}
+
 TEST_F(SqlBehaviour, SelectListNamesOrderingAndAliases) {
   ASSERT_EQ(Exec("insert into T (ID, NAME) values (2, 'b')"), "");
   ASSERT_EQ(Exec("insert into T (ID, NAME) values (1, 'a')"), "");
@@ -340,6 +499,9 @@ TEST_F(SqlBehaviour, DictionaryDescribesTablesAsOracleDoes) {
   EXPECT_EQ(Value("select count(*) from all_tables where owner = 'SYSTEM'"), "2");
   EXPECT_EQ(Value("select owner from all_tab_columns where table_name = 'X' and column_id = 1"),
             "SYSTEM");
+  EXPECT_EQ(Value("select column_name from user_tab_columns where table_name = 'X' and "
+                  "data_precision = 7 and data_scale > 1"),
+            "A");
   EXPECT_EQ(Value("select account_status from user_users"), "OPEN");
   EXPECT_EQ(Value("select count(*) from all_users where username in ('SYS', 'SYSTEM')"), "2");
   // A column default is used when the insert leaves the column out.
