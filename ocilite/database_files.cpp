@@ -3,7 +3,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
+#include "ocilite/catalog.h"
 #include "ocilite/ora_error.h"
 #include "ocilite/oracle_date.h"
 #include "ocilite/sequences.h"
@@ -77,7 +80,7 @@ CREATE TABLE ocl_constraints (
   PRIMARY KEY (owner, constraint_name));
 CREATE INDEX ocl_constraints_by_object ON ocl_constraints (object_id);
 
-INSERT INTO ocl_meta VALUES ('format', '1');
+INSERT INTO ocl_meta VALUES ('format', '2');
 INSERT INTO ocl_meta VALUES ('next_constraint', '1000');
 INSERT INTO ocl_roles (role) VALUES ('CONNECT'), ('RESOURCE'), ('DBA');
 INSERT INTO ocl_privileges (grantee, privilege, is_role) VALUES
@@ -212,6 +215,36 @@ void SetVersionBanner(const std::string& path, std::string_view banner) {
   SqliteStmt s = db.Prepare("INSERT OR REPLACE INTO ocl_meta VALUES ('banner', ?1)");
   s.Bind(1, banner);
   s.Step();
+}
+
+void UpgradeNumberStorage(SqliteDb& db, Catalog& catalog) {
+  SqliteStmt format = db.Prepare("SELECT value FROM ocl_meta WHERE key = 'format'");
+  if (!format.Step() || format.Text(0) != "1") return;
+  format = SqliteStmt();
+  try {
+    db.Exec("BEGIN IMMEDIATE");
+  } catch (const SqliteError&) {
+    return;
+  }
+  try {
+    std::vector<std::pair<std::string, std::string>> tables;
+    SqliteStmt q = db.Prepare("SELECT owner, object_name FROM ocl_objects WHERE object_type = 'TABLE'");
+    while (q.Step()) tables.emplace_back(q.Text(0), q.Text(1));
+    q = SqliteStmt();
+    for (const auto& [owner, name] : tables) {
+      const auto t = catalog.Find(owner, name, false);
+      if (!t) continue;
+      for (const ColumnInfo& c : t->columns) {
+        if (c.type.type != DataType::kNumber) continue;
+        db.Exec("UPDATE " + t->storage + " SET " + c.storage + " = ocl_num(" + c.storage +
+                ") WHERE typeof(" + c.storage + ") IN ('integer', 'real')");
+      }
+    }
+    db.Exec("UPDATE ocl_meta SET value = '2' WHERE key = 'format'");
+    db.Exec("COMMIT");
+  } catch (const SqliteError&) {
+    db.Exec("ROLLBACK");
+  }
 }
 
 }  // namespace qm::ocilite

@@ -32,4 +32,11 @@ std::string CreateDatabase(std::string_view name, std::string_view system_passwo
 // Sets the banner OCIServerVersion reports for the database in `path`.
 void SetVersionBanner(const std::string& path, std::string_view banner);
 
+class Catalog;
+// A database of format 1 stored NUMBER values as SQLite integers and doubles: turns them into
+// the number form of oracle_number.h and marks the database format 2, in one transaction. Needs
+// the tablespaces attached and the engine's functions registered. A database another session is
+// writing is left for a later logon; other databases are left as they are.
+void UpgradeNumberStorage(SqliteDb& db, Catalog& catalog);
+
 }  // namespace qm::ocilite

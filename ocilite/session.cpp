@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "ocilite/conversions.h"
+#include "ocilite/database_files.h"
 #include "ocilite/date_format.h"
 #include "ocilite/dictionary_views.h"
 #include "ocilite/directories.h"
@@ -110,6 +111,7 @@ int Session::Logon(std::string_view user, const std::optional<std::string>& pass
   CheckLink();
   const LogonResult logon = Authenticate(db_, user, password, role);
   SyncTablespaces(db_);
+  UpgradeNumberStorage(db_, catalog_);
   ctx_.user = logon.user;
   insert_shapes_.Clear();
   SqliteStmt q = db_.Prepare("SELECT default_tablespace FROM ocl_users WHERE username = ?1");

@@ -977,6 +977,28 @@ TEST_F(SqlBehaviour, TablespacesAreFilesOfTheirOwn) {
   EXPECT_EQ(Exec("select * from K"), "ORA-00942: table or view does not exist");
 }
 
+// A database of the earlier format kept NUMBER as SQLite integers and doubles; the first logon
+// converts them, so that they compare with the numbers stored since.
+TEST_F(SqlBehaviour, NumbersOfTheEarlierFormatAreConvertedAtLogon) {
+  ASSERT_EQ(Exec("create table OLD (N number, M number(5,2))"), "");
+  db_.reset();
+  {
+    SqliteDb file(database_path_, false);
+    SqliteStmt id = file.Prepare("SELECT object_id FROM ocl_objects WHERE object_name = 'OLD'");
+    ASSERT_TRUE(id.Step());
+    file.Exec("INSERT INTO \"o" + std::to_string(id.Int(0)) +
+              "\" VALUES (10, 2.5), (-3, NULL), (12345678901, 0.25)");
+    file.Exec("UPDATE ocl_meta SET value = '1' WHERE key = 'format'");
+  }
+  db_ = std::make_unique<OciConnection>("system", "manager");
+  ASSERT_EQ(Exec("insert into OLD values (4, 1)"), "");
+  EXPECT_EQ(Rows("select N, M from OLD order by N"),
+            (std::vector<std::vector<std::string>>{
+                {"-3", "<null>"}, {"4", "1"}, {"10", "2.5"}, {"12345678901", ".25"}}));
+  EXPECT_EQ(Value("select count(*) from OLD where N > 5"), "2");
+  EXPECT_EQ(Value("select sum(M) from OLD"), "3.75");
+}
+
 TEST_F(SqlBehaviour, PasswordsAreStoredHashed) {
   ASSERT_EQ(Exec("create user SCOTT identified by tiger"), "");
   SqliteDb file(database_path_, false);
