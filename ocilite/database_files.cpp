@@ -228,7 +228,8 @@ void UpgradeNumberStorage(SqliteDb& db, Catalog& catalog) {
   }
   try {
     std::vector<std::pair<std::string, std::string>> tables;
-    SqliteStmt q = db.Prepare("SELECT owner, object_name FROM ocl_objects WHERE object_type = 'TABLE'");
+    SqliteStmt q =
+        db.Prepare("SELECT owner, object_name FROM ocl_objects WHERE object_type = 'TABLE'");
     while (q.Step()) tables.emplace_back(q.Text(0), q.Text(1));
     q = SqliteStmt();
     for (const auto& [owner, name] : tables) {

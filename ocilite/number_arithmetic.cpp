@@ -15,8 +15,7 @@ namespace mp = boost::multiprecision;
 
 // Wide enough to align any two NUMBER values exactly: 40 digits each, 256 powers of ten apart,
 // is some 300 digits, below 10^420. Fixed width keeps the arithmetic off the heap.
-using BigInt =
-    mp::number<mp::cpp_int_backend<1400, 1400, mp::signed_magnitude, mp::checked, void>>;
+using BigInt = mp::number<mp::cpp_int_backend<1400, 1400, mp::signed_magnitude, mp::checked, void>>;
 
 // value = coefficient * 10^scale
 struct Scaled {
@@ -137,8 +136,8 @@ Decimal Divide(const Decimal& a, const Decimal& b) {
     const Scaled x = ToScaled(a), y = ToScaled(b);
     // At least 43 digits in the quotient: the digits a NUMBER keeps and more, cut off, round as
     // the exact quotient does.
-    const int extra = std::max(
-        0, static_cast<int>(b.digits.size()) - static_cast<int>(a.digits.size()) + 43);
+    const int extra =
+        std::max(0, static_cast<int>(b.digits.size()) - static_cast<int>(a.digits.size()) + 43);
     const BigInt quotient = x.coefficient * Pow10(extra) / y.coefficient;
     return FromScaled(quotient, x.scale - extra - y.scale);
   });

@@ -433,8 +433,8 @@ TEST_F(Conformance, NumbersCrossTheNumericExternalTypesExactly) {
   stmt = Prepare(c, "insert into T values (:k, :n)");
   sb4 key = 10;
   OCIBind* bind = nullptr;
-  Lib().BindByName(stmt, &bind, c.err, reinterpret_cast<const OraText*>(":k"), 2, &key, 4,
-                   SQLT_INT, nullptr, nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
+  Lib().BindByName(stmt, &bind, c.err, reinterpret_cast<const OraText*>(":k"), 2, &key, 4, SQLT_INT,
+                   nullptr, nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
   auto insert = [&](const void* value, sb4 size, ub2 dty) {
     Lib().BindByName(stmt, &bind, c.err, reinterpret_cast<const OraText*>(":n"), 2,
                      const_cast<void*>(value), size, dty, nullptr, nullptr, nullptr, 0, nullptr,

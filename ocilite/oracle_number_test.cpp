@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -108,15 +110,14 @@ TEST(OracleNumber, KeepsTwentyBase100DigitsAndOraclesRange) {
 }
 
 TEST(OracleNumber, FormsSortAsTheirNumbers) {
-  const char* ascending[] = {
-      "-1e125", "-12345678901234567890", "-100", "-10", "-1.01", "-1", "-.5", "-.49",
-      "-1e-130", "0", "1e-130", ".000001", ".49", ".5", "1", "1.01", "10", "100",
-      "12345678901234567890", "12345678901234567890.5", "9.99e125",
-  };
+  std::istringstream ascending(
+      "-1e125 -12345678901234567890 -100 -10 -1.01 -1 -.5 -.49 -1e-130 0 1e-130 .000001 .49 .5 "
+      "1 1.01 10 100 12345678901234567890 12345678901234567890.5 9.99e125");
+  std::vector<std::string> texts(std::istream_iterator<std::string>(ascending), {});
   std::vector<std::string> forms;
-  for (const char* text : ascending) forms.push_back(EncodeNumber(D(text)));
+  for (const std::string& text : texts) forms.push_back(EncodeNumber(D(text.c_str())));
   for (std::size_t i = 1; i < forms.size(); ++i)
-    EXPECT_LT(forms[i - 1], forms[i]) << ascending[i - 1] << " < " << ascending[i];
+    EXPECT_LT(forms[i - 1], forms[i]) << texts[i - 1] << " < " << texts[i];
   // One form per value, whatever its spelling.
   EXPECT_EQ(EncodeNumber(D("1.50")), EncodeNumber(D("0015e-1")));
   EXPECT_EQ(EncodeNumber(D("-0")), EncodeNumber(D("0")));

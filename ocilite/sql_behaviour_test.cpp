@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -292,7 +293,8 @@ TEST_F(SqlBehaviour, NumbersAreStoredExactlyWithOraclesRoundingAndChecks) {
     const char* value;   // as written in the VALUES list
     const char* stored;  // as read back, or the error
   };
-  const char* kPrecision = "ORA-01438: value larger than specified precision allows for this column";
+  const char* kPrecision =
+      "ORA-01438: value larger than specified precision allows for this column";
   const Case cases[] = {
       {"A", "12345678901234567890", "12345678901234567890"},
       {"A", "'12345678901234567890'", "12345678901234567890"},
@@ -340,14 +342,15 @@ TEST_F(SqlBehaviour, NumbersAreStoredExactlyWithOraclesRoundingAndChecks) {
 
 TEST_F(SqlBehaviour, NumbersCompareSortAndAddUpExactly) {
   ASSERT_EQ(Exec("create table S (V number primary key, W number)"), "");
-  const char* ascending[] = {"-12345678901234567890.5", "-1", "-.5", "0", ".00001", ".5", "1",
-                             "10", "12345678901234567890", "12345678901234567891", "1e125"};
+  std::istringstream ascending(
+      "-12345678901234567890.5 -1 -.5 0 .00001 .5 1 10 12345678901234567890 "
+      "12345678901234567891 1e125");
   for (const char* v : {"1", "12345678901234567891", "-.5", "1e125", "0", "-1", "10",
                         "12345678901234567890", ".00001", "-12345678901234567890.5", ".5"})
     ASSERT_EQ(Exec("insert into S (V, W) values (" + std::string(v) + ", 0.1)"), "") << v;
   std::vector<std::vector<std::string>> expected;
-  for (const char* v : ascending) {
-    const std::string text = Value("select to_char(" + std::string(v) + ") from dual");
+  for (std::string v; ascending >> v;) {
+    const std::string text = Value("select to_char(" + v + ") from dual");
     expected.push_back({text});
   }
   EXPECT_EQ(Rows("select V from S order by V"), expected);
@@ -364,7 +367,8 @@ TEST_F(SqlBehaviour, NumbersCompareSortAndAddUpExactly) {
       {"select V from S where V = 12345678901234567891", "12345678901234567891"},
       {"select V from S where V = '1.0E1'", "10"},
       {"select count(*) from S where V in (1.00, 10, 11)", "2"},
-      {"select min(V) || ' ' || max(V) from S", "-12345678901234567890.5 1.000000000000000000000000000000000E+125"},
+      {"select min(V) || ' ' || max(V) from S",
+       "-12345678901234567890.5 1.000000000000000000000000000000000E+125"},
       {"select sum(W) from S", "1.1"},
       {"select sum(V) from S where abs(V) < 1e19", "10.00001"},
       {"select avg(W) from S", ".1"},
@@ -376,8 +380,10 @@ TEST_F(SqlBehaviour, NumbersCompareSortAndAddUpExactly) {
   };
   for (const Case& k : cases) EXPECT_EQ(Value(k.sql), k.value) << k.sql;
   // Equal numbers are equal keys, however they were written.
-  EXPECT_EQ(Exec("insert into S (V) values (10.0)").substr(0, 30), "ORA-00001: unique constraint (");
-  EXPECT_EQ(Exec("insert into S (V) values ('1E1')").substr(0, 30), "ORA-00001: unique constraint (");
+  EXPECT_EQ(Exec("insert into S (V) values (10.0)").substr(0, 30),
+            "ORA-00001: unique constraint (");
+  EXPECT_EQ(Exec("insert into S (V) values ('1E1')").substr(0, 30),
+            "ORA-00001: unique constraint (");
 }
 
 TEST_F(SqlBehaviour, NumberArithmeticFunctionsAndTextForms) {

@@ -134,7 +134,8 @@ OCL_FUNCTION(ToCharNum) {
   Guard(c, [&] {
     if (argc > 1 && ArgIsNull(argv[1])) return Result(c, Value::Null());
     const std::string model = argc > 1 ? ArgText(argv[1]) : std::string();
-    Result(c, ToText(NumberArg(c, argv[0]), DataType::kNumber, Ctx(c), argc > 1 ? &model : nullptr));
+    Result(c,
+           ToText(NumberArg(c, argv[0]), DataType::kNumber, Ctx(c), argc > 1 ? &model : nullptr));
   });
 }
 
@@ -351,7 +352,8 @@ OCL_FUNCTION(RoundNum) {
     auto x = DecimalArg(c, argv[1]);
     if (!x) return Result(c, Value::Null());
     // Past 300 places either way a NUMBER is kept whole or becomes 0.
-    const auto places = static_cast<int>(std::clamp(argc > 2 ? IntArg(c, argv[2]) : 0LL, -300LL, 300LL));
+    const auto places =
+        static_cast<int>(std::clamp(argc > 2 ? IntArg(c, argv[2]) : 0LL, -300LL, 300LL));
     if (round) {
       x->RoundToScale(places);
     } else {
@@ -504,7 +506,8 @@ OCL_FUNCTION(NumFn) {
       x->negative = false;
       return ResultNumber(c, *x);
     }
-    if (fn == "SIGN") return ResultNumber(c, DecimalFromInt(x->IsZero() ? 0 : x->negative ? -1 : 1));
+    if (fn == "SIGN")
+      return ResultNumber(c, DecimalFromInt(x->IsZero() ? 0 : x->negative ? -1 : 1));
     if (fn == "CEIL") return ResultNumber(c, Ceil(*x));
     if (fn == "FLOOR") return ResultNumber(c, Floor(*x));
     if (fn == "MOD") return ResultNumber(c, Remainder(*x, *y));
@@ -607,9 +610,9 @@ OCL_FUNCTION(Col) {
     check.update = flags & 2;
     check.type.is_float = flags & 4;
     check.qualified_name = [&] { return ArgText(argv[6]); };
-    Result(c, CheckColumnValue(check.type.type == DataType::kNumber ? NumberArg(c, argv[0])
-                                                                     : Arg(argv[0]),
-                               check));
+    Result(c,
+           CheckColumnValue(
+               check.type.type == DataType::kNumber ? NumberArg(c, argv[0]) : Arg(argv[0]), check));
   });
 }
 

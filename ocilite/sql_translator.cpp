@@ -524,8 +524,8 @@ struct Translator::Impl {
     }
     a = ToNumber(std::move(a));
     b = ToNumber(std::move(b));
-    return Derived("ocl_arith('" + e.op + "', " + Emit(a) + ", " + Emit(b) + ")",
-                   SqlType::Number(), {&a, &b});
+    return Derived("ocl_arith('" + e.op + "', " + Emit(a) + ", " + Emit(b) + ")", SqlType::Number(),
+                   {&a, &b});
   }
 
   void CheckArgs(const Expr& e, std::size_t min, std::size_t max) {
@@ -550,8 +550,8 @@ struct Translator::Impl {
       const std::string distinct = e.distinct ? "DISTINCT " : "";
       const SqlType type = (e.op == "MIN" || e.op == "MAX") ? a.type : SqlType::Number();
       // Numbers add up in their decimal form; SQLite's own COUNT gives an integer.
-      const std::string call = (e.op == "SUM" || e.op == "AVG" ? "ocl_" + fn : fn) + "(" +
-                               distinct + Emit(a) + ")";
+      const std::string call =
+          (e.op == "SUM" || e.op == "AVG" ? "ocl_" + fn : fn) + "(" + distinct + Emit(a) + ")";
       r = Sql(e.op == "COUNT" ? "ocl_num(" + call + ")" : call, type, e.pos);
       r.nullable = e.op != "COUNT";
     }
@@ -800,8 +800,8 @@ struct Translator::Impl {
       CheckArgs(e, 2, 2);
       CExpr a = ToNumber(arg(0));
       CExpr b = ToNumber(arg(1));
-      return Derived("ocl_num_fn('" + f + "', " + Emit(a) + ", " + Emit(b) + ")",
-                     SqlType::Number(), {&a, &b});
+      return Derived("ocl_num_fn('" + f + "', " + Emit(a) + ", " + Emit(b) + ")", SqlType::Number(),
+                     {&a, &b});
     }
     throw OraError(904, {Quote(f)}).At(e.pos);
   }

@@ -1,9 +1,9 @@
 // The Oracle data type of a column or expression, and how each type is stored in SQLite.
 //
 // Storage: VARCHAR2, CHAR and LONG as TEXT (UTF-8); NUMBER as a BLOB holding its internal form
-// (oracle_number.h), which compares as the numbers do; DATE as TEXT "YYYY-MM-DD HH:MM:SS", which sorts and
-// compares like the dates themselves; RAW and LONG RAW as BLOB; CLOB as TEXT and BLOB as BLOB,
-// where a zero-length BLOB value in either is the empty LOB (an empty text is NULL); BFILE as
+// (oracle_number.h), which compares as the numbers do; DATE as TEXT "YYYY-MM-DD HH:MM:SS", which
+// sorts and compares like the dates themselves; RAW and LONG RAW as BLOB; CLOB as TEXT and BLOB as
+// BLOB, where a zero-length BLOB value in either is the empty LOB (an empty text is NULL); BFILE as
 // TEXT "DIRECTORY/file name".
 #pragma once
 

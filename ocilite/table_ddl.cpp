@@ -329,8 +329,7 @@ void ModifyTableColumn(DdlContext& d, const TableInfo& t, const ModifyColumn& m,
            (to.scale != kFloatScale && (c->type.scale == kFloatScale || to.scale < c->type.scale))))
         throw OraError(1440).At(m.type_pos);
       if (to.length > 0 && to.length < c->type.length &&
-          count("ocl_length(" + c->storage + ") > ocl_num(" + std::to_string(to.length) + ")") >
-              0)
+          count("ocl_length(" + c->storage + ") > ocl_num(" + std::to_string(to.length) + ")") > 0)
         throw OraError(1441).At(m.type_pos);
       if (to.type == DataType::kChar && c->type.type != DataType::kChar)
         throw OraError(1439).At(m.type_pos);
