@@ -4,7 +4,8 @@
 // normally, so the rows are committed.
 //
 // Exit status: 0 when every record was inserted or skipped, 1 when some inserts failed, 2 when the
-// run could not start.
+// run could not start (a source shorter than its header says counts as one that cannot, unless
+// --allow-short is given).
 
 #include <termios.h>
 #include <unistd.h>
@@ -25,6 +26,7 @@
 #include "platform/codepage.h"
 #include "platform/regional_formats.h"
 #include "schema/table_creation.h"
+#include "source/source_path.h"
 #include "source/source_table.h"
 
 namespace {
@@ -34,6 +36,7 @@ constexpr int kDone = 0, kSomeFailed = 1, kNotStarted = 2;
 const char* const kUsage =
     "usage: quillmove-import --source FILE.dbf --table TABLE --links LINKS.ini\n"
     "                        [--delete-old] [--no-seek] [--log FILE] [--create-table]\n"
+    "                        [--allow-short]\n"
     "                        UserId=user[/password]@alias [OCIDLL=path] [ORACLEHOME=name]\n"
     "\n"
     "Copies the records of a dBASE table into an Oracle table, as the window's Process data does.\n"
@@ -47,12 +50,14 @@ const char* const kUsage =
     "  --log FILE          where failed statements are appended (default Quillmove_err.log)\n"
     "  --create-table      first create the target table from the source's fields, as the \"+\"\n"
     "                      button does (the table is named after the source file)\n"
+    "  --allow-short       import a source that holds fewer records than its header gives (a\n"
+    "                      cut file) as far as it goes; without it such a source is refused\n"
     "  UserId=...          the logon; without a password it is asked for on the terminal\n"
     "  OCIDLL=path         the client library to load (e.g. the embedded engine's)\n"
     "  ORACLEHOME=name     the Oracle home to take the client library from\n"
     "\n"
     "Exit status: 0 all records inserted or skipped, 1 some inserts failed, 2 the run could not\n"
-    "start (arguments, logon, links, source).\n";
+    "start (arguments, logon, links, source, or a short source without --allow-short).\n";
 
 std::string AskPassword() {
   std::fprintf(stderr, "Password: ");
@@ -90,6 +95,29 @@ bool EndSession(qm::TOracleSession& session) {
   }
 }
 
+// Opens the source once before anything changes: a file that cannot be opened, or that holds
+// fewer records than its header gives (unless allowed), stops the run.
+bool CheckSource(const std::string& path, bool allowShort) {
+  qm::SourceTable probe;
+  try {
+    const qm::SourcePath split = qm::SplitSourcePath(path);
+    probe.SetDatabaseName(split.folder);
+    probe.SetTableName(split.name);
+    probe.Open();
+  } catch (const std::exception& e) {
+    Fail("not connect to " + path + "\n" + e.what());
+    return false;
+  }
+  const qm::SourceReadReport& report = probe.ReadReport();
+  if (report.Short() && !allowShort) {
+    Fail(path + " is shorter than its header says: the header gives " +
+         std::to_string(report.headerRecords) + " records, the file holds " +
+         std::to_string(report.storedRecords) + "; --allow-short imports those");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -98,7 +126,7 @@ int main(int argc, char** argv) {
 
   qm::ConsoleImportOptions options;
   std::string links, userId;
-  bool createTable = false;
+  bool createTable = false, allowShort = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&]() -> std::string {
@@ -123,6 +151,8 @@ int main(int argc, char** argv) {
         options.seek = false;
       } else if (arg == "--create-table") {
         createTable = true;
+      } else if (arg == "--allow-short") {
+        allowShort = true;
       } else if (qm::Cp1251EqualNoCase(arg.substr(0, 7), "UserId=")) {
         userId = arg.substr(7);
       } else if (arg.find('=') == std::string::npos) {
@@ -141,6 +171,7 @@ int main(int argc, char** argv) {
   // The database, like the files, speaks code page 1251; arguments come in the terminal's UTF-8.
   options.sourcePath = qm::Utf8ToCp1251(options.sourcePath);
   options.tableName = qm::Utf8ToCp1251(options.tableName);
+  if (!CheckSource(options.sourcePath, allowShort)) return kNotStarted;
 
   qm::TOracleSession session;
   qm::TOracleDataSet ods1;

@@ -113,5 +113,34 @@ TEST_F(BatchImport, CreateTableMakesTheTargetFirst) {
   EXPECT_NE(Sql("select NAME from STAFF where ID = 7").find("Ivan"), std::string::npos);
 }
 
+// A cut file is refused before anything changes unless --allow-short is given; then the records it
+// holds go in and the shortfall is reported on standard error.
+TEST_F(BatchImport, AShortSourceIsRefusedUnlessAllowed) {
+  testing::TableLayout t;
+  t.columns = {{"NAME", 'C', 10}, {"QTY", 'N', 5}, {"BORN", 'D', 8}};
+  t.records = {testing::Left("Ivan", 10) + testing::Right("1", 5) + "20240101",
+               testing::Left("Olga", 10) + testing::Right("2", 5) + "20240102"};
+  t.recordCount = 4;
+  const std::string source = dir_.Write("cut.dbf", testing::TableImage(t));
+  const std::string args = "--delete-old --source " + source + " --table PEOPLE --links " + links_;
+  Sql("insert into PEOPLE (NAME) values ('kept')");
+  const std::string shortfall =
+      source + " is shorter than its header says: the header gives 4 records, the file holds 2";
+
+  Outcome refused = Run(args);
+  EXPECT_EQ(refused.status, 2) << refused.out;
+  EXPECT_NE(refused.out.find(shortfall + "; --allow-short imports those\n"), std::string::npos)
+      << refused.out;
+  EXPECT_NE(Sql("select NAME from PEOPLE").find("kept"), std::string::npos);
+
+  Outcome allowed = Run(args + " --allow-short");
+  EXPECT_EQ(allowed.status, 0) << allowed.out;
+  EXPECT_NE(allowed.out.find("inserted 2 record from 2 selected"), std::string::npos)
+      << allowed.out;
+  EXPECT_NE(allowed.out.find(shortfall + "; only those were read.\n"), std::string::npos)
+      << allowed.out;
+  EXPECT_NE(Sql("select count(*) from PEOPLE").find(" 2"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace qm

@@ -154,6 +154,30 @@ TEST_F(MainWindowOnEngine, ProceedZeroEverywhereLogsEveryEmptyInsert) {
   EXPECT_EQ(form2_.Text().rfind("/1/insert into PEOPLE() values ()\r\n\r\n/2/", 0), 0u);
 }
 
+TEST_F(MainWindowOnEngine, WhatTheSourceCouldNotShowFollowsTheSummary) {
+  testing::TempDir dir;
+  testing::TableLayout t;
+  t.columns = {{"NAME", 'C', 10}};
+  t.records = {"Ivan", "Olga"};
+  t.recordCount = 3;
+  const std::string source = dir.Write("cut.dbf", testing::TableImage(t));
+  form_.RefreshTableList();
+  ChooseTable("PEOPLE");
+  form_.Links().SetCell(3, 1, "NAME");
+  for (int r : {2, 3, 4}) form_.Links().SetCell(2, r, "0");
+  form_.CheckBox2()->setChecked(false);
+  form_.FilenameEdit1()->SetText(source);
+  form_.Button2Click();
+  ASSERT_GE(dialogs_.messages.size(), 2u);
+  const auto& summary = dialogs_.messages[dialogs_.messages.size() - 2];
+  EXPECT_EQ(summary.text, "Process finished\r\ninserted 2 record from 2 selected");
+  EXPECT_EQ(dialogs_.messages.back().caption, "source file");
+  EXPECT_EQ(dialogs_.messages.back().text,
+            source +
+                " is shorter than its header says: the header gives 3 records, the file "
+                "holds 2; only those were read.");
+}
+
 TEST_F(MainWindowOnEngine, TableCreationMakesTheTableAndRefreshesTheList) {
   testing::TempDir dir;
   testing::TableLayout t;

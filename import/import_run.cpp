@@ -1,6 +1,8 @@
 #include "import/import_run.h"
 
+#include <optional>
 #include <stdexcept>
+#include <vector>
 
 #include "import/field_link_table.h"
 #include "import/import_statements.h"
@@ -62,6 +64,20 @@ void DeleteOldData(ImportRunWindow& window, ImportDatabase& database) {
   window.HideBusy();
 }
 
+// What the source's values could not show, as one box after the summary; none when all is well.
+std::optional<MessageBoxRequest> SourceWarningBox(const std::string& path,
+                                                  const SourceReadReport& report) {
+  std::vector<std::string> lines;
+  if (report.Short())
+    lines.push_back(path + " is shorter than its header says: the header gives " +
+                    std::to_string(report.headerRecords) + " records, the file holds " +
+                    std::to_string(report.storedRecords) + "; only those were read.");
+  if (lines.empty()) return std::nullopt;
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
+  return MessageBoxRequest{text, "source file", MessageIcon::Warning, kButtonOk};
+}
+
 }  // namespace
 
 ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, SourceTable& dbf) {
@@ -113,9 +129,11 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
     dbf.Next();
   }
   statement.reset();
+  const SourceReadReport report = dbf.ReadReport();
   dbf.Close();
   window.ShowErrorLog();
   window.ShowMessage(ImportSummary(result.errors, result.inserted, result.total));
+  if (const auto warning = SourceWarningBox(sourcePath, report)) window.ShowMessage(*warning);
   return result;
 }
 

@@ -72,6 +72,11 @@ struct ImportRunResult {
 // Runs one import. Throws std::runtime_error "not connect to <path>" when the source cannot be
 // opened, and lets any other error of a pass end the run (the window's run-ended notice, the
 // statement and the source table's close happen all the same).
+//
+// After the summary box, a box captioned "source file" with the warning icon says what the
+// source's values could not show, one line each: a file shorter than its header says ("<path> is
+// shorter than its header says: the header gives 5 records, the file holds 3; only those were
+// read.").
 ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, SourceTable& dbf);
 
 }  // namespace qm

@@ -9,6 +9,7 @@
 #include "import/field_link_table.h"
 #include "platform/codepage.h"
 #include "source/source_table.h"
+#include "source/test_tables.h"
 
 namespace qm {
 namespace {
@@ -164,6 +165,32 @@ TEST(ImportRun, AnUnknownSourceFieldEndsTheRunAtThatRecord) {
   EXPECT_EQ(w.labels, std::vector<std::string>{"1/3/0/0"});
   EXPECT_EQ(w.events, (std::vector<std::string>{"started", "ended"}));
   EXPECT_FALSE(dbf.Active());
+}
+
+// A file shorter than its header says is read as far as it goes; a warning box after the summary
+// says how many records the header gave and how many the file held.
+TEST(ImportRun, AShortSourceIsImportedAsFarAsItGoesAndSaysSo) {
+  testing::TableLayout layout;
+  layout.columns = {{"NAME", 'C', 5}};
+  layout.records = {"Ann", "Bob", "Cid"};
+  layout.recordCount = 5;
+  testing::TempDir dir;
+  FakeWindow w;
+  w.source = dir.Write("short.dbf", testing::TableImage(layout));
+  w.links.WriteHeader();
+  Link(w.links, 1, "N", "NAME");
+  FakeDatabase db;
+  SourceTable dbf;
+  const auto result = RunImport(w, db, dbf);
+  EXPECT_EQ(result.inserted, 3);
+  EXPECT_EQ(w.events, (std::vector<std::string>{"started", "log shown", "box", "box", "ended"}));
+  ASSERT_EQ(w.boxes.size(), 2u);
+  EXPECT_EQ(w.boxes[0].text, "Process finished\r\ninserted 3 record from 3 selected");
+  EXPECT_EQ(w.boxes[1].text, w.source +
+                                 " is shorter than its header says: the header gives 5 records, "
+                                 "the file holds 3; only those were read.");
+  EXPECT_EQ(w.boxes[1].caption, "source file");
+  EXPECT_EQ(w.boxes[1].icon, MessageIcon::Warning);
 }
 
 }  // namespace

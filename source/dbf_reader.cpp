@@ -85,7 +85,7 @@ void DbfReader::ReadHeader(const DbfReaderOptions& options) {
   dialect_ = DialectOf(version_);
   headerLength_ = Le16(fixed + dbf::kHeaderLengthOffset);
   recordLength_ = Le16(fixed + dbf::kRecordLengthOffset);
-  physicalCount_ = Le32(fixed + dbf::kRecordCountOffset);
+  headerCount_ = Le32(fixed + dbf::kRecordCountOffset);
 
   const std::size_t minimum =
       (dialect_ == DbfDialect::kDbase7 ? dbf::kLevel7HeaderSize : dbf::kHeaderSize) + 1;
@@ -201,7 +201,7 @@ void DbfReader::ReadColumns(const std::vector<unsigned char>& header) {
 
 void DbfReader::ScanRecords() {
   const std::uint64_t available = (file_.Size() - headerLength_) / recordLength_;
-  physicalCount_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(physicalCount_, available));
+  physicalCount_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(headerCount_, available));
 
   const std::uint32_t perChunk =
       static_cast<std::uint32_t>(std::max<std::size_t>(1, kBufferBytes / recordLength_));

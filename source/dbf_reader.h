@@ -47,6 +47,11 @@ class DbfReader {
 
   // The number of live records (deleted ones not counted).
   std::uint32_t RecordCount() const { return liveCount_; }
+  // The record count the header gives, and the whole records the file holds before its end or
+  // an end-of-data mark, deleted ones included: fewer than the header's when the file is cut
+  // short. Only min(header, stored) records are ever read.
+  std::uint32_t HeaderRecordCount() const { return headerCount_; }
+  std::uint32_t StoredRecordCount() const { return physicalCount_; }
   // The bytes of live record n (0-based, < RecordCount()), mark byte first; valid until the next
   // call. Throws DbfError when the file has shrunk under the reader.
   const char* Record(std::uint32_t n);
@@ -75,6 +80,7 @@ class DbfReader {
   DbfDialect dialect_ = DbfDialect::kDbase;
   std::uint32_t headerLength_ = 0;
   std::uint32_t recordLength_ = 0;
+  std::uint32_t headerCount_ = 0;
   std::uint32_t physicalCount_ = 0;  // whole records before the end of data
   std::uint32_t liveCount_ = 0;
   std::vector<std::uint32_t> deleted_;  // physical indexes of deleted records, ascending

@@ -116,6 +116,47 @@ TEST(DbfReader, RecordCountFollowsTheRecordsThatExist) {
   EXPECT_EQ(names(TableImage(layout)), "0:");
 }
 
+// A file that holds fewer records than its header gives is read as far as it goes, and says so:
+// the report keeps both counts after the close, for the run to show.
+TEST(DbfReader, ShortfallAgainstTheHeaderIsReported) {
+  const TableLayout layout = PeopleLayout();
+  TableLayout seven = layout;
+  seven.recordCount = 7;
+  TableLayout endsEarly = layout;
+  endsEarly.marks = "  \x1A";
+  TableLayout fewer = layout;
+  fewer.recordCount = 2;
+  TableLayout deleted = layout;
+  deleted.marks = "* ";
+  deleted.recordCount = 4;
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::uint32_t header, stored;
+    bool isShort;
+  } cases[] = {
+      {"whole", TableImage(layout), 3, 3, false},
+      {"header gives more", TableImage(seven), 7, 3, true},
+      {"cut in a record", TableImage(seven).substr(0, 97 + 9 * 2 + 4), 7, 2, true},
+      {"end of data early", TableImage(endsEarly), 3, 2, true},
+      {"header gives fewer", TableImage(fewer), 2, 2, false},
+      {"deleted records count as held", TableImage(deleted), 4, 3, true},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    dir.Write("t.dbf", c.bytes);
+    SourceTable table;
+    table.SetDatabaseName(dir.Path());
+    table.SetTableName("t.dbf");
+    table.Open();
+    table.Close();
+    const SourceReadReport& report = table.ReadReport();
+    EXPECT_EQ(report.headerRecords, c.header) << c.name;
+    EXPECT_EQ(report.storedRecords, c.stored) << c.name;
+    EXPECT_EQ(report.Short(), c.isShort) << c.name;
+  }
+}
+
 TEST(DbfReader, RandomAccessSkipsDeletedRecordsInBothDirections) {
   TableLayout layout;
   layout.columns = {{"N", 'N', 6}};

@@ -54,6 +54,7 @@ std::string SourceTable::TablePath() const {
 
 void SourceTable::Open() {
   if (Active()) return;
+  report_ = {};
   std::error_code error;
   if (!databaseName_.empty() && !std::filesystem::is_directory(databaseName_, error))
     throw EDBEngineError(databaseName_ + ": directory not found", name_);
@@ -76,6 +77,8 @@ void SourceTable::Open() {
     throw EDBEngineError(path + ": too many records", name_);
   }
   driver_ = driver;
+  report_.headerRecords = reader_->HeaderRecordCount();
+  report_.storedRecords = reader_->StoredRecordCount();
   formatter_ = std::make_unique<ValueFormatter>(CurrentRegionalFormats());
   BuildFields();
   try {

@@ -6,6 +6,7 @@
 // Failures are EDatabaseError (usage) or EDBEngineError (the file), both with the component's
 // name in front: "dbf: Missing TableName property".
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,6 +19,17 @@ namespace qm {
 class DbfReader;
 class ValueFormatter;
 struct DbfColumn;
+
+// What reading the table found that its values cannot show.
+struct SourceReadReport {
+  // The record count the header gives and the whole records the file holds (deleted ones
+  // included): fewer when the file is cut short or its data ends early. Only the records it
+  // holds are read.
+  std::uint32_t headerRecords = 0;
+  std::uint32_t storedRecords = 0;
+
+  bool Short() const { return storedRecords < headerRecords; }
+};
 
 class SourceTable {
  public:
@@ -52,6 +64,9 @@ class SourceTable {
   void Close();
   bool Active() const { return reader_ != nullptr; }
   void SetActive(bool value);
+
+  // What the reads since the last open found; kept after the close until the next open.
+  const SourceReadReport& ReadReport() const { return report_; }
 
   // The driver that read the table at the last open: "DBASE" or "FOXPRO" (table_type.h).
   const std::string& TableDriver() const { return driver_; }
@@ -99,6 +114,7 @@ class SourceTable {
   std::string codePage_;
   std::string driver_;
 
+  SourceReadReport report_;
   std::unique_ptr<DbfReader> reader_;
   std::unique_ptr<ValueFormatter> formatter_;
   std::vector<std::unique_ptr<SourceField>> fields_;
