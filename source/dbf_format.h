@@ -80,6 +80,10 @@ inline constexpr std::size_t kDbt4BlockHeaderSize = 8;  // signature, length inc
 inline constexpr std::size_t kFptBlockSizeOffset = 6;   // uint16 big-endian
 inline constexpr std::size_t kFptBlockHeaderSize = 8;   // type, length of the data (both BE)
 inline constexpr std::uint8_t kDbt3MemoEnd = 0x1A;
+// The longest memo we read. A value reaches the database inside a literal, which takes at most
+// 32,767 bytes even on servers with extended strings, so no longer memo can be imported; the
+// limit stops a damaged chain or length (gigabytes of a broken file) after a few copies of 1 MiB.
+inline constexpr std::size_t kMaxMemoBytes = 1 << 20;
 
 // Day numbers.
 inline constexpr std::int64_t kJulianDayOf1970 = 2440588;    // Visual FoxPro date-times

@@ -3,7 +3,9 @@
 #include "source/dbf_reader.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "platform/codepage.h"
@@ -253,6 +255,52 @@ TEST_F(MemoFiles, FoxProAndVisualFoxPro) {
             (std::vector<std::string>{"dbf: " + dir.Path() +
                                       "/m.dbf: record 1, field NOTE: " + dir.Path() +
                                       "/m.fpt: memo block 1 lies in the memo header"}));
+}
+
+// A memo without its end mark, or with a length no memo has, is read no further than the memo
+// file's end and 1 MiB, then fails naming the files, the record and the field. The big cases are
+// sparse files: gigabytes that take no room, read only as far as the limit.
+TEST_F(MemoFiles, DamagedChainsAndLengthsStopAtTheFileEndOrTheLimit) {
+  const std::string table = "dbf: " + dir.Path() + "/m.dbf: record 1, field NOTE: ";
+  std::string unended = testing::Dbt3Image({"abc"}, blocks);
+  unended.replace(512 + 3, 2, "xy");  // the end mark overwritten
+  std::string dbt4 = testing::Dbt4Image({"abc"}, 512, blocks);
+  dbt4.replace(512 + 4, 4, testing::Le32(0x7FFFFFFF));
+  std::string fpt = testing::FptImage({"abc"}, 64, blocks);
+  fpt.replace(512 + 4, 4, testing::Be32(0x10000001));
+  constexpr std::uintmax_t kBig = 5ull << 30;  // past 32-bit offsets
+  const struct {
+    const char* name;
+    std::uint8_t version;
+    const char* memo;
+    std::string bytes;
+    std::uintmax_t size;  // sparse size of the memo file; 0: as written
+    std::string error;
+  } cases[] = {
+      {"no end mark", 0x83, "m.dbt", unended, 0,
+       "m.dbt: memo in block 1 has no end mark before the end of the file"},
+      {"no end mark in gigabytes", 0x83, "m.dbt", testing::Dbt3Image({}, blocks), kBig,
+       "m.dbt: memo in block 1 has no end mark within 1048576 bytes"},
+      {"dBASE IV length", 0x8B, "m.dbt", dbt4, kBig,
+       "m.dbt: memo in block 1 is 2147483639 bytes long, more than 1048576"},
+      {"FoxPro length", 0xF5, "m.fpt", fpt, kBig,
+       "m.fpt: memo in block 8 is 268435457 bytes long, more than 1048576"},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(dir.Path() + "/m.dbt");
+    std::filesystem::remove(dir.Path() + "/m.fpt");
+    const std::string memo = dir.Write(c.memo, c.bytes);
+    if (c.size) std::filesystem::resize_file(memo, c.size);
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    const std::string pointer = Pointer(c.version == 0xF5 ? 8 : 1);
+    EXPECT_EQ(Values(c.version, {pointer}),
+              std::vector<std::string>{table + dir.Path() + "/" + c.error})
+        << c.name;
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 32 * 1024) << c.name;  // kilobytes
+  }
 }
 
 TEST_F(MemoFiles, MissingMemoFileFailsOnlyTheMemoValues) {

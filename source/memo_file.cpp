@@ -1,5 +1,6 @@
 #include "source/memo_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "source/dbf_error.h"
@@ -56,7 +57,7 @@ void MemoFile::Read(std::uint32_t block, std::string& out) const {
     throw DbfError(Path(), "memo block " + std::to_string(block) + " lies in the memo header");
   if (offset >= size) throw pastEnd();
 
-  if (kind_ == MemoKind::kDbt3) return ReadTerminated(offset, out);
+  if (kind_ == MemoKind::kDbt3) return ReadTerminated(block, offset, out);
 
   unsigned char head[8];
   if (file_.ReadAt(offset, head, sizeof head) < sizeof head) throw pastEnd();
@@ -71,29 +72,40 @@ void MemoFile::Read(std::uint32_t block, std::string& out) const {
     length = stored - dbf::kDbt4BlockHeaderSize;
   } else {
     // Some writers use dBASE III memos in dBASE IV tables: no block header, 0x1A at the end.
-    return ReadTerminated(offset, out);
+    return ReadTerminated(block, offset, out);
   }
   if (length > size - dataOffset)
     throw DbfError(Path(),
                    "memo in block " + std::to_string(block) + " runs past the end of the file");
+  if (length > dbf::kMaxMemoBytes)
+    throw DbfError(Path(), "memo in block " + std::to_string(block) + " is " +
+                               std::to_string(length) + " bytes long, more than " +
+                               std::to_string(dbf::kMaxMemoBytes));
   out.resize(length);
   if (file_.ReadAt(dataOffset, out.data(), length) < length)
     throw DbfError(Path(),
                    "memo in block " + std::to_string(block) + " runs past the end of the file");
 }
 
-// Reads up to the end mark, or to the end of the file when a writer left the mark out.
-void MemoFile::ReadTerminated(std::uint64_t offset, std::string& out) const {
+// Reads up to the end mark. A chain without one (a damaged file, or a writer that left the mark
+// out) is not taken for a memo: what follows would be whatever the file holds next.
+void MemoFile::ReadTerminated(std::uint32_t block, std::uint64_t offset, std::string& out) const {
   char chunk[dbf::kDbt3BlockSize];
   for (;;) {
-    const std::size_t got = file_.ReadAt(offset, chunk, sizeof chunk);
+    const std::size_t room = dbf::kMaxMemoBytes - out.size();
+    const std::size_t got = file_.ReadAt(offset, chunk, std::min(sizeof chunk, room + 1));
     const void* end = std::memchr(chunk, dbf::kDbt3MemoEnd, got);
-    if (end) {
+    if (end) {  // within room, as got is at most room + 1
       out.append(chunk, static_cast<const char*>(end) - chunk);
       return;
     }
+    if (got > room)
+      throw DbfError(Path(), "memo in block " + std::to_string(block) + " has no end mark within " +
+                                 std::to_string(dbf::kMaxMemoBytes) + " bytes");
+    if (got == 0)
+      throw DbfError(Path(), "memo in block " + std::to_string(block) +
+                                 " has no end mark before the end of the file");
     out.append(chunk, got);
-    if (got < sizeof chunk) return;
     offset += got;
   }
 }

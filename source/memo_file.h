@@ -24,11 +24,13 @@ class MemoFile {
   const std::string& Path() const { return file_.Path(); }
 
   // Replaces out with the content of the memo starting at block (> 0), bytes as stored. Throws
-  // DbfError naming the memo file when the block or the memo's length lies past its end.
+  // DbfError naming the memo file when the block or the memo's length lies past its end, when a
+  // memo ended by a mark has none before the file's end, and when a memo would be longer than
+  // dbf::kMaxMemoBytes; no more than that is ever read or held.
   void Read(std::uint32_t block, std::string& out) const;
 
  private:
-  void ReadTerminated(std::uint64_t offset, std::string& out) const;
+  void ReadTerminated(std::uint32_t block, std::uint64_t offset, std::string& out) const;
 
   ReadOnlyFile file_;
   MemoKind kind_;
