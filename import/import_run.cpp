@@ -97,8 +97,10 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
     dbf.SetDatabaseName(split.folder);
     dbf.SetTableName(split.name);
     dbf.Open();
-  } catch (const std::exception&) {
-    throw std::runtime_error("not connect to " + sourcePath);
+  } catch (const std::exception& e) {
+    // The source's own message on a line of its own: a missing file, a pipe and a damaged header
+    // want different things of the user.
+    throw std::runtime_error("not connect to " + sourcePath + "\r\n" + e.what());
   }
 
   auto statement = database.NewStatement();

@@ -69,9 +69,10 @@ struct ImportRunResult {
   bool errors = false;
 };
 
-// Runs one import. Throws std::runtime_error "not connect to <path>" when the source cannot be
-// opened, and lets any other error of a pass end the run (the window's run-ended notice, the
-// statement and the source table's close happen all the same).
+// Runs one import. Throws std::runtime_error "not connect to <path>", CR LF and the source
+// table's message when the source cannot be opened, and lets any other error of a pass end the
+// run (the window's run-ended notice, the statement and the source table's close happen all the
+// same).
 //
 // After the summary box, a box captioned "source file" with the warning icon says what the
 // source's values could not show, one line each: a file shorter than its header says ("<path> is

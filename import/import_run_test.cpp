@@ -146,7 +146,8 @@ TEST(ImportRun, DeletionTriesTwiceThenReportsAndAnUnreadableSourceEndsTheRun) {
     RunImport(w, db, dbf);
     FAIL() << "no error";
   } catch (const std::runtime_error& e) {
-    EXPECT_STREQ(e.what(), "not connect to /no/such/dir/x.dbf");
+    EXPECT_STREQ(e.what(),
+                 "not connect to /no/such/dir/x.dbf\r\ndbf: /no/such/dir: directory not found");
   }
   EXPECT_EQ(db.executed, (std::vector<std::string>{"delete from T", "delete from \"T\""}));
   ASSERT_EQ(w.boxes.size(), 1u);

@@ -2,11 +2,16 @@
 
 #include "source/dbf_reader.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <future>
 
 #include "platform/codepage.h"
 #include "source/database_error.h"
@@ -85,6 +90,34 @@ TEST(DbfReader, DamagedFilesFailToOpenWithTheFileAndTheFault) {
   dir.Write("u.dbf", good);
   EXPECT_EQ(OpenError(dir, "u.dbf"),
             "dbf: " + dir.Path() + "/u.cpg: unknown code page NO-SUCH-PAGE");
+}
+
+// A pipe, a device or a folder given as the table is refused at once, saying what it is; opening
+// a pipe must not wait for a writer. Each open runs aside so that a hang fails the test instead of
+// stalling it: after the time-out the pipe gets a writer, which lets the open go on.
+TEST(DbfReader, OnlyRegularFilesAreOpenedAndNothingWaits) {
+  TempDir dir;
+  ASSERT_EQ(mkfifo((dir.Path() + "/pipe.dbf").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/null", dir.Path() + "/device.dbf");
+  std::filesystem::create_directory(dir.Path() + "/folder.dbf");
+  const struct {
+    const char* name;
+    const char* fault;
+  } cases[] = {
+      {"pipe.dbf", "is a named pipe (FIFO), not a regular file"},
+      {"device.dbf", "is a character device, not a regular file"},
+      {"folder.dbf", "is a directory, not a regular file"},
+  };
+  for (const auto& c : cases) {
+    auto error = std::async(std::launch::async, [&] { return OpenError(dir, c.name); });
+    if (error.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+      ADD_FAILURE() << c.name << ": the open waits";
+      const int writer = ::open((dir.Path() + "/" + c.name).c_str(), O_WRONLY | O_NONBLOCK);
+      error.wait();
+      if (writer >= 0) ::close(writer);
+    }
+    EXPECT_EQ(error.get(), "dbf: " + dir.Path() + "/" + c.name + ": " + c.fault);
+  }
 }
 
 // The count is what the walk visits: whole records only, up to an end mark, deleted ones left out.

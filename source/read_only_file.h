@@ -11,7 +11,9 @@ namespace qm {
 
 class ReadOnlyFile {
  public:
-  // Opens path; throws DbfError(path, <the system's reason>) when it cannot.
+  // Opens path, without waiting. Throws DbfError(path, <the system's reason>) when it cannot, and
+  // DbfError(path, "is a named pipe (FIFO), not a regular file") (or a directory, a character
+  // or block device, a socket) for anything but a regular file.
   explicit ReadOnlyFile(const std::string& path);
   ~ReadOnlyFile();
   ReadOnlyFile(const ReadOnlyFile&) = delete;
