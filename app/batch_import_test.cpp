@@ -113,6 +113,28 @@ TEST_F(BatchImport, CreateTableMakesTheTargetFirst) {
   EXPECT_NE(Sql("select NAME from STAFF where ID = 7").find("Ivan"), std::string::npos);
 }
 
+TEST_F(BatchImport, AnUnreadableValueFailsOnlyItsRecord) {
+  testing::TableLayout t;
+  t.columns = {{"NAME", 'C', 10}, {"QTY", 'N', 5}, {"BORN", 'D', 8}};
+  t.records = {testing::Left("Ivan", 10) + testing::Right("12.5", 5) + "20240101",
+               testing::Left("Olga", 10) + testing::Right("x2", 5) + "20240102",
+               testing::Left("Petr", 10) + testing::Right("3", 5) + "20031340",
+               testing::Left("Anna", 10) + testing::Right("4", 5) + "20240104"};
+  const std::string source = dir_.Write("odd.dbf", testing::TableImage(t));
+  Outcome o =
+      Run("--no-seek --source " + source + " --table PEOPLE --links " + links_ + " --log " + log_);
+  EXPECT_EQ(o.status, 1) << o.out;
+  EXPECT_NE(o.out.find("inserted 2 record from 4 selected"), std::string::npos) << o.out;
+  EXPECT_NE(Sql("select QTY from PEOPLE where NAME = 'Ivan'").find("12.5"), std::string::npos);
+  std::ifstream log(log_, std::ios::binary);
+  std::stringstream text;
+  text << log.rdbuf();
+  EXPECT_EQ(text.str(), "/2/not read: " + source +
+                            ": record 2, field QTY: invalid number 'x2'\r\n\r\n"
+                            "/3/not read: " +
+                            source + ": record 3, field BORN: invalid date '20031340'\r\n\r\n");
+}
+
 // A cut file is refused before anything changes unless --allow-short is given; then the records it
 // holds go in and the shortfall is reported on standard error.
 TEST_F(BatchImport, AShortSourceIsRefusedUnlessAllowed) {

@@ -7,6 +7,7 @@
 #include "import/field_link_table.h"
 #include "import/import_statements.h"
 #include "import/source_record.h"
+#include "source/database_error.h"
 #include "source/source_path.h"
 #include "source/source_table.h"
 
@@ -64,6 +65,12 @@ void DeleteOldData(ImportRunWindow& window, ImportDatabase& database) {
   window.HideBusy();
 }
 
+// The error log entry of a record whose values could not be read: as a failed insert's entry,
+// with the reason in place of the statement.
+std::string UnreadRecordEntry(std::int32_t pass, const std::string& reason) {
+  return "/" + std::to_string(pass) + "/not read: " + reason + "\r\n";
+}
+
 // What the source's values could not show, as one box after the summary; none when all is well.
 std::optional<MessageBoxRequest> SourceWarningBox(const std::string& path,
                                                   const SourceReadReport& report) {
@@ -115,18 +122,24 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
     window.SetProgress(i);
     window.SetCounterLabel(CounterLabel(i, result.total, third, fourth));
     window.ProcessEvents();
-    bool exists = false;
-    if (window.SeekOldRecord())
-      exists = database.CountRows(ExistenceQuery(window.Links(), window.TableName(), record)) > 0;
-    if (!exists) {
-      const std::string insert = InsertStatement(window.Links(), window.TableName(), record);
-      try {
-        statement->Execute(insert);
-        ++result.inserted;
-      } catch (const std::exception&) {
-        window.AppendErrorLog(ErrorLogEntry(i, statement->SqlText()));
-        result.errors = true;
+    try {
+      bool exists = false;
+      if (window.SeekOldRecord())
+        exists = database.CountRows(ExistenceQuery(window.Links(), window.TableName(), record)) > 0;
+      if (!exists) {
+        const std::string insert = InsertStatement(window.Links(), window.TableName(), record);
+        try {
+          statement->Execute(insert);
+          ++result.inserted;
+        } catch (const std::exception&) {
+          window.AppendErrorLog(ErrorLogEntry(i, statement->SqlText()));
+          result.errors = true;
+        }
       }
+    } catch (const EFieldValueError& e) {
+      // Only this record is lost: no statement could be built for it.
+      window.AppendErrorLog(UnreadRecordEntry(i, e.Text()));
+      result.errors = true;
     }
     dbf.Next();
   }

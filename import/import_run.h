@@ -74,6 +74,10 @@ struct ImportRunResult {
 // run (the window's run-ended notice, the statement and the source table's close happen all the
 // same).
 //
+// A record with a value the source cannot read (EFieldValueError) gets no statement: it is logged
+// as "/<pass>/not read: <path>: record <n>, field <name>: <fault>" and CR LF, counts as failed,
+// and the run goes on.
+//
 // After the summary box, a box captioned "source file" with the warning icon says what the
 // source's values could not show, one line each: a file shorter than its header says ("<path> is
 // shorter than its header says: the header gives 5 records, the file holds 3; only those were

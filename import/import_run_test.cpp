@@ -168,6 +168,35 @@ TEST(ImportRun, AnUnknownSourceFieldEndsTheRunAtThatRecord) {
   EXPECT_FALSE(dbf.Active());
 }
 
+// A value that cannot be read fails its own record, logged with the field and the reason, before
+// any statement is built for it; the other records go in.
+TEST(ImportRun, AnUnreadableValueFailsItsOwnRecordAndTheRunGoesOn) {
+  testing::TableLayout layout;
+  layout.columns = {{"NAME", 'C', 5}, {"BORN", 'D', 8}};
+  layout.records = {"Ann  20240101", "Bob  20031340", "Cid  20240103"};
+  testing::TempDir dir;
+  for (bool seek : {false, true}) {
+    FakeWindow w;
+    w.seek = seek;
+    w.source = dir.Write("dates.dbf", testing::TableImage(layout));
+    w.links.WriteHeader();
+    Link(w.links, 1, "N", "NAME");
+    Link(w.links, 2, "B", "BORN");
+    FakeDatabase db;
+    SourceTable dbf;
+    const auto result = RunImport(w, db, dbf);
+    EXPECT_EQ(result.inserted, 2);
+    EXPECT_TRUE(result.errors);
+    EXPECT_EQ(w.log,
+              std::vector<std::string>{"/2/not read: " + w.source +
+                                       ": record 2, field BORN: invalid date '20031340'\r\n"});
+    EXPECT_EQ(db.executed.size(), seek ? 4u : 2u);
+    for (const std::string& sql : db.executed) EXPECT_EQ(sql.find("Bob"), std::string::npos);
+    EXPECT_EQ(w.boxes.back().text,
+              "Process finished with errors \r\ninserted 2 record from 3 selected");
+  }
+}
+
 // A file shorter than its header says is read as far as it goes; a warning box after the summary
 // says how many records the header gave and how many the file held.
 TEST(ImportRun, AShortSourceIsImportedAsFarAsItGoesAndSaysSo) {

@@ -21,4 +21,18 @@ class EDBEngineError : public EDatabaseError {
   using EDatabaseError::EDatabaseError;
 };
 
+// A stored value that cannot be read as its field's kind: a number or date that is none, a memo
+// that cannot be read. Text() is the message without the component's name: the table file, the
+// record and the field, then the fault ("<path>: record 2, field QTY: invalid number '12A4'").
+// The record's other fields and the other records stay readable.
+class EFieldValueError : public EDBEngineError {
+ public:
+  explicit EFieldValueError(const std::string& text, const std::string& component = "dbf")
+      : EDBEngineError(text, component), text_(text) {}
+  const std::string& Text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
 }  // namespace qm

@@ -200,7 +200,7 @@ void SourceTable::ValueText(const DbfColumn& column, std::string& out) const {
   try {
     formatter_->Format(*reader_, column, record_, current_, out);
   } catch (const DbfError& e) {
-    throw EDBEngineError(e.what(), name_);
+    throw EFieldValueError(e.what(), name_);
   }
 }
 

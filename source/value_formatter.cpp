@@ -66,6 +66,22 @@ std::string_view CharacterText(std::string_view slot) {
   return slot;
 }
 
+// Appends the general number format of a stored number text (a comma taken as the decimal
+// point); false, appending nothing, when the text is no number.
+bool AppendStoredNumber(std::string_view text, char decimalSeparator, std::string& out) {
+  if (AppendGeneralDecimal(text, decimalSeparator, out)) return true;
+  std::string plain(text);
+  for (char& c : plain)
+    if (c == ',') c = '.';
+  const char* first = plain.data() + (plain[0] == '+' ? 1 : 0);
+  double value;
+  const auto [end, error] = std::from_chars(first, plain.data() + plain.size(), value);
+  if (error != std::errc() || end != plain.data() + plain.size() || !std::isfinite(value))
+    return false;
+  out += FormatFloatGeneral(value, decimalSeparator);
+  return true;
+}
+
 [[noreturn]] void Invalid(const char* what, std::string_view stored) {
   throw DbfError(std::string("invalid ") + what + " '" + std::string(stored) + "'");
 }
@@ -142,7 +158,9 @@ void ValueFormatter::FormatStored(DbfReader& reader, const DbfColumn& column, co
       if (column.type == 'N' || column.type == 'F') {
         const std::string_view text = TrimBlanks(slot);
         if (text.empty() || text.find_first_not_of('*') == std::string_view::npos) return;
-        if (!AppendIntegerText(text, out)) Invalid("number", text);
+        // A fraction where the column declares none is still the number it says.
+        if (!AppendIntegerText(text, out) && !AppendStoredNumber(text, decimalSeparator_, out))
+          Invalid("number", text);
         return;
       }
       // I and +: little-endian in Visual FoxPro; big-endian with the sign bit flipped in dBASE 7,
@@ -162,15 +180,10 @@ void ValueFormatter::FormatStored(DbfReader& reader, const DbfColumn& column, co
       if (column.type == 'N' || column.type == 'F') {
         const std::string_view text = TrimBlanks(slot);
         if (text.empty() || text.find_first_not_of('*') == std::string_view::npos) return;
-        if (AppendGeneralDecimal(text, decimalSeparator_, out)) return;
-        std::string plain(text);
-        for (char& c : plain)
-          if (c == ',') c = '.';
-        const char* first = plain.data() + (plain[0] == '+' ? 1 : 0);
-        const auto [end, error] = std::from_chars(first, plain.data() + plain.size(), value);
-        if (error != std::errc() || end != plain.data() + plain.size() || !std::isfinite(value))
-          Invalid("number", text);
-      } else if (column.type == 'O') {
+        if (!AppendStoredNumber(text, decimalSeparator_, out)) Invalid("number", text);
+        return;
+      }
+      if (column.type == 'O') {
         // Stored so that the bytes sort like the values: non-negative values with the sign bit
         // set, negative ones with every bit inverted.
         if (AllZero(slot)) return;

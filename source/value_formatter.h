@@ -2,7 +2,8 @@
 // The text of a column's value in one record, as the source table hands it on:
 //   character kinds   the characters up to the first NUL, trailing blanks removed, in code
 //                     page 1251 (binary Visual FoxPro columns unconverted)
-//   integer kinds     decimal digits, "-" before negative values
+//   integer kinds     decimal digits, "-" before negative values; a stored text with a fraction
+//                     the column does not declare ("12.5" in N(5,0)) as a float's text
 //   float, currency   the general number format with the regional decimal separator
 //   date, date-time   the regional short date, a blank and the long time (left out at 00:00:00)
 //   logical           "True" or "False"

@@ -69,6 +69,7 @@ TEST_F(ValueText, TextNumbersDatesAndLogicals) {
       Left("", 8) + Right("******", 6) + std::string("7\0\0\0\0\0\0\0\0\0\0\0", 12) + "1,5      " +
           "00000000" + "n",
       Left("", 8) + Right("+7", 6) + Right("-0", 12) + Right("-0.00", 9) + "19000101" + "y",
+      Left("", 8) + Right("12.5", 6) + Right("-3,75", 12) + Right("", 9) + "        " + " ",
   };
   const auto rows = Read(layout, "values.dbf");
   const std::vector<std::vector<std::string>> expected = {
@@ -76,6 +77,7 @@ TEST_F(ValueText, TextNumbersDatesAndLogicals) {
       {"x", "", "", "0,1", "", ""},       // text ends at NUL; blanks give the empty text
       {"", "", "7", "1,5", "", "False"},  // '*' fill: the value did not fit
       {"", "7", "0", "0", "01.01.1900", "True"},
+      {"", "12,5", "-3,75", "", "", ""},  // a fraction where none is declared: as written
   };
   EXPECT_EQ(rows, expected);
 }
@@ -147,7 +149,9 @@ TEST_F(ValueText, DamagedValuesNameTableRecordAndField) {
   } cases[] = {
       {{"QTY", 'N', 6}, Right("12A4", 6), "record 2, field QTY: invalid number '12A4'"},
       {{"QTY", 'N', 6, 2}, Right("1.2.3", 6), "record 2, field QTY: invalid number '1.2.3'"},
-      {{"QTY", 'N', 6}, Right("1.5", 6), "record 2, field QTY: invalid number '1.5'"},
+      {{"QTY", 'N', 6}, Right("1.2.3", 6), "record 2, field QTY: invalid number '1.2.3'"},
+      {{"QTY", 'N', 6}, Right("--5", 6), "record 2, field QTY: invalid number '--5'"},
+      {{"BORN", 'D', 8}, "20031340", "record 2, field BORN: invalid date '20031340'"},
       {{"BORN", 'D', 8}, "19940231", "record 2, field BORN: invalid date '19940231'"},
       {{"BORN", 'D', 8}, "24/01/20", "record 2, field BORN: invalid date '24/01/20'"},
       {{"NOTE", 'M', 10}, Right("12x", 10), "record 2, field NOTE: bad memo pointer '       12x'"},
@@ -166,8 +170,9 @@ TEST_F(ValueText, DamagedValuesNameTableRecordAndField) {
     try {
       table.Field(0).AsString();
       ADD_FAILURE() << c.message;
-    } catch (const EDBEngineError& e) {
+    } catch (const EFieldValueError& e) {  // an engine error that spares the other records
       EXPECT_EQ(e.what(), "dbf: " + path + ": " + c.message);
+      EXPECT_EQ(e.Text(), path + ": " + c.message);
     }
   }
 }
