@@ -157,8 +157,9 @@ TEST_F(MainWindowOnEngine, ProceedZeroEverywhereLogsEveryEmptyInsert) {
 TEST_F(MainWindowOnEngine, WhatTheSourceCouldNotShowFollowsTheSummary) {
   testing::TempDir dir;
   testing::TableLayout t;
+  t.languageDriver = 0x01;  // code page 437
   t.columns = {{"NAME", 'C', 10}};
-  t.records = {"Ivan", "Olga"};
+  t.records = {"Ivan", "Ol\xE1g"};
   t.recordCount = 3;
   const std::string source = dir.Write("cut.dbf", testing::TableImage(t));
   form_.RefreshTableList();
@@ -175,7 +176,8 @@ TEST_F(MainWindowOnEngine, WhatTheSourceCouldNotShowFollowsTheSummary) {
   EXPECT_EQ(dialogs_.messages.back().text,
             source +
                 " is shorter than its header says: the header gives 3 records, the file "
-                "holds 2; only those were read.");
+                "holds 2; only those were read.\r\ncharacters with no equivalent in code page "
+                "1251 became \"?\": 1, the first in record 2, field NAME.");
 }
 
 TEST_F(MainWindowOnEngine, TableCreationMakesTheTableAndRefreshesTheList) {

@@ -79,6 +79,11 @@ std::optional<MessageBoxRequest> SourceWarningBox(const std::string& path,
     lines.push_back(path + " is shorter than its header says: the header gives " +
                     std::to_string(report.headerRecords) + " records, the file holds " +
                     std::to_string(report.storedRecords) + "; only those were read.");
+  if (report.lostCharacters > 0)
+    lines.push_back("characters with no equivalent in code page 1251 became \"?\": " +
+                    std::to_string(report.lostCharacters) + ", the first in record " +
+                    std::to_string(report.firstLossRecord) + ", field " + report.firstLossField +
+                    ".");
   if (lines.empty()) return std::nullopt;
   std::string text;
   for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;

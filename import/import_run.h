@@ -81,7 +81,8 @@ struct ImportRunResult {
 // After the summary box, a box captioned "source file" with the warning icon says what the
 // source's values could not show, one line each: a file shorter than its header says ("<path> is
 // shorter than its header says: the header gives 5 records, the file holds 3; only those were
-// read.").
+// read."), and characters that became '?' ("characters with no equivalent in code page 1251
+// became "?": 3, the first in record 2, field NAME.").
 ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, SourceTable& dbf);
 
 }  // namespace qm

@@ -223,5 +223,32 @@ TEST(ImportRun, AShortSourceIsImportedAsFarAsItGoesAndSaysSo) {
   EXPECT_EQ(w.boxes[1].icon, MessageIcon::Warning);
 }
 
+// Characters code page 1251 lacks are counted and named by their first record and field, on a
+// line of their own in the same box.
+TEST(ImportRun, CharactersCodePage1251LacksAreReportedAfterTheRun) {
+  testing::TableLayout layout;
+  layout.languageDriver = 0x01;  // code page 437, where 0xE1 is a sharp s
+  layout.columns = {{"NAME", 'C', 5}};
+  layout.records = {"Ann", "B\xE1\xE1", "Cid", "\xE1"};
+  layout.recordCount = 6;
+  testing::TempDir dir;
+  FakeWindow w;
+  w.seek = true;  // every value is read twice, and counted once
+  w.source = dir.Write("sharp.dbf", testing::TableImage(layout));
+  w.links.WriteHeader();
+  Link(w.links, 1, "N", "NAME");
+  Link(w.links, 2, "M", "NAME");
+  FakeDatabase db;
+  SourceTable dbf;
+  RunImport(w, db, dbf);
+  EXPECT_EQ(db.executed[3], "insert into T(N,M) values ('B\?\?','B\?\?')");
+  ASSERT_EQ(w.boxes.size(), 2u);
+  EXPECT_EQ(w.boxes[1].text, w.source +
+                                 " is shorter than its header says: the header gives 6 records, "
+                                 "the file holds 4; only those were read.\r\n"
+                                 "characters with no equivalent in code page 1251 became \"?\": "
+                                 "3, the first in record 2, field NAME.");
+}
+
 }  // namespace
 }  // namespace qm

@@ -51,6 +51,28 @@ TEST(TextDecoder, SingleAndMultiByteCodePagesGiveCodePage1251) {
   EXPECT_EQ(TextDecoder("CP437").Decode("\xE1\x9B"), "??");  // ß is not in 1251: '?', ¢ too
 }
 
+// Append tells how many characters became '?' because code page 1251 lacks them or the bytes are
+// no character; a '?' that was one already is not counted.
+TEST(TextDecoder, CountsTheCharactersThatBecomeQuestionMarks) {
+  const struct {
+    const char* codePage;
+    std::string text;
+    std::string decoded;
+    std::size_t lost;
+  } cases[] = {
+      {"CP1251", "a?\x98", "a?\x98", 0},
+      {"CP866", "\xF0? ", Cp1251("Ё? ").str(), 0},
+      {"CP437", "\xE1?\x9B", "???", 2},
+      {"UTF-8", "a\xE4\xB8\xAD?\xFF\xD0", "a????", 3},
+  };
+  for (const auto& c : cases) {
+    const TextDecoder decoder(c.codePage);
+    std::string out = "x";
+    EXPECT_EQ(decoder.Append(c.text, out), c.lost) << c.codePage;
+    EXPECT_EQ(out, "x" + c.decoded) << c.codePage;
+  }
+}
+
 TEST(TextDecoder, UnknownCodePageIsRefused) {
   try {
     TextDecoder decoder("NO-SUCH-PAGE");

@@ -27,6 +27,14 @@ struct SourceReadReport {
   // holds are read.
   std::uint32_t headerRecords = 0;
   std::uint32_t storedRecords = 0;
+  // Characters of the values read that code page 1251 has no equivalent for (or that are no
+  // character of the table's code page), each of which became '?'. A value counts once however
+  // often it is read, as long as the records are read in a forward walk, as the import does.
+  std::uint64_t lostCharacters = 0;
+  // Where the first of them was met: the record's position in the file (1-based, deleted
+  // records counted) and the field's name.
+  std::uint32_t firstLossRecord = 0;
+  std::string firstLossField;
 
   bool Short() const { return storedRecords < headerRecords; }
 };
@@ -101,7 +109,8 @@ class SourceTable {
 
  private:
   friend class SourceField;
-  void ValueText(const DbfColumn& column, std::string& out) const;
+  void ValueText(const DbfColumn& column, std::string& out);
+  void CountLost(const DbfColumn& column, std::size_t lost);
   void CheckOpen() const;
   void CheckClosedForChange(const std::string& current, const std::string& value) const;
   void MoveTo(std::uint32_t n);
@@ -115,6 +124,9 @@ class SourceTable {
   std::string driver_;
 
   SourceReadReport report_;
+  // The live record whose lost characters were counted last, and which of its columns were.
+  std::uint32_t lossRecord_ = 0;
+  std::vector<bool> lossColumns_;
   std::unique_ptr<DbfReader> reader_;
   std::unique_ptr<ValueFormatter> formatter_;
   std::vector<std::unique_ptr<SourceField>> fields_;

@@ -239,6 +239,39 @@ TEST_F(SourceTableTest, FrameworkMessages) {
   EXPECT_EQ(message([&] { other.Open(); }), "source: /no/such/folder: directory not found");
 }
 
+// Characters code page 1251 lacks become '?' and are counted once per value however often it is
+// read, the first one named by its record's position in the file and its field; memos count too.
+TEST_F(SourceTableTest, CharactersCodePage1251LacksAreCountedOncePerValue) {
+  TempDir dir;
+  std::vector<std::uint32_t> blocks;
+  dir.Write("t.dbt", testing::Dbt3Image({"\xE1!"}, blocks));  // "ß!" in code page 437
+  TableLayout layout;
+  layout.version = 0x83;
+  layout.languageDriver = 0x01;  // code page 437
+  layout.columns = {{"NAME", 'C', 3}, {"NOTE", 'M', 10}};
+  layout.records = {"\xE1x ", "ok ", "a\xE1 ", "\xE1\xE1 " + testing::Right("1", 10)};
+  layout.marks = "*";  // the first record is deleted: never read, never counted
+  dir.Write("t.dbf", TableImage(layout));
+  table.SetDatabaseName(dir.Path());
+  table.SetTableName("t.dbf");
+  table.Open();
+  EXPECT_EQ(table.ReadReport().lostCharacters, 0u);
+  std::vector<std::string> read;
+  for (int pass = 0; pass < 2; ++pass)  // as the existence query and the insert do
+    for (table.First(); !table.Eof(); table.Next())
+      for (const char* field : {"NAME", "NOTE", "NAME"})
+        read.push_back(table.FieldByName(field).AsString());
+  EXPECT_EQ(read[3], "a?");
+  EXPECT_EQ(read[7], "?!");
+  table.Close();
+  const SourceReadReport& report = table.ReadReport();
+  EXPECT_EQ(report.lostCharacters, 4u);
+  EXPECT_EQ(report.firstLossRecord, 3u);
+  EXPECT_EQ(report.firstLossField, "NAME");
+  table.Open();
+  EXPECT_EQ(table.ReadReport().lostCharacters, 0u);
+}
+
 TEST_F(SourceTableTest, DuplicateAndCyrillicNames) {
   TableLayout layout;
   layout.columns = {{"NAME", 'C', 2},

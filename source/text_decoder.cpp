@@ -62,6 +62,7 @@ TextDecoder::TextDecoder(const std::string& codePage) {
     bool leadByte = false;
     const bool whole = NextCodePoint(cd, std::string_view(&byte, 1), cp, leadByte) == 1;
     table_[b] = whole ? Cp1251FromCodePoint(cp) : '?';
+    lost_[b] = table_[b] == '?' && !(whole && cp == U'?');
     if (leadByte) singleByte = false;
   }
   if (singleByte) {
@@ -75,17 +76,22 @@ TextDecoder::~TextDecoder() {
   if (iconv_) iconv_close(Handle(iconv_));
 }
 
-void TextDecoder::Append(std::string_view text, std::string& out) const {
+std::size_t TextDecoder::Append(std::string_view text, std::string& out) const {
   if (identity_) {
     out.append(text);
-  } else if (iconv_) {
-    AppendMultiByte(text, out);
-  } else {
-    const std::size_t start = out.size();
-    out.resize(start + text.size());
-    char* dst = out.data() + start;
-    for (char c : text) *dst++ = table_[static_cast<unsigned char>(c)];
+    return 0;
   }
+  if (iconv_) return AppendMultiByte(text, out);
+  const std::size_t start = out.size();
+  out.resize(start + text.size());
+  char* dst = out.data() + start;
+  std::size_t lost = 0;
+  for (char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    *dst++ = table_[b];
+    lost += lost_[b];
+  }
+  return lost;
 }
 
 std::string TextDecoder::Decode(std::string_view text) const {
@@ -95,8 +101,9 @@ std::string TextDecoder::Decode(std::string_view text) const {
   return out;
 }
 
-void TextDecoder::AppendMultiByte(std::string_view text, std::string& out) const {
+std::size_t TextDecoder::AppendMultiByte(std::string_view text, std::string& out) const {
   const iconv_t cd = Handle(iconv_);
+  std::size_t lost = 0;
   while (!text.empty()) {
     const auto b = static_cast<unsigned char>(text.front());
     if (b < 0x80) {  // every code page we read keeps ASCII as it is
@@ -107,9 +114,12 @@ void TextDecoder::AppendMultiByte(std::string_view text, std::string& out) const
     char32_t cp = 0;
     bool incomplete = false;
     const std::size_t used = NextCodePoint(cd, text, cp, incomplete);
-    out.push_back(used ? Cp1251FromCodePoint(cp) : '?');
+    const char c = used ? Cp1251FromCodePoint(cp) : '?';
+    if (c == '?' && !(used && cp == U'?')) ++lost;
+    out.push_back(c);
     text.remove_prefix(used ? used : 1);
   }
+  return lost;
 }
 
 }  // namespace qm

@@ -126,20 +126,22 @@ void SplitDay(std::int64_t& days, std::int64_t milliseconds, int& h, int& m, int
 ValueFormatter::ValueFormatter(const RegionalFormats& formats)
     : decimalSeparator_(formats.decimalSeparator), dateTime_(formats) {}
 
-void ValueFormatter::Format(DbfReader& reader, const DbfColumn& column, const char* record,
-                            std::uint32_t n, std::string& out) const {
+std::size_t ValueFormatter::Format(DbfReader& reader, const DbfColumn& column, const char* record,
+                                   std::uint32_t n, std::string& out) const {
   out.clear();
-  if (reader.IsNull(column, record)) return;
+  std::size_t lost = 0;
+  if (reader.IsNull(column, record)) return lost;
   try {
-    FormatStored(reader, column, record, out);
+    FormatStored(reader, column, record, out, lost);
   } catch (const DbfError& e) {
     throw DbfError(reader.Path(), "record " + std::to_string(reader.FilePosition(n)) + ", field " +
                                       reader.Decoder().Decode(column.name) + ": " + e.what());
   }
+  return lost;
 }
 
 void ValueFormatter::FormatStored(DbfReader& reader, const DbfColumn& column, const char* record,
-                                  std::string& out) const {
+                                  std::string& out, std::size_t& lost) const {
   const std::string_view slot = reader.Slot(column, record);
   const bool level7 = reader.Dialect() == DbfDialect::kDbase7;
   switch (column.kind) {
@@ -148,7 +150,7 @@ void ValueFormatter::FormatStored(DbfReader& reader, const DbfColumn& column, co
       if (column.flags & dbf::kFlagBinary) {
         out.assign(text);
       } else {
-        reader.Decoder().Append(text, out);
+        lost += reader.Decoder().Append(text, out);
       }
       return;
     }
@@ -278,7 +280,7 @@ void ValueFormatter::FormatStored(DbfReader& reader, const DbfColumn& column, co
         reader.ReadMemo(column, record, out);
       } else {
         reader.ReadMemo(column, record, scratch_);
-        reader.Decoder().Append(scratch_, out);
+        lost += reader.Decoder().Append(scratch_, out);
       }
       return;
     case ftVarBytes:

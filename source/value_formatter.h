@@ -10,6 +10,7 @@
 //   memo              the whole content in code page 1251; other blobs and bytes unchanged
 // Blank numbers, dates and logicals, empty memos and Visual FoxPro nulls give the empty text.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -27,14 +28,15 @@ class ValueFormatter {
   explicit ValueFormatter(const RegionalFormats& formats);
 
   // Replaces out with the text of column's value in record, the bytes of the reader's live
-  // record n. Throws DbfError naming the table, the record and the column when the stored value
-  // is damaged (a number or date that is none, a memo that cannot be read).
-  void Format(DbfReader& reader, const DbfColumn& column, const char* record, std::uint32_t n,
-              std::string& out) const;
+  // record n, and returns how many of its characters became '?' for want of an equivalent in
+  // code page 1251. Throws DbfError naming the table, the record and the column when the stored
+  // value is damaged (a number or date that is none, a memo that cannot be read).
+  std::size_t Format(DbfReader& reader, const DbfColumn& column, const char* record,
+                     std::uint32_t n, std::string& out) const;
 
  private:
   void FormatStored(DbfReader& reader, const DbfColumn& column, const char* record,
-                    std::string& out) const;
+                    std::string& out, std::size_t& lost) const;
 
   char decimalSeparator_;
   DateTimeText dateTime_;
