@@ -6,9 +6,11 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "ocilite/testing/engine_fixture.h"
+#include "platform/codepage.h"
 #include "source/test_tables.h"
 
 namespace qm {
@@ -74,6 +76,37 @@ TEST_F(BatchImport, ImportsThenSkipsWhatIsThere) {
   // The record with an empty QTY matches nothing, so only it goes in again.
   EXPECT_NE(second.out.find("inserted 1 record from 3 selected"), std::string::npos)
       << second.out;
+}
+
+TEST_F(BatchImport, QuotesCommasAndCommentMarksArriveByteForByte) {
+  const std::string values[] = {
+      "O'Brien, \"Jr\"; --\\x", Cp1251("Иванов, Пётр"), "'); delete from QUOTES; --",
+      "a''b \"\"c\"\" ,, ;", "\\'", "/* not a comment */ 12,5",
+  };
+  testing::TableLayout t;
+  t.columns = {{"ID", 'N', 3}, {"VAL", 'C', 40}};
+  for (std::size_t i = 0; i < std::size(values); ++i)
+    t.records.push_back(testing::Right(std::to_string(i + 1), 3) + testing::Left(values[i], 40));
+  const std::string source = dir_.Write("quotes.dbf", testing::TableImage(t));
+  const std::string links =
+      dir_.Write("quotes.ini", "[Rows]\r\nRow1=ID,NUMBER,1,ID,,\r\nRow2=VAL,VARCHAR2,1,VAL,,\r\n"
+                               "Row3=NOTE,VARCHAR2,1,,,k'v \"w\"; --\\\r\n");
+  Sql("create table QUOTES (ID number, VAL varchar2(40), NOTE varchar2(20))");
+  const std::string arguments = "--source " + source + " --table QUOTES --links " + links;
+
+  const Outcome first = Run(arguments);
+  EXPECT_EQ(first.status, 0) << first.out;
+  EXPECT_NE(first.out.find("inserted 6 record from 6 selected"), std::string::npos) << first.out;
+  for (std::size_t i = 0; i < std::size(values); ++i) {
+    const std::string row =
+        Sql("select '[' || VAL || '][' || NOTE || ']' from QUOTES where ID = " +
+            std::to_string(i + 1));
+    EXPECT_NE(row.find("[" + Cp1251ToUtf8(values[i]) + "][k'v \"w\"; --\\]"), std::string::npos)
+        << row;
+  }
+  // The existence query quotes the same way: every record is found again.
+  const Outcome second = Run(arguments);
+  EXPECT_NE(second.out.find("inserted 0 record from 6 selected"), std::string::npos) << second.out;
 }
 
 TEST_F(BatchImport, FailingInsertsAreLoggedAndExitOne) {

@@ -50,9 +50,8 @@ MessageBoxRequest ValidationBox(const std::string& validationText) {
 
 std::string LinkValue(const FieldLinkTable& links, int row, const SourceRecord& record) {
   const std::string& constant = links.Cell(FieldLinkTable::kDefaultValue, row);
-  if (!constant.empty()) return SanitizeDefaultValue(constant);
-  std::string value =
-      SanitizeSourceValue(record.FieldValue(links.Cell(FieldLinkTable::kDbfField, row)));
+  if (!constant.empty()) return constant;
+  std::string value = record.FieldValue(links.Cell(FieldLinkTable::kDbfField, row));
   const std::string& code = links.Cell(FieldLinkTable::kProcessData, row);
   if (code.empty()) return value;
   std::optional<std::string> converted = ApplyConversionCode(code, value);
@@ -72,9 +71,8 @@ std::string ExistenceQuery(const FieldLinkTable& links, const std::string& table
     if (!TakesPart(links, r)) continue;
     sql += separator;
     sql += links.Cell(FieldLinkTable::kOraField, r);
-    sql += "='";
-    sql += LinkValue(links, r, record);
-    sql += '\'';
+    sql += '=';
+    AppendSqlTextLiteral(sql, LinkValue(links, r, record));
     separator = " and ";
   }
   return sql;
@@ -90,9 +88,7 @@ std::string InsertStatement(const FieldLinkTable& links, const std::string& tabl
     columns += separator;
     columns += links.Cell(FieldLinkTable::kOraField, r);
     values += separator;
-    values += '\'';
-    values += LinkValue(links, r, record);
-    values += '\'';
+    AppendSqlTextLiteral(values, LinkValue(links, r, record));
     separator = ",";
   }
   return "insert into " + tableName + "(" + columns + ") values (" + values + ")";

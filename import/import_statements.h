@@ -5,8 +5,8 @@
 // functions of their arguments; the table is read anew on every call. Texts are code page 1251.
 //
 // A link row takes part in the statements when its "Proceed" cell is exactly "1". Values are
-// sent as text literals between apostrophes, never escaped (the sanitisers have already turned
-// apostrophes into backquotes); table and column names go into the SQL unquoted and unchanged.
+// sent as text literals that hold exactly the value (SqlTextLiteral: apostrophes doubled);
+// table and column names go into the SQL unquoted and unchanged.
 
 #include <cstdint>
 #include <string>
@@ -26,9 +26,8 @@ std::string ValidationText(const FieldLinkTable& links);
 // The box that shows a non-empty validation text.
 MessageBoxRequest ValidationBox(const std::string& validationText);
 
-// The text that stands between apostrophes for link row `row`: the sanitised "Default value"
-// when it is set, else the record's value of "DBF field", sanitised, then converted by "Process
-// data". Lets the record's field-not-found error and the conversion's integer error pass. Throws
+// The value sent for link row `row`, before it is written as a literal: the "Default value" when
+// it is set, else the record's value of "DBF field", converted by "Process data". Lets the record's field-not-found error and the conversion's integer error pass. Throws
 // std::runtime_error "строка матрицы <row>-неизвестный код обработки" for a code of an unknown
 // letter, so that no malformed statement is built from it.
 std::string LinkValue(const FieldLinkTable& links, int row, const SourceRecord& record);

@@ -107,6 +107,16 @@ TEST(Statements, RowsBeyondTheRowCountAreNotRead) {
   EXPECT_EQ(InsertStatement(t, "T", FakeRecord({{"F", "v"}})), "insert into T(A) values ('v')");
 }
 
+TEST(Statements, ValuesAreExactLiteralsWithApostrophesDoubled) {
+  const std::string hard = "O'Brien, \"Jr\"; --\\x";
+  const FieldLinkTable t = Links({{"A", "1", "F", "", ""}, {"B", "1", "", "", "k'v, \"w\""}});
+  const FakeRecord record({{"F", hard}});
+  EXPECT_EQ(ExistenceQuery(t, "T", record),
+            "select * from T Where A='O''Brien, \"Jr\"; --\\x' and B='k''v, \"w\"'");
+  EXPECT_EQ(InsertStatement(t, "T", record),
+            "insert into T(A,B) values ('O''Brien, \"Jr\"; --\\x','k''v, \"w\"')");
+}
+
 struct ValueCase {
   const char* name;
   Link link;
@@ -116,16 +126,16 @@ struct ValueCase {
 
 TEST(LinkValue, FollowsDefaultThenSourceThenConversion) {
   const ValueCase cases[] = {
-      {"default keeps its comma", {"A", "1", "", "", "O'Neil, Ltd"}, "", "O`Neil, Ltd"},
-      {"default wins over field and code", {"A", "1", "F", "X", "\"k\""}, "v", "`k`"},
-      {"source comma becomes a blank", {"A", "1", "F", "", ""}, "O'Neil, Ltd", "O`Neil  Ltd"},
-      {"decimal comma", {"A", "1", "F", "", ""}, "12,5", "12 5"},
+      {"default as typed", {"A", "1", "", "", "O'Neil, Ltd"}, "", "O'Neil, Ltd"},
+      {"default wins over field and code", {"A", "1", "F", "X", "\"k\""}, "v", "\"k\""},
+      {"source as read", {"A", "1", "F", "", ""}, "O'Neil, Ltd", "O'Neil, Ltd"},
+      {"decimal comma kept", {"A", "1", "F", "", ""}, "12,5", "12,5"},
       {"blank date", {"A", "1", "F", "D", ""}, "", "01.01.1900"},
       {"finished date", {"A", "1", "F", "D", ""}, "15.03.2003", "15.03.2003"},
-      {"comma date already a blank", {"A", "1", "F", "D", ""}, "15,03,2003", "15 03 2003"},
+      {"date with commas", {"A", "1", "F", "D", ""}, "15,03,2003", "15.03.2003"},
       {"empty source", {"A", "1", "F", "", ""}, "", ""},
-      {"token after sanitising", {"A", "1", "F", "L2", ""}, "Ivanov,Ivan", "Ivan"},
-      {"token of lower-case code", {"A", "1", "f", "l3", ""}, "a b 'c'", "`c`"},
+      {"token split at a comma", {"A", "1", "F", "L2", ""}, "Ivanov,Ivan", "Ivan"},
+      {"token of lower-case code", {"A", "1", "f", "l3", ""}, "a b 'c'", "'c'"},
   };
   for (const auto& c : cases) {
     const FieldLinkTable t = Links({c.link});

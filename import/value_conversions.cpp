@@ -44,20 +44,26 @@ std::string ReplaceAll(std::string_view text, std::string_view pattern,
   return result;
 }
 
-std::string SanitizeSourceValue(std::string value) {
-  for (char& c : value) {
-    if (c == '\'' || c == '"')
-      c = '`';
-    else if (c == ',')
-      c = ' ';
-  }
-  return value;
+std::string SqlTextLiteral(std::string_view value) {
+  std::string sql;
+  AppendSqlTextLiteral(sql, value);
+  return sql;
 }
 
-std::string SanitizeDefaultValue(std::string value) {
-  for (char& c : value)
-    if (c == '\'' || c == '"') c = '`';
-  return value;
+void AppendSqlTextLiteral(std::string& sql, std::string_view value) {
+  sql.reserve(sql.size() + value.size() + 2);
+  sql += '\'';
+  for (std::size_t from = 0;;) {
+    const std::size_t quote = value.find('\'', from);
+    if (quote == std::string_view::npos) {
+      sql.append(value, from);
+      break;
+    }
+    sql.append(value, from, quote + 1 - from);
+    sql += '\'';
+    from = quote + 1;
+  }
+  sql += '\'';
 }
 
 std::string ExtractLexeme(std::int32_t n, std::string_view text, std::string_view delimiter) {
@@ -95,7 +101,11 @@ std::optional<std::string> ApplyConversionCode(std::string_view code, std::strin
     case 'L': {
       const std::optional<std::int32_t> n = ParseInt32(rest);
       if (!n) throw std::runtime_error("'" + std::string(rest) + "' is not a valid integer value");
-      return ExtractLexeme(*n, value, " ");
+      // Commas split tokens as blanks do: "Ivanov, Ivan" has "Ivan" as its third token.
+      std::string blanked(value);
+      for (char& c : blanked)
+        if (c == ',') c = ' ';
+      return ExtractLexeme(*n, blanked, " ");
     }
     case 'D':
       return NormalizeDate(value);

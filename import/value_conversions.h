@@ -1,6 +1,6 @@
 #pragma once
-// The text functions that prepare a value for the import's SQL, where every value stands between
-// apostrophes without escaping, and the two conversion codes of the "Process data" column.
+// The text functions that prepare a value for the import's SQL, where every value is sent as a
+// text literal, and the two conversion codes of the "Process data" column.
 // All work on single-byte code page 1251 text; comparisons are exact and case-sensitive. All are
 // pure and leave their arguments alone.
 
@@ -16,11 +16,12 @@ namespace qm {
 std::string ReplaceAll(std::string_view text, std::string_view pattern,
                        std::string_view replacement);
 
-// Apostrophes and double quotes become backquotes, commas become blanks. Taken by value so that
-// a value the caller no longer needs is changed where it stands.
-std::string SanitizeSourceValue(std::string value);
-// Apostrophes and double quotes become backquotes; commas stay.
-std::string SanitizeDefaultValue(std::string value);
+// `value` as an SQL text literal that stands for exactly these bytes: between apostrophes, each
+// apostrophe inside doubled. Every other character stays as it is; inside a literal nothing else
+// (double quotes, commas, semicolons, "--", backslashes) has a meaning to the server.
+std::string SqlTextLiteral(std::string_view value);
+// The same, appended to `sql`.
+void AppendSqlTextLiteral(std::string& sql, std::string_view value);
 
 // The n-th token (counted from 1) of `text` split at each occurrence of the whole `delimiter`.
 // An n of 1 or less gives the first token; a leading delimiter or two delimiters in a row make an
@@ -36,7 +37,8 @@ std::string ExtractLexeme(std::int32_t n, std::string_view text, std::string_vie
 std::string NormalizeDate(std::string_view text);
 
 // The value converted by a "Process data" code: "L<n>" (either case; n a signed 32-bit decimal
-// integer, blanks and a sign allowed before it) takes the n-th blank-separated token of the value,
+// integer, blanks and a sign allowed before it) takes the n-th token of the value split at every
+// blank and every comma (each one a delimiter of its own, so ", " leaves an empty token between),
 // "D" (either case, the rest ignored) normalises it as a date. An empty code returns the value
 // unchanged. A code of any other first letter gives no value. Throws std::runtime_error
 // "'<rest>' is not a valid integer value" when the text after "L" is no such integer.

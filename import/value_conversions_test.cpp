@@ -30,13 +30,21 @@ TEST(ReplaceAll, ReplacesLeftToRightWithoutOverlapOrRescanning) {
         << c.text << " / " << c.pattern;
 }
 
-TEST(Sanitize, SourceValuesLoseQuotesAndCommasDefaultValuesOnlyQuotes) {
-  EXPECT_EQ(SanitizeSourceValue("O'Neil"), "O`Neil");
-  EXPECT_EQ(SanitizeSourceValue("say \"hi\", 'x'"), "say `hi`  `x`");
-  EXPECT_EQ(SanitizeSourceValue("Moscow, Lenina 5"), "Moscow  Lenina 5");
-  EXPECT_EQ(SanitizeSourceValue("12,5"), "12 5");
-  EXPECT_EQ(SanitizeDefaultValue("Moscow, Lenina 5"), "Moscow, Lenina 5");
-  EXPECT_EQ(SanitizeDefaultValue("O'Neil, \"Ltd\""), "O`Neil, `Ltd`");
+TEST(SqlTextLiteral, DoublesApostrophesAndKeepsEveryOtherCharacter) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "''"},
+      {"O'Neil", "'O''Neil'"},
+      {"''", "''''''"},
+      {"say \"hi\", 'x'", "'say \"hi\", ''x'''"},
+      {"Moscow, Lenina 5", "'Moscow, Lenina 5'"},
+      {"12,5", "'12,5'"},
+      {"a; drop table T; --", "'a; drop table T; --'"},
+      {"C:\\data\\", "'C:\\data\\'"},
+      {"x'); delete from T; --", "'x''); delete from T; --'"},
+      {Cp1251("Иванов, Пётр"), Cp1251("'Иванов, Пётр'")},
+  };
+  for (const auto& [value, literal] : cases)
+    EXPECT_EQ(SqlTextLiteral(value), literal) << Cp1251ToUtf8(value);
 }
 
 struct LexemeCase {
@@ -118,7 +126,17 @@ TEST(ApplyConversionCode, LTakesTheNumberedTokenDNormalisesTheDate) {
   for (const char* code : {"D", "d", "Dabc"})
     EXPECT_EQ(ApplyConversionCode(code, "15,03,2003"), "15.03.2003") << code;
   EXPECT_EQ(ApplyConversionCode("D", ""), "01.01.1900");
-  EXPECT_EQ(ApplyConversionCode("", "as is"), "as is");
+  EXPECT_EQ(ApplyConversionCode("D", "15.03.2003, 'x'"), "15.03.2003");
+  EXPECT_EQ(ApplyConversionCode("", "as is, 'quoted'"), "as is, 'quoted'");
+}
+
+TEST(ApplyConversionCode, LSplitsAtCommasAsAtBlanksAndKeepsQuotes) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"L1", "Ivanov"}, {"L2", ""}, {"L3", "Pyotr"}, {"L4", "\"O'B\""}, {"L5", ""},
+  };
+  for (const auto& [code, expected] : cases)
+    EXPECT_EQ(ApplyConversionCode(code, "Ivanov, Pyotr \"O'B\""), expected) << code;
+  EXPECT_EQ(ApplyConversionCode("L2", "a,b c"), "b");
 }
 
 TEST(ApplyConversionCode, UnknownLetterGivesNoValue) {
