@@ -71,8 +71,14 @@ std::string ExistenceQuery(const FieldLinkTable& links, const std::string& table
     if (!TakesPart(links, r)) continue;
     sql += separator;
     sql += links.Cell(FieldLinkTable::kOraField, r);
-    sql += '=';
-    AppendSqlTextLiteral(sql, LinkValue(links, r, record));
+    // The server holds an empty text as NULL, which "= ''" never matches.
+    const std::string value = LinkValue(links, r, record);
+    if (value.empty()) {
+      sql += " IS NULL";
+    } else {
+      sql += '=';
+      AppendSqlTextLiteral(sql, value);
+    }
     separator = " and ";
   }
   return sql;

@@ -32,7 +32,8 @@ MessageBoxRequest ValidationBox(const std::string& validationText);
 // letter, so that no malformed statement is built from it.
 std::string LinkValue(const FieldLinkTable& links, int row, const SourceRecord& record);
 
-// "select * from <table> Where A='x' and B='y'" over the taking-part rows; nothing follows
+// "select * from <table> Where A='x' and B='y'" over the taking-part rows, a row whose value is
+// empty compared as "B IS NULL" (the server keeps the empty text as NULL); nothing follows
 // " Where " when no row takes part. Errors as LinkValue.
 std::string ExistenceQuery(const FieldLinkTable& links, const std::string& tableName,
                            const SourceRecord& record);

@@ -117,6 +117,18 @@ TEST(Statements, ValuesAreExactLiteralsWithApostrophesDoubled) {
             "insert into T(A,B) values ('O''Brien, \"Jr\"; --\\x','k''v, \"w\"')");
 }
 
+TEST(Statements, AnEmptyValueIsLookedForAsNullAndInsertedAsTheEmptyLiteral) {
+  const FieldLinkTable t = Links({{"A", "1", "F", "", ""},
+                                  {"B", "1", "G", "", ""},
+                                  {"C", "1", "F", "L2", ""},
+                                  {"D", "1", "F", "D", ""}});
+  const FakeRecord record({{"F", ""}, {"G", "y"}});
+  EXPECT_EQ(ExistenceQuery(t, "T", record),
+            "select * from T Where A IS NULL and B='y' and C IS NULL and D='01.01.1900'");
+  EXPECT_EQ(InsertStatement(t, "T", record),
+            "insert into T(A,B,C,D) values ('','y','','01.01.1900')");
+}
+
 struct ValueCase {
   const char* name;
   Link link;
