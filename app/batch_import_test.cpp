@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <clocale>
+
 #include <array>
 #include <cstdio>
 #include <fstream>
@@ -32,27 +34,34 @@ class BatchImport : public ocilite::testing::EngineTest {
     log_ = dir_.Path() + "/err.log";
   }
 
-  Outcome Run(const std::string& arguments) {
-    const std::string command = std::string(QUILLMOVE_IMPORT) + " " + arguments +
-                                " UserId=system/manager@orcl OCIDLL=" OCILITE_LIBRARY " 2>&1";
+  // Runs the batch program with `arguments` and the logon, after the environment assignments
+  // `environment` ("NAME=value ...").
+  Outcome Run(const std::string& arguments, const std::string& environment = "") {
     Outcome o{};
-    FILE* pipe = popen(command.c_str(), "r");
-    std::array<char, 4096> buffer{};
-    std::size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) o.out.append(buffer.data(), n);
-    o.status = WEXITSTATUS(pclose(pipe));
+    o.status = Capture("env " + environment + " " + QUILLMOVE_IMPORT + " " + arguments +
+                           " UserId=system/manager@orcl OCIDLL=" OCILITE_LIBRARY " 2>&1",
+                       o.out);
     return o;
   }
 
   std::string Sql(const std::string& statement) {
-    FILE* pipe = popen((std::string(OCISQL) + " system/manager@orcl -c \"" + statement + "\"")
-                           .c_str(), "r");
     std::string out;
+    Capture(std::string(OCISQL) + " system/manager@orcl -c \"" + statement + "\"", out);
+    return out;
+  }
+
+  std::string SqlScript(const std::string& path) {
+    std::string out;
+    Capture(std::string(OCISQL) + " system/manager@orcl " + path, out);
+    return out;
+  }
+
+  static int Capture(const std::string& command, std::string& out) {
+    FILE* pipe = popen(command.c_str(), "r");
     std::array<char, 4096> buffer{};
     std::size_t n;
     while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
-    pclose(pipe);
-    return out;
+    return WEXITSTATUS(pclose(pipe));
   }
 
   std::string Common() const {
@@ -107,6 +116,51 @@ TEST_F(BatchImport, QuotesCommasAndCommentMarksArriveByteForByte) {
   // The existence query quotes the same way: every record is found again.
   const Outcome second = Run(arguments);
   EXPECT_NE(second.out.find("inserted 0 record from 6 selected"), std::string::npos) << second.out;
+}
+
+// The demo's steps under the regional settings of Russia, Germany and the neutral locale, also
+// with a Russian client territory: the same rows every time, and a second run finds them all.
+TEST_F(BatchImport, TheDemoImportsTheSameRowsUnderAnyRegionalSettings) {
+  const std::string rows[] = {
+      "1|Иванов Пётр|Москва|15.03.1975|52000.5|True|Руководитель отдела|people.dbf",
+      "2|Смирнова Анна|Санкт-Петербург|02.11.1982|48100|True||people.dbf",
+      "3|Кузнецов Илья|Казань|28.07.1990|39999.99|False|В отпуске до августа|people.dbf",
+      "4|Ёлкина Мария|Новосибирск|01.01.1900|41250.75|True||people.dbf",
+      "5|O'Brien John|Tver|01.01.2001|||Guest, contractor|people.dbf",
+  };
+  const std::pair<const char*, const char*> settings[] = {
+      {"ru_RU.UTF-8", "AMERICAN_AMERICA.AL32UTF8"},
+      {"ru_RU.UTF-8", "RUSSIAN_RUSSIA.AL32UTF8"},
+      {"de_DE.UTF-8", "GERMAN_GERMANY.AL32UTF8"},
+      {"C", "AMERICAN_AMERICA.AL32UTF8"},
+  };
+  const std::string arguments = "--source " DEMO_DIR "/people.dbf --table PEOPLE --links " DEMO_DIR
+                                "/people.ini --log " + log_;
+  for (const auto& [locale, language] : settings) {
+    SCOPED_TRACE(std::string(locale) + ", " + language);
+    locale_t probe = newlocale(LC_ALL_MASK, locale, nullptr);
+    if (probe == nullptr) {
+      ADD_FAILURE() << "the locale " << locale << " is missing; scripts/setup.sh generates it";
+      continue;
+    }
+    freelocale(probe);
+    Sql("drop table PEOPLE");
+    SqlScript(DEMO_DIR "/people.sql");
+    const std::string environment = std::string("LC_ALL=") + locale + " NLS_LANG=" + language;
+
+    const Outcome first = Run(arguments, environment);
+    EXPECT_EQ(first.status, 0) << first.out;
+    EXPECT_NE(first.out.find("inserted 5 record from 5 selected"), std::string::npos) << first.out;
+    const std::string table = Sql(
+        "select id||'|'||name||'|'||city||'|'||to_char(born, 'DD.MM.YYYY')||'|'||salary||'|'||"
+        "active||'|'||notes||'|'||source from people order by id");
+    for (const std::string& row : rows) EXPECT_NE(table.find(row), std::string::npos) << row;
+
+    const Outcome second = Run(arguments, environment);
+    EXPECT_EQ(second.status, 0) << second.out;
+    EXPECT_NE(second.out.find("inserted 0 record from 5 selected"), std::string::npos)
+        << second.out;
+  }
 }
 
 TEST_F(BatchImport, FailingInsertsAreLoggedAndExitOne) {

@@ -1,5 +1,6 @@
 #include "import/import_run.h"
 
+#include <algorithm>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "import/field_link_table.h"
 #include "import/import_statements.h"
 #include "import/source_record.h"
+#include "platform/regional_formats.h"
 #include "source/database_error.h"
 #include "source/source_path.h"
 #include "source/source_table.h"
@@ -14,15 +16,28 @@
 namespace qm {
 namespace {
 
+// Values of the open source table. Numbers reach the server with the decimal point the client
+// session reads (client_language.h) instead of the regional separator the table wrote them with
+// at its open, so that the regional settings never change what is stored.
 class CurrentRecord : public SourceRecord {
  public:
-  explicit CurrentRecord(const SourceTable& dbf) : dbf_(dbf) {}
+  explicit CurrentRecord(const SourceTable& dbf)
+      : dbf_(dbf), separator_(CurrentRegionalFormats().decimalSeparator) {}
   std::string FieldValue(const std::string& name) const override {
-    return dbf_.FieldByName(name).AsString();
+    const SourceField& field = dbf_.FieldByName(name);
+    std::string text = field.AsString();
+    if (separator_ != '.' && HasDecimalSeparator(field.DataType()))
+      std::replace(text.begin(), text.end(), separator_, '.');
+    return text;
   }
 
  private:
+  static bool HasDecimalSeparator(TFieldType kind) {
+    return kind == ftFloat || kind == ftCurrency || kind == ftBCD;
+  }
+
   const SourceTable& dbf_;
+  const char separator_;
 };
 
 // Ends the run however it ends: the window is told, the source table is closed.

@@ -8,6 +8,7 @@
 
 #include "import/field_link_table.h"
 #include "platform/codepage.h"
+#include "platform/regional_formats.h"
 #include "source/source_table.h"
 #include "source/test_tables.h"
 
@@ -118,6 +119,42 @@ TEST(ImportRun, SeekOldRecordSkipsExistingRowsAndFailedInsertsAreLogged) {
   ASSERT_EQ(w.log.size(), 1u);
   EXPECT_EQ(w.log[0], "/2/insert into T(N) values ('" + Cp1251("Ёлкина").str() + "')\r\n");
   EXPECT_EQ(w.boxes.back().text.rfind("Process finished with errors", 0), 0u);
+}
+
+// Numbers are shown with the regional decimal separator but reach the server with the decimal
+// point its session reads; dates keep the regional form, which the session reads as it is.
+TEST(ImportRun, NumbersGoWithADecimalPointWhateverTheRegionalSeparator) {
+  struct Case {
+    std::string source;
+    std::vector<std::string> fields;
+    std::string firstInsert;
+  };
+  const Case cases[] = {
+      {kSource, {"NAME", "QTY", "BORN"},
+       "insert into T(F1,F2,F3) values ('" + Cp1251("Иванов Пётр").str() +
+           "','12.5','31.12.1999')"},
+      {TESTDATA_DIR "/dbf/vfp_cp1251.dbf", {"ID", "PRICE", "RATIO"},
+       "insert into T(F1,F2,F3) values ('1','1234.5678','3.14159')"},
+      {TESTDATA_DIR "/dbf/db3_numbers.dbf", {"WIDE", "HUGE", "MONEY"},
+       "insert into T(F1,F2,F3) values ('123456789012345680','1.23456789012346E18','1234.5')"},
+  };
+  for (const char separator : {',', '.', '\''}) {
+    SetRegionalFormats({separator, "%d.%m.%Y", "%H:%M:%S"});
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.source + " with " + separator);
+      FakeWindow w;
+      w.source = c.source;
+      w.links.WriteHeader();
+      for (std::size_t i = 0; i < c.fields.size(); ++i)
+        Link(w.links, static_cast<int>(i) + 1, "F" + std::to_string(i + 1), c.fields[i]);
+      FakeDatabase db;
+      SourceTable dbf;
+      RunImport(w, db, dbf);
+      ASSERT_FALSE(db.executed.empty());
+      EXPECT_EQ(db.executed[0], c.firstInsert);
+    }
+  }
+  SetRegionalFormats({});
 }
 
 TEST(ImportRun, ValidationStopsBeforeAnythingHappens) {

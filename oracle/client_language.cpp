@@ -9,6 +9,7 @@ namespace {
 constexpr const char* kCharacterSet = "CL8MSWIN1251";
 constexpr const char* kDefaultLanguage = "AMERICAN_AMERICA.CL8MSWIN1251";
 constexpr const char* kDateFormat = "DD.MM.RRRR";
+constexpr const char* kNumericCharacters = ".,";
 
 }  // namespace
 
@@ -21,6 +22,8 @@ void SetClientLanguageEnvironment(Environment& env) {
     env.Set("NLS_LANG", language->substr(0, dot) + "." + kCharacterSet);
   }
   if (GetOrEmpty(env, "NLS_DATE_FORMAT").empty()) env.Set("NLS_DATE_FORMAT", kDateFormat);
+  if (GetOrEmpty(env, "NLS_NUMERIC_CHARACTERS").substr(0, 1) != ".")
+    env.Set("NLS_NUMERIC_CHARACTERS", kNumericCharacters);
 }
 
 }  // namespace qm

@@ -32,5 +32,33 @@ TEST(ClientLanguageTest, CharacterSetBecomesCodePage1251AndDatesDayMonthYear) {
   }
 }
 
+// The import writes numbers with a decimal point, so the session must read one, whatever the
+// territory would choose (RUSSIA reads a comma) or the user set.
+TEST(ClientLanguageTest, NumbersAreReadWithADecimalPoint) {
+  struct Case {
+    const char* language;  // nullptr: unset
+    const char* numeric;   // nullptr: unset
+    const char* expected;
+  };
+  const Case cases[] = {
+      {nullptr, nullptr, ".,"},
+      {"RUSSIAN_RUSSIA.CL8MSWIN1251", nullptr, ".,"},
+      {"RUSSIAN_RUSSIA.CL8MSWIN1251", "", ".,"},
+      {"GERMAN_GERMANY", ",.", ".,"},
+      {"RUSSIAN_RUSSIA", ", ", ".,"},
+      {"AMERICAN_AMERICA", ". ", ". "},  // a decimal point already: the user's grouping stays
+      {nullptr, ".,", ".,"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.language ? c.language : "(unset)") + " / " +
+                 (c.numeric ? c.numeric : "(unset)"));
+    MemoryEnvironment env;
+    if (c.language) env.Set("NLS_LANG", c.language);
+    if (c.numeric) env.Set("NLS_NUMERIC_CHARACTERS", c.numeric);
+    SetClientLanguageEnvironment(env);
+    EXPECT_EQ(env.Get("NLS_NUMERIC_CHARACTERS"), c.expected);
+  }
+}
+
 }  // namespace
 }  // namespace qm
