@@ -3,16 +3,18 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <clocale>
-
 #include <array>
+#include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <vector>
 
 #include "ocilite/testing/engine_fixture.h"
 #include "platform/codepage.h"
+#include "source/source_table.h"
 #include "source/test_tables.h"
 
 namespace qm {
@@ -83,14 +85,17 @@ TEST_F(BatchImport, ImportsThenSkipsWhatIsThere) {
   Outcome second = Run(Common());
   EXPECT_EQ(second.status, 0);
   // The record with an empty QTY is found too: its QTY is looked for as NULL.
-  EXPECT_NE(second.out.find("inserted 0 record from 3 selected"), std::string::npos)
-      << second.out;
+  EXPECT_NE(second.out.find("inserted 0 record from 3 selected"), std::string::npos) << second.out;
 }
 
 TEST_F(BatchImport, QuotesCommasAndCommentMarksArriveByteForByte) {
   const std::string values[] = {
-      "O'Brien, \"Jr\"; --\\x", Cp1251("Иванов, Пётр"), "'); delete from QUOTES; --",
-      "a''b \"\"c\"\" ,, ;", "\\'", "/* not a comment */ 12,5",
+      "O'Brien, \"Jr\"; --\\x",
+      Cp1251("Иванов, Пётр"),
+      "'); delete from QUOTES; --",
+      "a''b \"\"c\"\" ,, ;",
+      "\\'",
+      "/* not a comment */ 12,5",
   };
   testing::TableLayout t;
   t.columns = {{"ID", 'N', 3}, {"VAL", 'C', 40}};
@@ -98,8 +103,9 @@ TEST_F(BatchImport, QuotesCommasAndCommentMarksArriveByteForByte) {
     t.records.push_back(testing::Right(std::to_string(i + 1), 3) + testing::Left(values[i], 40));
   const std::string source = dir_.Write("quotes.dbf", testing::TableImage(t));
   const std::string links =
-      dir_.Write("quotes.ini", "[Rows]\r\nRow1=ID,NUMBER,1,ID,,\r\nRow2=VAL,VARCHAR2,1,VAL,,\r\n"
-                               "Row3=NOTE,VARCHAR2,1,,,k'v \"w\"; --\\\r\n");
+      dir_.Write("quotes.ini",
+                 "[Rows]\r\nRow1=ID,NUMBER,1,ID,,\r\nRow2=VAL,VARCHAR2,1,VAL,,\r\n"
+                 "Row3=NOTE,VARCHAR2,1,,,k'v \"w\"; --\\\r\n");
   Sql("create table QUOTES (ID number, VAL varchar2(40), NOTE varchar2(20))");
   const std::string arguments = "--source " + source + " --table QUOTES --links " + links;
 
@@ -107,9 +113,8 @@ TEST_F(BatchImport, QuotesCommasAndCommentMarksArriveByteForByte) {
   EXPECT_EQ(first.status, 0) << first.out;
   EXPECT_NE(first.out.find("inserted 6 record from 6 selected"), std::string::npos) << first.out;
   for (std::size_t i = 0; i < std::size(values); ++i) {
-    const std::string row =
-        Sql("select '[' || VAL || '][' || NOTE || ']' from QUOTES where ID = " +
-            std::to_string(i + 1));
+    const std::string row = Sql("select '[' || VAL || '][' || NOTE || ']' from QUOTES where ID = " +
+                                std::to_string(i + 1));
     EXPECT_NE(row.find("[" + Cp1251ToUtf8(values[i]) + "][k'v \"w\"; --\\]"), std::string::npos)
         << row;
   }
@@ -135,7 +140,8 @@ TEST_F(BatchImport, TheDemoImportsTheSameRowsUnderAnyRegionalSettings) {
       {"C", "AMERICAN_AMERICA.AL32UTF8"},
   };
   const std::string arguments = "--source " DEMO_DIR "/people.dbf --table PEOPLE --links " DEMO_DIR
-                                "/people.ini --log " + log_;
+                                "/people.ini --log " +
+                                log_;
   for (const auto& [locale, language] : settings) {
     SCOPED_TRACE(std::string(locale) + ", " + language);
     locale_t probe = newlocale(LC_ALL_MASK, locale, nullptr);
@@ -151,9 +157,9 @@ TEST_F(BatchImport, TheDemoImportsTheSameRowsUnderAnyRegionalSettings) {
     const Outcome first = Run(arguments, environment);
     EXPECT_EQ(first.status, 0) << first.out;
     EXPECT_NE(first.out.find("inserted 5 record from 5 selected"), std::string::npos) << first.out;
-    const std::string table = Sql(
-        "select id||'|'||name||'|'||city||'|'||to_char(born, 'DD.MM.YYYY')||'|'||salary||'|'||"
-        "active||'|'||notes||'|'||source from people order by id");
+    const std::string table =
+        Sql("select id||'|'||name||'|'||city||'|'||to_char(born, 'DD.MM.YYYY')||'|'||salary||'|'||"
+            "active||'|'||notes||'|'||source from people order by id");
     for (const std::string& row : rows) EXPECT_NE(table.find(row), std::string::npos) << row;
 
     const Outcome second = Run(arguments, environment);
@@ -161,6 +167,88 @@ TEST_F(BatchImport, TheDemoImportsTheSameRowsUnderAnyRegionalSettings) {
     EXPECT_NE(second.out.find("inserted 0 record from 5 selected"), std::string::npos)
         << second.out;
   }
+}
+
+// Field links that fill every column of a table made from `dbf` from the field of its name.
+std::string OneToOneLinks(const SourceTable& dbf) {
+  std::string ini = "[Rows]\r\n";
+  for (int i = 0; i < dbf.FieldCount(); ++i) {
+    const std::string& name = dbf.Field(i).FieldName();
+    ini += "Row" + std::to_string(i + 1) + "=" + name + ",VARCHAR2,1," + name + ",,\r\n";
+  }
+  return ini;
+}
+
+std::string Double(double value) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return testing::Le64(bits);
+}
+
+// A table is created from each file and the file imported into it with one-to-one links: every
+// record goes in, and a second run finds every one of them again. The made table holds the
+// longest text of each kind; a memo longer than a VarChar2 can hold fails its own record only.
+TEST_F(BatchImport, ATableCreatedFromAFileTakesEveryRecordOfIt) {
+  Sql("drop table PEOPLE");  // the demo's file makes a table of that name
+  std::vector<std::uint32_t> blocks;
+  dir_.Write("widest.fpt",
+             testing::FptImage({std::string(4000, 'm'), std::string(4001, 'm')}, 64, blocks));
+  testing::TableLayout t;
+  t.version = 0x30;
+  t.columns = {{"N18", 'N', 18}, {"N20", 'N', 20, 17}, {"W", 'N', 20}, {"B", 'B', 8},
+               {"Y", 'Y', 8},    {"I", 'I', 4},        {"L", 'L', 1},  {"T", 'T', 8},
+               {"C", 'C', 254},  {"M", 'M', 4}};
+  const std::string fixed =
+      testing::Right("-99999999999999999", 18) + testing::Right("-0.00001234567890123", 20) +
+      testing::Right("-1234567890123456789", 20) + Double(-1.2345678901234567e-308) +
+      testing::Le64(1ull << 63) + testing::Le32(0x80000000u) + "F" + testing::Le32(2460385) +
+      testing::Le32(49530000) + std::string(127, '\'') + std::string(127, ',');
+  t.records = {fixed + testing::Le32(blocks[0]), fixed + testing::Le32(blocks[1])};
+  const std::string widest = dir_.Write("widest.dbf", testing::TableImage(t));
+
+  struct Case {
+    std::string path;
+    int inserted;  // of every record
+  };
+  const Case cases[] = {
+      {TESTDATA_DIR "/dbf/clp_long.dbf", -1},
+      {TESTDATA_DIR "/dbf/db3_cp1251.dbf", -1},
+      {TESTDATA_DIR "/dbf/db3_cp866.dbf", -1},
+      {TESTDATA_DIR "/dbf/db3_numbers.dbf", -1},
+      {TESTDATA_DIR "/dbf/fp26_cp866.dbf", -1},
+      {TESTDATA_DIR "/dbf/vfp_cp1251.dbf", -1},
+      {TESTDATA_DIR "/dbf/vfp_nulls.dbf", -1},
+      {DEMO_DIR "/people.dbf", -1},
+      {widest, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    SourceTable dbf;
+    const std::size_t slash = c.path.rfind('/');
+    dbf.SetDatabaseName(c.path.substr(0, slash));
+    dbf.SetTableName(c.path.substr(slash + 1));
+    dbf.Open();
+    const int records = dbf.RecordCount();
+    const std::string links = dir_.Write("one-to-one.ini", OneToOneLinks(dbf));
+    dbf.Close();
+    const std::string name = c.path.substr(slash + 1, c.path.size() - slash - 5);
+    const std::string arguments =
+        "--source " + c.path + " --table " + name + " --links " + links + " --log " + log_;
+    const int inserted = c.inserted < 0 ? records : c.inserted;
+
+    const Outcome first = Run("--create-table " + arguments);
+    EXPECT_EQ(first.status, inserted == records ? 0 : 1) << first.out;
+    EXPECT_NE(first.out.find("inserted " + std::to_string(inserted) + " record from " +
+                             std::to_string(records) + " selected"),
+              std::string::npos)
+        << first.out;
+    const Outcome second = Run(arguments);
+    EXPECT_NE(second.out.find("inserted 0 record from"), std::string::npos) << second.out;
+  }
+  // The memo that does not fit is logged with its record, and the reason follows.
+  std::ifstream in(log_, std::ios::binary);
+  const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(log.find("/2/insert into widest("), std::string::npos) << log.substr(0, 300);
 }
 
 TEST_F(BatchImport, FailingInsertsAreLoggedAndExitOne) {
@@ -172,15 +260,14 @@ TEST_F(BatchImport, FailingInsertsAreLoggedAndExitOne) {
   std::ifstream log(log_, std::ios::binary);
   std::stringstream text;
   text << log.rdbuf();
-  EXPECT_EQ(text.str().rfind("/1/insert into PEOPLE(NAME,QTY,BORN) values (", 0), 0u)
-      << text.str();
+  EXPECT_EQ(text.str().rfind("/1/insert into PEOPLE(NAME,QTY,BORN) values (", 0), 0u) << text.str();
 }
 
 TEST_F(BatchImport, RunsThatCannotStartExitTwo) {
   const std::string emptyProceed =
       dir_.Write("bad.ini", "[Rows]\r\nRow1=NAME,VARCHAR2,,NAME,,\r\n");
-  Outcome validation = Run("--source " TESTDATA_DIR "/dbf/db3_cp1251.dbf --table PEOPLE --links " +
-                           emptyProceed);
+  Outcome validation =
+      Run("--source " TESTDATA_DIR "/dbf/db3_cp1251.dbf --table PEOPLE --links " + emptyProceed);
   EXPECT_EQ(validation.status, 2) << validation.out;
   Outcome source = Run("--source /no/such.dbf --table PEOPLE --links " + links_);
   EXPECT_EQ(source.status, 2);
@@ -193,8 +280,8 @@ TEST_F(BatchImport, CreateTableMakesTheTargetFirst) {
   t.columns = {{"ID", 'N', 5}, {"NAME", 'C', 10}};
   t.records = {testing::Right("7", 5) + testing::Left("Ivan", 10)};
   const std::string source = dir_.Write("staff.dbf", testing::TableImage(t));
-  const std::string links = dir_.Write(
-      "staff.ini", "[Rows]\r\nRow1=ID,NUMBER,1,ID,,\r\nRow2=NAME,VARCHAR2,1,NAME,,\r\n");
+  const std::string links =
+      dir_.Write("staff.ini", "[Rows]\r\nRow1=ID,NUMBER,1,ID,,\r\nRow2=NAME,VARCHAR2,1,NAME,,\r\n");
   Outcome o = Run("--create-table --source " + source + " --table STAFF --links " + links);
   EXPECT_EQ(o.status, 0) << o.out;
   EXPECT_NE(Sql("select NAME from STAFF where ID = 7").find("Ivan"), std::string::npos);

@@ -189,7 +189,7 @@ TEST_F(MainWindowOnEngine, TableCreationMakesTheTableAndRefreshesTheList) {
   dialogs_.messageAnswers.push_back(kButtonYes);
   form_.SpeedButton4Click();
   EXPECT_EQ(form_.q().SQL().Text(),
-            "create table people2 (ID Integer,NAME VarChar(31),BORN Date,AMOUNT VarChar(8))\r\n");
+            "create table people2 (ID Integer,NAME VarChar(31),BORN Date,AMOUNT VarChar(22))\r\n");
   EXPECT_NE(form_.ComboBox1()->findText("PEOPLE2"), -1);
   EXPECT_EQ(form2_.Text(), "");
 

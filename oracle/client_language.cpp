@@ -8,7 +8,7 @@ namespace {
 
 constexpr const char* kCharacterSet = "CL8MSWIN1251";
 constexpr const char* kDefaultLanguage = "AMERICAN_AMERICA.CL8MSWIN1251";
-constexpr const char* kDateFormat = "DD.MM.RRRR";
+constexpr const char* kDateFormat = "DD.MM.RRRR HH24:MI:SS";
 constexpr const char* kNumericCharacters = ".,";
 
 }  // namespace

@@ -7,7 +7,7 @@
 namespace qm {
 namespace {
 
-TEST(ClientLanguageTest, CharacterSetBecomesCodePage1251AndDatesDayMonthYear) {
+TEST(ClientLanguageTest, CharacterSetBecomesCodePage1251AndDatesDayMonthYearWithTheTime) {
   struct Case {
     const char* language;  // nullptr: unset
     const char* dateFormat;
@@ -15,11 +15,11 @@ TEST(ClientLanguageTest, CharacterSetBecomesCodePage1251AndDatesDayMonthYear) {
     const char* expectedDateFormat;
   };
   const Case cases[] = {
-      {nullptr, nullptr, "AMERICAN_AMERICA.CL8MSWIN1251", "DD.MM.RRRR"},
-      {"", "", "AMERICAN_AMERICA.CL8MSWIN1251", "DD.MM.RRRR"},
-      {"RUSSIAN_RUSSIA.AL32UTF8", nullptr, "RUSSIAN_RUSSIA.CL8MSWIN1251", "DD.MM.RRRR"},
+      {nullptr, nullptr, "AMERICAN_AMERICA.CL8MSWIN1251", "DD.MM.RRRR HH24:MI:SS"},
+      {"", "", "AMERICAN_AMERICA.CL8MSWIN1251", "DD.MM.RRRR HH24:MI:SS"},
+      {"RUSSIAN_RUSSIA.AL32UTF8", nullptr, "RUSSIAN_RUSSIA.CL8MSWIN1251", "DD.MM.RRRR HH24:MI:SS"},
       {"GERMAN_GERMANY", "YYYY-MM-DD", "GERMAN_GERMANY.CL8MSWIN1251", "YYYY-MM-DD"},
-      {".UTF8", nullptr, ".CL8MSWIN1251", "DD.MM.RRRR"},
+      {".UTF8", nullptr, ".CL8MSWIN1251", "DD.MM.RRRR HH24:MI:SS"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.language ? c.language : "(unset)");

@@ -485,7 +485,7 @@ TEST_F(OracleClientTest, LanguageIsSetBeforeTheLibraryLoads) {
   env_.Set("NLS_LANG", "RUSSIAN_RUSSIA.AL32UTF8");
   Client().InitClient();
   EXPECT_EQ(seenLanguage, "RUSSIAN_RUSSIA.CL8MSWIN1251");
-  EXPECT_EQ(seenDateFormat, "DD.MM.RRRR");
+  EXPECT_EQ(seenDateFormat, "DD.MM.RRRR HH24:MI:SS");
 }
 
 class DatabaseAliasesTest : public OracleClientTest {

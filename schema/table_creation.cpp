@@ -14,6 +14,55 @@ std::string TableNameFromSourcePath(const std::string& sourcePath) {
   return name;
 }
 
+namespace {
+
+// The longest value texts the source table gives (source/value_formatter.h), by kind.
+constexpr int kSmallintText = 6;  // "-32768"
+constexpr int kInt32Text = 11;    // "-2147483648"
+constexpr int kInt64Text = 20;    // "-9223372036854775808"
+// The general number format: sign, 15 digits, separator, exponent: "-1,23456789012346E-308".
+constexpr int kGeneralNumberText = 22;
+constexpr int kLogicalText = 5;  // "False"
+constexpr int kTimeText = 32;    // a long time format, room for its words
+// Memos and other blobs: the most a VarChar2 column holds. Not a LOB, since the existence check
+// compares every linked column and LOBs cannot be compared; a longer value fails its own record.
+constexpr int kLongValueText = 4000;
+
+// The column width that holds every value text of the field.
+int TextWidth(const SourceField& field) {
+  switch (field.DataType()) {
+    case ftSmallint:
+    case ftWord:
+      return kSmallintText;
+    case ftAutoInc:
+      return kInt32Text;
+    case ftLargeint:
+      return kInt64Text;
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+      return kGeneralNumberText;
+    case ftBoolean:
+      return kLogicalText;
+    case ftTime:
+      return kTimeText;
+    case ftBlob:
+    case ftMemo:
+    case ftGraphic:
+    case ftFmtMemo:
+    case ftParadoxOle:
+    case ftDBaseOle:
+    case ftTypedBinary:
+    case ftOraBlob:
+    case ftOraClob:
+      return kLongValueText;
+    default:  // text and bytes: the data size already holds the value
+      return field.DataSize();
+  }
+}
+
+}  // namespace
+
 std::string ColumnDefinition(const SourceField& field) {
   switch (field.DataType()) {
     case ftInteger:
@@ -22,7 +71,7 @@ std::string ColumnDefinition(const SourceField& field) {
     case ftDateTime:
       return field.FieldName() + " Date";
     default:
-      return field.FieldName() + " VarChar(" + std::to_string(field.DataSize()) + ")";
+      return field.FieldName() + " VarChar(" + std::to_string(TextWidth(field)) + ")";
   }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // Table creation from the source structure: one "create table" statement whose columns follow
-// the source table's fields (Integer for integer fields, Date for date and timestamp fields,
-// VarChar of the data size for every other kind), named after the source file.
+// the source table's fields, named after the source file: Integer for integer fields, Date for
+// date and timestamp fields, and for every other kind a VarChar wide enough for every value text
+// the source table gives for the field (character fields their width + 1, 64-bit integers 20,
+// floating-point, currency and BCD 22, logicals 5, memos and other blobs 4000).
 
 #include <functional>
 #include <string>
@@ -13,7 +15,7 @@ class SourceField;
 
 // The file name part of `sourcePath` without its extension: archive.2003.dbf -> archive.2003.
 std::string TableNameFromSourcePath(const std::string& sourcePath);
-// "NAME Integer", "BORN Date", "NOTE VarChar(31)".
+// "NAME Integer", "BORN Date", "NOTE VarChar(31)", "AMOUNT VarChar(22)", "TEXT VarChar(4000)".
 std::string ColumnDefinition(const SourceField& field);
 // "create table <name> (A Integer,B Date)" over the fields of the open table.
 std::string CreateTableStatement(const std::string& tableName, const SourceTable& dbf);

@@ -63,8 +63,8 @@ TEST(TableCreation, BuildsTheStatementFromTheFieldKindsAndRefreshes) {
   EXPECT_EQ(r.events,
             (std::vector<std::string>{"asked",
                                       "execute create table people (ID Integer,NAME VarChar(31),"
-                                      "BORN Date,AMOUNT VarChar(8),FLAG VarChar(2),NOTES "
-                                      "VarChar(0))",
+                                      "BORN Date,AMOUNT VarChar(22),FLAG VarChar(5),NOTES "
+                                      "VarChar(4000))",
                                       "refresh"}));
   EXPECT_FALSE(dbf.Active());
 }
