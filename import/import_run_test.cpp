@@ -130,12 +130,15 @@ TEST(ImportRun, NumbersGoWithADecimalPointWhateverTheRegionalSeparator) {
     std::string firstInsert;
   };
   const Case cases[] = {
-      {kSource, {"NAME", "QTY", "BORN"},
+      {kSource,
+       {"NAME", "QTY", "BORN"},
        "insert into T(F1,F2,F3) values ('" + Cp1251("Иванов Пётр").str() +
            "','12.5','31.12.1999')"},
-      {TESTDATA_DIR "/dbf/vfp_cp1251.dbf", {"ID", "PRICE", "RATIO"},
+      {TESTDATA_DIR "/dbf/vfp_cp1251.dbf",
+       {"ID", "PRICE", "RATIO"},
        "insert into T(F1,F2,F3) values ('1','1234.5678','3.14159')"},
-      {TESTDATA_DIR "/dbf/db3_numbers.dbf", {"WIDE", "HUGE", "MONEY"},
+      {TESTDATA_DIR "/dbf/db3_numbers.dbf",
+       {"WIDE", "HUGE", "MONEY"},
        "insert into T(F1,F2,F3) values ('123456789012345680','1.23456789012346E18','1234.5')"},
   };
   for (const char separator : {',', '.', '\''}) {
