@@ -1,7 +1,8 @@
 // quillmove-import: the import run without windows, for imports repeated with a saved field-link
-// file. It logs on as the window does (UserId=, OCIDLL=, ORACLEHOME= from the command line), loads
-// the links, optionally creates the target table, runs the same import and ends the session
-// normally, so the rows are committed.
+// file. It checks the link file and the source, logs on as the window does (UserId=, OCIDLL=,
+// ORACLEHOME= from the command line), loads the links, optionally creates the target table, checks
+// that the target has every linked column, runs the same import and ends the session normally, so
+// the rows are committed. Nothing is deleted or inserted before every check has passed.
 //
 // Exit status: 0 when every record was inserted or skipped, 1 when some inserts failed, 2 when the
 // run could not start (a source shorter than its header says counts as one that cannot, unless
@@ -16,6 +17,7 @@
 #include <iostream>
 #include <string>
 
+#include "app/batch_input_checks.h"
 #include "app/console_import_window.h"
 #include "app/database_adapters.h"
 #include "import/field_link_file.h"
@@ -56,8 +58,12 @@ const char* const kUsage =
     "  OCIDLL=path         the client library to load (e.g. the embedded engine's)\n"
     "  ORACLEHOME=name     the Oracle home to take the client library from\n"
     "\n"
+    "The link file, the source and the target table (that it has every linked column) are\n"
+    "checked before anything is deleted or inserted.\n"
+    "\n"
     "Exit status: 0 all records inserted or skipped, 1 some inserts failed, 2 the run could not\n"
-    "start (arguments, logon, links, source, or a short source without --allow-short).\n";
+    "start (arguments, logon, links, source, target table, or a short source without\n"
+    "--allow-short).\n";
 
 std::string AskPassword() {
   std::fprintf(stderr, "Password: ");
@@ -78,10 +84,12 @@ std::string AskPassword() {
   return password;
 }
 
-void Fail(std::string cp1251) {
-  while (!cp1251.empty() && (cp1251.back() == '\n' || cp1251.back() == '\r')) cp1251.pop_back();
-  std::fprintf(stderr, "quillmove-import: %s\n", qm::Cp1251ToUtf8(cp1251).c_str());
+void PrintFailure(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  std::fprintf(stderr, "quillmove-import: %s\n", text.c_str());
 }
+
+void Fail(const std::string& cp1251) { PrintFailure(qm::Cp1251ToUtf8(cp1251)); }
 
 // Ends the session. One that cannot end cleanly (its connection lost) is reported; the
 // connection is let go all the same. Returns false then.
@@ -93,29 +101,6 @@ bool EndSession(qm::TOracleSession& session) {
     Fail(e.what());
     return false;
   }
-}
-
-// Opens the source once before anything changes: a file that cannot be opened, or that holds
-// fewer records than its header gives (unless allowed), stops the run.
-bool CheckSource(const std::string& path, bool allowShort) {
-  qm::SourceTable probe;
-  try {
-    const qm::SourcePath split = qm::SplitSourcePath(path);
-    probe.SetDatabaseName(split.folder);
-    probe.SetTableName(split.name);
-    probe.Open();
-  } catch (const std::exception& e) {
-    Fail("not connect to " + path + "\n" + e.what());
-    return false;
-  }
-  const qm::SourceReadReport& report = probe.ReadReport();
-  if (report.Short() && !allowShort) {
-    Fail(path + " is shorter than its header says: the header gives " +
-         std::to_string(report.headerRecords) + " records, the file holds " +
-         std::to_string(report.storedRecords) + "; --allow-short imports those");
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -171,7 +156,21 @@ int main(int argc, char** argv) {
   // The database, like the files, speaks code page 1251; arguments come in the terminal's UTF-8.
   options.sourcePath = qm::Utf8ToCp1251(options.sourcePath);
   options.tableName = qm::Utf8ToCp1251(options.tableName);
-  if (!CheckSource(options.sourcePath, allowShort)) return kNotStarted;
+
+  // Nothing is logged on to, let alone deleted, before the files are known to be usable.
+  qm::SourceTable dbf;
+  try {
+    qm::CheckFieldLinkFile(links);  // named as given, like every file argument
+  } catch (const std::exception& e) {
+    PrintFailure(e.what());
+    return kNotStarted;
+  }
+  try {
+    qm::CheckSource(dbf, options.sourcePath, allowShort);
+  } catch (const std::exception& e) {
+    Fail(e.what());
+    return kNotStarted;
+  }
 
   qm::TOracleSession session;
   qm::TOracleDataSet ods1;
@@ -195,7 +194,6 @@ int main(int argc, char** argv) {
     return kNotStarted;
   }
 
-  qm::SourceTable dbf;
   qm::ConsoleImportWindow window(options, table, stdout, stderr, isatty(STDERR_FILENO) != 0);
   try {
     if (createTable) {
@@ -213,6 +211,16 @@ int main(int argc, char** argv) {
       context.logStatement = [&](const std::string& sql) { window.AppendErrorLog(sql); };
       context.refreshTableList = [] {};
       qm::CreateTargetTable(context, dbf);
+    }
+    try {
+      qm::TOracleQuery check;
+      check.SetSession(&session);
+      check.SQL().Add(qm::TargetCheckQuery(table, options.tableName));
+      check.Execute();
+    } catch (const std::exception& e) {
+      Fail("the table " + options.tableName + " cannot take the links: " + e.what());
+      EndSession(session);
+      return kNotStarted;
     }
     qm::SessionImportDatabase database(session, ods1);
     const qm::ImportRunResult result = qm::RunImport(window, database, dbf);

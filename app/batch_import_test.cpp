@@ -275,6 +275,45 @@ TEST_F(BatchImport, RunsThatCannotStartExitTwo) {
   EXPECT_EQ(Run("--table PEOPLE").status, 2);
 }
 
+// Every input is checked before anything changes: with --delete-old, a bad source, link file,
+// table or column leaves the target's rows where they were.
+TEST_F(BatchImport, InputsAreCheckedBeforeTheOldRowsAreDeleted) {
+  Sql("insert into PEOPLE (NAME) values ('kept')");
+  const std::string source = "--source " TESTDATA_DIR "/dbf/db3_cp1251.dbf";
+  const std::string empty = dir_.Write("empty.ini", "");
+  const std::string noRows = dir_.Write("other.ini", "[Other]\r\nRow1=NAME,VARCHAR2,1,NAME,,\r\n");
+  const std::string emptyRows = dir_.Write("rows.ini", "[Rows]\r\n");
+  const std::string typo = dir_.Write("typo.ini", "[Rows]\r\nRow1=NAMEE,VARCHAR2,1,NAME,,\r\n");
+  struct Case {
+    std::string arguments;
+    std::string message;
+  };
+  const Case cases[] = {
+      {source + " --table PEOPLE --links /no/such.ini",
+       "the field-link file /no/such.ini cannot be read: No such file or directory"},
+      {source + " --table PEOPLE --links " + dir_.Path(),
+       "the field-link file " + dir_.Path() + " cannot be read: Is a directory"},
+      {source + " --table PEOPLE --links " + empty, "the field-link file " + empty + " is empty"},
+      {source + " --table PEOPLE --links " + noRows,
+       "the field-link file " + noRows + " has no link rows in a [Rows] section"},
+      {source + " --table PEOPLE --links " + emptyRows,
+       "the field-link file " + emptyRows + " has no link rows in a [Rows] section"},
+      {"--source /no/such.dbf --table PEOPLE --links " + links_,
+       "not connect to /no/such.dbf: dbf: "},
+      {source + " --table PEOPEL --links " + links_,
+       "the table PEOPEL cannot take the links: ORA-00942: table or view does not exist"},
+      {source + " --table PEOPLE --links " + typo,
+       "the table PEOPLE cannot take the links: ORA-00904: \"NAMEE\": invalid identifier"},
+  };
+  for (const Case& c : cases) {
+    const Outcome o = Run(c.arguments + " --delete-old");
+    EXPECT_EQ(o.status, 2) << c.arguments << "\n" << o.out;
+    EXPECT_NE(o.out.find("quillmove-import: " + c.message), std::string::npos) << o.out;
+    EXPECT_EQ(o.out.find("delete old data"), std::string::npos) << o.out;
+  }
+  EXPECT_NE(Sql("select count(*) from PEOPLE where NAME = 'kept'").find(" 1"), std::string::npos);
+}
+
 TEST_F(BatchImport, CreateTableMakesTheTargetFirst) {
   testing::TableLayout t;
   t.columns = {{"ID", 'N', 5}, {"NAME", 'C', 10}};
