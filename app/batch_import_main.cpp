@@ -202,13 +202,19 @@ int main(int argc, char** argv) {
       qm::TableCreationContext context;
       context.sourcePath = options.sourcePath;
       context.confirm = [] { return true; };
+      std::string reason;
       context.execute = [&](const std::string& sql) {
         q.SQL().Clear();
         q.SQL().Add(sql);
-        q.Execute();
+        try {
+          q.Execute();
+        } catch (const std::exception& e) {
+          reason = e.what();
+          throw;
+        }
       };
       context.reportFailure = [] { Fail("some error with created table"); };
-      context.logStatement = [&](const std::string& sql) { window.AppendErrorLog(sql); };
+      context.logStatement = [&](const std::string& sql) { window.AppendErrorLog(sql, reason); };
       context.refreshTableList = [] {};
       qm::CreateTargetTable(context, dbf);
     }

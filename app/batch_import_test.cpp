@@ -261,6 +261,12 @@ TEST_F(BatchImport, FailingInsertsAreLoggedAndExitOne) {
   std::stringstream text;
   text << log.rdbuf();
   EXPECT_EQ(text.str().rfind("/1/insert into PEOPLE(NAME,QTY,BORN) values (", 0), 0u) << text.str();
+  // The server's reason follows each entry on a line of its own, then an empty line.
+  const std::string first = text.str().substr(0, text.str().find("\r\n\r\n") + 4);
+  EXPECT_EQ(first.substr(first.find(")\r\n") + 3),
+            "ORA-12899: value too large for column \"SYSTEM\".\"PEOPLE\".\"NAME\" (actual: 11, "
+            "maximum: 5)\r\n\r\n")
+      << text.str();
 }
 
 TEST_F(BatchImport, RunsThatCannotStartExitTwo) {

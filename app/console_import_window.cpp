@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "platform/codepage.h"
 
@@ -49,10 +50,19 @@ void ConsoleImportWindow::SetProgress(int position) {
   std::fflush(err_);
 }
 
-void ConsoleImportWindow::AppendErrorLog(const std::string& entry) {
+void ConsoleImportWindow::AppendErrorLog(const std::string& entry, const std::string& reason) {
   ++logged_;
-  // A log line as the window would save it: the entry, then the line break the window adds.
-  const std::string line = entry + "\r\n";
+  // The entry as the window would save it, then its reason on a line of its own, then the line
+  // break the window adds.
+  std::string line = entry;
+  std::string_view why = reason;
+  while (!why.empty() && (why.back() == '\n' || why.back() == '\r')) why.remove_suffix(1);
+  if (!why.empty()) {
+    if (!line.ends_with("\r\n")) line += "\r\n";
+    line.append(why);
+    line += "\r\n";
+  }
+  line += "\r\n";
   std::FILE* log = std::fopen(options_.logPath.c_str(), "ab");
   bool ok = log != nullptr;
   int error = errno;
@@ -64,6 +74,7 @@ void ConsoleImportWindow::AppendErrorLog(const std::string& entry) {
       error = errno;
     }
   }
+  if (ok) ++written_;
   if (ok || logFailed_) return;
   logFailed_ = true;
   std::fprintf(err_, "cannot write the error log %s: %s\n", options_.logPath.c_str(),
@@ -71,9 +82,13 @@ void ConsoleImportWindow::AppendErrorLog(const std::string& entry) {
 }
 
 void ConsoleImportWindow::ShowErrorLog() {
-  if (logged_ > 0)
+  if (logged_ == 0) return;
+  if (written_ == logged_)
     std::fprintf(err_, "%d failed statement(s) appended to %s\n", logged_,
                  options_.logPath.c_str());
+  else
+    std::fprintf(err_, "%d failed statement(s); the error log %s holds only %d of them\n", logged_,
+                 options_.logPath.c_str(), written_);
 }
 
 MessageButton ConsoleImportWindow::ShowMessage(const MessageBoxRequest& request) {

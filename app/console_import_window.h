@@ -1,7 +1,8 @@
 #pragma once
 // The import run's window for the command line: options given up front, progress on standard
 // error (a bar with records per second and the time left on a terminal, a line every few seconds
-// elsewhere), failed statements appended to a log file in code page 1251, messages as text.
+// elsewhere), failed statements appended to a log file in code page 1251, each followed by the
+// line of its reason, messages as text.
 
 #include <chrono>
 #include <cstdio>
@@ -36,8 +37,11 @@ class ConsoleImportWindow : public ImportRunWindow {
   void SetProgress(int position) override;
   void SetCounterLabel(const std::string&) override {}
   void ProcessEvents() override {}
-  // Appends to the log file; a log that cannot be written is reported once, and the run goes on.
-  void AppendErrorLog(const std::string& entry) override;
+  // Appends the entry, then the reason on the line after it and an empty line, to the log file. A
+  // log that cannot be written is reported once, and the run goes on.
+  void AppendErrorLog(const std::string& entry, const std::string& reason) override;
+  // Says how many entries were appended to the log, or, when some could not be written, how many
+  // of them the log holds.
   void ShowErrorLog() override;
   // The summary ("move data") goes to standard output, every other box to standard error.
   MessageButton ShowMessage(const MessageBoxRequest& request) override;
@@ -47,7 +51,9 @@ class ConsoleImportWindow : public ImportRunWindow {
   void RunStarted() override;
   void RunEnded() override {}
 
+  // Entries given to the log, and those of them written whole.
   int LoggedEntries() const { return logged_; }
+  int WrittenEntries() const { return written_; }
 
  private:
   void Print(std::FILE* to, const std::string& cp1251);
@@ -59,6 +65,7 @@ class ConsoleImportWindow : public ImportRunWindow {
   bool interactive_;
   int max_ = 0;
   int logged_ = 0;
+  int written_ = 0;
   bool logFailed_ = false;
   std::chrono::steady_clock::time_point start_;
   std::chrono::steady_clock::time_point lastReport_;

@@ -6,7 +6,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
 #include <QTimer>
 #include <cstdlib>
 
@@ -116,6 +118,10 @@ TEST_F(MainWindowOnEngine, AFailingInsertIsLoggedAndTheRunGoesOn) {
   form_.Button2Click();
   EXPECT_EQ(dialogs_.messages.back().text.rfind("Process finished with errors", 0), 0u);
   EXPECT_EQ(form2_.Text().rfind("/1/insert into PEOPLE(NAME,QTY) values ('", 0), 0u);
+  // The entry carries the server's reason, shown as its tool tip.
+  const QTextBlock entry = form2_.Memo1()->document()->firstBlock();
+  EXPECT_EQ(entry.begin().fragment().charFormat().toolTip().toStdString(),
+            "ORA-01722: invalid number");
 }
 
 TEST_F(MainWindowOnEngine, WhileARunIsInProgressNothingElseCanStartAndTheWindowStays) {

@@ -17,6 +17,7 @@
 #include "oracle/oracle_dataset.h"
 #include "oracle/oracle_query.h"
 #include "oracle/testing/connected_engine_test.h"
+#include "platform/testing/file_size_limit.h"
 #include "source/source_table.h"
 #include "source/test_tables.h"
 
@@ -144,6 +145,35 @@ TEST_F(LostServerImport, AFailingExistenceCheckEndsTheRunWithTheServersError) {
   EXPECT_FALSE(ods1_.Active());
   EXPECT_THROW(session_.LogOff(), EOracleError);
   EXPECT_NO_THROW(session_.LogOff());
+}
+
+// A log that fills up part-way says how many entries it holds, not how many were meant.
+TEST(ConsoleErrorLog, ALogThatCouldNotBeWrittenInFullSaysHowManyEntriesItHolds) {
+  testing::TempDir dir;
+  ConsoleImportOptions options;
+  options.logPath = dir.Path() + "/err.log";
+  FieldLinkTable links;
+  std::FILE* out = std::tmpfile();
+  ConsoleImportWindow window(options, links, out, out, false);
+  const std::string entry = "/1/insert into T(A) values ('" + std::string(40, 'x') + "')\r\n";
+  {
+    testing::FileSizeLimit limit(3 * (entry.size() + 30));
+    for (int i = 0; i < 10; ++i) window.AppendErrorLog(entry, "ORA-01722: invalid number\n");
+  }
+  window.ShowErrorLog();
+  EXPECT_EQ(window.LoggedEntries(), 10);
+  EXPECT_EQ(window.WrittenEntries(), 3);
+  std::rewind(out);
+  std::string printed(4096, '\0');
+  printed.resize(std::fread(printed.data(), 1, printed.size(), out));
+  std::fclose(out);
+  EXPECT_EQ(printed, "cannot write the error log " + options.logPath + ": File too large\n10 " +
+                         "failed statement(s); the error log " + options.logPath +
+                         " holds only 3 of them\n");
+  std::ifstream in(options.logPath, std::ios::binary);
+  std::stringstream log;
+  log << in.rdbuf();
+  EXPECT_EQ(log.str().rfind(entry + "ORA-01722: invalid number\r\n\r\n" + entry, 0), 0u);
 }
 
 // The resident set of this process in bytes.

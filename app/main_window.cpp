@@ -59,8 +59,8 @@ class TForm1::ImportFace : public ImportRunWindow {
     form_.label6_->adjustSize();  // a label sizes itself to its text
   }
   void ProcessEvents() override { QApplication::processEvents(); }
-  void AppendErrorLog(const std::string& entry) override {
-    if (form_.form2_) form_.form2_->AppendLine(entry);
+  void AppendErrorLog(const std::string& entry, const std::string& reason) override {
+    if (form_.form2_) form_.form2_->AppendLine(entry, reason);
   }
   void ShowErrorLog() override {
     if (form_.form2_) form_.form2_->ShowErrors();

@@ -151,14 +151,14 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
         try {
           statement->Execute(insert);
           ++result.inserted;
-        } catch (const std::exception&) {
-          window.AppendErrorLog(ErrorLogEntry(i, statement->SqlText()));
+        } catch (const std::exception& e) {
+          window.AppendErrorLog(ErrorLogEntry(i, statement->SqlText()), e.what());
           result.errors = true;
         }
       }
     } catch (const EFieldValueError& e) {
       // Only this record is lost: no statement could be built for it.
-      window.AppendErrorLog(UnreadRecordEntry(i, e.Text()));
+      window.AppendErrorLog(UnreadRecordEntry(i, e.Text()), e.Text());
       result.errors = true;
     }
     dbf.Next();

@@ -32,7 +32,9 @@ class ImportRunWindow {
   virtual void SetCounterLabel(const std::string& text) = 0;
   // Lets the window handle what is pending: repaints, edits, clicks.
   virtual void ProcessEvents() = 0;
-  virtual void AppendErrorLog(const std::string& entry) = 0;
+  // One entry of the error log (import_statements.h: ErrorLogEntry), with the reason it failed:
+  // the message of the database's error.
+  virtual void AppendErrorLog(const std::string& entry, const std::string& reason) = 0;
   virtual void ShowErrorLog() = 0;
   virtual MessageButton ShowMessage(const MessageBoxRequest& request) = 0;
   // The busy window around a long call: shown, the call run while it is up, hidden.

@@ -21,7 +21,7 @@ struct FakeWindow : ImportRunWindow {
   FieldLinkTable links;
   std::string table = "T", source = kSource;
   bool deleteOld = false, seek = false;
-  std::vector<std::string> labels, log, events;
+  std::vector<std::string> labels, log, reasons, events;
   std::vector<MessageBoxRequest> boxes;
   int progressMax = -1, progress = -1;
 
@@ -34,7 +34,10 @@ struct FakeWindow : ImportRunWindow {
   void SetProgress(int position) override { progress = position; }
   void SetCounterLabel(const std::string& text) override { labels.push_back(text); }
   void ProcessEvents() override {}
-  void AppendErrorLog(const std::string& entry) override { log.push_back(entry); }
+  void AppendErrorLog(const std::string& entry, const std::string& reason) override {
+    log.push_back(entry);
+    reasons.push_back(reason);
+  }
   void ShowErrorLog() override { events.push_back("log shown"); }
   MessageButton ShowMessage(const MessageBoxRequest& r) override {
     boxes.push_back(r);
@@ -118,6 +121,7 @@ TEST(ImportRun, SeekOldRecordSkipsExistingRowsAndFailedInsertsAreLogged) {
   EXPECT_TRUE(result.errors);
   ASSERT_EQ(w.log.size(), 1u);
   EXPECT_EQ(w.log[0], "/2/insert into T(N) values ('" + Cp1251("Ёлкина").str() + "')\r\n");
+  EXPECT_EQ(w.reasons, std::vector<std::string>{"ORA-00942: table or view does not exist"});
   EXPECT_EQ(w.boxes.back().text.rfind("Process finished with errors", 0), 0u);
 }
 

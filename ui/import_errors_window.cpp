@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextCharFormat>
 #include <QTextCursor>
 #include <QVBoxLayout>
 #include <stdexcept>
@@ -52,12 +53,21 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
   connect(button2_, &QPushButton::clicked, this, Guarded([this](bool) { Button2Click(); }));
 }
 
-void TForm2::AppendLine(const std::string& text) {
+void TForm2::AppendLine(const std::string& text) { AppendLine(text, std::string()); }
+
+void TForm2::AppendLine(const std::string& text, const std::string& reason) {
   QString line = ToQString(text);
   line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  // The reason travels with the characters of the entry, so it stays with them when the user
+  // edits the text around them.
+  QTextCharFormat format;
+  QString why = ToQString(reason);
+  while (why.endsWith(u'\n') || why.endsWith(u'\r')) why.chop(1);  // a server message's own end
+  if (!why.isEmpty()) format.setToolTip(why);
   QTextCursor cursor(memo1_->document());
   cursor.movePosition(QTextCursor::End);
-  cursor.insertText(line + u'\n');
+  cursor.insertText(line, format);
+  cursor.insertText(QStringLiteral("\n"), QTextCharFormat());
 }
 
 std::string TForm2::Text() const {

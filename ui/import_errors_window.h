@@ -23,6 +23,9 @@ class TForm2 : public QWidget {
 
   // Appends `text` (code page 1251) as one line, or as several where it holds line breaks.
   void AppendLine(const std::string& text);
+  // The same, and resting the pointer on any of those lines shows `reason` (code page 1251), why
+  // the entry failed, as a tool tip. The text, and so a saved log, holds only `text`.
+  void AppendLine(const std::string& text, const std::string& reason);
   // The whole text of the area, lines ended by CR LF as the area holds them.
   std::string Text() const;
   // Shows the window without taking the input from the main window.

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHelpEvent>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QToolTip>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -41,6 +47,43 @@ TEST(ImportErrorsWindow, CollectsEntriesOfEveryRunAndSavesThemUnchanged) {
   EXPECT_EQ(ReadAll(path), "/2/insert into T (A) values ('x')\r\n\r\n" +
                                Cp1251("/1/второй прогон").str() + "\r\n");
   std::filesystem::remove(path);
+}
+
+// The tool tip (UTF-8) shown when the pointer rests at `pos` of the text area's viewport; empty
+// when none shows.
+std::string ToolTipAt(TForm2& form, const QPoint& pos) {
+  // A tool tip fades out after a while; the next one is asked for once the last has gone.
+  QToolTip::hideText();
+  QElapsedTimer waited;
+  waited.start();
+  while (QToolTip::isVisible() && waited.elapsed() < 5000)
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  QWidget* viewport = form.Memo1()->viewport();
+  QHelpEvent event(QEvent::ToolTip, pos, viewport->mapToGlobal(pos));
+  QApplication::sendEvent(viewport, &event);
+  return QToolTip::isVisible() ? QToolTip::text().toStdString() : std::string();
+}
+
+// The viewport point in the middle of the first character of line `line` (0-based).
+QPoint LineAt(TForm2& form, int line) {
+  QTextCursor cursor(form.Memo1()->document()->findBlockByNumber(line));
+  const QRect r = form.Memo1()->cursorRect(cursor);
+  return {r.left() + 3, r.center().y()};
+}
+
+TEST(ImportErrorsWindow, AnEntryShowsItsReasonWhenHoveredAndKeepsItsText) {
+  TForm2 form;
+  form.AppendLine("/1/insert into T(A) values ('x')\r\n", "ORA-01722: invalid number\n");
+  form.AppendLine("create table T (A VarChar(0))");
+  form.AppendLine("/3/insert into T(A) values ('y')\r\n",
+                  Cp1251("ORA-12899: слишком большое значение"));
+  form.ShowErrors();
+  EXPECT_EQ(form.Text(),
+            "/1/insert into T(A) values ('x')\r\n\r\ncreate table T (A VarChar(0))\r\n"
+            "/3/insert into T(A) values ('y')\r\n\r\n");
+  EXPECT_EQ(ToolTipAt(form, LineAt(form, 0)), "ORA-01722: invalid number");
+  EXPECT_EQ(ToolTipAt(form, LineAt(form, 2)), "");  // appended without a reason
+  EXPECT_EQ(ToolTipAt(form, LineAt(form, 3)), "ORA-12899: слишком большое значение");
 }
 
 TEST(ImportErrorsWindow, CloseHidesAndKeepsTheText) {
