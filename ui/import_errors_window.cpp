@@ -27,7 +27,8 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
   memo1_->setObjectName(QStringLiteral("Memo1"));
   memo1_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // Thousands of failed records must be reachable: the scroll bar shows when the text is longer.
+  memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
   auto* panel1 = new QWidget(this);
   panel1->setObjectName(QStringLiteral("Panel1"));

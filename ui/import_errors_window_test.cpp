@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QToolTip>
 #include <filesystem>
@@ -84,6 +85,20 @@ TEST(ImportErrorsWindow, AnEntryShowsItsReasonWhenHoveredAndKeepsItsText) {
   EXPECT_EQ(ToolTipAt(form, LineAt(form, 0)), "ORA-01722: invalid number");
   EXPECT_EQ(ToolTipAt(form, LineAt(form, 2)), "");  // appended without a reason
   EXPECT_EQ(ToolTipAt(form, LineAt(form, 3)), "ORA-12899: слишком большое значение");
+}
+
+TEST(ImportErrorsWindow, ALogLongerThanTheWindowGetsAVerticalScrollBar) {
+  TForm2 form;
+  form.AppendLine("/1/insert into T(A) values ('x')\r\n");
+  form.ShowErrors();
+  QApplication::processEvents();
+  EXPECT_FALSE(form.Memo1()->verticalScrollBar()->isVisible());
+  for (int i = 2; i <= 200; ++i)
+    form.AppendLine("/" + std::to_string(i) + "/insert into T(A) values ('x')\r\n");
+  QApplication::processEvents();
+  EXPECT_TRUE(form.Memo1()->verticalScrollBar()->isVisible());
+  EXPECT_GT(form.Memo1()->verticalScrollBar()->maximum(), 0);
+  EXPECT_FALSE(form.Memo1()->horizontalScrollBar()->isVisible());  // long lines still wrap
 }
 
 TEST(ImportErrorsWindow, CloseHidesAndKeepsTheText) {
