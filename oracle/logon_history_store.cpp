@@ -17,8 +17,6 @@ namespace {
 
 constexpr const char* kValuePrefix = "Logon";
 constexpr const char* kIniSection = "Logon";
-// The buffer a stored value is read through, with its terminating NUL.
-constexpr std::size_t kValueBufferSize = 257;
 
 std::string KeyOf(const std::string& section) {
   return !section.empty() && section.front() == '\\' ? section.substr(1) : section;
@@ -46,10 +44,12 @@ void LoadHistoryFromRegistry(const Registry& registry, const std::string& sectio
   const std::string key = KeyOf(section);
   try {
     if (!registry.KeyExists(RegistryHive::CurrentUser, key)) return;
+    // Values are read whole, however long: a logon the save wrote must not end the loading.
     for (int n = 0;; ++n) {
-      const std::string text =
-          DecodeHistoryText(ReadRegistryText(registry, RegistryHive::CurrentUser, key,
-                                             kValuePrefix + std::to_string(n), kValueBufferSize));
+      const auto value =
+          registry.ReadValue(RegistryHive::CurrentUser, key, kValuePrefix + std::to_string(n));
+      if (!value || value->type != RegistryValue::Type::String) return;
+      const std::string text = DecodeHistoryText(value->text);
       if (text.empty()) return;
       if (historySize == 0 || n < historySize) items.AddHistoryEntry(text);
     }

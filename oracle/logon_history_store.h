@@ -17,9 +17,9 @@ namespace qm {
 class Registry;
 class THistoryItems;
 
-// Reads "Logon0", "Logon1", ... under `section` (a leading backslash dropped), each as a text
-// of at most 256 bytes, until a value is missing, too long or decodes to "". Entries at
-// indexes from `historySize` on are read but not added, unless `historySize` is 0.
+// Reads "Logon0", "Logon1", ... under `section` (a leading backslash dropped), each whole, until
+// a value is missing, is not a string or decodes to "". Entries at indexes from `historySize` on
+// are read but not added, unless `historySize` is 0.
 void LoadHistoryFromRegistry(const Registry& registry, const std::string& section, int historySize,
                              THistoryItems& items);
 // Deletes "Logon0", "Logon1", ... until one is missing, then writes every entry. `random` picks

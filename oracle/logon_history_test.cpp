@@ -134,7 +134,7 @@ TEST_F(HistoryStoreTest, TheRegistryKeepsTheEntriesInOrderUnderTheSection) {
   EXPECT_EQ(loaded[1].password, "manager");
 }
 
-TEST_F(HistoryStoreTest, LoadingStopsAtAValueThatDecodesToEmptyOrIsTooLong) {
+TEST_F(HistoryStoreTest, LoadingStopsAtAValueThatDecodesToEmpty) {
   const std::string key = "Tarnwick";
   registry_.Set(RegistryHive::CurrentUser, key, "Logon0", EncodeHistoryText("a/@", 2001));
   registry_.Set(RegistryHive::CurrentUser, key, "Logon1", "x123");
@@ -142,11 +142,6 @@ TEST_F(HistoryStoreTest, LoadingStopsAtAValueThatDecodesToEmptyOrIsTooLong) {
   LoadHistoryFromRegistry(registry_, key, 6, items_);
   EXPECT_EQ(Captions(items_), std::vector<std::string>{"a"});
 
-  items_.Clear();
-  registry_.Set(RegistryHive::CurrentUser, key, "Logon1",
-                EncodeHistoryText(std::string(64, 'c'), 2003));
-  LoadHistoryFromRegistry(registry_, key, 6, items_);
-  EXPECT_EQ(Captions(items_), std::vector<std::string>{"a"});  // 260 digits do not fit
 
   items_.Clear();
   registry_.Set(RegistryHive::CurrentUser, key, "Logon1", EncodeHistoryText("c/@", 2003));
@@ -154,6 +149,28 @@ TEST_F(HistoryStoreTest, LoadingStopsAtAValueThatDecodesToEmptyOrIsTooLong) {
   EXPECT_EQ(Captions(items_), (std::vector<std::string>{"a", "c"}));
   LoadHistoryFromRegistry(registry_, "NoSuchKey", 6, items_);
   EXPECT_EQ(items_.Count(), 2);
+}
+
+// However long a logon is, what a save wrote loads back whole, the entries after it included.
+TEST_F(HistoryStoreTest, LongLogonsLoadBackWithEveryEntryAfterThem) {
+  const std::string longUser(64, 'u');
+  const std::string longPassword(300, 'p');
+  items_.AddHistoryEntry("c/pw@db");
+  items_.AddHistoryEntry(longUser + "/pw@db");
+  items_.AddHistoryEntry("b/" + longPassword + "@" + std::string(60, 'd'));
+  items_.AddHistoryEntry("a/pw@db");
+  SaveHistoryToRegistry(registry_, "Tarnwick", items_, random_);
+
+  THistoryItems loaded;
+  loaded.SetKeepPasswords(true);
+  LoadHistoryFromRegistry(registry_, "Tarnwick", 6, loaded);
+  EXPECT_EQ(Captions(loaded), Captions(items_));
+  ASSERT_EQ(loaded.Count(), 4);
+  for (int i = 0; i < loaded.Count(); ++i) {
+    if (loaded[i].username == "b") {
+      EXPECT_EQ(loaded[i].password, longPassword);
+    }
+  }
 }
 
 TEST_F(HistoryStoreTest, ASaveThatCannotWriteIsIgnored) {
