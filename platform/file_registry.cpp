@@ -68,7 +68,11 @@ void FileRegistry::Save(RegistryHive hive, const RegistryFile& file) const {
   const std::string& path = PathOf(hive);
   try {
     MakeParentFolders(path);
-    ReplaceFileContent(path, file.Format(), kFileMode);
+    // The user hive holds the logon history, passwords included: private after every save,
+    // whatever mode the file had. The machine hive keeps the mode its administrator gave it.
+    ReplaceFileContent(path, file.Format(), kFileMode,
+                       hive == RegistryHive::CurrentUser ? FileModeRule::kAlways
+                                                         : FileModeRule::kKeepExisting);
   } catch (const FileWriteError& e) {
     throw RegistryError(e.what());
   }

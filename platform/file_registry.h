@@ -3,7 +3,8 @@
 //
 //  - HKEY_CURRENT_USER: $QUILLMOVE_USER_REGISTRY, else quillmove/user.reg in the user's
 //    configuration folder ($XDG_CONFIG_HOME, else ~/.config). It holds the logon history,
-//    passwords included, so a new file is created with mode 0600 in a folder created with 0700.
+//    passwords included, so every save leaves it with mode 0600 (a folder created for it gets
+//    0700), and a symbolic link in its place is replaced by the file, not written through.
 //  - HKEY_LOCAL_MACHINE: $QUILLMOVE_MACHINE_REGISTRY, else /etc/quillmove/machine.reg.
 //
 // Every call reads the file anew, so edits by other programs are seen at once; a missing or

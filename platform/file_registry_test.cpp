@@ -54,6 +54,38 @@ TEST_F(FileRegistryTest, TheUserHiveIsCreatedPrivateInPrivateFoldersAndNoTempFil
   EXPECT_EQ(text, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Tarnwick]\r\n\"Logon0\"=\"secret\"\r\n\r\n");
 }
 
+// The user hive holds the logon history with its passwords: every save leaves it private, and a
+// link in its place is replaced, never written through nor taken as the file's mode.
+TEST_F(FileRegistryTest, EverySaveLeavesTheUserHivePrivateAndReplacesALinkInItsPlace) {
+  const std::string user = dir_ + "/user.reg";
+  FileRegistry registry(dir_ + "/machine.reg", user);
+  {
+    std::ofstream out(user, std::ios::binary);
+    out << "REGEDIT4\r\n\r\n";
+  }
+  chmod(user.c_str(), 0644);
+  registry.WriteValue(RegistryHive::CurrentUser, "Tarnwick", "Logon0",
+                      RegistryValue::String("secret"));
+  EXPECT_EQ(ModeOf(user), 0600u);
+
+  const std::string elsewhere = dir_ + "/elsewhere.txt";
+  {
+    std::ofstream out(elsewhere, std::ios::binary);
+    out << "not the history";
+  }
+  chmod(elsewhere.c_str(), 0644);
+  std::filesystem::remove(user);
+  std::filesystem::create_symlink(elsewhere, user);
+  registry.WriteValue(RegistryHive::CurrentUser, "Tarnwick", "Logon0",
+                      RegistryValue::String("secret"));
+  EXPECT_FALSE(std::filesystem::is_symlink(user));
+  EXPECT_EQ(ModeOf(user), 0600u);
+  EXPECT_EQ(ModeOf(elsewhere), 0644u);
+  std::ifstream in(elsewhere, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text, "not the history");
+}
+
 TEST_F(FileRegistryTest, ChangesKeepTheRestOfTheFileAndAreSeenByAnotherReader) {
   const std::string machine = dir_ + "/machine.reg";
   {

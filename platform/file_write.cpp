@@ -16,9 +16,12 @@ FileWriteError::FileWriteError(std::string path, int errorNumber)
 
 std::string FileWriteError::Reason() const { return std::strerror(errorNumber_); }
 
-void ReplaceFileContent(const std::string& path, std::string_view bytes, unsigned mode) {
+void ReplaceFileContent(const std::string& path, std::string_view bytes, unsigned mode,
+                        FileModeRule rule) {
   struct stat existing {};
-  if (stat(path.c_str(), &existing) == 0) mode = existing.st_mode & 07777;
+  if (rule == FileModeRule::kKeepExisting && lstat(path.c_str(), &existing) == 0 &&
+      S_ISREG(existing.st_mode))
+    mode = existing.st_mode & 07777;
 
   std::string temp = path + ".XXXXXX";
   const int fd = mkstemp(temp.data());

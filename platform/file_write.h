@@ -23,8 +23,16 @@ class FileWriteError : public std::runtime_error {
   int errorNumber_;
 };
 
-// Writes `bytes` to `path`, replacing what was there. A new file gets mode `mode` (before the
-// umask); an existing one keeps its mode. Throws FileWriteError and leaves the old file whole.
-void ReplaceFileContent(const std::string& path, std::string_view bytes, unsigned mode = 0666);
+// How the written file's mode is chosen.
+enum class FileModeRule {
+  kKeepExisting,  // an existing file keeps its mode; a new one gets the given mode
+  kAlways,        // always the given mode, for files that hold secrets
+};
+
+// Writes `bytes` to `path`, replacing what was there, with mode `mode` (before the umask) as
+// `rule` says. A symbolic link at `path` is replaced by the file, never written through, and its
+// target's mode is not taken. Throws FileWriteError and leaves the old file whole.
+void ReplaceFileContent(const std::string& path, std::string_view bytes, unsigned mode = 0666,
+                        FileModeRule rule = FileModeRule::kKeepExisting);
 
 }  // namespace qm
