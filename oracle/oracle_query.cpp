@@ -909,13 +909,9 @@ const std::string& TOracleQuery::FieldName(int index) const {
 }
 
 int TOracleQuery::FieldIndex(const std::string& name) const {
-  auto lower = [](std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-  };
-  const std::string wanted = lower(name);
+  // Names are code page 1251 whatever the process locale, so Cyrillic compares as Latin does.
   for (size_t i = 0; i < columns_.size(); ++i)
-    if (lower(columns_[i]->name) == wanted) return static_cast<int>(i);
+    if (Cp1251EqualNoCase(columns_[i]->name, name)) return static_cast<int>(i);
   return -1;
 }
 

@@ -162,7 +162,7 @@ class TOracleQuery : public TSessionAttachment {
   // The index-based accessors raise "Field <index> does not exist" for a bad index, and the value
   // accessors "You cannot access field data beyond Eof" at Eof.
   const std::string& FieldName(int index) const;
-  // Ignores letter case; -1 when absent.
+  // Ignores the letter case of Latin and Cyrillic letters (code page 1251); -1 when absent.
   int FieldIndex(const std::string& name) const;
   int FieldType(int index) const;
   int FieldInternalType(int index) const;

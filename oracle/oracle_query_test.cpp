@@ -377,6 +377,19 @@ TEST_P(QueryTest, AColumnNameIsCutToThirtyCharacters) {
   EXPECT_EQ(query_.FieldIndex("nosuch"), -1);
 }
 
+TEST_P(QueryTest, FieldIndexAndFieldByNameIgnoreTheCaseOfLatinAndCyrillicNames) {
+  Exec(Utf8ToCp1251("select 7 \"Сумма\", 'x' \"Name\", 8 \"ЁЖИК\" from dual"));
+  const std::pair<const char*, int> cases[] = {
+      {"СУММА", 0}, {"сумма", 0}, {"сУмМа", 0}, {"NAME", 1}, {"name", 1},
+      {"ёжик", 2},  {"ЁЖИК", 2},  {"ежик", -1}, {"Сумм", -1},
+  };
+  for (const auto& [name, index] : cases)
+    EXPECT_EQ(query_.FieldIndex(Utf8ToCp1251(name)), index) << name;
+  EXPECT_EQ(query_.Field(Utf8ToCp1251("сумма")), query_.Field(0));
+  EXPECT_EQ(ErrorText([&] { query_.Field(Utf8ToCp1251("ежик")); }),
+            Utf8ToCp1251("Field ежик does not exist"));
+}
+
 TEST_P(QueryTest, LogOffClosesTheStatementAndTheNextExecuteParsesAgain) {
   Exec("select * from dual");
   session_.LogOff();
