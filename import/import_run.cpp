@@ -157,8 +157,8 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
         }
       }
     } catch (const EFieldValueError& e) {
-      // Only this record is lost: no statement could be built for it.
-      window.AppendErrorLog(UnreadRecordEntry(i, e.Text()), e.Text());
+      // Only this record is lost: no statement could be built for it. The entry itself says why.
+      window.AppendErrorLog(UnreadRecordEntry(i, e.Text()), {});
       result.errors = true;
     }
     dbf.Next();

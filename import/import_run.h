@@ -33,7 +33,7 @@ class ImportRunWindow {
   // Lets the window handle what is pending: repaints, edits, clicks.
   virtual void ProcessEvents() = 0;
   // One entry of the error log (import_statements.h: ErrorLogEntry), with the reason it failed:
-  // the message of the database's error.
+  // the message of the database's error; empty when the entry says it itself.
   virtual void AppendErrorLog(const std::string& entry, const std::string& reason) = 0;
   virtual void ShowErrorLog() = 0;
   virtual MessageButton ShowMessage(const MessageBoxRequest& request) = 0;
