@@ -67,13 +67,14 @@ StoreResult StoreValue(const Value& v, const SqlType& type, ub2 dty, void* buffe
     const std::size_t room = terminate ? (capacity > 0 ? capacity - 1 : 0) : capacity;
     const std::size_t n = std::min(bytes.size(), room);
     if (out && n) std::memcpy(out, bytes.data(), n);
-    std::size_t written = n;
-    if (pad && out && written < room) {
-      std::memset(out + written, ' ', room - written);
-      written = room;
+    // A fixed-length buffer is blank-padded; the length returned is the value's own.
+    std::size_t end = n;
+    if (pad && out && end < room) {
+      std::memset(out + end, ' ', room - end);
+      end = room;
     }
-    if (terminate && out && capacity > 0) out[written] = 0;
-    *length = static_cast<ub4>(written);
+    if (terminate && out && capacity > 0) out[end] = 0;
+    *length = static_cast<ub4>(n);
     return bytes.size() > room ? StoreResult::kTruncated : StoreResult::kValue;
   };
   switch (dty) {

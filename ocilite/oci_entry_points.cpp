@@ -15,6 +15,7 @@
 #include "ocilite/client_buffers.h"
 #include "ocilite/code_page.h"
 #include "ocilite/database_files.h"
+#include "ocilite/extended_buffers.h"
 #include "ocilite/oci_handles.h"
 #include "ocilite/utf8_text.h"
 
@@ -179,10 +180,22 @@ sword OCIDescriptorAlloc(const void* parenth, void** descpp, const ub4 type,
     case OCI_DTYPE_ROWID:
     case OCI_DTYPE_COMPLEXOBJECTCOMP:
     case OCI_DTYPE_DATE:
-    case OCI_DTYPE_TIMESTAMP: {
-      Handle* h = type == OCI_DTYPE_LOB || type == OCI_DTYPE_FILE
-                      ? static_cast<Handle*>(MakeChild<LobLocator>(env, type, env))
-                      : MakeChild<PlainHandle>(env, type, env);
+    case OCI_DTYPE_TIMESTAMP:
+    case OCI_DTYPE_TIMESTAMP_TZ:
+    case OCI_DTYPE_TIMESTAMP_LTZ:
+    case OCI_DTYPE_INTERVAL_YM:
+    case OCI_DTYPE_INTERVAL_DS: {
+      Handle* h = nullptr;
+      if (type == OCI_DTYPE_LOB || type == OCI_DTYPE_FILE) {
+        h = MakeChild<LobLocator>(env, type, env);
+      } else if (type == OCI_DTYPE_DATE || type == OCI_DTYPE_TIMESTAMP ||
+                 type == OCI_DTYPE_TIMESTAMP_TZ || type == OCI_DTYPE_TIMESTAMP_LTZ) {
+        h = MakeChild<DateTimeDescriptor>(env, type, env);
+      } else if (type == OCI_DTYPE_INTERVAL_YM || type == OCI_DTYPE_INTERVAL_DS) {
+        h = MakeChild<IntervalDescriptor>(env, type, env);
+      } else {
+        h = MakeChild<PlainHandle>(env, type, env);
+      }
       GiveUserMemory(h, xtramem_sz, usrmempp);
       *descpp = h;
       return OCI_SUCCESS;
@@ -615,6 +628,12 @@ sword OCITransStart(OCISvcCtx* svchp, OCIError* errhp, uword, ub4) {
   });
 }
 
+sword OCICacheFree(OCIEnv* env, OCIError* err, const OCISvcCtx*) {
+  if (!As<EnvHandle>(env, OCI_HTYPE_ENV)) return OCI_INVALID_HANDLE;
+  // The engine keeps no object cache, so there is never an object to free.
+  return WithError(err, [](ErrorHandle&) -> sword { return OCI_SUCCESS; });
+}
+
 sword OCIBreak(void* hndlp, OCIError*) {
   return hndlp ? OCI_SUCCESS : OCI_INVALID_HANDLE;
 }
@@ -703,7 +722,9 @@ namespace {
 sword Bind(StmtHandle* s, OCIBind** bindp, OCIError* errhp, std::string name, ub4 position,
            void* valuep, sb4 value_sz, ub2 dty, void* indp, ub2* alenp, ub4 mode) {
   return WithError(errhp, [&](ErrorHandle&) -> sword {
-    if (!IsSupportedExternalType(dty) || (mode & OCI_DATA_AT_EXEC)) throw OraError(3001);
+    if (!(IsSupportedExternalType(dty) || IsExtendedExternalType(dty)) ||
+        (mode & OCI_DATA_AT_EXEC))
+      throw OraError(3001);
     BindSpec bind;
     bind.name = std::move(name);
     bind.position = position;
@@ -724,8 +745,11 @@ sword Bind(StmtHandle* s, OCIBind** bindp, OCIError* errhp, std::string name, ub
       s->binds.push_back(std::make_unique<BindHandle>(s->env, s, index));
     } else {
       index = static_cast<std::size_t>(it - list.begin());
-      if (BindType(it->dty, it->size).type != BindType(dty, value_sz).type ||
-          BindType(it->dty, it->size).length != BindType(dty, value_sz).length)
+      auto type_of = [](ub2 t, sb4 size) {
+        return IsExtendedExternalType(t) ? ExtendedBindType(t, size) : BindType(t, size);
+      };
+      if (type_of(it->dty, it->size).type != type_of(dty, value_sz).type ||
+          type_of(it->dty, it->size).length != type_of(dty, value_sz).length)
         s->runner.Recompile();
       *it = bind;
     }
@@ -754,6 +778,7 @@ std::function<void(void*, const Value*, const SqlType&)> LocatorStore(ub2 dty) {
     lob->kind = wanted.type;
     lob->content = value ? value->s : std::string();
     lob->open_path.clear();
+    lob->opened = false;
     lob->pending.clear();
     lob->polling = false;
   };
@@ -805,7 +830,8 @@ sword OCIDefineByPos(OCIStmt* stmtp, OCIDefine** defnp, OCIError* errhp, ub4 pos
   return WithError(errhp, [&](ErrorHandle&) -> sword {
     if (position == 0) throw OraError(24334);
     const bool lob = dty == SQLT_CLOB || dty == SQLT_BLOB || dty == SQLT_BFILE;
-    if (!IsSupportedExternalType(dty) && !lob) throw OraError(3001);
+    if (!IsSupportedExternalType(dty) && !IsExtendedExternalType(dty) && !lob)
+      throw OraError(3001);
     DefineSpec& d = s->runner.Define(position);
     DefineHandle* handle = nullptr;
     for (const auto& h : s->defines)
@@ -821,7 +847,12 @@ sword OCIDefineByPos(OCIStmt* stmtp, OCIDefine** defnp, OCIError* errhp, ub4 pos
     d.ind = static_cast<sb2*>(indp);
     d.rlen = rlenp;
     d.rcode = rcodep;
-    d.value_skip = value_sz > 0 ? static_cast<ub4>(value_sz) : 0;
+    // Descriptors come as an array of their addresses, whatever size the client gives.
+    const bool descriptor = lob || dty == SQLT_TIMESTAMP || dty == SQLT_TIMESTAMP_TZ ||
+                            dty == SQLT_TIMESTAMP_LTZ || dty == SQLT_DATE;
+    d.value_skip = descriptor       ? static_cast<ub4>(sizeof(void*))
+                   : value_sz > 0 ? static_cast<ub4>(value_sz)
+                                  : 0;
     d.dynamic = (mode & OCI_DYNAMIC_FETCH) != 0;
     d.handle = reinterpret_cast<OCIDefine*>(static_cast<Handle*>(handle));
     if (lob) d.store_locator = LocatorStore(dty);

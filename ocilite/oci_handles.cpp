@@ -100,6 +100,16 @@ StmtHandle::~StmtHandle() {
   for (ParamHandle* p : std::vector<ParamHandle*>(params)) FreeChild(p);
 }
 
+const NlsSettings* NlsOf(const void* hndl) {
+  if (auto* env = As<EnvHandle>(hndl, OCI_HTYPE_ENV)) return &env->nls;
+  if (auto* usr = As<SessionHandle>(hndl, OCI_HTYPE_SESSION)) {
+    if (usr->server && usr->server->session && usr->server->session->LoggedOn())
+      return &usr->server->session->Context().nls;
+    return &usr->env->nls;
+  }
+  return nullptr;
+}
+
 void FreeChild(Handle* h) {
   if (h->env && h->env != h) std::erase(h->env->children, h);
   delete h;

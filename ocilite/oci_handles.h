@@ -136,10 +136,33 @@ struct LobLocator : Handle {
   DataType kind = DataType::kNull;  // kClob, kBlob or kBfile
   std::string content;  // CLOB: UTF-8 text; BLOB: bytes; BFILE: "DIRECTORY/file name"
   std::string open_path;  // BFILE: the file while the locator has it open
+  bool opened = false;    // CLOB, BLOB: between OCILobOpen and OCILobClose
   // A read larger than the client's buffer hands out the rest on the following calls.
   std::string pending;  // in the client's form
   std::size_t pending_at = 0;
   bool polling = false;
+  bool utf16 = false;  // the pending text is UTF-16: amounts count its code units
+};
+
+// A datetime descriptor (OCI_DTYPE_DATE, OCI_DTYPE_TIMESTAMP, _TIMESTAMP_TZ, _TIMESTAMP_LTZ). It
+// starts with every field zero, which OCIDateTimeCheck reports as invalid, until a call or a fetch
+// sets it; what sets it checks the fields first.
+struct DateTimeDescriptor : Handle {
+  using Handle::Handle;
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  ub4 fraction = 0;        // nanoseconds
+  int offset_minutes = 0;  // east of UTC, kept by the kinds with a time zone
+  bool HasTimeZone() const {
+    return type == OCI_DTYPE_TIMESTAMP_TZ || type == OCI_DTYPE_TIMESTAMP_LTZ;
+  }
+};
+
+// An interval descriptor: years and months (OCI_DTYPE_INTERVAL_YM) or days to fractions of a
+// second (OCI_DTYPE_INTERVAL_DS).
+struct IntervalDescriptor : Handle {
+  using Handle::Handle;
+  sb4 years = 0, months = 0;
+  sb4 days = 0, hours = 0, minutes = 0, seconds = 0, fraction = 0;
 };
 
 // Handles and descriptors the engine only allocates and frees (describe, transaction, rowid,
@@ -147,6 +170,10 @@ struct LobLocator : Handle {
 struct PlainHandle : Handle {
   using Handle::Handle;
 };
+
+// The national language settings behind an environment handle (the client's) or a user session
+// handle (the session's, once begun); nullptr for anything else.
+const NlsSettings* NlsOf(const void* hndl);
 
 // Runs a call that reports its errors on `errhp`: a failure replaces the handle's records and
 // answers OCI_ERROR. A call that succeeds leaves the records as they were, so that reading

@@ -1,6 +1,7 @@
 // The LOB calls of the release 8 interface that reading a fetched LOB needs: its length, its
 // content (whole, in polled parts or through a callback), whether a locator holds a value, the
-// character-set form, and opening, closing, probing and naming the file of a BFILE. A CLOB is
+// character-set form, opening and closing (internal LOBs read-only or read-write, BFILEs read-only),
+// the chunk size, and probing and naming the file of a BFILE. A CLOB is
 // measured and addressed in characters, a BLOB or BFILE in bytes; offsets count from 1. The calls
 // that change LOBs stay unimplemented.
 // clang-format off
@@ -82,6 +83,30 @@ std::string ClientPart(const LobLocator& lob, ub4 offset, ub4 amount, const Code
   return lob.content.substr(first, count);
 }
 
+// The text in UTF-16 (native byte order), which a client asks for with OCI_UTF16ID.
+std::string Utf16Bytes(const CodePage& cp, const std::string& client) {
+  const std::string utf8 = cp.ToUtf8(client);
+  std::string out;
+  auto put = [&](char16_t unit) { out.append(reinterpret_cast<const char*>(&unit), 2); };
+  for (std::size_t i = 0; i < utf8.size();) {
+    const char32_t c = DecodeUtf8(utf8, i);
+    if (c >= 0x10000) {
+      put(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+      put(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+    } else {
+      put(static_cast<char16_t>(c));
+    }
+  }
+  return out;
+}
+
+// The bytes of the next piece for a buffer of `bufl` bytes: whole UTF-16 code units only.
+std::size_t PieceSize(const LobLocator& lob, ub4 bufl) {
+  std::size_t n = std::min<std::size_t>(bufl, lob.pending.size() - lob.pending_at);
+  if (lob.utf16) n &= ~std::size_t{1};
+  return n;
+}
+
 template <typename Body>
 sword WithFile(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* filep, Body&& body) {
   auto* svc = As<SvcCtxHandle>(svchp, OCI_HTYPE_SVCCTX);
@@ -125,7 +150,7 @@ sword OCILobGetLength(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub
 }
 
 sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* amtp, ub4 offset,
-                 void* bufp, ub4 bufl, void* ctxp, OCICallbackLobRead cbfp, ub2, ub1) {
+                 void* bufp, ub4 bufl, void* ctxp, OCICallbackLobRead cbfp, ub2 csid, ub1) {
   auto* svc = As<SvcCtxHandle>(svchp, OCI_HTYPE_SVCCTX);
   LobLocator* lob = LobOf(locp);
   if (!svc || !lob) return OCI_INVALID_HANDLE;
@@ -136,6 +161,11 @@ sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* am
       if (offset < 1) throw OraError(24801);
       lob->pending = ClientPart(*lob, offset, *amtp, *svc->env->nls.code_page);
       lob->pending_at = 0;
+      lob->utf16 = lob->kind == DataType::kClob && csid == OCI_UTF16ID;
+      if (lob->utf16) {
+        if (bufl < 2) throw OraError(24801);
+        lob->pending = Utf16Bytes(*svc->env->nls.code_page, lob->pending);
+      }
       if (lob->pending.empty()) {
         *amtp = 0;
         return OCI_NO_DATA;
@@ -147,7 +177,7 @@ sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* am
       // Every piece, the last one too, is handed to the callback from the client's buffer.
       ub4 total = 0;
       while (lob->pending_at < data.size()) {
-        const std::size_t n = std::min<std::size_t>(bufl, data.size() - lob->pending_at);
+        const std::size_t n = PieceSize(*lob, bufl);
         std::memcpy(out, data.data() + lob->pending_at, n);
         const bool first = lob->pending_at == 0;
         lob->pending_at += n;
@@ -163,13 +193,13 @@ sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* am
         }
       }
       lob->pending.clear();
-      *amtp = total;
+      *amtp = lob->utf16 ? total / 2 : total;
       return OCI_SUCCESS;
     }
-    const std::size_t n = std::min<std::size_t>(bufl, data.size() - lob->pending_at);
+    const std::size_t n = PieceSize(*lob, bufl);
     std::memcpy(out, data.data() + lob->pending_at, n);
     lob->pending_at += n;
-    *amtp = static_cast<ub4>(n);
+    *amtp = static_cast<ub4>(lob->utf16 ? n / 2 : n);
     lob->polling = lob->pending_at < data.size();
     if (lob->polling) return OCI_NEED_DATA;
     lob->pending.clear();
@@ -192,6 +222,59 @@ sword OCILobCharSetForm(OCIEnv*, OCIError* errhp, const OCILobLocator* locp, ub1
   if (!lob || !csfrm) return OCI_INVALID_HANDLE;
   return WithError(errhp, [&](ErrorHandle&) -> sword {
     *csfrm = lob->kind == DataType::kClob ? SQLCS_IMPLICIT : 0;
+    return OCI_SUCCESS;
+  });
+}
+
+sword OCILobOpen(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub1 mode) {
+  LobLocator* lob = LobOf(locp);
+  if (lob && lob->type == OCI_DTYPE_FILE) return OCILobFileOpen(svchp, errhp, locp, mode);
+  auto* svc = As<SvcCtxHandle>(svchp, OCI_HTYPE_SVCCTX);
+  if (!svc || !lob) return OCI_INVALID_HANDLE;
+  return WithError(errhp, [&](ErrorHandle&) -> sword {
+    ServerFor(*svc, *lob);
+    if (mode != OCI_LOB_READONLY && mode != OCI_LOB_READWRITE) throw OraError(24801);
+    if (lob->opened) throw OraError(22293);
+    lob->opened = true;
+    return OCI_SUCCESS;
+  });
+}
+
+sword OCILobClose(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp) {
+  LobLocator* lob = LobOf(locp);
+  if (lob && lob->type == OCI_DTYPE_FILE) return OCILobFileClose(svchp, errhp, locp);
+  auto* svc = As<SvcCtxHandle>(svchp, OCI_HTYPE_SVCCTX);
+  if (!svc || !lob) return OCI_INVALID_HANDLE;
+  return WithError(errhp, [&](ErrorHandle&) -> sword {
+    ServerFor(*svc, *lob);
+    if (!lob->opened) throw OraError(22289, {"CLOSE"});
+    lob->opened = false;
+    return OCI_SUCCESS;
+  });
+}
+
+sword OCILobIsOpen(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, int* flag) {
+  LobLocator* lob = LobOf(locp);
+  if (lob && lob->type == OCI_DTYPE_FILE) return OCILobFileIsOpen(svchp, errhp, locp, flag);
+  auto* svc = As<SvcCtxHandle>(svchp, OCI_HTYPE_SVCCTX);
+  if (!svc || !lob || !flag) return OCI_INVALID_HANDLE;
+  return WithError(errhp, [&](ErrorHandle&) -> sword {
+    ServerFor(*svc, *lob);
+    *flag = lob->opened ? 1 : 0;
+    return OCI_SUCCESS;
+  });
+}
+
+sword OCILobGetChunkSize(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp,
+                         ub4* chunksizep) {
+  auto* svc = As<SvcCtxHandle>(svchp, OCI_HTYPE_SVCCTX);
+  LobLocator* lob = LobOf(locp);
+  if (!svc || !lob || !chunksizep) return OCI_INVALID_HANDLE;
+  return WithError(errhp, [&](ErrorHandle&) -> sword {
+    ServerFor(*svc, *lob);
+    if (lob->kind == DataType::kBfile) throw OraError(24801);
+    // The usable part of a chunk of one 8 KB block, as a database with that block size gives.
+    *chunksizep = 8132;
     return OCI_SUCCESS;
   });
 }

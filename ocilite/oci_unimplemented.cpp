@@ -356,9 +356,4 @@ sword OCIDirPathStreamReset(OCIDirPathStream*, OCIError* errhp) {
   return Unimplemented(errhp);
 }
 
-sword OCIDateTimeToText(void*, OCIError* errhp, const OCIDateTime*, const OraText*, ub1, ub1,
-                        const OraText*, std::size_t, ub4*, OraText*) {
-  return Unimplemented(errhp);
-}
-
 }  // extern "C"

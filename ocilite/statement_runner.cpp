@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ocilite/client_buffers.h"
+#include "ocilite/extended_buffers.h"
 #include "ocilite/sql_parser.h"
 #include "ocilite/utf8_text.h"
 
@@ -53,7 +54,8 @@ void StatementRunner::Compile(Session& session) {
   const BindTypes types = [this](const std::string& name, int position) -> SqlType {
     for (const BindSpec& b : binds) {
       if ((!b.name.empty() && b.name == name) || (b.name.empty() && b.position == ub4(position)))
-        return BindType(b.dty, b.size);
+        return IsExtendedExternalType(b.dty) ? ExtendedBindType(b.dty, b.size)
+                                             : BindType(b.dty, b.size);
     }
     throw OraError(1008);
   };
@@ -87,7 +89,10 @@ std::vector<Value> StatementRunner::BindRow(ub4 row) {
     if (bind->alen)
       length = *reinterpret_cast<const ub2*>(reinterpret_cast<const unsigned char*>(bind->alen) +
                                              row * bind->alen_skip);
-    values.push_back(LoadValue(base ? base + row * skip : nullptr, length, bind->dty, *code_page_));
+    const unsigned char* at = base ? base + row * skip : nullptr;
+    values.push_back(IsExtendedExternalType(bind->dty)
+                         ? LoadExtended(at, length, bind->dty, *code_page_)
+                         : LoadValue(at, length, bind->dty, *code_page_));
   }
   return values;
 }
@@ -214,11 +219,14 @@ void StatementRunner::StoreRow(const std::vector<Value>& row, ub4 index, FetchRe
       continue;
     }
     ub4 length = 0, full = 0;
-    const StoreResult stored = StoreValue(v, columns[c].type, d.dty, at(d.value, d.value_skip),
-                                          d.size, &length, &full, ctx, *code_page_);
+    const auto store = IsExtendedExternalType(d.dty) ? StoreExtended : StoreValue;
+    const StoreResult stored = store(v, columns[c].type, d.dty, at(d.value, d.value_skip), d.size,
+                                     &length, &full, ctx, *code_page_);
     if (rlen) *rlen = static_cast<ub2>(std::min<ub4>(length, 65535));
     if (stored == StoreResult::kTruncated) {
-      (d.dty == SQLT_LNG || d.dty == SQLT_LBI ? result.long_truncated : result.truncated) = true;
+      (d.dty == SQLT_LNG || d.dty == SQLT_LBI || d.dty == SQLT_LVC || d.dty == SQLT_LVB
+           ? result.long_truncated
+           : result.truncated) = true;
       if (ind) *ind = full > 32767 ? -2 : static_cast<sb2>(full);
       if (rcode) *rcode = OCI_RC_TRUNCATED;
     } else {

@@ -51,7 +51,8 @@ struct OCIRaw;
 struct OCIRef;
 struct OCIColl;
 using OCITable = OCIColl;
-struct OCIDateTime;
+struct OCIDateTime;  // OCI_DTYPE_DATE, OCI_DTYPE_TIMESTAMP[_TZ|_LTZ] descriptors
+struct OCIInterval;  // OCI_DTYPE_INTERVAL_YM / _DS descriptors
 struct OCIDirPathCtx;
 struct OCIDirPathColArray;
 struct OCIDirPathStream;
@@ -59,6 +60,19 @@ struct OCIDirPathStream;
 // Oracle NUMBER in its 22-byte internal form.
 struct OCINumber {
   ub1 OCINumberPart[22];
+};
+
+// A date in the client's memory (SQLT_ODT): 8 bytes with the padding after the day's fields.
+struct OCITime {
+  ub1 OCITimeHH;
+  ub1 OCITimeMI;
+  ub1 OCITimeSS;
+};
+struct OCIDate {
+  sb2 OCIDateYYYY;
+  ub1 OCIDateMM;
+  ub1 OCIDateDD;
+  OCITime OCIDateTime;
 };
 
 using OCIDuration = ub2;
@@ -130,8 +144,12 @@ inline constexpr ub4 OCI_DTYPE_PARAM = 53;
 inline constexpr ub4 OCI_DTYPE_ROWID = 54;
 inline constexpr ub4 OCI_DTYPE_COMPLEXOBJECTCOMP = 55;
 inline constexpr ub4 OCI_DTYPE_FILE = 56;
+inline constexpr ub4 OCI_DTYPE_INTERVAL_YM = 62;
+inline constexpr ub4 OCI_DTYPE_INTERVAL_DS = 63;
 inline constexpr ub4 OCI_DTYPE_DATE = 65;
 inline constexpr ub4 OCI_DTYPE_TIMESTAMP = 68;
+inline constexpr ub4 OCI_DTYPE_TIMESTAMP_TZ = 69;
+inline constexpr ub4 OCI_DTYPE_TIMESTAMP_LTZ = 70;
 
 // ---------------------------------------------------------------------------------------------
 // Modes and flags.
@@ -354,10 +372,75 @@ inline constexpr ub2 SQLT_INTERVAL_YM = 189;
 inline constexpr ub2 SQLT_INTERVAL_DS = 190;
 inline constexpr ub2 SQLT_TIMESTAMP_LTZ = 232;
 
+// Character-set id a client passes to read text as UTF-16 (OCILobRead and the like).
+inline constexpr ub2 OCI_UTF16ID = 1000;
 // Character-set form of a CLOB: the database character set.
 inline constexpr ub1 SQLCS_IMPLICIT = 1;
 // OCILobFileOpen mode.
 inline constexpr ub1 OCI_FILE_READONLY = 1;
+
+// OCINlsGetInfo items. Texts come NUL-terminated in the character set of the handle; the four
+// numeric items at the end come as a ub2.
+inline constexpr ub2 OCI_NLS_DAYNAME1 = 1;  // Monday; 2..7 the days after it
+inline constexpr ub2 OCI_NLS_DAYNAME7 = 7;
+inline constexpr ub2 OCI_NLS_ABDAYNAME1 = 8;
+inline constexpr ub2 OCI_NLS_ABDAYNAME7 = 14;
+inline constexpr ub2 OCI_NLS_MONTHNAME1 = 15;  // January; 16..26 the months after it
+inline constexpr ub2 OCI_NLS_MONTHNAME12 = 26;
+inline constexpr ub2 OCI_NLS_ABMONTHNAME1 = 27;
+inline constexpr ub2 OCI_NLS_ABMONTHNAME12 = 38;
+inline constexpr ub2 OCI_NLS_YES = 39;
+inline constexpr ub2 OCI_NLS_NO = 40;
+inline constexpr ub2 OCI_NLS_AM = 41;
+inline constexpr ub2 OCI_NLS_PM = 42;
+inline constexpr ub2 OCI_NLS_AD = 43;
+inline constexpr ub2 OCI_NLS_BC = 44;
+inline constexpr ub2 OCI_NLS_DECIMAL = 45;
+inline constexpr ub2 OCI_NLS_GROUP = 46;
+inline constexpr ub2 OCI_NLS_DEBIT = 47;
+inline constexpr ub2 OCI_NLS_CREDIT = 48;
+inline constexpr ub2 OCI_NLS_DATEFORMAT = 49;
+inline constexpr ub2 OCI_NLS_INT_CURRENCY = 50;
+inline constexpr ub2 OCI_NLS_LOC_CURRENCY = 51;
+inline constexpr ub2 OCI_NLS_LANGUAGE = 52;
+inline constexpr ub2 OCI_NLS_ABLANGUAGE = 53;
+inline constexpr ub2 OCI_NLS_TERRITORY = 54;
+inline constexpr ub2 OCI_NLS_CHARACTER_SET = 55;
+inline constexpr ub2 OCI_NLS_LINGUISTIC_NAME = 56;
+inline constexpr ub2 OCI_NLS_CALENDAR = 57;
+inline constexpr ub2 OCI_NLS_DUAL_CURRENCY = 78;
+inline constexpr ub2 OCI_NLS_ABTERRITORY = 80;
+inline constexpr ub2 OCI_NLS_LISTSEP = 86;
+inline constexpr ub2 OCI_NLS_MONDECIMAL = 87;
+inline constexpr ub2 OCI_NLS_MONGROUP = 88;
+inline constexpr ub2 OCI_NLS_INT_CURRENCYSEP = 90;
+inline constexpr ub2 OCI_NLS_CHARSET_MAXBYTESZ = 91;
+inline constexpr ub2 OCI_NLS_CHARSET_FIXEDWIDTH = 92;
+inline constexpr ub2 OCI_NLS_CHARSET_ID = 93;
+inline constexpr ub2 OCI_NLS_NCHARSET_ID = 94;
+inline constexpr std::size_t OCI_NLS_MAXBUFSZ = 100;
+
+// OCIDateTimeCheck: the faults of a datetime value, or 0 when it is valid.
+inline constexpr ub4 OCI_DT_INVALID_DAY = 0x1;
+inline constexpr ub4 OCI_DT_DAY_BELOW_VALID = 0x2;
+inline constexpr ub4 OCI_DT_INVALID_MONTH = 0x4;
+inline constexpr ub4 OCI_DT_MONTH_BELOW_VALID = 0x8;
+inline constexpr ub4 OCI_DT_INVALID_YEAR = 0x10;
+inline constexpr ub4 OCI_DT_YEAR_BELOW_VALID = 0x20;
+inline constexpr ub4 OCI_DT_INVALID_HOUR = 0x40;
+inline constexpr ub4 OCI_DT_HOUR_BELOW_VALID = 0x80;
+inline constexpr ub4 OCI_DT_INVALID_MINUTE = 0x100;
+inline constexpr ub4 OCI_DT_MINUTE_BELOW_VALID = 0x200;
+inline constexpr ub4 OCI_DT_INVALID_SECOND = 0x400;
+inline constexpr ub4 OCI_DT_SECOND_BELOW_VALID = 0x800;
+inline constexpr ub4 OCI_DT_DAY_MISSING_FROM_1582 = 0x1000;
+inline constexpr ub4 OCI_DT_YEAR_ZERO = 0x2000;
+inline constexpr ub4 OCI_DT_INVALID_TIMEZONE = 0x4000;
+inline constexpr ub4 OCI_DT_INVALID_FORMAT = 0x8000;
+
+// OCILobOpen modes.
+inline constexpr ub1 OCI_LOB_READONLY = 1;
+inline constexpr ub1 OCI_LOB_READWRITE = 2;
 
 // Per-row return codes of a define (rcodep) and of the release 7 calls (cda rc).
 inline constexpr ub2 OCI_RC_NULL_FETCHED = 1405;  // NULL value and no indicator to say so
@@ -671,6 +754,47 @@ sword OCIDateTimeToText(void* hndl, OCIError* err, const OCIDateTime* date, cons
                         ub1 fmt_length, ub1 fsprec, const OraText* lang_name,
                         std::size_t lang_length, ub4* buf_size, OraText* buf);
 
+// National language support (8.1): text between the character set of an environment or session
+// handle and 16-bit Unicode, and the locale items of the handle.
+sword OCICharSetToUnicode(void* hndl, ub2* dst, std::size_t dstlen, const OraText* src,
+                          std::size_t srclen, std::size_t* rsize);
+sword OCIUnicodeToCharSet(void* hndl, OraText* dst, std::size_t dstlen, const ub2* src,
+                          std::size_t srclen, std::size_t* rsize);
+sword OCINlsGetInfo(void* hndl, OCIError* errhp, OraText* buf, std::size_t buflen, ub2 item);
+
+// Datetime and interval descriptors (9i). `hndl` is an environment or user session handle.
+sword OCIDateTimeConstruct(void* hndl, OCIError* err, OCIDateTime* datetime, sb2 year, ub1 month,
+                           ub1 day, ub1 hour, ub1 min, ub1 sec, ub4 fsec, const OraText* timezone,
+                           std::size_t timezone_length);
+sword OCIDateTimeGetDate(void* hndl, OCIError* err, const OCIDateTime* datetime, sb2* year,
+                         ub1* month, ub1* day);
+sword OCIDateTimeGetTime(void* hndl, OCIError* err, OCIDateTime* datetime, ub1* hour, ub1* min,
+                         ub1* sec, ub4* fsec);
+sword OCIDateTimeGetTimeZoneOffset(void* hndl, OCIError* err, const OCIDateTime* datetime,
+                                   sb1* hour, sb1* min);
+sword OCIDateTimeCheck(void* hndl, OCIError* err, const OCIDateTime* date, ub4* valid);
+sword OCIDateTimeAssign(void* hndl, OCIError* err, const OCIDateTime* from, OCIDateTime* to);
+sword OCIDateTimeFromText(void* hndl, OCIError* err, const OraText* date_str,
+                          std::size_t dstr_length, const OraText* fmt, ub1 fmt_length,
+                          const OraText* lang_name, std::size_t lang_length,
+                          OCIDateTime* datetime);
+sword OCIIntervalGetYearMonth(void* hndl, OCIError* err, sb4* yr, sb4* mnth,
+                              const OCIInterval* interval);
+sword OCIIntervalSetYearMonth(void* hndl, OCIError* err, sb4 yr, sb4 mnth, OCIInterval* result);
+sword OCIIntervalGetDaySecond(void* hndl, OCIError* err, sb4* dy, sb4* hr, sb4* mm, sb4* ss,
+                              sb4* fsec, const OCIInterval* interval);
+sword OCIIntervalSetDaySecond(void* hndl, OCIError* err, sb4 dy, sb4 hr, sb4 mm, sb4 ss, sb4 fsec,
+                              OCIInterval* result);
+
+// LOB calls of 8.1 beyond the release 8 group.
+sword OCILobOpen(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub1 mode);
+sword OCILobClose(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp);
+sword OCILobIsOpen(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, int* flag);
+sword OCILobGetChunkSize(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* chunksizep);
+
+// Frees the objects of the object cache (the engine has none to keep).
+sword OCICacheFree(OCIEnv* env, OCIError* err, const OCISvcCtx* svc);
+
 // Beyond the groups a loader resolves: the 9i fetch with an offset, and cancelling a call.
 sword OCIStmtFetch2(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation, sb4 fetchOffset,
                     ub4 mode);
@@ -830,4 +954,23 @@ QM_OCI_POINTER_TYPE(OCIDirPathStreamReset);
 QM_OCI_POINTER_TYPE(OCIDateTimeToText);
 QM_OCI_POINTER_TYPE(OCIStmtFetch2);
 QM_OCI_POINTER_TYPE(OCIReset);
+QM_OCI_POINTER_TYPE(OCICharSetToUnicode);
+QM_OCI_POINTER_TYPE(OCIUnicodeToCharSet);
+QM_OCI_POINTER_TYPE(OCINlsGetInfo);
+QM_OCI_POINTER_TYPE(OCIDateTimeConstruct);
+QM_OCI_POINTER_TYPE(OCIDateTimeGetDate);
+QM_OCI_POINTER_TYPE(OCIDateTimeGetTime);
+QM_OCI_POINTER_TYPE(OCIDateTimeGetTimeZoneOffset);
+QM_OCI_POINTER_TYPE(OCIDateTimeCheck);
+QM_OCI_POINTER_TYPE(OCIDateTimeAssign);
+QM_OCI_POINTER_TYPE(OCIDateTimeFromText);
+QM_OCI_POINTER_TYPE(OCIIntervalGetYearMonth);
+QM_OCI_POINTER_TYPE(OCIIntervalSetYearMonth);
+QM_OCI_POINTER_TYPE(OCIIntervalGetDaySecond);
+QM_OCI_POINTER_TYPE(OCIIntervalSetDaySecond);
+QM_OCI_POINTER_TYPE(OCILobOpen);
+QM_OCI_POINTER_TYPE(OCILobClose);
+QM_OCI_POINTER_TYPE(OCILobIsOpen);
+QM_OCI_POINTER_TYPE(OCILobGetChunkSize);
+QM_OCI_POINTER_TYPE(OCICacheFree);
 #undef QM_OCI_POINTER_TYPE
