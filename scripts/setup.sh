@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev libgl-dev fonts-dejavu-core fonts-liberation2
   libsqlite3-dev libboost-dev locales
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  mono-runtime mono-mcs libmono-oracle4.0-cil
 )
 missing=()
 for p in "${packages[@]}"; do
