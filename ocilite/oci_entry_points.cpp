@@ -63,6 +63,7 @@ sword MakeEnv(OCIEnv** envp, ub4 mode, std::size_t xtramem_sz, void** usrmempp) 
 
 // The return code of a fetch that asked for `requested` rows.
 sword FetchStatus(ErrorHandle& err, const FetchResult& r) {
+  if (r.need_data) return OCI_NEED_DATA;
   if (r.end) {
     err.Record(OraError(1403));
     return OCI_NO_DATA;
@@ -691,6 +692,38 @@ sword OCIStmtFetch(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation, 
       return OCI_SUCCESS;
     }
     return FetchStatus(err, s->runner.Fetch(nrows));
+  });
+}
+
+sword OCIStmtGetPieceInfo(OCIStmt* stmtp, OCIError* errhp, void** hndlpp, ub4* typep, ub1* in_outp,
+                          ub4* iterp, ub4* idxp, ub1* piecep) {
+  StmtHandle* s = StmtOf(stmtp);
+  if (!s) return OCI_INVALID_HANDLE;
+  return WithError(errhp, [&](ErrorHandle&) -> sword {
+    const std::optional<PieceRequest> request = s->runner.PendingPiece();
+    if (!request) throw OraError(1002);
+    if (hndlpp) *hndlpp = request->define;
+    if (typep) *typep = OCI_HTYPE_DEFINE;
+    if (in_outp) *in_outp = OCI_PARAM_OUT;
+    if (iterp) *iterp = request->iteration;
+    if (idxp) *idxp = 0;
+    if (piecep) *piecep = request->piece;
+    return OCI_SUCCESS;
+  });
+}
+
+sword OCIStmtSetPieceInfo(void* hndlp, ub4 type, OCIError* errhp, const void* bufp, ub4* alenp,
+                          ub1, const void* indp, ub2* rcodep) {
+  // Binds take no pieces here (OCI_DATA_AT_EXEC is refused), so only a define can be waited for.
+  auto* define = type == OCI_HTYPE_DEFINE ? As<DefineHandle>(hndlp, OCI_HTYPE_DEFINE) : nullptr;
+  if (!define && !(type == OCI_HTYPE_BIND && As<BindHandle>(hndlp, OCI_HTYPE_BIND)))
+    return OCI_INVALID_HANDLE;
+  return WithError(errhp, [&](ErrorHandle&) -> sword {
+    const auto request = define ? define->stmt->runner.PendingPiece() : std::nullopt;
+    if (!request || request->define != hndlp) throw OraError(1002);
+    define->stmt->runner.SetPieceBuffer(const_cast<void*>(bufp), alenp,
+                                        static_cast<sb2*>(const_cast<void*>(indp)), rcodep);
+    return OCI_SUCCESS;
   });
 }
 

@@ -33,14 +33,6 @@ sword OCIBindDynamic(OCIBind*, OCIError* errhp, void*, OCICallbackInBind, void*,
   return Unimplemented(errhp);
 }
 
-sword OCIStmtGetPieceInfo(OCIStmt*, OCIError* errhp, void**, ub4*, ub1*, ub4*, ub4*, ub1*) {
-  return Unimplemented(errhp);
-}
-
-sword OCIStmtSetPieceInfo(void*, ub4, OCIError* errhp, const void*, ub4*, ub1, const void*, ub2*) {
-  return Unimplemented(errhp);
-}
-
 sword OCIDefineObject(OCIDefine*, OCIError* errhp, const OCIType*, void**, ub4*, void**, ub4*) {
   return Unimplemented(errhp);
 }

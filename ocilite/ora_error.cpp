@@ -183,6 +183,7 @@ constexpr ErrorText kTexts[] = {
     {3001, "unimplemented feature"},
     {3113, "end-of-file on communication channel"},
     {3114, "not connected to ORACLE"},
+    {3130, "the buffer for the next piece to be fetched is required"},
     {3290, "Invalid truncate command - missing CLUSTER or TABLE keyword"},
     {4005, "INCREMENT must be a nonzero integer"},
     {4006, "START WITH cannot be less than MINVALUE"},

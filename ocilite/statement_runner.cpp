@@ -101,6 +101,7 @@ FetchResult StatementRunner::Execute(Session& session, ub4 iters, ub4 rowoff) {
   Compile(session);
   function_code_ = static_cast<ub2>(compiled_->function_code);
   cursor_.reset();
+  piece_.reset();
   row_count_ = rows_fetched_ = 0;
   at_end_ = false;
   if (compiled_->kind == CompiledSql::Kind::kQuery) {
@@ -119,40 +120,103 @@ FetchResult StatementRunner::Execute(Session& session, ub4 iters, ub4 rowoff) {
 }
 
 FetchResult StatementRunner::Fetch(ub4 nrows) {
-  FetchResult result;
+  if (piece_) return ContinuePiece();
   rows_fetched_ = 0;
   if (!cursor_ || at_end_) {
+    FetchResult result;
     result.end = true;
     return result;
   }
-  std::vector<Value> row;
-  for (ub4 i = 0; i < nrows; ++i) {
-    bool more = false;
-    try {
-      more = cursor_->Next(row);
-    } catch (...) {
-      rows_fetched_ = result.rows;
-      row_count_ += result.rows;
-      throw;
+  batch_ = Batch{};
+  batch_.nrows = nrows;
+  return RunBatch();
+}
+
+FetchResult StatementRunner::RunBatch() {
+  FetchResult& result = batch_.result;
+  while (batch_.index < batch_.nrows) {
+    if (batch_.column == 0) {
+      bool more = false;
+      try {
+        more = cursor_->Next(batch_.row);
+      } catch (...) {
+        rows_fetched_ = result.rows;
+        row_count_ += result.rows;
+        throw;
+      }
+      if (!more) {
+        at_end_ = true;
+        result.end = true;
+        break;
+      }
     }
-    if (!more) {
-      at_end_ = true;
-      result.end = true;
-      break;
+    if (!StoreRow(result)) {
+      FetchResult waiting = result;
+      waiting.need_data = true;
+      return waiting;
     }
-    StoreRow(row, i, result);
-    last_row_ = row;
+    last_row_ = batch_.row;
     ++result.rows;
+    ++batch_.index;
+    batch_.column = 0;
   }
   rows_fetched_ = result.rows;
   row_count_ += result.rows;
   return result;
 }
 
-void StatementRunner::StoreRow(const std::vector<Value>& row, ub4 index, FetchResult& result) {
+std::optional<PieceRequest> StatementRunner::PendingPiece() const {
+  if (!piece_) return std::nullopt;
+  return PieceRequest{defines_[piece_->column].handle, batch_.index,
+                      piece_->offset == 0 && !piece_->has_buffer ? OCI_FIRST_PIECE
+                                                                 : OCI_NEXT_PIECE};
+}
+
+void StatementRunner::SetPieceBuffer(void* buffer, ub4* alen, sb2* ind, ub2* rcode) {
+  if (!piece_) throw OraError(1002);
+  piece_->buffer = buffer;
+  piece_->capacity = alen ? *alen : 0;
+  piece_->alen = alen;
+  piece_->ind = ind;
+  piece_->rcode = rcode;
+  piece_->has_buffer = true;
+}
+
+FetchResult StatementRunner::ContinuePiece() {
+  Piece& p = *piece_;
+  if (!p.has_buffer) throw OraError(3130);
+  const std::size_t n = std::min<std::size_t>(p.data.size() - p.offset, p.capacity);
+  if (p.buffer && n) std::copy_n(p.data.data() + p.offset, n, static_cast<char*>(p.buffer));
+  p.offset += n;
+  if (p.alen) *p.alen = static_cast<ub4>(n);
+  if (p.ind) *p.ind = p.is_null ? -1 : 0;
+  if (p.rcode) *p.rcode = p.is_null ? OCI_RC_NULL_FETCHED : 0;
+  if (p.offset < p.data.size()) {
+    FetchResult waiting = batch_.result;
+    waiting.need_data = true;
+    return waiting;
+  }
+  // The value is complete: the define's own indicator says what it was.
+  DefineSpec& d = defines_[p.column];
+  auto at = [&](void* base, ub4 skip) {
+    return base ? static_cast<unsigned char*>(base) + static_cast<std::size_t>(batch_.index) * skip
+                : nullptr;
+  };
+  if (auto* ind = reinterpret_cast<sb2*>(at(d.ind, d.ind_skip))) *ind = p.is_null ? -1 : 0;
+  if (auto* rlen = reinterpret_cast<ub2*>(at(d.rlen, d.rlen_skip))) *rlen = 0;
+  if (auto* rcode = reinterpret_cast<ub2*>(at(d.rcode, d.rcode_skip)))
+    *rcode = p.is_null ? OCI_RC_NULL_FETCHED : 0;
+  batch_.column = p.column + 1;
+  piece_.reset();
+  return RunBatch();
+}
+
+bool StatementRunner::StoreRow(FetchResult& result) {
+  const std::vector<Value>& row = batch_.row;
+  const ub4 index = batch_.index;
   const auto& columns = compiled_->translated.columns;
   EvalContext& ctx = session_->Context();
-  for (std::size_t c = 0; c < row.size() && c < defines_.size(); ++c) {
+  for (std::size_t c = batch_.column; c < row.size() && c < defines_.size(); ++c) {
     DefineSpec& d = defines_[c];
     if (!d.defined) continue;
     const Value& v = row[c];
@@ -173,13 +237,19 @@ void StatementRunner::StoreRow(const std::vector<Value>& row, ub4 index, FetchRe
       if (rcode) *rcode = is_null ? OCI_RC_NULL_FETCHED : 0;
       continue;
     }
-    if (d.dynamic && d.callback) {
-      // The value goes to the client in pieces, each into a buffer the callback hands over.
+    if (d.dynamic) {
+      // The value goes to the client in pieces: into buffers a callback hands over, or, without
+      // a callback, into buffers the client gives between fetches.
       const std::string data =
           is_null ? std::string()
                   : (v.kind == Value::Kind::kBlob
                          ? v.s
                          : ocilite::ClientText(v, columns[c].type, ctx, *code_page_));
+      if (!d.callback) {
+        piece_ = Piece{c, data, is_null};
+        batch_.column = c;
+        return false;
+      }
       std::size_t offset = 0;
       ub1 piece = OCI_FIRST_PIECE;
       do {
@@ -234,6 +304,7 @@ void StatementRunner::StoreRow(const std::vector<Value>& row, ub4 index, FetchRe
       if (rcode) *rcode = 0;
     }
   }
+  return true;
 }
 
 }  // namespace qm::ocilite

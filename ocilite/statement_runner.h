@@ -5,10 +5,17 @@
 // the client's values for each iteration and runs it; Fetch moves rows into the define buffers.
 // Failures throw OraError; what the rows did (truncation, NULL without indicator, end of data)
 // comes back in FetchResult for the caller to turn into its return code.
+//
+// A dynamic define without a callback is read by polling: the fetch stops at its value with
+// need_data, PendingPiece says which define and row wait, SetPieceBuffer gives the buffer for the
+// next piece, and the next Fetch writes that piece and goes on (need_data again while the value
+// has more, then the rest of the row and the batch). Every value is asked for this way, a NULL
+// too (its piece is empty and its indicator -1).
 #pragma once
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,7 +37,7 @@ struct DefineSpec {
   ub4 ind_skip = sizeof(sb2);
   ub4 rlen_skip = sizeof(ub2);
   ub4 rcode_skip = sizeof(ub2);
-  bool dynamic = false;  // OCI_DYNAMIC_FETCH: pieces through `callback`
+  bool dynamic = false;  // OCI_DYNAMIC_FETCH: pieces through `callback`, or polled without one
   void* callback_context = nullptr;
   OCICallbackDefine callback = nullptr;
   OCIDefine* handle = nullptr;  // passed back to the callback
@@ -55,12 +62,20 @@ struct BindSpec {
 
 struct FetchResult {
   ub4 rows = 0;
+  bool need_data = false;  // stopped at a dynamic define that is read by polling
   bool end = false;  // fewer rows than asked for
   bool truncated = false;
   // A LONG or LONG RAW value cut to its define buffer (and nothing else cut): the release 7
   // interface reads the rest with oflng, so its fetches do not fail for it.
   bool long_truncated = false;
   bool null_without_indicator = false;
+};
+
+// The piece a polled fetch waits for.
+struct PieceRequest {
+  OCIDefine* define;
+  ub4 iteration;  // the row within the fetch
+  ub1 piece;      // OCI_FIRST_PIECE, then OCI_NEXT_PIECE
 };
 
 class StatementRunner {
@@ -83,13 +98,22 @@ class StatementRunner {
   // iters 0).
   FetchResult Execute(Session& session, ub4 iters, ub4 rowoff);
   FetchResult Fetch(ub4 nrows);
+  // The piece the last fetch stopped at; nullopt when it did not stop at one.
+  std::optional<PieceRequest> PendingPiece() const;
+  // The buffer of `*alen` bytes for the next piece, and where its length (written back into
+  // *alen), indicator and return code go; ORA-01002 when no fetch waits for a piece.
+  void SetPieceBuffer(void* buffer, ub4* alen, sb2* ind, ub2* rcode);
   // Forgets the compiled form, so that the next Execute compiles again (binds changed type).
   void Recompile() {
     cursor_.reset();
     compiled_.reset();
+    piece_.reset();
   }
   // Closes the open rows (a fetch of 0 rows; the end of a session).
-  void Cancel() { cursor_.reset(); }
+  void Cancel() {
+    cursor_.reset();
+    piece_.reset();
+  }
   bool HasCursor() const { return cursor_ != nullptr; }
 
   ub4 RowCount() const { return row_count_; }
@@ -104,8 +128,33 @@ class StatementRunner {
   std::vector<BindSpec> binds;
 
  private:
+  // A fetch of `nrows` rows, which a polled piece may interrupt.
+  struct Batch {
+    ub4 nrows = 0;
+    ub4 index = 0;       // the row being stored
+    std::size_t column = 0;  // where storing the row goes on after a piece
+    std::vector<Value> row;
+    FetchResult result;
+  };
+  // A value handed out in pieces.
+  struct Piece {
+    std::size_t column;
+    std::string data;  // in the client's form
+    bool is_null;
+    std::size_t offset = 0;
+    void* buffer = nullptr;
+    ub4 capacity = 0;
+    ub4* alen = nullptr;
+    sb2* ind = nullptr;
+    ub2* rcode = nullptr;
+    bool has_buffer = false;
+  };
+
   std::vector<Value> BindRow(ub4 row);
-  void StoreRow(const std::vector<Value>& row, ub4 index, FetchResult& result);
+  // Stores the batch's current row from its column on; false when it stopped at a polled piece.
+  bool StoreRow(FetchResult& result);
+  FetchResult RunBatch();
+  FetchResult ContinuePiece();
 
   bool prepared_ = false;
   std::string client_text_;
@@ -118,6 +167,8 @@ class StatementRunner {
   std::unique_ptr<Cursor> cursor_;
   std::vector<DefineSpec> defines_;
   std::vector<Value> last_row_;
+  Batch batch_;
+  std::optional<Piece> piece_;
   ub4 row_count_ = 0;
   ub4 rows_fetched_ = 0;
   ub2 function_code_ = 0;
