@@ -194,6 +194,8 @@ sword OCIDescriptorAlloc(const void* parenth, void** descpp, const ub4 type,
         h = MakeChild<DateTimeDescriptor>(env, type, env);
       } else if (type == OCI_DTYPE_INTERVAL_YM || type == OCI_DTYPE_INTERVAL_DS) {
         h = MakeChild<IntervalDescriptor>(env, type, env);
+      } else if (type == OCI_DTYPE_ROWID) {
+        h = MakeChild<RowidDescriptor>(env, type, env);
       } else {
         h = MakeChild<PlainHandle>(env, type, env);
       }
@@ -279,6 +281,13 @@ sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* attributep, ub4* s
           case OCI_ATTR_PREFETCH_MEMORY:
             Put<ub4>(attributep, stmt->prefetch_memory);
             return OCI_SUCCESS;
+          case OCI_ATTR_ROWID: {
+            // The descriptor itself is passed, to be filled with the last changed row's ROWID.
+            auto* rowid = As<RowidDescriptor>(attributep, OCI_DTYPE_ROWID);
+            if (!rowid) throw OraError(24328);
+            rowid->text = r.LastRowid();
+            return OCI_SUCCESS;
+          }
           case OCI_ATTR_STATEMENT:
             Put(attributep, reinterpret_cast<const OraText*>(r.ClientText().data()));
             if (sizep) *sizep = static_cast<ub4>(r.ClientText().size());
@@ -625,6 +634,20 @@ sword OCITransStart(OCISvcCtx* svchp, OCIError* errhp, uword, ub4) {
   // Transactions begin by themselves with the first change.
   return WithError(errhp, [&](ErrorHandle&) -> sword {
     svc->Active();
+    return OCI_SUCCESS;
+  });
+}
+
+sword OCIRowidToChar(OCIRowid* rowidDesc, OraText* outbfp, ub2* outbflp, OCIError* errhp) {
+  auto* rowid = As<RowidDescriptor>(rowidDesc, OCI_DTYPE_ROWID);
+  if (!rowid || !outbflp) return OCI_INVALID_HANDLE;
+  return WithError(errhp, [&](ErrorHandle&) -> sword {
+    if (rowid->text.empty()) throw OraError(1410);
+    const ub2 size = *outbflp;
+    *outbflp = static_cast<ub2>(rowid->text.size());
+    // Too small a buffer takes nothing; the length says what it needs.
+    if (!outbfp || size < rowid->text.size()) throw OraError(1406);
+    std::memcpy(outbfp, rowid->text.data(), rowid->text.size());
     return OCI_SUCCESS;
   });
 }

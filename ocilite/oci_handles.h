@@ -165,6 +165,12 @@ struct IntervalDescriptor : Handle {
   sb4 days = 0, hours = 0, minutes = 0, seconds = 0, fraction = 0;
 };
 
+// A ROWID descriptor, filled from a statement's OCI_ATTR_ROWID.
+struct RowidDescriptor : Handle {
+  using Handle::Handle;
+  std::string text;  // empty until filled
+};
+
 // Handles and descriptors the engine only allocates and frees (describe, transaction, rowid,
 // snapshot, ...).
 struct PlainHandle : Handle {

@@ -371,6 +371,49 @@ TEST_F(ClientCalls, DescriptorAndLengthPrefixedBindsAndDefines) {
   Library().DescriptorFree(ts, OCI_DTYPE_TIMESTAMP);
 }
 
+TEST_F(ClientCalls, RowidOfTheLastChangedRow) {
+  OciConnection c("system", "manager");
+  ASSERT_EQ(c.Exec("create table T (N number, S varchar2(5))"), "");
+  ASSERT_EQ(c.Exec("insert into T values (1, 'one')"), "");
+  auto* rowid = Descriptor<OCIRowid>(c, OCI_DTYPE_ROWID);
+  auto to_char = Fn<OCIRowidToChar_t>("OCIRowidToChar");
+  auto rowid_of = [&](const std::string& sql) {
+    OCIStmt* stmt = Prepare(c, sql);
+    EXPECT_EQ(Library().StmtExecute(c.svc, stmt, c.err, 1, 0, nullptr, nullptr, OCI_DEFAULT),
+              OCI_SUCCESS)
+        << sql;
+    EXPECT_EQ(Library().AttrGet(stmt, OCI_HTYPE_STMT, rowid, nullptr, OCI_ATTR_ROWID, c.err),
+              OCI_SUCCESS);
+    Library().HandleFree(stmt, OCI_HTYPE_STMT);
+    char text[20] = {};
+    ub2 length = sizeof text;
+    const sword rc = to_char(rowid, reinterpret_cast<OraText*>(text), &length, c.err);
+    return rc == OCI_SUCCESS ? std::string(text, length) : c.LastError();
+  };
+  const std::string inserted = rowid_of("insert into T values (2, 'two')");
+  ASSERT_EQ(inserted.size(), 18u);
+  EXPECT_EQ(c.Query("select S from T where rowid = '" + inserted + "'").values[0][0], "two");
+  EXPECT_EQ(rowid_of("update T set S = 'zwei' where N = 2"), inserted);
+  EXPECT_EQ(rowid_of("delete from T where N = 2"), inserted);
+  EXPECT_EQ(rowid_of("delete from T where N = 99"), "ORA-01410: invalid ROWID");
+  // A buffer too small for the 18 characters takes nothing and learns the length.
+  rowid_of("update T set S = 'eins'");
+  char text[10];
+  ub2 length = sizeof text;
+  EXPECT_EQ(to_char(rowid, reinterpret_cast<OraText*>(text), &length, c.err), OCI_ERROR);
+  EXPECT_EQ(length, 18);
+  // The attribute fills a ROWID descriptor, not any memory.
+  OCIStmt* stmt = Prepare(c, "update T set S = 'uno'");
+  ASSERT_EQ(Library().StmtExecute(c.svc, stmt, c.err, 1, 0, nullptr, nullptr, OCI_DEFAULT),
+            OCI_SUCCESS);
+  char memory[16] = {};
+  EXPECT_EQ(Library().AttrGet(stmt, OCI_HTYPE_STMT, memory, nullptr, OCI_ATTR_ROWID, c.err),
+            OCI_ERROR);
+  EXPECT_EQ(c.LastError(), "ORA-24328: illegal attribute value");
+  Library().HandleFree(stmt, OCI_HTYPE_STMT);
+  Library().DescriptorFree(rowid, OCI_DTYPE_ROWID);
+}
+
 TEST_F(ClientCalls, LobsOpenCloseAndReadAsUtf16) {
   OciConnection c("system", "manager");
   ASSERT_EQ(c.Exec("create table T (C clob)"), "");

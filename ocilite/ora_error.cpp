@@ -92,6 +92,7 @@ constexpr ErrorText kTexts[] = {
     {1405, "fetched column value is NULL"},
     {1406, "fetched column value was truncated"},
     {1407, "cannot update (%s) to NULL"},
+    {1410, "invalid ROWID"},
     {1418, "specified index does not exist"},
     {1426, "numeric overflow"},
     {1427, "single-row subquery returns more than one row"},

@@ -12,6 +12,7 @@
 #include "ocilite/number_arithmetic.h"
 #include "ocilite/number_text.h"
 #include "ocilite/oracle_date.h"
+#include "ocilite/rowid.h"
 #include "ocilite/sequences.h"
 #include "ocilite/utf8_text.h"
 
@@ -192,19 +193,8 @@ OCL_FUNCTION(Chr) {
   });
 }
 
-// Oracle's extended ROWID: object number (6 digits), file (3), block (6) and row (3) in base 64.
 OCL_FUNCTION(Rowid) {
-  static constexpr char kDigits[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  auto digits = [](std::uint64_t n, int count) {
-    std::string out(static_cast<std::size_t>(count), 'A');
-    for (int i = count - 1; i >= 0; --i, n >>= 6)
-      out[static_cast<std::size_t>(i)] = kDigits[n & 63];
-    return out;
-  };
-  const auto object = static_cast<std::uint64_t>(sqlite3_value_int64(argv[0]));
-  const auto row = static_cast<std::uint64_t>(sqlite3_value_int64(argv[1]));
-  ResultText(c, digits(object, 6) + digits(1, 3) + digits(row >> 12, 6) + digits(row & 4095, 3));
+  ResultText(c, RowidText(sqlite3_value_int64(argv[0]), sqlite3_value_int64(argv[1])));
 }
 
 OCL_FUNCTION(NextVal) {

@@ -4,7 +4,9 @@
 
 #include "ocilite/client_buffers.h"
 #include "ocilite/extended_buffers.h"
+#include "ocilite/rowid.h"
 #include "ocilite/sql_parser.h"
+#include "ocilite/sqlite_db.h"
 #include "ocilite/utf8_text.h"
 
 namespace qm::ocilite {
@@ -110,9 +112,40 @@ FetchResult StatementRunner::Execute(Session& session, ub4 iters, ub4 rowoff) {
     return {};
   }
   if (iters == 0) throw OraError(24333);
+  changed_ = false;
   if (compiled_->kind == CompiledSql::Kind::kDml) {
-    for (ub4 r = rowoff; r < rowoff + iters; ++r)
-      row_count_ += static_cast<ub4>(session.ExecuteDml(*compiled_, BindRow(r)));
+    // SQLite names every row it changes; those of the statement's own table count.
+    struct Watch {
+      std::string table;
+      std::int64_t row = 0;
+      bool seen = false;
+    } watch;
+    const auto& target = compiled_->translated.target;
+    if (target) {
+      changed_object_ = target->object_id;
+      watch.table = "o" + std::to_string(target->object_id);
+    }
+    sqlite3* db = session.Context().db->get();
+    sqlite3_update_hook(
+        db,
+        [](void* context, int, const char*, const char* table, sqlite3_int64 row) {
+          auto* w = static_cast<Watch*>(context);
+          if (w->table == table) {
+            w->row = row;
+            w->seen = true;
+          }
+        },
+        &watch);
+    try {
+      for (ub4 r = rowoff; r < rowoff + iters; ++r)
+        row_count_ += static_cast<ub4>(session.ExecuteDml(*compiled_, BindRow(r)));
+    } catch (...) {
+      sqlite3_update_hook(db, nullptr, nullptr);
+      throw;
+    }
+    sqlite3_update_hook(db, nullptr, nullptr);
+    changed_ = watch.seen;
+    changed_row_ = watch.row;
   } else {
     session.ExecuteOther(*compiled_);
   }
@@ -163,6 +196,10 @@ FetchResult StatementRunner::RunBatch() {
   rows_fetched_ = result.rows;
   row_count_ += result.rows;
   return result;
+}
+
+std::string StatementRunner::LastRowid() const {
+  return changed_ ? RowidText(changed_object_, changed_row_) : std::string();
 }
 
 std::optional<PieceRequest> StatementRunner::PendingPiece() const {

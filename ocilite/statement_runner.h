@@ -116,6 +116,10 @@ class StatementRunner {
   }
   bool HasCursor() const { return cursor_ != nullptr; }
 
+  // The ROWID (Oracle's 18-character form) of the last row the last INSERT, UPDATE or DELETE
+  // changed in its table; empty when it changed none.
+  std::string LastRowid() const;
+
   ub4 RowCount() const { return row_count_; }
   ub4 RowsFetched() const { return rows_fetched_; }
   ub2 FunctionCode() const { return function_code_; }
@@ -167,6 +171,10 @@ class StatementRunner {
   std::unique_ptr<Cursor> cursor_;
   std::vector<DefineSpec> defines_;
   std::vector<Value> last_row_;
+  // The last row a DML statement changed: its table's object number and SQLite row number.
+  std::int64_t changed_object_ = 0;
+  std::int64_t changed_row_ = 0;
+  bool changed_ = false;
   Batch batch_;
   std::optional<Piece> piece_;
   ub4 row_count_ = 0;

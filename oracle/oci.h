@@ -236,7 +236,7 @@ inline constexpr ub4 OCI_ATTR_PREFETCH_MEMORY = 13;  // stmt: ub4 bytes
 inline constexpr ub4 OCI_ATTR_NESTED_PREFETCH_MEMORY = 14;
 inline constexpr ub4 OCI_ATTR_CHAR_COUNT = 15;
 inline constexpr ub4 OCI_ATTR_PARAM_COUNT = 18;  // stmt: ub4, select-list length
-inline constexpr ub4 OCI_ATTR_ROWID = 19;        // stmt: OCIRowid* descriptor to fill
+inline constexpr ub4 OCI_ATTR_ROWID = 19;  // stmt: the OCIRowid* descriptor itself, filled
 inline constexpr ub4 OCI_ATTR_CHARSET = 20;
 inline constexpr ub4 OCI_ATTR_NCHAR = 21;
 inline constexpr ub4 OCI_ATTR_USERNAME = 22;   // session: text + length
@@ -786,6 +786,10 @@ sword OCIIntervalGetDaySecond(void* hndl, OCIError* err, sb4* dy, sb4* hr, sb4* 
 sword OCIIntervalSetDaySecond(void* hndl, OCIError* err, sb4 dy, sb4 hr, sb4 mm, sb4 ss, sb4 fsec,
                               OCIInterval* result);
 
+// The text form of a ROWID descriptor that a statement's OCI_ATTR_ROWID filled. *outbflp holds
+// the buffer size on entry and the text's length on return.
+sword OCIRowidToChar(OCIRowid* rowidDesc, OraText* outbfp, ub2* outbflp, OCIError* errhp);
+
 // LOB calls of 8.1 beyond the release 8 group.
 sword OCILobOpen(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub1 mode);
 sword OCILobClose(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp);
@@ -968,6 +972,7 @@ QM_OCI_POINTER_TYPE(OCIIntervalGetYearMonth);
 QM_OCI_POINTER_TYPE(OCIIntervalSetYearMonth);
 QM_OCI_POINTER_TYPE(OCIIntervalGetDaySecond);
 QM_OCI_POINTER_TYPE(OCIIntervalSetDaySecond);
+QM_OCI_POINTER_TYPE(OCIRowidToChar);
 QM_OCI_POINTER_TYPE(OCILobOpen);
 QM_OCI_POINTER_TYPE(OCILobClose);
 QM_OCI_POINTER_TYPE(OCILobIsOpen);
