@@ -7,7 +7,7 @@ shift 6
 rm -rf "$scratch"
 mkdir -p "$scratch/lib" "$scratch/home"
 # The provider loads libclntsh.so; a link to the engine is all it needs.
-ln -s "$library" "$scratch/lib/libclntsh.so"
+ln -s "$(realpath "$library")" "$scratch/lib/libclntsh.so"
 "$mcs" -nologo -out:"$scratch/oracle_client_check.exe" \
   -r:System.Data.dll -r:System.Data.OracleClient.dll "$source"
 export OCILITE_HOME="$scratch/home"
