@@ -114,18 +114,23 @@ FetchResult StatementRunner::Execute(Session& session, ub4 iters, ub4 rowoff) {
   if (iters == 0) throw OraError(24333);
   changed_ = false;
   if (compiled_->kind == CompiledSql::Kind::kDml) {
-    // SQLite names every row it changes; those of the statement's own table count.
+    const auto& target = compiled_->translated.target;
+    if (target) changed_object_ = target->object_id;
+    sqlite3* db = session.Context().db->get();
+    if (compiled_->function_code == OCI_FNCODE_INSERT) {
+      for (ub4 r = rowoff; r < rowoff + iters; ++r)
+        row_count_ += static_cast<ub4>(session.ExecuteDml(*compiled_, BindRow(r)));
+      changed_ = target && row_count_ > 0;
+      changed_row_ = sqlite3_last_insert_rowid(db);
+      return {};
+    }
+    // SQLite names every row an UPDATE or DELETE changes; those of the statement's table count.
     struct Watch {
       std::string table;
       std::int64_t row = 0;
       bool seen = false;
     } watch;
-    const auto& target = compiled_->translated.target;
-    if (target) {
-      changed_object_ = target->object_id;
-      watch.table = "o" + std::to_string(target->object_id);
-    }
-    sqlite3* db = session.Context().db->get();
+    if (target) watch.table = "o" + std::to_string(target->object_id);
     sqlite3_update_hook(
         db,
         [](void* context, int, const char*, const char* table, sqlite3_int64 row) {
