@@ -9,11 +9,6 @@
 namespace qm::ocilite {
 namespace {
 
-bool IsDescriptorType(ub2 dty) {
-  return dty == SQLT_TIMESTAMP || dty == SQLT_TIMESTAMP_TZ || dty == SQLT_TIMESTAMP_LTZ ||
-         dty == SQLT_DATE;
-}
-
 std::size_t PrefixSize(ub2 dty) {
   return dty == SQLT_VBI ? 2 : 4;
 }
@@ -39,9 +34,14 @@ OraDate AsDate(const Value& v, const SqlType& type, ub2 dty, EvalContext& ctx) {
 
 }  // namespace
 
+bool IsDescriptorExternalType(ub2 dty) {
+  return dty == SQLT_TIMESTAMP || dty == SQLT_TIMESTAMP_TZ || dty == SQLT_TIMESTAMP_LTZ ||
+         dty == SQLT_DATE;
+}
+
 bool IsExtendedExternalType(ub2 dty) {
   return dty == SQLT_VBI || dty == SQLT_LVC || dty == SQLT_LVB || dty == SQLT_ODT ||
-         IsDescriptorType(dty);
+         IsDescriptorExternalType(dty);
 }
 
 OraDate CheckedDate(int year, int month, int day, int hour, int minute, int second) {
@@ -78,7 +78,7 @@ int LocalOffsetMinutes(const OraDate& date) {
 StoreResult StoreExtended(const Value& v, const SqlType& type, ub2 dty, void* buffer, sb4 size,
                           ub4* length, ub4* full_length, EvalContext& ctx, const CodePage& cp) {
   auto* out = static_cast<unsigned char*>(buffer);
-  if (IsDescriptorType(dty)) {
+  if (IsDescriptorExternalType(dty)) {
     oci::DateTimeDescriptor* d = DescriptorAt(buffer);
     if (!d) throw OraError(1460);
     const OraDate date = AsDate(v, type, dty, ctx);
@@ -129,7 +129,7 @@ StoreResult StoreExtended(const Value& v, const SqlType& type, ub2 dty, void* bu
 
 Value LoadExtended(const void* buffer, ub4 length, ub2 dty, const CodePage& cp) {
   const auto* in = static_cast<const unsigned char*>(buffer);
-  if (IsDescriptorType(dty)) {
+  if (IsDescriptorExternalType(dty)) {
     const oci::DateTimeDescriptor* d = DescriptorAt(buffer);
     if (!d) throw OraError(1460);
     return Value::Text(DescriptorDate(*d).ToStorage());

@@ -15,6 +15,8 @@ struct DateTimeDescriptor;
 }
 
 bool IsExtendedExternalType(ub2 dty);
+// The datetime types, whose buffer holds the address of a descriptor.
+bool IsDescriptorExternalType(ub2 dty);
 
 // A datetime descriptor's value as a DATE: fractions of a second are dropped and a value with a
 // time zone is taken at its own local time. Throws ORA-01841..01852 for fields out of range.

@@ -789,6 +789,7 @@ sword Bind(StmtHandle* s, OCIBind** bindp, OCIError* errhp, std::string name, ub
     bind.dty = dty;
     bind.ind = static_cast<const sb2*>(indp);
     bind.alen = alenp;
+    if (IsDescriptorExternalType(dty)) bind.value_skip = static_cast<ub4>(sizeof(void*));
     auto& list = s->runner.binds;
     auto same = [&](const BindSpec& b) {
       return bind.name.empty() ? (b.name.empty() && b.position == position) : b.name == bind.name;
@@ -904,11 +905,9 @@ sword OCIDefineByPos(OCIStmt* stmtp, OCIDefine** defnp, OCIError* errhp, ub4 pos
     d.rlen = rlenp;
     d.rcode = rcodep;
     // Descriptors come as an array of their addresses, whatever size the client gives.
-    const bool descriptor = lob || dty == SQLT_TIMESTAMP || dty == SQLT_TIMESTAMP_TZ ||
-                            dty == SQLT_TIMESTAMP_LTZ || dty == SQLT_DATE;
-    d.value_skip = descriptor       ? static_cast<ub4>(sizeof(void*))
-                   : value_sz > 0 ? static_cast<ub4>(value_sz)
-                                  : 0;
+    d.value_skip = lob || IsDescriptorExternalType(dty) ? static_cast<ub4>(sizeof(void*))
+                   : value_sz > 0                       ? static_cast<ub4>(value_sz)
+                                                        : 0;
     d.dynamic = (mode & OCI_DYNAMIC_FETCH) != 0;
     d.handle = reinterpret_cast<OCIDefine*>(static_cast<Handle*>(handle));
     if (lob) d.store_locator = LocatorStore(dty);
