@@ -180,7 +180,6 @@ sword OCINlsGetInfo(void* hndl, OCIError* errhp, OraText* buf, std::size_t bufle
   const NlsSettings* nls = NlsOf(hndl);
   if (!nls) return OCI_INVALID_HANDLE;
   return WithError(errhp, [&](ErrorHandle&) -> sword {
-    std::string text;
     if (item == OCI_NLS_CHARSET_MAXBYTESZ || item == OCI_NLS_CHARSET_FIXEDWIDTH ||
         item == OCI_NLS_CHARSET_ID || item == OCI_NLS_NCHARSET_ID) {
       // Numeric items come as a ub2 in the buffer.
@@ -195,7 +194,7 @@ sword OCINlsGetInfo(void* hndl, OCIError* errhp, OraText* buf, std::size_t bufle
     }
     const std::optional<std::string> value = LocaleItem(*nls, item);
     if (!value) throw OraError(24315);
-    text = nls->code_page->FromUtf8(*value);
+    const std::string text = nls->code_page->FromUtf8(*value);
     if (!buf || buflen < text.size() + 1) throw OraError(24315);
     std::memcpy(buf, text.data(), text.size());
     buf[text.size()] = 0;

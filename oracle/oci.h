@@ -380,7 +380,8 @@ inline constexpr ub1 SQLCS_IMPLICIT = 1;
 inline constexpr ub1 OCI_FILE_READONLY = 1;
 
 // OCINlsGetInfo items. Texts come NUL-terminated in the character set of the handle; the four
-// numeric items at the end come as a ub2.
+// numeric items at the end come as a ub2. Another item, or a buffer too small for the answer,
+// fails with ORA-24315.
 inline constexpr ub2 OCI_NLS_DAYNAME1 = 1;  // Monday; 2..7 the days after it
 inline constexpr ub2 OCI_NLS_DAYNAME7 = 7;
 inline constexpr ub2 OCI_NLS_ABDAYNAME1 = 8;
