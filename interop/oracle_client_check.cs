@@ -3,8 +3,7 @@
 // Every step compares what comes back with what was put in and throws on the first difference;
 // each passed check prints one line. Exit status 0 only when every check passed.
 //
-// Usage: mono oracle_client_check.exe <database> [--exact-decimals]
-// --exact-decimals adds numbers of 20 and 38 significant digits, which need an exact NUMBER.
+// Usage: mono oracle_client_check.exe <database>
 using System;
 using System.Collections.Generic;
 using System.Data;
@@ -347,17 +346,16 @@ static class Program
     static int Main(string[] args)
     {
         if (args.Length < 1) {
-            Console.Error.WriteLine("usage: oracle_client_check.exe <database> [--exact-decimals]");
+            Console.Error.WriteLine("usage: oracle_client_check.exe <database>");
             return 2;
         }
         connectionString = "Data Source=" + args[0] + ";User ID=system;Password=manager;Pooling=false";
-        bool exact = Array.IndexOf(args, "--exact-decimals") >= 0;
         try {
             ConnectionAndVersion();
             using (var c = Open()) {
                 Definitions(c);
                 ParametersOfEveryType(c);
-                if (exact) ExactDecimals(c);
+                ExactDecimals(c);
                 ManyRowsThroughAReader(c);
                 DataAdapterFillsATable(c);
                 TransactionsSeenFromASecondConnection(c);

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Runs oracle_client_check.cs through Mono's System.Data.OracleClient on the engine.
-# Usage: run_oracle_client_check.sh MCS MONO LIBOCILITE OCISQL SOURCE SCRATCH [--exact-decimals]
+# Usage: run_oracle_client_check.sh MCS MONO LIBOCILITE OCISQL SOURCE SCRATCH
 set -euo pipefail
 mcs=$1 mono=$2 library=$3 ocisql=$4 source=$5 scratch=$6
-shift 6
 rm -rf "$scratch"
 mkdir -p "$scratch/lib" "$scratch/home"
 # The provider loads libclntsh.so; a link to the engine is all it needs.
@@ -14,4 +13,4 @@ export OCILITE_HOME="$scratch/home"
 "$ocisql" --create INTEROP --system-password manager
 LD_LIBRARY_PATH="$scratch/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" \
   NLS_LANG=AMERICAN_AMERICA.AL32UTF8 \
-  "$mono" --debug "$scratch/oracle_client_check.exe" INTEROP "$@"
+  "$mono" --debug "$scratch/oracle_client_check.exe" INTEROP
