@@ -54,6 +54,25 @@ Value ToText(const Value& v, DataType type, EvalContext& ctx, const std::string*
   return v;
 }
 
+Value HexToRaw(const Value& v) {
+  if (v.IsNull() || v.kind == Value::Kind::kBlob) return v;
+  if (v.kind != Value::Kind::kText) throw OraError(1465);
+  if (v.s.empty()) return Value::Null();
+  auto nibble = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    throw OraError(1465);
+  };
+  std::string bytes;
+  bytes.reserve(v.s.size() / 2 + 1);
+  std::size_t i = 0;
+  if (v.s.size() % 2 == 1) bytes += static_cast<char>(nibble(v.s[i++]));
+  for (; i < v.s.size(); i += 2)
+    bytes += static_cast<char>(nibble(v.s[i]) * 16 + nibble(v.s[i + 1]));
+  return Value::Blob(std::move(bytes));
+}
+
 namespace {
 
 struct NumberModel {

@@ -22,6 +22,11 @@ Value ToDate(const Value& v, EvalContext& ctx, const std::string* model = nullpt
 // (given as `type` kDate) by `model` or the session's date format.
 Value ToText(const Value& v, DataType type, EvalContext& ctx, const std::string* model = nullptr);
 
+// Text to RAW as Oracle reads it: hexadecimal digits, two to a byte, an odd count read as if a
+// 0 led ("ABC" is 0A BC); empty text is NULL and RAW values pass unchanged. ORA-01465 for text
+// that is not hexadecimal.
+Value HexToRaw(const Value& v);
+
 // TO_CHAR(number, model) and TO_NUMBER(text, model) with the model elements 9 0 . , D G $ S MI
 // FM; ORA-01481 for a model the engine cannot read, ORA-01722 for text that does not fit.
 std::string FormatNumberModel(const Value& number, std::string_view model, EvalContext& ctx);

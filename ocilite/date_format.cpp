@@ -252,6 +252,27 @@ OraDate DateFormat::Parse(std::string_view text, const OraDate& today) const {
     return best;
   };
 
+  // Whether the next element that reads text after element `k` reads a name.
+  auto name_follows = [&](std::size_t k) {
+    for (std::size_t r = k + 1; r < elements_.size(); ++r) {
+      switch (elements_[r].code) {
+        case Code::kLiteral:
+        case Code::kFM:
+        case Code::kFX:
+          continue;
+        case Code::kMON:
+        case Code::kMONTH:
+        case Code::kDY:
+        case Code::kDAY:
+        case Code::kAM:
+          return true;
+        default:
+          return false;
+      }
+    }
+    return false;
+  };
+
   for (std::size_t k = 0; k < elements_.size(); ++k) {
     const Element& e = elements_[k];
     if (e.code == Code::kFX) {
@@ -287,6 +308,9 @@ OraDate DateFormat::Parse(std::string_view text, const OraDate& today) const {
           if (i >= n || text[i] != e.text[0]) throw OraError(1861);
           ++i;
         } else {
+          // Punctuation stands for any run of other punctuation, and may be left out where the
+          // text goes straight on; but a digit where a name comes next is no date in this model.
+          if (i < n && IsDigit(text[i]) && name_follows(k)) throw OraError(1861);
           while (i < n && !IsAlnum(text[i])) ++i;
         }
         break;
@@ -320,7 +344,7 @@ OraDate DateFormat::Parse(std::string_view text, const OraDate& today) const {
       case Code::kMM:
         mark(kMonth);
         skip_blanks();
-        if (i < n && IsAlpha(text[i])) {
+        if (!fx && i < n && IsAlpha(text[i])) {
           month = read_name(kMonths, 3, 1843) + 1;
         } else {
           month = static_cast<int>(read_number(2, digits));

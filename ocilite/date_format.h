@@ -2,7 +2,8 @@
 // text and reading text as a date with Oracle's lenient matching. Without FX, punctuation in the
 // input may differ from or be missing against the model, numbers may drop leading zeros, MM also
 // reads month names, MON also reads full names, RR and YY also read four-digit years, and trailing
-// time fields may be left out. Errors are Oracle's: ORA-01821 for a model the engine does not
+// time fields may be left out; a digit where punctuation and then a name are due ("2003-03-15"
+// under DD-MON-RR) does not match (ORA-01861). With FX, MM reads digits only. Errors are Oracle's: ORA-01821 for a model the engine does not
 // know, and ORA-01830, 01840, 01843, 01847, 01839, 01850, 01851, 01852, 01855, 01858, 01861 for
 // text that does not fit the model.
 #pragma once

@@ -3,6 +3,7 @@
 #include <variant>
 
 #include "ocilite/ora_error.h"
+#include "ocilite/sql_lexer.h"
 #include "ocilite/sql_parser.h"
 #include "oracle/oci.h"
 
@@ -88,6 +89,7 @@ bool ReadShape(std::string_view sql, std::string& key, std::vector<Literal>& lit
         }
         break;
       }
+      if (TextLiteralTooLong(literal.text)) return false;
     } else if (IsDigit(sql[i])) {
       literal.kind = ExprKind::kNumber;
       while (i < n && IsDigit(sql[i])) ++i;

@@ -109,6 +109,7 @@ constexpr ErrorText kTexts[] = {
     {1455, "converting column overflows integer datatype"},
     {1460, "unimplemented or unreasonable conversion requested"},
     {1476, "divisor is equal to zero"},
+    {1465, "invalid hex number"},
     {1481, "invalid number format model"},
     {1489, "result of string concatenation is too long"},
     {1543, "tablespace '%s' already exists"},

@@ -169,6 +169,62 @@ TEST_F(SqlBehaviour, ValuesThatDoNotFitTheirColumns) {
   EXPECT_EQ(Value("select count(*) from T"), "1");
 }
 
+TEST_F(SqlBehaviour, LongLiteralsRawTextsAndDateTextsFailAsOnOracle) {
+  ASSERT_EQ(Exec("create table R (B raw(4), L varchar2(4000), C clob)"), "");
+  std::string cyrillic;
+  for (int i = 0; i < 4000; ++i) cyrillic += "ж";
+  const std::string fits(4000, 'x'), too_long(4001, 'x');
+  struct {
+    std::string sql;
+    const char* error;
+  } const cases[] = {
+      // The limit counts characters of the single-byte server, whatever the column.
+      {"insert into R (L) values ('" + fits + "')", ""},
+      {"insert into R (L) values ('" + too_long + "')", "ORA-01704: string literal too long"},
+      {"insert into R (C) values ('" + too_long + "')", "ORA-01704: string literal too long"},
+      {"select length('" + too_long + "') from dual", "ORA-01704: string literal too long"},
+      {"insert into R (L) values ('" + cyrillic + "')", ""},
+      // Text into RAW is hexadecimal.
+      {"insert into R (B) values ('ABcd')", ""},
+      {"insert into R (B) values ('abc')", ""},
+      {"insert into R (B) values ('XYZ')", "ORA-01465: invalid hex number"},
+      {"insert into R (B) values ('0102030405')",
+       "ORA-12899: value too large for column \"SYSTEM\".\"R\".\"B\" (actual: 5, maximum: 4)"},
+      {"insert into R (B) values (12)",
+       "ORA-00932: inconsistent datatypes: expected BINARY got NUMBER"},
+      {"select hextoraw('G1') from dual", "ORA-01465: invalid hex number"},
+      // ISO text under the default model, and the other ways text misses a model.
+      {"alter session set nls_date_format = 'DD-MON-RR'", ""},
+      {"insert into T (BORN) values ('2003-03-15')",
+       "ORA-01861: literal does not match format string"},
+      {"select to_date('2003-03-15', 'DD-MON-RR') from dual",
+       "ORA-01861: literal does not match format string"},
+      {"select to_date('15-03-2003', 'DD-MON-RR') from dual", "ORA-01843: not a valid month"},
+      {"select to_date('15-MAR-03 10:00', 'DD-MON-RR') from dual",
+       "ORA-01830: date format picture ends before converting entire input string"},
+      {"select to_date('15-MAR', 'DD-MON-RR') from dual",
+       "ORA-01840: input value not long enough for date format"},
+      {"select to_date('32-MAR-03', 'DD-MON-RR') from dual",
+       "ORA-01847: day of month must be between 1 and last day of month"},
+      {"select to_date('XX-MAR-03', 'DD-MON-RR') from dual",
+       "ORA-01858: a non-numeric character was found where a numeric was expected"},
+      {"select to_date('10-AUGUST-2016', 'FXDD-MM-RR') from dual",
+       "ORA-01858: a non-numeric character was found where a numeric was expected"},
+  };
+  for (const auto& k : cases) EXPECT_EQ(Exec(k.sql), k.error) << k.sql.substr(0, 60);
+  EXPECT_EQ(Rows("select rawtohex(B) from R where B is not null order by 1"),
+            (std::vector<std::vector<std::string>>{{"0ABC"}, {"ABCD"}}));
+  // RAW compares with text in its upper-case hexadecimal form.
+  EXPECT_EQ(Value("select count(*) from R where B = 'ABCD'"), "1");
+  EXPECT_EQ(Value("select count(*) from R where B = 'abcd'"), "0");
+  EXPECT_EQ(Value("select rawtohex('AA') from dual"), "4141");
+  // Punctuation may be left out where digits run on, and MM reads a month's name.
+  EXPECT_EQ(Value("select to_char(to_date('20030315', 'YYYY-MM-DD'), 'DD.MM.YYYY') from dual"),
+            "15.03.2003");
+  EXPECT_EQ(Value("select to_char(to_date('10AUG2016', 'DD-MM-RR'), 'DD.MM.YYYY') from dual"),
+            "10.08.2016");
+}
+
 TEST_F(SqlBehaviour, ExistenceQueryFindsTheRowInsertedFromTheSameTexts) {
   ASSERT_EQ(Exec("insert into T(ID,NAME,BORN,AMOUNT) values ('12','x','15.03.2003','12 5')"), "");
   EXPECT_EQ(Rows("select * from T Where ID='12' and NAME='x' and BORN='15.03.2003' and "

@@ -614,6 +614,10 @@ OCL_FUNCTION(Unpad) {
   ResultText(c, std::move(s));
 }
 
+OCL_FUNCTION(HexToRawFn) {
+  Guard(c, [&] { Result(c, HexToRaw(Arg(argv[0]))); });
+}
+
 struct Registration {
   const char* name;
   int args;
@@ -658,6 +662,7 @@ constexpr Registration kFunctions[] = {
     {"ocl_user", 0, User},
     {"ocl_col", 7, Col},
     {"ocl_unpad", 1, Unpad},
+    {"ocl_hextoraw", 1, HexToRawFn},
 };
 
 }  // namespace

@@ -24,6 +24,11 @@ void CheckNameLength(std::string_view name, int pos) {
 
 }  // namespace
 
+bool TextLiteralTooLong(std::string_view text) {
+  // Characters are never more than bytes: most texts are ruled out without counting.
+  return text.size() > kMaxTextLiteralLength && Utf8Length(text) > kMaxTextLiteralLength;
+}
+
 bool IsReservedWord(std::string_view w) {
   static constexpr std::string_view kWords[] = {
       "ACCESS",    "ADD",      "ALL",        "ALTER",      "AND",      "ANY",        "AS",
@@ -115,6 +120,7 @@ std::vector<Token> Tokenize(std::string_view sql) {
         }
         break;
       }
+      if (TextLiteralTooLong(text)) throw OraError(1704).At(static_cast<int>(start));
       push(TokenKind::kString, std::move(text), start, i);
       continue;
     }

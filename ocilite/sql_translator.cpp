@@ -219,6 +219,36 @@ struct Translator::Impl {
     return e;
   }
 
+  // Text becomes binary as hexadecimal digits ("ABCD" is two bytes), as Oracle reads it.
+  CExpr ToRaw(CExpr e) {
+    switch (e.type.type) {
+      case DataType::kRaw:
+      case DataType::kLongRaw:
+      case DataType::kBlob:
+        return e;
+      case DataType::kNull:
+        e.type = SqlType::Raw(0);
+        return e;
+      case DataType::kNumber:
+        throw OraError(932, {"BINARY", "NUMBER"}).At(e.pos);
+      case DataType::kDate:
+        throw OraError(932, {"BINARY", "DATE"}).At(e.pos);
+      case DataType::kBfile:
+        throw OraError(932, {"BINARY", "FILE"}).At(e.pos);
+      default:
+        break;
+    }
+    const SqlType raw = SqlType::Raw(std::max(1, (e.type.length + 1) / 2));
+    if (e.constant) {
+      try {
+        return Constant(HexToRaw(*e.constant), raw, e.pos);
+      } catch (const OraError&) {
+        // Left to run time, as text that is no number is.
+      }
+    }
+    return Derived("ocl_hextoraw(" + Emit(e) + ")", raw, {&e});
+  }
+
   // Makes `e` of the type of a column it is stored into.
   CExpr ToColumnType(CExpr e, const SqlType& t) {
     switch (t.type) {
@@ -229,10 +259,7 @@ struct Translator::Impl {
       case DataType::kRaw:
       case DataType::kLongRaw:
       case DataType::kBlob:
-        if (e.type.type == DataType::kRaw || e.type.type == DataType::kLongRaw ||
-            e.type.type == DataType::kBlob || e.type.IsNull())
-          return e;
-        throw OraError(3001).At(e.pos);
+        return ToRaw(std::move(e));
       case DataType::kClob:
         if (e.type.type == DataType::kClob) return e;
         return ToText(std::move(e));
@@ -264,6 +291,13 @@ struct Translator::Impl {
     if ((ta == DataType::kDate && tb == DataType::kNumber) ||
         (ta == DataType::kNumber && tb == DataType::kDate))
       throw OraError(932, {"DATE", "NUMBER"}).At(ta == DataType::kNumber ? a.pos : b.pos);
+    // RAW against text compares as text: the RAW in its hexadecimal form.
+    const bool raw_a = ta == DataType::kRaw || ta == DataType::kLongRaw;
+    const bool raw_b = tb == DataType::kRaw || tb == DataType::kLongRaw;
+    if (raw_a != raw_b && (a.type.IsText() || b.type.IsText())) {
+      (raw_a ? a : b) = ToText(std::move(raw_a ? a : b));
+      return;
+    }
     if (ta == DataType::kNumber) {
       b = ToNumber(std::move(b));
     } else if (tb == DataType::kNumber) {
@@ -785,6 +819,17 @@ struct Translator::Impl {
       CheckArgs(e, 1, 1);
       CExpr d = ToDate(arg(0));
       return Derived("ocl_last_day(" + Emit(d) + ")", SqlType::Date(), {&d});
+    }
+    if (f == "HEXTORAW") {
+      CheckArgs(e, 1, 1);
+      return ToRaw(ToText(arg(0)));
+    }
+    if (f == "RAWTOHEX") {
+      CheckArgs(e, 1, 1);
+      // SQL takes a text argument by its bytes, not as hexadecimal digits.
+      CExpr a = arg(0);
+      if (a.type.IsText()) a.type = SqlType::Raw(a.type.length);
+      return ToText(ToRaw(std::move(a)));
     }
     if (f == "CHR") {
       CheckArgs(e, 1, 1);
