@@ -57,7 +57,7 @@ bool Cursor::StepInto(std::vector<Value>& row) {
   } catch (const SqliteError& e) {
     Session* s = session_;
     Finish();
-    s->RaiseFromSqlite(e, nullptr);
+    s->RaiseFromSqlite(e, nullptr, true);
   }
   if (!has_row) {
     Finish();

@@ -18,6 +18,7 @@ constexpr ErrorText kTexts[] = {
     {0, "normal, successful completion"},
     {1, "unique constraint (%s.%s) violated"},
     {54, "resource busy and acquire with NOWAIT specified"},
+    {372, "file %s cannot be modified at this time"},
     {600, "internal error code, arguments: [%s], [%s]"},
     {900, "invalid SQL statement"},
     {901, "invalid CREATE command"},
@@ -85,6 +86,10 @@ constexpr ErrorText kTexts[] = {
     {1034, "ORACLE not available"},
     {1036, "illegal variable name/number"},
     {1045, "user %s lacks CREATE SESSION privilege; logon denied"},
+    {1110, "data file %s: '%s'"},
+    {1114, "IO error writing block to file %s (block # %s)"},
+    {1115, "IO error reading block from file %s (block # %s)"},
+    {1116, "error in opening database file %s"},
     {1119, "error in creating database file '%s'"},
     {1400, "cannot insert NULL into (%s)"},
     {1401, "inserted value too large for column"},
@@ -108,12 +113,15 @@ constexpr ErrorText kTexts[] = {
     {1452, "cannot CREATE UNIQUE INDEX; duplicate keys found"},
     {1455, "converting column overflows integer datatype"},
     {1460, "unimplemented or unreasonable conversion requested"},
-    {1476, "divisor is equal to zero"},
     {1465, "invalid hex number"},
+    {1476, "divisor is equal to zero"},
     {1481, "invalid number format model"},
     {1489, "result of string concatenation is too long"},
     {1543, "tablespace '%s' already exists"},
     {1549, "tablespace not empty, use INCLUDING CONTENTS option"},
+    {1578, "ORACLE data block corrupted (file # %s, block # %s)"},
+    {1652, "unable to extend temp segment by %s in tablespace %s"},
+    {1653, "unable to extend table %s.%s by %s in tablespace %s"},
     {1704, "string literal too long"},
     {1722, "invalid number"},
     {1723, "zero-length columns are not allowed"},
@@ -166,6 +174,8 @@ constexpr ErrorText kTexts[] = {
     {1938, "IDENTIFIED BY must be specified for CREATE USER"},
     {1951, "ROLE '%s' not granted to '%s'"},
     {1952, "system privileges not granted to '%s'"},
+    {2067, "transaction or savepoint rollback required"},
+    {2091, "transaction rolled back"},
     {2180, "invalid option for CREATE TABLESPACE"},
     {2216, "tablespace name expected"},
     {2236, "invalid file name"},
@@ -274,5 +284,12 @@ std::string Substitute(std::string_view pattern, std::initializer_list<std::stri
 
 OraError::OraError(int code, std::initializer_list<std::string_view> args)
     : OraError(code, FormatOraMessage(code, Substitute(OraErrorText(code), args)), {}) {}
+
+OraError OraError::Over(int code, const OraError& cause,
+                        std::initializer_list<std::string_view> args) {
+  return OraError(code,
+                  FormatOraMessage(code, Substitute(OraErrorText(code), args)) + "\n" + cause.what(),
+                  {});
+}
 
 }  // namespace qm::ocilite

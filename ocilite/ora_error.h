@@ -17,6 +17,10 @@ class OraError : public std::runtime_error {
   OraError(int code, std::initializer_list<std::string_view> args = {});
   // A message given whole, for errors whose text is not in the engine's table.
   static OraError WithText(int code, std::string_view text);
+  // Error `code` (its text from the table, with `args`) on top of `cause`, as Oracle stacks
+  // errors: one message of several lines, the outer error's first.
+  static OraError Over(int code, const OraError& cause,
+                       std::initializer_list<std::string_view> args = {});
 
   int Code() const { return code_; }
   // Offset of the fault in the statement text, or -1 when the error has no position.

@@ -127,21 +127,58 @@ void Session::ChangePassword(std::string_view user, std::string_view old_passwor
 }
 
 void Session::EndSession() {
-  Commit();
-  ctx_.user.clear();
-  insert_shapes_.Clear();
+  auto end = [this] {
+    ctx_.user.clear();
+    insert_shapes_.Clear();
+  };
+  try {
+    Commit();
+  } catch (...) {
+    // What the commit could not store is gone with the session.
+    try {
+      Rollback();
+    } catch (...) {
+    }
+    end();
+    throw;
+  }
+  end();
 }
 
 void Session::Commit() {
   CheckLink();
-  if (db_.InTransaction()) db_.Exec("COMMIT");
+  if (lost_transaction_) {
+    const OraError lost = *lost_transaction_;
+    lost_transaction_.reset();
+    throw lost;
+  }
+  if (db_.InTransaction()) {
+    try {
+      db_.Exec("COMMIT");
+    } catch (const SqliteError& e) {
+      const OraError error = ErrorOf(e, last_written_.get(), false);
+      if (db_.InTransaction() || writes_in_transaction_ == 0) throw error;
+      writes_in_transaction_ = 0;
+      last_written_.reset();
+      throw OraError::Over(2091, error);
+    }
+  }
+  writes_in_transaction_ = 0;
+  last_written_.reset();
 }
 
 void Session::Rollback() {
   CheckLink();
+  lost_transaction_.reset();
+  writes_in_transaction_ = 0;
+  last_written_.reset();
   if (!db_.InTransaction()) return;
   DrainCursors();
   db_.Exec("ROLLBACK");
+}
+
+void Session::CheckTransaction() const {
+  if (lost_transaction_) throw OraError(2067);
 }
 
 std::unique_ptr<CompiledSql> Session::Compile(std::string_view sql, const BindTypes& bind_types) {
@@ -239,13 +276,56 @@ void Session::Bind(SqliteStmt& stmt, const TranslatedStatement& t,
   }
 }
 
-void Session::RaiseFromSqlite(const SqliteError& e, const TableInfo* target) {
+void Session::RaiseFromSqlite(const SqliteError& e, const TableInfo* target, bool query) {
+  const OraError error = ErrorOf(e, target, query);
+  if (writes_in_transaction_ == 0 || db_.InTransaction()) throw error;
+  // SQLite gave up the whole transaction, not just the statement.
+  writes_in_transaction_ = 0;
+  last_written_.reset();
+  lost_transaction_ = OraError::Over(2091, error);
+  throw *lost_transaction_;
+}
+
+StorageSite Session::SiteOf(const TableInfo* target, bool query) {
+  StorageSite site;
+  site.query = query;
+  if (target) {
+    site.owner = target->owner;
+    site.table = target->name;
+    site.tablespace = target->tablespace;
+  }
+  if (const char* main = sqlite3_db_filename(db_.get(), "main")) site.file = main;
+  // The storage may be too far gone to answer; what it cannot say is left as it is.
+  try {
+    if (query) {
+      SqliteStmt q = db_.Prepare("SELECT temporary_tablespace FROM ocl_users WHERE username = ?1");
+      q.Bind(1, ctx_.user);
+      site.tablespace = q.Step() ? q.Text(0) : "TEMP";
+    }
+    SqliteStmt q =
+        db_.Prepare("SELECT rowid, file_name FROM ocl_tablespaces WHERE tablespace_name = ?1");
+    q.Bind(1, site.tablespace.empty() ? default_tablespace_ : site.tablespace);
+    if (q.Step()) {
+      site.file_id = static_cast<int>(q.Int(0));
+      site.file = q.Text(1);
+    }
+  } catch (const SqliteError&) {
+  }
+  std::error_code ec;
+  const auto bytes = std::filesystem::file_size(site.file, ec);
+  if (!ec) site.file_bytes = static_cast<std::int64_t>(bytes);
+  return site;
+}
+
+OraError Session::ErrorOf(const SqliteError& e, const TableInfo* target, bool query) {
   if (ctx_.pending_error) {
     OraError error = *ctx_.pending_error;
     ctx_.pending_error.reset();
-    throw error;
+    return error;
   }
   const int code = e.Code();
+  if (IsStorageFailure(code))
+    return StorageError(code, FailureErrno(db_.get()), SiteOf(target, query));
   if ((code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY) && target) {
     // "UNIQUE constraint failed: o12.c1, o12.c2"
     std::vector<std::string> columns;
@@ -262,7 +342,7 @@ void Session::RaiseFromSqlite(const SqliteError& e, const TableInfo* target) {
     for (const ConstraintInfo& k : target->constraints) {
       std::vector<std::string> names;
       for (const std::size_t c : k.columns) names.push_back(target->columns[c].storage);
-      if (names == columns) throw OraError(1, {target->owner, k.name});
+      if (names == columns) return OraError(1, {target->owner, k.name});
     }
     std::string column_list;
     for (const std::string& c : columns) column_list += (column_list.empty() ? "" : ",") + c;
@@ -271,13 +351,13 @@ void Session::RaiseFromSqlite(const SqliteError& e, const TableInfo* target) {
         "AND uniqueness = 'UNIQUE'");
     index.Bind(1, target->object_id);
     index.Bind(2, column_list);
-    if (index.Step()) throw OraError(1, {index.Text(0), index.Text(1)});
-    throw OraError(1, {target->owner, "UNKNOWN"});
+    if (index.Step()) return OraError(1, {index.Text(0), index.Text(1)});
+    return OraError(1, {target->owner, "UNKNOWN"});
   }
-  if ((code & 0xFF) == SQLITE_BUSY || (code & 0xFF) == SQLITE_LOCKED) throw OraError(30006);
+  if ((code & 0xFF) == SQLITE_BUSY || (code & 0xFF) == SQLITE_LOCKED) return OraError(30006);
   if ((code & 0xFF) == SQLITE_ERROR && std::string_view(e.what()).starts_with("no such table"))
-    throw OraError(942);
-  throw OraError(600, {"sqlite", e.what()});
+    return OraError(942);
+  return OraError(600, {"sqlite", e.what()});
 }
 
 void Session::BeginWrite() {
@@ -300,6 +380,7 @@ void Session::DrainCursors() {
 
 std::unique_ptr<Cursor> Session::OpenQuery(const CompiledSql& c, const std::vector<Value>& binds) {
   CheckLink();
+  CheckTransaction();
   ctx_.statement_time = OraDate::Now();
   ctx_.pending_error.reset();
   NoteLookup(c.translated);
@@ -310,6 +391,7 @@ std::unique_ptr<Cursor> Session::OpenQuery(const CompiledSql& c, const std::vect
 
 std::int64_t Session::ExecuteDml(const CompiledSql& c, const std::vector<Value>& binds) {
   CheckLink();
+  CheckTransaction();
   ctx_.statement_time = OraDate::Now();
   ctx_.pending_error.reset();
   BeginWrite();
@@ -324,6 +406,10 @@ std::int64_t Session::ExecuteDml(const CompiledSql& c, const std::vector<Value>&
   }
   const std::int64_t changes = sqlite3_changes64(db_.get());
   Release(t.sql, std::move(stmt));
+  if (changes > 0) {
+    ++writes_in_transaction_;
+    last_written_ = t.target;
+  }
   return changes;
 }
 
@@ -354,6 +440,8 @@ void Session::RunDdl(Body&& body) {
 
 void Session::ExecuteOther(const CompiledSql& c) {
   CheckLink();
+  if (!std::holds_alternative<CommitStmt>(c.ast) && !std::holds_alternative<RollbackStmt>(c.ast))
+    CheckTransaction();
   ctx_.statement_time = OraDate::Now();
   DdlContext d{db_, catalog_, ctx_, default_tablespace_, c.text};
   try {

@@ -4,6 +4,12 @@
 // commits); closing the connection without that, or the death of the process, leaves nothing of
 // it. DDL commits before and after itself.
 //
+// A failure of the storage (see storage_errors.h) fails its statement. When it took the open
+// transaction with it, the statement's error is ORA-02091 (transaction rolled back) over the
+// storage's, every later statement fails with ORA-02067 and the next COMMIT (or the end of the
+// session) with that ORA-02091 again, until ROLLBACK: no caller is left believing that the work
+// before the failure is stored.
+//
 // Statements are compiled once (parse, resolve, translate) into a CompiledSql and executed as
 // often as the client likes; a compiled statement goes stale when the catalogue or the NLS
 // settings change and is then compiled again by its owner. Inserts of literals are compiled once
@@ -28,6 +34,7 @@
 #include "ocilite/sql_ast.h"
 #include "ocilite/sql_translator.h"
 #include "ocilite/sqlite_db.h"
+#include "ocilite/storage_errors.h"
 #include "ocilite/user_accounts.h"
 
 namespace qm::ocilite {
@@ -53,6 +60,7 @@ class Session {
   void ChangePassword(std::string_view user, std::string_view old_password,
                       std::string_view new_password);
   // Ends the user session, committing open work.
+  // A commit that fails still ends the session, the work rolled back, and throws its error.
   void EndSession();
   bool LoggedOn() const { return !ctx_.user.empty(); }
   const std::string& User() const { return ctx_.user; }
@@ -85,7 +93,14 @@ class Session {
   SqliteStmt Acquire(const std::string& sql);
   void Release(const std::string& sql, SqliteStmt stmt);
   void Bind(SqliteStmt& stmt, const TranslatedStatement& t, const std::vector<Value>& binds);
-  [[noreturn]] void RaiseFromSqlite(const SqliteError& e, const TableInfo* target);
+  // Throws the Oracle error for a failed SQLite call; `target` is the table a DML statement
+  // writes, `query` says the call read a query's rows.
+  [[noreturn]] void RaiseFromSqlite(const SqliteError& e, const TableInfo* target,
+                                    bool query = false);
+  OraError ErrorOf(const SqliteError& e, const TableInfo* target, bool query);
+  StorageSite SiteOf(const TableInfo* target, bool query);
+  // ORA-02067 while a lost transaction waits for its ROLLBACK.
+  void CheckTransaction() const;
   void BeginWrite();
   void DrainCursors();
   template <typename Body>
@@ -95,6 +110,11 @@ class Session {
 
   SqliteDb db_;
   bool link_lost_ = false;
+  // DML statements of the open transaction that changed rows, and the last table they wrote.
+  std::int64_t writes_in_transaction_ = 0;
+  std::shared_ptr<const TableInfo> last_written_;
+  // The error of the failure that lost the open transaction, until ROLLBACK or COMMIT.
+  std::optional<OraError> lost_transaction_;
   std::uint64_t serial_;
   EvalContext ctx_;
   Catalog catalog_;
