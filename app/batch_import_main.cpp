@@ -2,7 +2,9 @@
 // file. It checks the link file and the source, logs on as the window does (UserId=, OCIDLL=,
 // ORACLEHOME= from the command line), loads the links, optionally creates the target table, checks
 // that the target has every linked column, runs the same import and ends the session normally, so
-// the rows are committed. Nothing is deleted or inserted before every check has passed.
+// the rows are committed. Nothing is deleted or inserted before every check has passed. The
+// summary is printed once the session has ended: a session that could not end (its closing commit
+// failed, its connection was lost) stored none of the run's rows, and the summary says so.
 //
 // Exit status: 0 when every record was inserted or skipped, 1 when some inserts failed, 2 when the
 // run could not start (a source shorter than its header says counts as one that cannot, unless
@@ -21,6 +23,7 @@
 #include "app/console_import_window.h"
 #include "app/database_adapters.h"
 #include "import/field_link_file.h"
+#include "import/import_statements.h"
 #include "oracle/oracle_client.h"
 #include "oracle/oracle_dataset.h"
 #include "oracle/oracle_query.h"
@@ -195,6 +198,7 @@ int main(int argc, char** argv) {
   }
 
   qm::ConsoleImportWindow window(options, table, stdout, stderr, isatty(STDERR_FILENO) != 0);
+  window.HoldSummary();
   try {
     if (createTable) {
       qm::TOracleQuery q;
@@ -232,6 +236,11 @@ int main(int argc, char** argv) {
     const qm::ImportRunResult result = qm::RunImport(window, database, dbf);
     const bool ended = EndSession(session);
     if (!result.started) return kNotStarted;
+    if (!ended && result.inserted > 0)
+      Fail("the session did not end with a commit: none of the " +
+           std::to_string(result.inserted) + " records inserted is stored");
+    window.PrintSummary(
+        qm::ImportSummary(result.errors || !ended, ended ? result.inserted : 0, result.total));
     return result.errors || !ended ? kSomeFailed : kDone;
   } catch (const std::exception& e) {
     Fail(e.what());

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -15,6 +17,7 @@
 #include "ocilite/testing/engine_fixture.h"
 #include "platform/codepage.h"
 #include "source/source_table.h"
+#include "platform/testing/file_size_limit.h"
 #include "source/test_tables.h"
 
 namespace qm {
@@ -318,6 +321,32 @@ TEST_F(BatchImport, InputsAreCheckedBeforeTheOldRowsAreDeleted) {
     EXPECT_EQ(o.out.find("delete old data"), std::string::npos) << o.out;
   }
   EXPECT_NE(Sql("select count(*) from PEOPLE where NAME = 'kept'").find(" 1"), std::string::npos);
+}
+
+TEST_F(BatchImport, ASessionEndThatCannotCommitStoresNothingAndSaysSo) {
+  Sql("create table BIG (T varchar2(250))");
+  testing::TableLayout t;
+  t.columns = {{"T", 'C', 250}};
+  for (int i = 1; i <= 2000; ++i)  // few enough to stay in the engine's page cache until the end
+    t.records.push_back(testing::Left(std::string(240, 'x') + std::to_string(i), 250));
+  const std::string source = dir_.Write("big.dbf", testing::TableImage(t));
+  const std::string links = dir_.Write("big.ini", "[Rows]\r\nRow1=T,VARCHAR2,1,T,,\r\n");
+  std::uintmax_t largest = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(home_))
+    largest = std::max(largest, entry.file_size());
+  Outcome o;
+  {
+    // The program inherits the limit: its commit at the end cannot be written.
+    qm::testing::FileSizeLimit limit(largest + 64 * 1024);
+    o = Run("--no-seek --source " + source + " --table BIG --links " + links + " --log " + log_);
+  }
+  EXPECT_EQ(o.status, 1) << o.out;
+  EXPECT_NE(o.out.find("ORA-02091: transaction rolled back"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find("none of the 2000 records inserted is stored"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find("Process finished with errors \ninserted 0 record from 2000 selected"),
+            std::string::npos)
+      << o.out;
+  EXPECT_NE(Sql("select count(*) from BIG").find(" 0\n"), std::string::npos);
 }
 
 TEST_F(BatchImport, CreateTableMakesTheTargetFirst) {

@@ -92,7 +92,8 @@ void ConsoleImportWindow::ShowErrorLog() {
 }
 
 MessageButton ConsoleImportWindow::ShowMessage(const MessageBoxRequest& request) {
-  Print(request.caption == "move data" ? out_ : err_, request.text);
+  const bool summary = request.caption == "move data";
+  if (!(summary && holdSummary_)) Print(summary ? out_ : err_, request.text);
   return kButtonOk;
 }
 

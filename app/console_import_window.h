@@ -45,6 +45,10 @@ class ConsoleImportWindow : public ImportRunWindow {
   void ShowErrorLog() override;
   // The summary ("move data") goes to standard output, every other box to standard error.
   MessageButton ShowMessage(const MessageBoxRequest& request) override;
+  // Keeps the run's summary back, for a caller that prints its own once it knows what the end
+  // of the session stored (PrintSummary).
+  void HoldSummary() { holdSummary_ = true; }
+  void PrintSummary(const MessageBoxRequest& summary) { Print(out_, summary.text); }
   void ShowBusy(const std::string& message) override;
   void RunBlocking(const std::function<void()>& call) override { call(); }
   void HideBusy() override {}
@@ -67,6 +71,7 @@ class ConsoleImportWindow : public ImportRunWindow {
   int logged_ = 0;
   int written_ = 0;
   bool logFailed_ = false;
+  bool holdSummary_ = false;
   std::chrono::steady_clock::time_point start_;
   std::chrono::steady_clock::time_point lastReport_;
 };

@@ -1,5 +1,6 @@
 #include "app/database_adapters.h"
 
+#include "oracle/e_oracle_error.h"
 #include "oracle/oracle_dataset.h"
 #include "oracle/oracle_query.h"
 
@@ -52,6 +53,20 @@ std::int32_t SessionImportDatabase::CountRows(const std::string& query) {
   const int count = ods1.RecordCount();
   ods1.Close();
   return count;
+}
+
+bool SessionImportDatabase::LostOpenWork(const std::exception& error) const {
+  const auto* oracle = dynamic_cast<const EOracleError*>(&error);
+  if (!oracle) return false;
+  switch (oracle->ErrorCode()) {
+    case 2067:
+    case 2091:
+    case 3113:
+    case 3114:
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace qm

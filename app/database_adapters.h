@@ -37,6 +37,9 @@ class SessionImportDatabase : public ImportDatabase {
   std::unique_ptr<ImportStatement> NewStatement() override;
   // Closes ods1 if open, gives it `query` as its one line, opens it, counts and closes it.
   std::int32_t CountRows(const std::string& query) override;
+  // The server's errors that end the open transaction: ORA-02091 (rolled back), ORA-02067 (a
+  // rollback is due after such a loss), ORA-03113 and ORA-03114 (the connection is gone).
+  bool LostOpenWork(const std::exception& error) const override;
 
  private:
   TOracleSession& session_;

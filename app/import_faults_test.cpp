@@ -1,14 +1,19 @@
 // Imports against the embedded engine under faults and load: a server that goes away in the
-// middle of the run (every later insert is logged, the run ends with its summary, the session can
-// still be ended), and a long run whose memory stays flat.
+// middle of the run (every record is logged, as the rows inserted before went with the
+// connection; the run ends with its summary; the session can still be ended), a disk that fills
+// up in the middle of the run (the same, as the engine loses its open transaction), and a long
+// run whose memory stays flat.
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
+#include <vector>
 
 #include "app/console_import_window.h"
 #include "app/database_adapters.h"
@@ -94,19 +99,19 @@ TEST_F(LostServerImport, EveryLaterInsertIsLoggedAndTheRunEndsWithItsSummary) {
 
   const ImportRunResult result = RunImport(window, database, dbf);
 
+  // The rows inserted before the connection went are gone with it: every record failed.
   EXPECT_EQ(result.total, kRecords);
-  EXPECT_EQ(result.inserted, kLastReachable);
+  EXPECT_EQ(result.inserted, 0);
   EXPECT_TRUE(result.errors);
-  EXPECT_EQ(window.LoggedEntries(), kRecords - kLastReachable);
+  EXPECT_EQ(window.LoggedEntries(), kRecords);
   const std::string log = Log();
-  EXPECT_EQ(log.find("/4/"), std::string::npos) << log;
-  for (int i = kLastReachable + 1; i <= kRecords; ++i)
+  for (int i = 1; i <= kRecords; ++i)
     EXPECT_NE(log.find("/" + std::to_string(i) + "/insert into PEOPLE"), std::string::npos) << log;
   std::rewind(out);
   std::string printed(4096, '\0');
   printed.resize(std::fread(printed.data(), 1, printed.size(), out));
   std::fclose(out);
-  EXPECT_NE(printed.find("inserted 4 record from 10 selected"), std::string::npos) << printed;
+  EXPECT_NE(printed.find("inserted 0 record from 10 selected"), std::string::npos) << printed;
 
   // Ending the session reports the lost connection once; the next attempt lets it go.
   try {
@@ -163,6 +168,51 @@ TEST(ConsoleErrorLog, ALogThatCouldNotBeWrittenInFullSaysHowManyEntriesItHolds) 
   window.ShowErrorLog();
   EXPECT_EQ(window.LoggedEntries(), 10);
   EXPECT_EQ(window.WrittenEntries(), 3);
+}
+
+// The command line's window keeping its log in memory, as every file of the process is held
+// to a size limit while the run goes on.
+class MemoryLogWindow : public ConsoleImportWindow {
+ public:
+  using ConsoleImportWindow::ConsoleImportWindow;
+  void AppendErrorLog(const std::string& entry, const std::string&) override {
+    entries.push_back(entry);
+  }
+  std::vector<std::string> entries;
+};
+
+TEST_F(LostServerImport, OnAFillingDiskEveryLostRecordIsLoggedAndNoneIsClaimed) {
+  constexpr int kMany = 12'000;  // more than the engine's page cache holds
+  Run({"create table BIG (T varchar2(250))"});
+  session_.Commit();
+  testing::TableLayout layout;
+  layout.columns = {{"T", 'C', 250}};
+  for (int i = 1; i <= kMany; ++i)
+    layout.records.push_back(testing::Left(std::string(240, 'x') + std::to_string(i), 250));
+  links_.SetCell(0, 1, "T");
+  links_.SetCell(3, 1, "T");
+  options_ = {dir_.Write("big.dbf", testing::TableImage(layout)), "BIG", dir_.Path() + "/err.log",
+              false, false};
+  std::FILE* out = std::tmpfile();
+  MemoryLogWindow window(options_, links_, out, out, false);
+  SessionImportDatabase database(session_, ods1_);
+  SourceTable dbf;
+  std::uintmax_t largest = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(home_))
+    largest = std::max(largest, entry.file_size());
+
+  ImportRunResult result;
+  {
+    qm::testing::FileSizeLimit limit(largest + (1 << 20));
+    result = RunImport(window, database, dbf);
+  }
+
+  EXPECT_EQ(result.inserted, 0);
+  EXPECT_TRUE(result.errors);
+  ASSERT_EQ(window.entries.size(), static_cast<std::size_t>(kMany));
+  for (int i = 1; i <= kMany; ++i)
+    ASSERT_EQ(window.entries[i - 1].rfind("/" + std::to_string(i) + "/insert into BIG", 0), 0u)
+        << window.entries[i - 1];
   std::rewind(out);
   std::string printed(4096, '\0');
   printed.resize(std::fread(printed.data(), 1, printed.size(), out));
@@ -174,6 +224,24 @@ TEST(ConsoleErrorLog, ALogThatCouldNotBeWrittenInFullSaysHowManyEntriesItHolds) 
   std::stringstream log;
   log << in.rdbuf();
   EXPECT_EQ(log.str().rfind(entry + "ORA-01722: invalid number\r\n\r\n" + entry, 0), 0u);
+}
+
+  EXPECT_NE(printed.find("inserted 0 record from 12000 selected"), std::string::npos) << printed;
+
+  // The end of the session says once more that its transaction was rolled back.
+  try {
+    session_.LogOff();
+    ADD_FAILURE() << "the session ended as if its work were stored";
+  } catch (const EOracleError& e) {
+    EXPECT_EQ(e.ErrorCode(), 2091) << e.what();
+  }
+  session_.LogOff();
+  session_.LogOn();
+  TOracleQuery count;
+  count.SetSession(&session_);
+  count.SQL().Add("select count(*) from BIG");
+  count.Execute();
+  EXPECT_EQ(count.FieldAsInteger(0), 0);
 }
 
 // The resident set of this process in bytes.

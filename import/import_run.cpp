@@ -105,6 +105,39 @@ std::optional<MessageBoxRequest> SourceWarningBox(const std::string& path,
   return MessageBoxRequest{text, "source file", MessageIcon::Warning, kButtonOk};
 }
 
+// Records inserted in the session's open transaction, which a failure may yet take away.
+class PendingInserts {
+ public:
+  explicit PendingInserts(std::int32_t records)
+      : inserted_(static_cast<std::size_t>(records) + 1) {}
+  void Add(std::int32_t record) {
+    inserted_[static_cast<std::size_t>(record)] = true;
+    ++count_;
+  }
+  // Logs every pending record before `current` as failed, with the statement that inserted it
+  // and `reason`, and forgets it; `current` stays the source's current record. Returns how many
+  // there were.
+  std::int32_t LogAsLost(ImportRunWindow& window, SourceTable& dbf, const SourceRecord& record,
+                         std::int32_t current, const std::string& reason) {
+    const std::int32_t lost = count_;
+    for (std::int32_t k = 1; k < current && count_ > 0; ++k) {
+      if (!inserted_[static_cast<std::size_t>(k)]) continue;
+      dbf.SetRecNo(k);
+      window.AppendErrorLog(
+          ErrorLogEntry(k, InsertStatement(window.Links(), window.TableName(), record) + "\r\n"),
+          reason);
+      inserted_[static_cast<std::size_t>(k)] = false;
+      --count_;
+    }
+    if (lost > 0) dbf.SetRecNo(current);
+    return lost;
+  }
+
+ private:
+  std::vector<bool> inserted_;  // by record number
+  std::int32_t count_ = 0;
+};
+
 }  // namespace
 
 ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, SourceTable& dbf) {
@@ -138,6 +171,7 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
   dbf.First();
   const std::int32_t n = dbf.RecordCount();
   const CurrentRecord record(dbf);
+  PendingInserts pending(n);
   for (std::int32_t i = 1; i <= n; ++i) {
     window.SetProgress(i);
     window.SetCounterLabel(CounterLabel(i, result.total, third, fourth));
@@ -151,8 +185,12 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
         try {
           statement->Execute(insert);
           ++result.inserted;
+          pending.Add(i);
         } catch (const std::exception& e) {
-          window.AppendErrorLog(ErrorLogEntry(i, statement->SqlText()), e.what());
+          const std::string failed = statement->SqlText();
+          if (database.LostOpenWork(e))
+            result.inserted -= pending.LogAsLost(window, dbf, record, i, e.what());
+          window.AppendErrorLog(ErrorLogEntry(i, failed), e.what());
           result.errors = true;
         }
       }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "platform/dialogs.h"
@@ -62,6 +63,12 @@ class ImportDatabase {
   virtual std::unique_ptr<ImportStatement> NewStatement() = 0;
   // The number of rows `query` gives, through the existence dataset. Throws its errors.
   virtual std::int32_t CountRows(const std::string& query) = 0;
+  // Whether `error`, thrown by one of its statements, says that the session's open work (every
+  // insert since its last commit) is gone: the transaction rolled back, the connection lost.
+  virtual bool LostOpenWork(const std::exception& error) const {
+    static_cast<void>(error);
+    return false;
+  }
 };
 
 struct ImportRunResult {
@@ -85,6 +92,10 @@ struct ImportRunResult {
 // shorter than its header says: the header gives 5 records, the file holds 3; only those were
 // read."), and characters that became '?' ("characters with no equivalent in code page 1251
 // became "?": 3, the first in record 2, field NAME.").
+//
+// The run commits nothing itself. When an insert fails in a way that lost the session's open
+// work, the records inserted before it are lost too: each is logged as failed, with its
+// statement, before the failing one, and none of them counts as inserted.
 ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, SourceTable& dbf);
 
 }  // namespace qm

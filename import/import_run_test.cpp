@@ -56,7 +56,12 @@ struct FakeWindow : ImportRunWindow {
 struct FakeDatabase : ImportDatabase {
   std::vector<std::string> executed;
   std::string failWhenContains = "\x01";
-  std::map<std::string, int> rows;  // existence query -> count
+  std::string loseWorkWhenContains = "\x01";  // fails and takes the open work with it
+  std::map<std::string, int> rows;            // existence query -> count
+
+  struct LostWork : std::runtime_error {
+    using std::runtime_error::runtime_error;
+  };
 
   struct Statement : ImportStatement {
     FakeDatabase& db;
@@ -67,6 +72,8 @@ struct FakeDatabase : ImportDatabase {
       db.executed.push_back(text);
       if (text.find(db.failWhenContains) != std::string::npos)
         throw std::runtime_error("ORA-00942: table or view does not exist");
+      if (text.find(db.loseWorkWhenContains) != std::string::npos)
+        throw LostWork("ORA-02091: transaction rolled back");
     }
     std::string SqlText() const override { return sql + "\r\n"; }
   };
@@ -76,6 +83,9 @@ struct FakeDatabase : ImportDatabase {
   std::int32_t CountRows(const std::string& query) override {
     executed.push_back(query);
     return rows.count(query) ? rows[query] : 0;
+  }
+  bool LostOpenWork(const std::exception& error) const override {
+    return dynamic_cast<const LostWork*>(&error) != nullptr;
   }
 };
 
@@ -162,6 +172,26 @@ TEST(ImportRun, NumbersGoWithADecimalPointWhateverTheRegionalSeparator) {
     }
   }
   SetRegionalFormats({});
+}
+
+TEST(ImportRun, AFailureThatLosesTheOpenWorkFailsTheRecordsInsertedBeforeIt) {
+  FakeWindow w;
+  w.links.WriteHeader();
+  Link(w.links, 1, "N", "NAME");
+  w.seek = true;
+  FakeDatabase db;
+  db.rows["select * from T Where N='" + Cp1251("Ёлкина").str() + "'"] = 1;  // record 2 is there
+  db.loseWorkWhenContains = "ASCII only";                                   // record 3
+  SourceTable dbf;
+  const auto result = RunImport(w, db, dbf);
+  EXPECT_EQ(result.inserted, 0);
+  EXPECT_TRUE(result.errors);
+  // Record 1 went in and is gone with record 3; record 2 was never inserted by this run.
+  ASSERT_EQ(w.log.size(), 2u);
+  EXPECT_EQ(w.log[0], "/1/" + db.executed[1] + "\r\n");
+  EXPECT_EQ(w.log[1], "/3/insert into T(N) values ('ASCII only')\r\n");
+  EXPECT_EQ(w.boxes.back().text,
+            "Process finished with errors \r\ninserted 0 record from 3 selected");
 }
 
 TEST(ImportRun, ValidationStopsBeforeAnythingHappens) {
