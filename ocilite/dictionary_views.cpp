@@ -94,6 +94,15 @@ constexpr ViewDefinition kViews[] = {
      "SELECT username, user_id, account_status, lock_date, expiry_date, default_tablespace, "
      "temporary_tablespace, created, 'DEFAULT_CONSUMER_GROUP', NULL FROM ocl_users "
      "WHERE username = ocl_user()"},
+    {"DBA_USERS",
+     "USERNAME VARCHAR2(30) NOT NULL, USER_ID NUMBER NOT NULL, PASSWORD VARCHAR2(30), "
+     "ACCOUNT_STATUS VARCHAR2(32) NOT NULL, LOCK_DATE DATE, EXPIRY_DATE DATE, "
+     "DEFAULT_TABLESPACE VARCHAR2(30) NOT NULL, TEMPORARY_TABLESPACE VARCHAR2(30) NOT NULL, "
+     "CREATED DATE NOT NULL, PROFILE VARCHAR2(30) NOT NULL, "
+     "INITIAL_RSRC_CONSUMER_GROUP VARCHAR2(30), EXTERNAL_NAME VARCHAR2(4000)",
+     "SELECT username, user_id, CASE WHEN password_hash IS NULL THEN 'EXTERNAL' END, "
+     "account_status, lock_date, expiry_date, default_tablespace, temporary_tablespace, created, "
+     "profile, 'DEFAULT_CONSUMER_GROUP', NULL FROM ocl_users ORDER BY user_id"},
     {"ALL_USERS", "USERNAME VARCHAR2(30) NOT NULL, USER_ID NUMBER NOT NULL, CREATED DATE NOT NULL",
      "SELECT username, user_id, created FROM ocl_users ORDER BY user_id"},
     {"USER_TABLESPACES", OCL_TABLESPACE_COLUMNS,
@@ -113,6 +122,20 @@ constexpr ViewDefinition kViews[] = {
      "autoextensible, CASE autoextensible WHEN 'YES' THEN 34359721984 ELSE 0 END, "
      "CASE autoextensible WHEN 'YES' THEN 4194302 ELSE 0 END, 1, bytes - 65536, "
      "bytes / 8192 - 8 FROM ocl_tablespaces WHERE contents = 'PERMANENT' ORDER BY rowid"},
+    {"DBA_TEMP_FILES",
+     "FILE_NAME VARCHAR2(513), FILE_ID NUMBER, TABLESPACE_NAME VARCHAR2(30), BYTES NUMBER, "
+     "BLOCKS NUMBER, STATUS CHAR(9), RELATIVE_FNO NUMBER, AUTOEXTENSIBLE VARCHAR2(3), "
+     "MAXBYTES NUMBER, MAXBLOCKS NUMBER, INCREMENT_BY NUMBER, USER_BYTES NUMBER, "
+     "USER_BLOCKS NUMBER",
+     "SELECT file_name, rowid, tablespace_name, bytes, bytes / 8192, 'AVAILABLE', rowid, "
+     "autoextensible, CASE autoextensible WHEN 'YES' THEN 34359721984 ELSE 0 END, "
+     "CASE autoextensible WHEN 'YES' THEN 4194302 ELSE 0 END, 1, bytes - 1048576, "
+     "bytes / 8192 - 128 FROM ocl_tablespaces WHERE contents = 'TEMPORARY' ORDER BY rowid"},
+    {"DATABASE_PROPERTIES",
+     "PROPERTY_NAME VARCHAR2(30) NOT NULL, PROPERTY_VALUE VARCHAR2(4000), "
+     "DESCRIPTION VARCHAR2(4000)",
+     "SELECT 'DEFAULT_TEMP_TABLESPACE', coalesce((SELECT value FROM ocl_meta WHERE key = "
+     "'default_temporary_tablespace'), 'TEMP'), 'Name of default temporary tablespace'"},
 };
 
 struct Described {

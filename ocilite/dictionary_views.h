@@ -1,7 +1,8 @@
 // The data dictionary views the engine offers (USER_TABLES, ALL_TABLES, USER_TAB_COLUMNS,
-// ALL_TAB_COLUMNS, USER_USERS, ALL_USERS, DUAL): their Oracle column lists and their definitions
-// over the catalogue tables. Each connection gets them as temporary SQLite views named
-// "ocl_v_<NAME>"; the current user comes from the ocl_user() function.
+// ALL_TAB_COLUMNS, USER_USERS, ALL_USERS, the views of tablespaces and their files, DUAL): their
+// Oracle column lists and their definitions over the catalogue tables. Each connection gets them
+// as temporary SQLite views named "ocl_v_<NAME>"; the current user comes from the ocl_user()
+// function.
 #pragma once
 
 #include <memory>

@@ -186,6 +186,8 @@ class Client {
         return "Table renamed.";
       case 38:
         return "Comment created.";
+      case 45:
+        return "Database altered.";
       case 49:
         return "Tablespace created.";
       case 51:

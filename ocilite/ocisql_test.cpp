@@ -79,17 +79,23 @@ TEST_F(Ocisql, ATablespaceScriptMakesAUserWhoCanWorkInIt) {
   const std::string script = home_ + "/space.sql";
   std::ofstream(script) << "create tablespace quill datafile 'quill01.dbf' size 10M\n"
                            "  autoextend on next 1M maxsize unlimited;\n"
+                           "create temporary tablespace quill_temp tempfile 'quill_temp01.dbf'\n"
+                           "  size 5M extent management local uniform size 1M;\n"
+                           "alter database default temporary tablespace quill_temp;\n"
                            "create user loader identified by secret\n"
-                           "  default tablespace quill temporary tablespace temp\n"
+                           "  default tablespace quill temporary tablespace quill_temp\n"
                            "  quota unlimited on quill;\n"
                            "grant connect, resource to loader;\n";
   const Outcome setup = RunOcisql("system/pw@demo " + script);
   EXPECT_EQ(setup.status, 0) << setup.output;
   EXPECT_EQ(setup.output,
             "Tablespace created.\n\n"
+            "Tablespace created.\n\n"
+            "Database altered.\n\n"
             "User created.\n\n"
             "Grant succeeded.\n\n");
   EXPECT_TRUE(std::filesystem::exists(home_ + "/quill01.dbf"));
+  EXPECT_TRUE(std::filesystem::exists(home_ + "/quill_temp01.dbf"));
 
   const Outcome work = RunOcisql(
       "loader/secret@demo -c \"create table T (N number)\" -c \"insert into T values (5)\" "

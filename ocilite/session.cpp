@@ -240,6 +240,7 @@ std::unique_ptr<CompiledSql> Session::Compile(std::string_view sql, const BindTy
                  [&](const RenameStmt&) { c->function_code = 37; },
                  [&](const CommentStmt&) { c->function_code = 38; },
                  [&](const AlterTableStmt&) { c->function_code = 26; },
+                 [&](const AlterDatabaseStmt&) { c->function_code = 45; },
              },
              c->ast);
   return c;
@@ -479,6 +480,7 @@ void Session::ExecuteOther(const CompiledSql& c) {
               RunDdl([&] { CreateTablespace(db_, ctx_.user, s); });
               SyncTablespaces(db_);
             },
+            [&](const AlterDatabaseStmt& s) { RunDdl([&] { AlterDatabase(db_, ctx_.user, s); }); },
             [&](const DropTablespaceStmt& s) {
               std::string file;
               RunDdl([&] { file = DropTablespace(db_, ctx_.user, s); });

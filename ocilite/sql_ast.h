@@ -208,7 +208,8 @@ struct DropProfileStmt {
 };
 
 // CREATE TABLESPACE name DATAFILE 'file' SIZE n [REUSE] [AUTOEXTEND ...] and the storage
-// clauses the engine accepts without effect.
+// clauses the engine accepts without effect; CREATE TEMPORARY TABLESPACE name TEMPFILE ... (or
+// TEMPORARY among the clauses) makes a temporary one.
 struct CreateTablespaceStmt {
   Name name;
   std::string file;
@@ -216,6 +217,12 @@ struct CreateTablespaceStmt {
   std::int64_t bytes = 0;
   bool reuse = false;
   bool autoextend = false;
+  bool temporary = false;
+};
+
+// ALTER DATABASE DEFAULT TEMPORARY TABLESPACE name
+struct AlterDatabaseStmt {
+  Name default_temporary_tablespace;
 };
 
 struct DropTablespaceStmt {
@@ -294,6 +301,6 @@ using Statement =
                  AlterUserStmt, DropUserStmt, GrantStmt, CreateProfileStmt, AlterProfileStmt,
                  DropProfileStmt, CreateTablespaceStmt, DropTablespaceStmt, CreateSequenceStmt,
                  DropSequenceStmt, CreateIndexStmt, DropIndexStmt, RenameStmt, CommentStmt,
-                 AlterTableStmt, CreateDirectoryStmt, DropDirectoryStmt>;
+                 AlterTableStmt, CreateDirectoryStmt, DropDirectoryStmt, AlterDatabaseStmt>;
 
 }  // namespace qm::ocilite

@@ -789,8 +789,76 @@ TEST_F(SqlBehaviour, RownumNumbersRowsAsTheWhereAcceptsThem) {
   // The usual way to the first rows of an order.
   EXPECT_EQ(Rows("select NAME from (select NAME from T order by NAME) where rownum <= 2"),
             (Table{{"a"}, {"b"}}));
-  EXPECT_EQ(Exec("select NAME from T where rownum <= 2 order by NAME"),
+  // A row is numbered when the WHERE accepts it, so a bound the first row fails lets none in;
+  // grouping, DISTINCT and ORDER BY come after the numbering.
+  const struct {
+    const char* sql;
+    Table rows;
+  } cases[] = {
+      {"select NAME from T where rownum > 1", {}},
+      {"select NAME from T where rownum >= 2", {}},
+      {"select NAME from T where rownum <> 1", {}},
+      {"select NAME from T where rownum > 0", {{"c"}, {"a"}, {"b"}}},
+      {"select NAME from T where rownum >= 1", {{"c"}, {"a"}, {"b"}}},
+      {"select NAME from T where rownum != 3", {{"c"}, {"a"}}},
+      {"select NAME from T where 2 >= rownum", {{"c"}, {"a"}}},
+      {"select NAME from T where rownum < -1", {}},
+      {"select NAME from T where rownum between 1 and 2", {{"c"}, {"a"}}},
+      {"select NAME from T where rownum between 2 and 3", {}},
+      {"select NAME from T where ID > 1 and rownum <= 5 and rownum < 2", {{"c"}}},
+      {"select count(*) from T where rownum <= 2", {{"2"}}},
+      {"select count(*) from T where rownum > 1", {{"0"}}},
+      {"select max(ID) from T where rownum <= 2", {{"3"}}},
+      {"select NAME from T where rownum <= 2 order by NAME", {{"a"}, {"c"}}},
+      {"select distinct ID - ID from T where rownum < 3", {{"0"}}},
+      {"select ID, count(*) from T where rownum <= 2 group by ID order by ID",
+       {{"1", "1"}, {"3", "1"}}},
+      {"select rownum, NAME from T where rownum <= 2 order by NAME desc", {{"1", "c"}, {"2", "a"}}},
+      {"select NAME from T where ID in (select ID from (select ID from T order by ID) "
+       "where rownum <= 2)",
+       {{"a"}, {"b"}}},
+      {"select NAME from (select rownum RN, NAME from (select NAME from T order by NAME)) "
+       "where RN between 2 and 3",
+       {{"b"}, {"c"}}},
+      {"select count(*) from (select NAME from T where rownum <= 2) where rownum > 1", {{"0"}}},
+      {"select NAME from (select NAME from T where rownum <= 2) order by NAME", {{"a"}, {"c"}}},
+  };
+  for (const auto& k : cases) EXPECT_EQ(Rows(k.sql), k.rows) << k.sql;
+  EXPECT_EQ(Exec("select NAME from T where rownum <= ID"), "ORA-03001: unimplemented feature");
+  EXPECT_EQ(Exec("select T.NAME from T, T X where rownum <= 1 order by 1"),
             "ORA-03001: unimplemented feature");
+  // A bound given by a variable.
+  OCIStmt* stmt = nullptr;
+  OciLibrary& lib = Library();
+  ASSERT_EQ(lib.HandleAlloc(db_->env, reinterpret_cast<void**>(&stmt), OCI_HTYPE_STMT, 0, nullptr),
+            OCI_SUCCESS);
+  const std::string sql = "select count(*) from T where rownum <= :n";
+  ASSERT_EQ(lib.StmtPrepare(stmt, db_->err, reinterpret_cast<const OraText*>(sql.data()),
+                            static_cast<ub4>(sql.size()), OCI_NTV_SYNTAX, OCI_DEFAULT),
+            OCI_SUCCESS);
+  int bound = 2, count = 0;
+  OCIBind* bind = nullptr;
+  OCIDefine* define = nullptr;
+  ASSERT_EQ(
+      lib.BindByName(stmt, &bind, db_->err, reinterpret_cast<const OraText*>(":n"), 2, &bound,
+                     sizeof bound, SQLT_INT, nullptr, nullptr, nullptr, 0, nullptr, OCI_DEFAULT),
+      OCI_SUCCESS);
+  ASSERT_EQ(lib.DefineByPos(stmt, &define, db_->err, 1, &count, sizeof count, SQLT_INT, nullptr,
+                            nullptr, nullptr, OCI_DEFAULT),
+            OCI_SUCCESS);
+  for (const auto& [n, expected] : {std::pair{2, 2}, {0, 0}, {7, 3}}) {
+    bound = n;
+    ASSERT_EQ(lib.StmtExecute(db_->svc, stmt, db_->err, 1, 0, nullptr, nullptr, OCI_DEFAULT),
+              OCI_SUCCESS)
+        << db_->LastError();
+    EXPECT_EQ(count, expected) << n;
+  }
+  lib.HandleFree(stmt, OCI_HTYPE_STMT);
+  // UPDATE and DELETE take the first rows their WHERE accepts.
+  EXPECT_EQ(Exec("update T set NAME = 'z' where ID < 3 and rownum = 1"), "");
+  EXPECT_EQ(Rows("select NAME from T order by ID"), (Table{{"z"}, {"b"}, {"c"}}));
+  EXPECT_EQ(Exec("delete from T where rownum <= 2"), "");
+  EXPECT_EQ(Rows("select NAME from T"), (Table{{"b"}}));
 }
 
 TEST_F(SqlBehaviour, SequencesNumberRowsAcrossSessions) {
@@ -1059,6 +1127,56 @@ TEST_F(SqlBehaviour, NumbersOfTheEarlierFormatAreConvertedAtLogon) {
                 {"-3", "<null>"}, {"4", "1"}, {"10", "2.5"}, {"12345678901", ".25"}}));
   EXPECT_EQ(Value("select count(*) from OLD where N > 5"), "2");
   EXPECT_EQ(Value("select sum(M) from OLD"), "3.75");
+}
+
+TEST_F(SqlBehaviour, TemporaryTablespacesHoldOnlyUsersSortSpace) {
+  const std::string file = home_ + "/temp02.dbf";
+  const ErrorCase cases[] = {
+      {"create temporary tablespace TEMP2 tempfile 'temp02.dbf' size 10M autoextend on next 1M "
+       "maxsize unlimited extent management local uniform size 1M",
+       ""},
+      {"create temporary tablespace TEMP3 datafile 'temp03.dbf' size 1M",
+       "ORA-02180: invalid option for CREATE TABLESPACE"},
+      {"create temporary tablespace TEMP3 tempfile 'temp02.dbf' size 1M",
+       "ORA-01119: error in creating database file 'temp02.dbf'"},
+      {"create table K (A number) tablespace TEMP2",
+       "ORA-02195: Attempt to create PERMANENT object in a TEMPORARY tablespace"},
+      {"create user U identified by p default tablespace TEMP2",
+       "ORA-12910: cannot specify temporary tablespace as default tablespace"},
+      {"create user U identified by p temporary tablespace USERS",
+       "ORA-12911: permanent tablespace cannot be temporary tablespace"},
+      {"create user U identified by p default tablespace USERS temporary tablespace TEMP2", ""},
+      {"create user V identified by p", ""},
+      {"alter database default temporary tablespace USERS",
+       "ORA-12901: default temporary tablespace must be of TEMPORARY type"},
+      {"alter database default temporary tablespace NOWHERE",
+       "ORA-00959: tablespace 'NOWHERE' does not exist"},
+      {"alter database default temporary tablespace TEMP2", ""},
+      {"create user W identified by p", ""},
+      {"drop tablespace TEMP2", "ORA-12906: cannot drop default temporary tablespace"},
+  };
+  for (const ErrorCase& k : cases) EXPECT_EQ(Exec(k.sql), k.error) << k.sql;
+  EXPECT_TRUE(std::filesystem::exists(file));
+  using Table = std::vector<std::vector<std::string>>;
+  // Users of the old default move with it; a user given another keeps it.
+  EXPECT_EQ(
+      Rows("select username, temporary_tablespace from dba_users order by 1"),
+      (Table{
+          {"SYS", "TEMP2"}, {"SYSTEM", "TEMP2"}, {"U", "TEMP2"}, {"V", "TEMP2"}, {"W", "TEMP2"}}));
+  EXPECT_EQ(Exec("alter user V temporary tablespace TEMP"), "");
+  EXPECT_EQ(Value("select temporary_tablespace from dba_users where username = 'V'"), "TEMP");
+  EXPECT_EQ(Rows("select tablespace_name, contents from dba_tablespaces where tablespace_name "
+                 "like 'TEMP%'"),
+            (Table{{"TEMP", "TEMPORARY"}, {"TEMP2", "TEMPORARY"}}));
+  EXPECT_EQ(Rows("select tablespace_name, bytes from dba_temp_files order by 1"),
+            (Table{{"TEMP", "104857600"}, {"TEMP2", "10485760"}}));
+  EXPECT_EQ(Value("select count(*) from dba_data_files where tablespace_name = 'TEMP2'"), "0");
+  EXPECT_EQ(Value("select property_value from database_properties "
+                  "where property_name = 'DEFAULT_TEMP_TABLESPACE'"),
+            "TEMP2");
+  EXPECT_EQ(Exec("alter database default temporary tablespace TEMP"), "");
+  EXPECT_EQ(Exec("drop tablespace TEMP2 including contents and datafiles"), "");
+  EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 TEST_F(SqlBehaviour, PasswordsAreStoredHashed) {

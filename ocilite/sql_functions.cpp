@@ -614,6 +614,17 @@ OCL_FUNCTION(Unpad) {
   ResultText(c, std::move(s));
 }
 
+// ocl_rownum_rows(op, n): RownumRows for a value known only at run time; NULL compares with
+// nothing, so it lets no row through.
+OCL_FUNCTION(RownumRowsFn) {
+  Guard(c, [&] {
+    const Value n = ToNumber(Arg(argv[1]), Ctx(c));
+    if (n.IsNull()) return Result(c, Value::Int(0));
+    constexpr long long kEveryRow = 1'000'000'000'000'000'000;
+    Result(c, Value::Int(RownumRows(ArgText(argv[0]), n.AsDouble()).value_or(kEveryRow)));
+  });
+}
+
 OCL_FUNCTION(HexToRawFn) {
   Guard(c, [&] { Result(c, HexToRaw(Arg(argv[0]))); });
 }
@@ -663,9 +674,31 @@ constexpr Registration kFunctions[] = {
     {"ocl_col", 7, Col},
     {"ocl_unpad", 1, Unpad},
     {"ocl_hextoraw", 1, HexToRawFn},
+    {"ocl_rownum_rows", 2, RownumRowsFn},
 };
 
 }  // namespace
+
+std::optional<long long> RownumRows(std::string_view op, double n) {
+  // Past any table's size the bound makes no difference, and the conversions stay defined.
+  n = std::isnan(n) ? 0 : std::clamp(n, -1e18, 1e18);
+  long long rows = 0;
+  if (op == "<") {
+    rows = static_cast<long long>(std::ceil(n)) - 1;
+  } else if (op == "<=") {
+    rows = static_cast<long long>(std::floor(n));
+  } else if (op == "=") {
+    rows = n == 1 ? 1 : 0;
+  } else if (op == ">") {
+    if (n < 1) return std::nullopt;
+  } else if (op == ">=") {
+    if (n <= 1) return std::nullopt;
+  } else {  // !=: the row numbered n fails, and so does every row after it
+    if (n < 1 || n != std::floor(n)) return std::nullopt;
+    rows = static_cast<long long>(n) - 1;
+  }
+  return std::max(0LL, rows);
+}
 
 void RegisterSqlFunctions(sqlite3* db, EvalContext* ctx) {
   for (const auto& f : kFunctions) {

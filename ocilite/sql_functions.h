@@ -5,11 +5,19 @@
 
 #include <sqlite3.h>
 
+#include <optional>
+#include <string_view>
+
 #include "ocilite/eval_context.h"
 
 namespace qm::ocilite {
 
 // Registers every function on `db`; `ctx` must outlive the connection.
 void RegisterSqlFunctions(sqlite3* db, EvalContext* ctx);
+
+// How many rows "ROWNUM <op> n" lets through, as Oracle numbers the rows the WHERE accepts:
+// "< 3.5" and "<= 3" three, "= 1" one, "!= 3" two; "= 2" and "> 1" none, as the first row would
+// be 1, fail, and so would every other; "> 0" every row (nullopt). `op` is one of < <= = > >= !=.
+std::optional<long long> RownumRows(std::string_view op, double n);
 
 }  // namespace qm::ocilite

@@ -713,7 +713,12 @@ class Parser {
     if (AcceptName("TABLE")) return ParseCreateTable();
     if (AcceptName("USER")) return ParseUserClauses<CreateUserStmt>(true);
     if (AcceptName("PROFILE")) return ParseProfileLimits<CreateProfileStmt>();
-    if (AcceptName("TABLESPACE")) return ParseCreateTablespace();
+    if (AcceptName("TABLESPACE")) return ParseCreateTablespace(false);
+    if (Peek().IsName("TEMPORARY") && Peek(1).IsName("TABLESPACE")) {
+      Next();
+      Next();
+      return ParseCreateTablespace(true);
+    }
     if (AcceptName("SEQUENCE")) return ParseCreateSequence();
     if (Peek().IsName("DIRECTORY") ||
         (Peek().IsName("OR") && Peek(1).IsName("REPLACE") && Peek(2).IsName("DIRECTORY"))) {
@@ -1022,6 +1027,15 @@ class Parser {
     if (AcceptName("USER")) return ParseUserClauses<AlterUserStmt>(false);
     if (AcceptName("PROFILE")) return ParseProfileLimits<AlterProfileStmt>();
     if (AcceptName("TABLE")) return ParseAlterTable();
+    if (Peek().IsName("DATABASE") && Peek(1).IsName("DEFAULT") && Peek(2).IsName("TEMPORARY")) {
+      Next();
+      Next();
+      Next();
+      ExpectName("TABLESPACE", 2231);
+      AlterDatabaseStmt s;
+      s.default_temporary_tablespace = ParseIdentifier(2216);
+      return s;
+    }
     for (std::string_view w :
          {"TABLESPACE", "INDEX", "SEQUENCE", "SYSTEM", "DATABASE", "ROLE", "VIEW"})
       if (Peek().IsName(w)) Fail(3001);
@@ -1212,10 +1226,11 @@ class Parser {
     return s;
   }
 
-  CreateTablespaceStmt ParseCreateTablespace() {
+  CreateTablespaceStmt ParseCreateTablespace(bool temporary) {
     CreateTablespaceStmt s;
+    s.temporary = temporary;
     s.name = ParseIdentifier(2216);
-    ExpectName("DATAFILE", 2180);
+    ExpectName(temporary ? "TEMPFILE" : "DATAFILE", 2180);
     if (Peek().kind != TokenKind::kString) Fail(2236);
     s.file_pos = Peek().pos;
     s.file = Next().text;
@@ -1244,6 +1259,8 @@ class Parser {
         ExpectName("SPACE", 2180);
         ExpectName("MANAGEMENT", 2180);
         if (!AcceptName("AUTO")) ExpectName("MANUAL", 2180);
+      } else if (AcceptName("TEMPORARY")) {
+        s.temporary = true;
       } else if (!(AcceptName("LOGGING") || AcceptName("NOLOGGING") || AcceptName("ONLINE") ||
                    AcceptName("OFFLINE") || AcceptName("PERMANENT"))) {
         Fail(2180);

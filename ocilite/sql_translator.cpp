@@ -7,6 +7,7 @@
 #include "ocilite/conversions.h"
 #include "ocilite/number_text.h"
 #include "ocilite/ora_error.h"
+#include "ocilite/sql_functions.h"
 #include "ocilite/sql_parser.h"
 #include "ocilite/utf8_text.h"
 
@@ -1056,14 +1057,9 @@ struct Translator::Impl {
                        e.pos});
     }
     std::string where, group, having, order;
-    std::optional<long long> row_limit;
+    std::vector<std::string> row_limits;
     if (s.where) {
-      std::vector<const Expr*> terms;
-      SplitRownumLimit(*s.where, terms, row_limit);
-      for (const Expr* term : terms) {
-        CExpr w = Compile(*term, Clause::kWhere);
-        where += (where.empty() ? " WHERE (" : " AND (") + Emit(w) + ")";
-      }
+      where = CompileWhere(*s.where, row_limits);
       NoteLookups(*s.where);
     }
     std::vector<std::string> group_sql;
@@ -1126,14 +1122,97 @@ struct Translator::Impl {
       order += (order.empty() ? " ORDER BY " : ", ") + key + (o.descending ? " DESC" : "") +
                (nulls_first ? " NULLS FIRST" : " NULLS LAST");
     }
-    const std::string sql = "SELECT " + std::string(s.distinct ? "DISTINCT " : "") + list +
-                            FromClause() + where + group + having + order;
-    if (!row_limit) return sql;
-    // ROWNUM counts rows as the WHERE accepts them, before any grouping, DISTINCT or sorting:
-    // only a block without those can become a plain LIMIT.
-    if (s.distinct || any_aggregate || !group_sql.empty() || !order.empty())
-      throw OraError(3001).At(s.where->pos);
-    return "SELECT * FROM (" + sql + " LIMIT " + std::to_string(*row_limit) + ")";
+    const std::string select = "SELECT " + std::string(s.distinct ? "DISTINCT " : "") + list;
+    if (row_limits.empty()) return select + FromClause() + where + group + having + order;
+    // The OFFSET keeps SQLite from merging the limited query into one around it, which could
+    // then sort or group before limiting.
+    const std::string limit = " LIMIT " + RowLimit(row_limits) + " OFFSET 0";
+    // ROWNUM counts rows as the WHERE accepts them, before any grouping, DISTINCT or sorting.
+    const bool plain =
+        !s.distinct && !any_aggregate && group_sql.empty() && !s.having && order.empty();
+    if (plain) return "SELECT * FROM (" + select + FromClause() + where + limit + ")";
+    // Otherwise the rows are numbered in a table of their own, which the block reads under
+    // the same name; that takes a block of one table.
+    if (sources.size() - scope_start != 1) throw OraError(3001).At(s.where->pos);
+    const Source& only = sources[scope_start];
+    const std::string rowid =
+        only.table->dictionary ? "" : ", " + only.sql_alias + ".rowid AS rowid";
+    return select + " FROM (SELECT " + only.sql_alias + ".*" + rowid + " FROM " +
+           only.table->storage + " AS " + only.sql_alias + where + limit + ") AS " +
+           only.sql_alias + group + having + order;
+  }
+
+  // The WHERE clause (" WHERE ..." or "") of `where`'s terms but its ROWNUM bounds, which go
+  // into `row_limits` as the number of rows each lets through (SQLite text).
+  std::string CompileWhere(const Expr& where, std::vector<std::string>& row_limits) {
+    std::vector<const Expr*> terms;
+    SplitAnd(where, terms);
+    std::string sql;
+    for (const Expr* term : terms) {
+      if (auto limit = RownumBound(*term)) {
+        if (!limit->empty()) row_limits.push_back(std::move(*limit));
+        continue;
+      }
+      CExpr w = Compile(*term, Clause::kWhere);
+      sql += (sql.empty() ? " WHERE (" : " AND (") + Emit(w) + ")";
+    }
+    return sql;
+  }
+
+  static std::string RowLimit(const std::vector<std::string>& limits) {
+    if (limits.size() == 1) return limits[0];
+    std::string sql = "min(";
+    for (std::size_t i = 0; i < limits.size(); ++i) sql += (i ? ", " : "") + limits[i];
+    return sql + ")";
+  }
+
+  static void SplitAnd(const Expr& e, std::vector<const Expr*>& terms) {
+    if (e.kind == ExprKind::kAnd) {
+      SplitAnd(*e.args[0], terms);
+      SplitAnd(*e.args[1], terms);
+      return;
+    }
+    terms.push_back(&e);
+  }
+
+  // A term that compares ROWNUM with a value free of columns ("ROWNUM <= 10", ":n > ROWNUM",
+  // "ROWNUM BETWEEN 1 AND :n"): the number of rows it lets through, as SQLite text, or "" when
+  // it lets every row through; nullopt for any other term.
+  std::optional<std::string> RownumBound(const Expr& e) {
+    if (e.kind == ExprKind::kBetween && !e.negated && IsRownum(*e.args[0])) {
+      std::string low = Bound(">=", *e.args[1]), high = Bound("<=", *e.args[2]);
+      if (low.empty() || high.empty()) return low + high;
+      return "min(" + low + ", " + high + ")";
+    }
+    if (e.kind != ExprKind::kCompare) return std::nullopt;
+    static constexpr std::pair<std::string_view, std::string_view> kMirrored[] = {
+        {"<", ">"}, {"<=", ">="}, {">", "<"}, {">=", "<="}, {"=", "="}, {"!=", "!="}, {"<>", "!="}};
+    std::string_view op = e.op == "<>" ? "!=" : std::string_view(e.op);
+    if (IsRownum(*e.args[0])) return Bound(op, *e.args[1]);
+    if (!IsRownum(*e.args[1])) return std::nullopt;
+    for (const auto& [from, to] : kMirrored)
+      if (from == op) return Bound(to, *e.args[0]);
+    return std::nullopt;
+  }
+
+  // "ROWNUM <op> value" as a row count; the value must not depend on the row.
+  std::string Bound(std::string_view op, const Expr& value) {
+    const Expr* literal = &value;
+    bool negative = false;
+    if (value.kind == ExprKind::kNegate && value.args[0]->kind == ExprKind::kNumber) {
+      literal = value.args[0].get();
+      negative = true;
+    }
+    if (literal->kind == ExprKind::kNumber) {
+      // Read as written whatever the process locale.
+      double n = 0;
+      std::from_chars(literal->text.data(), literal->text.data() + literal->text.size(), n);
+      const std::optional<long long> rows = RownumRows(op, negative ? -n : n);
+      return rows ? std::to_string(*rows) : std::string();
+    }
+    CExpr v = Compile(value, Clause::kWhere);
+    if (v.has_column || v.aggregate) throw OraError(3001).At(value.pos);
+    return "ocl_rownum_rows(" + SqlString(op) + ", " + Emit(v) + ")";
   }
 
   // ROWID of a table in the FROM clause: the object number and the SQLite row number in
@@ -1159,33 +1238,6 @@ struct Translator::Impl {
   static bool IsRownum(const Expr& e) {
     return e.kind == ExprKind::kColumn && e.path.size() == 1 && !e.path[0].quoted &&
            e.path[0].text == "ROWNUM";
-  }
-
-  // Takes "ROWNUM < n", "ROWNUM <= n" and "ROWNUM = n" out of the AND terms of a WHERE as a
-  // row limit; the other terms are left in `terms`.
-  static void SplitRownumLimit(const Expr& e, std::vector<const Expr*>& terms,
-                               std::optional<long long>& limit) {
-    if (e.kind == ExprKind::kAnd) {
-      SplitRownumLimit(*e.args[0], terms, limit);
-      SplitRownumLimit(*e.args[1], terms, limit);
-      return;
-    }
-    if (e.kind == ExprKind::kCompare && IsRownum(*e.args[0]) &&
-        e.args[1]->kind == ExprKind::kNumber && (e.op == "<" || e.op == "<=" || e.op == "=")) {
-      // Read as written whatever the process locale; a bound far past any table's size keeps
-      // the conversions below defined.
-      double n = 0;
-      std::from_chars(e.args[1]->text.data(), e.args[1]->text.data() + e.args[1]->text.size(), n);
-      n = std::min(n, 1e18);
-      long long rows = 0;
-      if (e.op == "<") rows = static_cast<long long>(std::ceil(n)) - 1;
-      if (e.op == "<=") rows = static_cast<long long>(std::floor(n));
-      if (e.op == "=") rows = n == 1 ? 1 : 0;  // no row ever gets a number past 1 this way
-      rows = std::max(0LL, rows);
-      limit = limit ? std::min(*limit, rows) : rows;
-      return;
-    }
-    terms.push_back(&e);
   }
 
   // Records "column = value" terms of a one-table WHERE joined by AND, for automatic indexes.
@@ -1218,6 +1270,15 @@ struct Translator::Impl {
   }
 
   // ---- DML ---------------------------------------------------------------------------------
+  // The WHERE clause of an UPDATE or DELETE of `t`; ROWNUM bounds pick the first rows it accepts.
+  std::string DmlWhere(const Expr& where, const TableInfo& t) {
+    std::vector<std::string> limits;
+    const std::string sql = CompileWhere(where, limits);
+    if (limits.empty()) return sql;
+    return " WHERE t0.rowid IN (SELECT t0.rowid FROM " + t.storage + " AS t0" + sql + " LIMIT " +
+           RowLimit(limits) + " OFFSET 0)";
+  }
+
   std::shared_ptr<const TableInfo> Target(const TableRef& ref) {
     auto t = owner.ResolveTable(ref.table);
     if (t->dictionary) throw OraError(1031).At(ref.table.name.pos);
@@ -1387,11 +1448,7 @@ TranslatedStatement Translator::Update(const UpdateStmt& s) {
     sets += (sets.empty() ? "" : ", ") + c->storage + " = " +
             impl.StoredValue(std::move(v), *t, *c, true, false);
   }
-  std::string where;
-  if (s.where) {
-    CExpr w = impl.Compile(*s.where, Clause::kWhere);
-    where = " WHERE " + impl.Emit(w);
-  }
+  const std::string where = s.where ? impl.DmlWhere(*s.where, *t) : std::string();
   impl.out.sql = "UPDATE " + t->storage + " AS t0 SET " + sets + where;
   return std::move(impl.out);
 }
@@ -1399,11 +1456,7 @@ TranslatedStatement Translator::Update(const UpdateStmt& s) {
 TranslatedStatement Translator::Delete(const DeleteStmt& s) {
   Impl impl{*this, catalog_, ctx_, bind_types_, sql_text_, {}, {}, 0};
   auto t = impl.Target(s.table);
-  std::string where;
-  if (s.where) {
-    CExpr w = impl.Compile(*s.where, Clause::kWhere);
-    where = " WHERE " + impl.Emit(w);
-  }
+  const std::string where = s.where ? impl.DmlWhere(*s.where, *t) : std::string();
   impl.out.sql = "DELETE FROM " + t->storage + " AS t0" + where;
   return std::move(impl.out);
 }

@@ -83,9 +83,7 @@ void CreateTable(DdlContext& d, const CreateTableStmt& s) {
   if (d.catalog.ObjectExists(owner, name)) throw OraError(955).At(s.table.name.pos);
   std::string tablespace = d.default_tablespace;
   if (s.tablespace) {
-    SqliteStmt q = d.db.Prepare("SELECT 1 FROM ocl_tablespaces WHERE tablespace_name = ?1");
-    q.Bind(1, s.tablespace->text);
-    if (!q.Step()) throw OraError(959, {s.tablespace->text}).At(s.tablespace->pos);
+    if (IsTemporaryTablespace(d.db, *s.tablespace)) throw OraError(2195).At(s.tablespace->pos);
     tablespace = s.tablespace->text;
   }
 

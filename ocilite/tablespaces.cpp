@@ -1,6 +1,7 @@
 #include "ocilite/tablespaces.h"
 
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <system_error>
 #include <vector>
@@ -46,20 +47,53 @@ void CreateTablespace(SqliteDb& db, const std::string& user, const CreateTablesp
   std::error_code ec;
   const bool exists = std::filesystem::exists(path, ec);
   if (exists && !s.reuse) throw OraError(1119, {s.file}).At(s.file_pos);
-  try {
-    SqliteDb file(path.string(), true);
-    file.Exec("PRAGMA journal_mode=WAL");
-  } catch (const SqliteError&) {
-    throw OraError(1119, {s.file}).At(s.file_pos);
+  if (s.temporary) {
+    if (!std::ofstream(path, std::ios::app)) throw OraError(1119, {s.file}).At(s.file_pos);
+  } else {
+    try {
+      SqliteDb file(path.string(), true);
+      file.Exec("PRAGMA journal_mode=WAL");
+    } catch (const SqliteError&) {
+      throw OraError(1119, {s.file}).At(s.file_pos);
+    }
   }
   SqliteStmt q = db.Prepare(
-      "INSERT INTO ocl_tablespaces (tablespace_name, file_name, bytes, autoextensible) "
-      "VALUES (?1, ?2, ?3, ?4)");
+      "INSERT INTO ocl_tablespaces (tablespace_name, file_name, bytes, autoextensible, contents) "
+      "VALUES (?1, ?2, ?3, ?4, ?5)");
   q.Bind(1, s.name.text);
   q.Bind(2, std::filesystem::absolute(path, ec).string());
   q.Bind(3, s.bytes);
   q.Bind(4, s.autoextend ? "YES" : "NO");
+  q.Bind(5, s.temporary ? "TEMPORARY" : "PERMANENT");
   q.Step();
+}
+
+bool IsTemporaryTablespace(SqliteDb& db, const Name& tablespace) {
+  SqliteStmt q = db.Prepare("SELECT contents FROM ocl_tablespaces WHERE tablespace_name = ?1");
+  q.Bind(1, tablespace.text);
+  if (!q.Step()) throw OraError(959, {tablespace.text}).At(tablespace.pos);
+  return q.Text(0) == "TEMPORARY";
+}
+
+std::string DefaultTemporaryTablespace(SqliteDb& db) {
+  SqliteStmt q =
+      db.Prepare("SELECT value FROM ocl_meta WHERE key = 'default_temporary_tablespace'");
+  return q.Step() ? q.Text(0) : "TEMP";
+}
+
+void AlterDatabase(SqliteDb& db, const std::string& user, const AlterDatabaseStmt& s) {
+  if (!HasPrivilege(db, user, "ALTER DATABASE")) throw OraError(1031);
+  const Name& space = s.default_temporary_tablespace;
+  if (!IsTemporaryTablespace(db, space)) throw OraError(12901).At(space.pos);
+  SqliteStmt move =
+      db.Prepare("UPDATE ocl_users SET temporary_tablespace = ?1 WHERE temporary_tablespace = ?2");
+  move.Bind(1, space.text);
+  move.Bind(2, DefaultTemporaryTablespace(db));
+  move.Step();
+  SqliteStmt set =
+      db.Prepare("INSERT OR REPLACE INTO ocl_meta VALUES ('default_temporary_tablespace', ?1)");
+  set.Bind(1, space.text);
+  set.Step();
 }
 
 std::string DropTablespace(SqliteDb& db, const std::string& user, const DropTablespaceStmt& s) {
@@ -71,6 +105,7 @@ std::string DropTablespace(SqliteDb& db, const std::string& user, const DropTabl
     if (!q.Step() || InDatabaseFile(s.name.text)) throw OraError(959, {s.name.text}).At(s.name.pos);
     file = q.Text(0);
   }
+  if (s.name.text == DefaultTemporaryTablespace(db)) throw OraError(12906).At(s.name.pos);
   std::vector<std::int64_t> objects;
   {
     SqliteStmt q = db.Prepare("SELECT object_id FROM ocl_objects WHERE tablespace_name = ?1");
@@ -103,7 +138,8 @@ void SyncTablespaces(SqliteDb& db) {
   }
   std::vector<std::pair<std::string, std::string>> spaces;  // schema, file
   {
-    SqliteStmt q = db.Prepare("SELECT tablespace_name, file_name FROM ocl_tablespaces");
+    SqliteStmt q = db.Prepare(
+        "SELECT tablespace_name, file_name FROM ocl_tablespaces WHERE contents = 'PERMANENT'");
     while (q.Step())
       if (!InDatabaseFile(q.Text(0))) spaces.emplace_back(SchemaOf(q.Text(0)), q.Text(1));
   }

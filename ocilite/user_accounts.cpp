@@ -130,8 +130,10 @@ void ApplyClauses(SqliteDb& db, const std::string& user, const CreateUserStmt& s
     q.Bind(4, user);
     q.Step();
   }
-  CheckTablespace(db, s.default_tablespace);
-  CheckTablespace(db, s.temporary_tablespace);
+  if (s.default_tablespace && IsTemporaryTablespace(db, *s.default_tablespace))
+    throw OraError(12910).At(s.default_tablespace->pos);
+  if (s.temporary_tablespace && !IsTemporaryTablespace(db, *s.temporary_tablespace))
+    throw OraError(12911).At(s.temporary_tablespace->pos);
   CheckProfile(db, s.profile);
   if (s.default_tablespace)
     set("UPDATE ocl_users SET default_tablespace = ?1 WHERE username = ?2",
@@ -338,10 +340,11 @@ void CreateUser(SqliteDb& db, const CreateUserStmt& s) {
   const std::string& user = s.user.text;
   if (UserExists(db, user) || RoleExists(db, user)) throw OraError(1920, {user}).At(s.user.pos);
   SqliteStmt q = db.Prepare(
-      "INSERT INTO ocl_users (user_id, username, created) VALUES "
-      "((SELECT max(user_id) + 1 FROM ocl_users), ?1, ?2)");
+      "INSERT INTO ocl_users (user_id, username, created, temporary_tablespace) VALUES "
+      "((SELECT max(user_id) + 1 FROM ocl_users), ?1, ?2, ?3)");
   q.Bind(1, user);
   q.Bind(2, OraDate::Now().ToStorage());
+  q.Bind(3, DefaultTemporaryTablespace(db));
   q.Step();
   ApplyClauses(db, user, s);
 }
