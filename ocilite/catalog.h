@@ -26,7 +26,7 @@ struct ColumnInfo {
 
 struct ConstraintInfo {
   std::string name;
-  char type = 'U';                   // 'P' primary key, 'U' unique
+  char type = 'U';                   // 'P' primary key, 'U' unique, 'C' check, 'R' foreign key
   std::vector<std::size_t> columns;  // indexes into TableInfo::columns
 };
 

@@ -77,6 +77,13 @@ CREATE TABLE ocl_constraints (
   object_id INTEGER NOT NULL,
   constraint_type TEXT NOT NULL,
   column_list TEXT NOT NULL,
+  search_condition TEXT,
+  r_owner TEXT,
+  r_constraint_name TEXT,
+  delete_rule TEXT,
+  not_null INTEGER NOT NULL DEFAULT 0,
+  generated TEXT,
+  last_change TEXT,
   PRIMARY KEY (owner, constraint_name));
 CREATE INDEX ocl_constraints_by_object ON ocl_constraints (object_id);
 

@@ -69,6 +69,41 @@ struct ViewDefinition {
   "CASE contents WHEN 'TEMPORARY' THEN 'UNIFORM' ELSE 'SYSTEM' END, 'NO', "             \
   "CASE tablespace_name WHEN 'SYSTEM' THEN 'MANUAL' ELSE 'AUTO' END"
 
+#define OCL_CONSTRAINT_COLUMNS                                                                  \
+  "OWNER VARCHAR2(30) NOT NULL, CONSTRAINT_NAME VARCHAR2(30) NOT NULL, "                        \
+  "CONSTRAINT_TYPE VARCHAR2(1), TABLE_NAME VARCHAR2(30) NOT NULL, SEARCH_CONDITION LONG, "      \
+  "R_OWNER VARCHAR2(30), R_CONSTRAINT_NAME VARCHAR2(30), DELETE_RULE VARCHAR2(9), "             \
+  "STATUS VARCHAR2(8), DEFERRABLE VARCHAR2(14), DEFERRED VARCHAR2(9), VALIDATED VARCHAR2(13), " \
+  "GENERATED VARCHAR2(14), BAD VARCHAR2(3), RELY VARCHAR2(4), LAST_CHANGE DATE, "               \
+  "INDEX_OWNER VARCHAR2(30), INDEX_NAME VARCHAR2(30), INVALID VARCHAR2(7), "                    \
+  "VIEW_RELATED VARCHAR2(14)"
+
+// Rows made before constraints kept how they were named take it from the name.
+#define OCL_CONSTRAINT_VALUES                                                                 \
+  "SELECT c.owner, c.constraint_name, c.constraint_type, o.object_name, c.search_condition, " \
+  "c.r_owner, c.r_constraint_name, c.delete_rule, 'ENABLED', 'NOT DEFERRABLE', 'IMMEDIATE', " \
+  "'VALIDATED', coalesce(c.generated, CASE WHEN c.constraint_name GLOB 'SYS_C[0-9]*' "        \
+  "THEN 'GENERATED NAME' ELSE 'USER NAME' END), NULL, NULL, coalesce(c.last_change, "         \
+  "o.last_ddl_time), CASE WHEN c.constraint_type IN ('P', 'U') THEN c.owner END, "            \
+  "CASE WHEN c.constraint_type IN ('P', 'U') THEN c.constraint_name END, NULL, NULL "         \
+  "FROM ocl_constraints c JOIN ocl_objects o ON o.object_id = c.object_id "
+
+#define OCL_CONS_COLUMNS                                                 \
+  "OWNER VARCHAR2(30) NOT NULL, CONSTRAINT_NAME VARCHAR2(30) NOT NULL, " \
+  "TABLE_NAME VARCHAR2(30) NOT NULL, COLUMN_NAME VARCHAR2(4000), POSITION NUMBER"
+
+// One row per column of a constraint's column list, numbered from 1 (no number for a CHECK).
+#define OCL_CONS_COLUMN_VALUES                                                               \
+  "WITH RECURSIVE part(owner, name, object_id, type, rest, storage, position) AS ("          \
+  "SELECT owner, constraint_name, object_id, constraint_type, column_list || ',', NULL, 0 "  \
+  "FROM ocl_constraints UNION ALL SELECT owner, name, object_id, type, "                     \
+  "substr(rest, instr(rest, ',') + 1), substr(rest, 1, instr(rest, ',') - 1), position + 1 " \
+  "FROM part WHERE rest <> '') "                                                             \
+  "SELECT p.owner, p.name, o.object_name, c.column_name, "                                   \
+  "CASE WHEN p.type = 'C' THEN NULL ELSE p.position END FROM part p "                        \
+  "JOIN ocl_objects o ON o.object_id = p.object_id JOIN ocl_columns c ON "                   \
+  "c.object_id = p.object_id AND c.storage_name = p.storage "
+
 constexpr ViewDefinition kViews[] = {
     {"DUAL", "DUMMY VARCHAR2(1)", "SELECT 'X'"},
     {"USER_TABLES", OCL_TABLE_COLUMNS,
@@ -94,6 +129,18 @@ constexpr ViewDefinition kViews[] = {
      "SELECT username, user_id, account_status, lock_date, expiry_date, default_tablespace, "
      "temporary_tablespace, created, 'DEFAULT_CONSUMER_GROUP', NULL FROM ocl_users "
      "WHERE username = ocl_user()"},
+    {"USER_CONSTRAINTS", OCL_CONSTRAINT_COLUMNS,
+     OCL_CONSTRAINT_VALUES "WHERE c.owner = ocl_user() ORDER BY o.object_name, c.constraint_name"},
+    {"ALL_CONSTRAINTS", OCL_CONSTRAINT_COLUMNS,
+     OCL_CONSTRAINT_VALUES "ORDER BY c.owner, o.object_name, c.constraint_name"},
+    {"DBA_CONSTRAINTS", OCL_CONSTRAINT_COLUMNS,
+     OCL_CONSTRAINT_VALUES "ORDER BY c.owner, o.object_name, c.constraint_name"},
+    {"USER_CONS_COLUMNS", OCL_CONS_COLUMNS,
+     OCL_CONS_COLUMN_VALUES "WHERE p.owner = ocl_user() ORDER BY p.name, p.position"},
+    {"ALL_CONS_COLUMNS", OCL_CONS_COLUMNS,
+     OCL_CONS_COLUMN_VALUES "ORDER BY p.owner, p.name, p.position"},
+    {"DBA_CONS_COLUMNS", OCL_CONS_COLUMNS,
+     OCL_CONS_COLUMN_VALUES "ORDER BY p.owner, p.name, p.position"},
     {"DBA_USERS",
      "USERNAME VARCHAR2(30) NOT NULL, USER_ID NUMBER NOT NULL, PASSWORD VARCHAR2(30), "
      "ACCOUNT_STATUS VARCHAR2(32) NOT NULL, LOCK_DATE DATE, EXPIRY_DATE DATE, "
@@ -163,7 +210,7 @@ const std::vector<Described>& AllViews() {
         c.name = def.name.text;
         c.storage = "\"" + def.name.text + "\"";
         c.type = def.type;
-        c.nullable = !def.not_null;
+        c.nullable = !def.Has(ConstraintDef::Kind::kNotNull);
         column_list += (column_list.empty() ? "" : ", ") + c.storage;
         outer_list += (outer_list.empty() ? "" : ", ") +
                       (c.type.type == DataType::kNumber ? "ocl_num(" + c.storage + ")" : c.storage);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "ocilite/constraints.h"
 #include "ocilite/conversions.h"
 #include "ocilite/database_files.h"
 #include "ocilite/date_format.h"
@@ -80,6 +81,8 @@ Session::Session(const std::string& path, const NlsSettings& nls) try
   db_.Exec("PRAGMA journal_mode=WAL");
   db_.Exec("PRAGMA synchronous=NORMAL");
   db_.Exec("PRAGMA case_sensitive_like=ON");
+  // A cascade through a table that references itself deletes by the same trigger again.
+  db_.Exec("PRAGMA recursive_triggers=ON");
   ctx_.nls = nls;
   ctx_.db = &db_;
   // Catalogue tables newer than the database.
@@ -90,6 +93,7 @@ Session::Session(const std::string& path, const NlsSettings& nls) try
     q.Bind(1, table);
     if (!q.Step()) db_.Exec(create);
   }
+  UpgradeConstraintCatalog(db_);
   RegisterSqlFunctions(db_.get(), &ctx_);
   CreateDictionaryViews(db_);
   SqliteStmt q = db_.Prepare("SELECT value FROM ocl_meta WHERE key = 'banner'");
@@ -158,6 +162,7 @@ void Session::Commit() {
     } catch (const SqliteError& e) {
       const OraError error = ErrorOf(e, last_written_.get(), false);
       if (db_.InTransaction() || writes_in_transaction_ == 0) throw error;
+      triggers_built_ = -1;
       writes_in_transaction_ = 0;
       last_written_.reset();
       throw OraError::Over(2091, error);
@@ -169,6 +174,8 @@ void Session::Commit() {
 
 void Session::Rollback() {
   CheckLink();
+  // Triggers made in the transaction go with it.
+  triggers_built_ = -1;
   lost_transaction_.reset();
   writes_in_transaction_ = 0;
   last_written_.reset();
@@ -281,6 +288,7 @@ void Session::RaiseFromSqlite(const SqliteError& e, const TableInfo* target, boo
   const OraError error = ErrorOf(e, target, query);
   if (writes_in_transaction_ == 0 || db_.InTransaction()) throw error;
   // SQLite gave up the whole transaction, not just the statement.
+  triggers_built_ = -1;
   writes_in_transaction_ = 0;
   last_written_.reset();
   lost_transaction_ = OraError::Over(2091, error);
@@ -325,6 +333,9 @@ OraError Session::ErrorOf(const SqliteError& e, const TableInfo* target, bool qu
     return error;
   }
   const int code = e.Code();
+  // The triggers of CHECK and FOREIGN KEY constraints raise Oracle's message itself.
+  if (code == SQLITE_CONSTRAINT_TRIGGER && std::string_view(e.what()).starts_with("ORA-"))
+    return OraError::WithText(std::atoi(e.what() + 4), e.what() + 11);
   if (IsStorageFailure(code))
     return StorageError(code, FailureErrno(db_.get()), SiteOf(target, query));
   if ((code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY) && target) {
@@ -341,6 +352,7 @@ OraError Session::ErrorOf(const SqliteError& e, const TableInfo* target, bool qu
       pos = comma;
     }
     for (const ConstraintInfo& k : target->constraints) {
+      if (k.type != 'P' && k.type != 'U') continue;
       std::vector<std::string> names;
       for (const std::size_t c : k.columns) names.push_back(target->columns[c].storage);
       if (names == columns) return OraError(1, {target->owner, k.name});
@@ -372,6 +384,11 @@ void Session::BeginWrite() {
     RaiseFromSqlite(e, nullptr);
   }
   if (catalog_.RefreshIfChanged()) ++catalog_generation_;
+  try {
+    SyncConstraintTriggers(db_, catalog_, ctx_, triggers_built_);
+  } catch (const SqliteError& e) {
+    RaiseFromSqlite(e, nullptr);
+  }
 }
 
 void Session::DrainCursors() {

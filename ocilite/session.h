@@ -115,6 +115,8 @@ class Session {
   std::shared_ptr<const TableInfo> last_written_;
   // The error of the failure that lost the open transaction, until ROLLBACK or COMMIT.
   std::optional<OraError> lost_transaction_;
+  // The constraints' version this connection's triggers were built for (see constraints.h).
+  std::int64_t triggers_built_ = -1;
   std::uint64_t serial_;
   EvalContext ctx_;
   Catalog catalog_;

@@ -120,29 +120,40 @@ struct DeleteStmt {
   ExprPtr where;
 };
 
+// A constraint as CREATE TABLE and ALTER TABLE ... ADD write it, on a column or on the table.
+struct ConstraintDef {
+  enum class Kind { kNotNull, kPrimaryKey, kUnique, kCheck, kForeignKey };
+  enum class OnDelete { kNoAction, kCascade, kSetNull };
+  Kind kind = Kind::kCheck;
+  std::optional<Name> name;
+  std::vector<Name> columns;             // the table's constraint; empty for a column's own
+  ExprPtr check;                         // kCheck: the condition
+  std::string check_text;                // and its text between the parentheses, as written
+  ObjectName references;                 // kForeignKey: the parent table
+  std::vector<Name> referenced_columns;  // empty: the parent's primary key
+  OnDelete on_delete = OnDelete::kNoAction;
+  int pos = 0;
+};
+
 struct ColumnDef {
   Name name;
   SqlType type;
   int type_pos = 0;
   std::string default_text;  // DEFAULT expression as written, empty when none
   ExprPtr default_expr;
-  bool not_null = false;
-  bool primary_key = false;
-  bool unique = false;
-  std::optional<Name> constraint_name;
-};
+  std::vector<ConstraintDef> constraints;
 
-struct TableConstraint {
-  std::optional<Name> name;
-  bool primary_key = false;  // else UNIQUE
-  std::vector<Name> columns;
-  int pos = 0;
+  bool Has(ConstraintDef::Kind kind) const {
+    for (const ConstraintDef& k : constraints)
+      if (k.kind == kind) return true;
+    return false;
+  }
 };
 
 struct CreateTableStmt {
   ObjectName table;
   std::vector<ColumnDef> columns;
-  std::vector<TableConstraint> constraints;
+  std::vector<ConstraintDef> constraints;
   std::optional<Name> tablespace;
   std::unique_ptr<SelectStmt> as_query;
 };
@@ -229,6 +240,7 @@ struct DropTablespaceStmt {
   Name name;
   bool including_contents = false;
   bool and_datafiles = false;
+  bool cascade_constraints = false;
 };
 
 struct CreateSequenceStmt {
@@ -267,20 +279,33 @@ struct DropIndexStmt {
   ObjectName index;
 };
 
-// ALTER TABLE t MODIFY: a column's new type and/or NULL / NOT NULL.
+// ALTER TABLE t MODIFY: a column's new type and/or [CONSTRAINT name] NULL / NOT NULL.
 struct ModifyColumn {
   Name name;
   std::optional<SqlType> type;
   int type_pos = 0;
   std::optional<bool> not_null;
+  std::optional<Name> constraint_name;
 };
 
-// ALTER TABLE t ADD (column definitions) | MODIFY (changes) | DROP COLUMN c | DROP (c, ...)
+// ALTER TABLE t DROP CONSTRAINT name | DROP PRIMARY KEY | DROP UNIQUE (columns), [CASCADE].
+struct DropConstraintClause {
+  std::optional<Name> name;
+  bool primary_key = false;
+  std::vector<Name> unique;
+  bool cascade = false;
+  int pos = 0;
+};
+
+// ALTER TABLE t ADD (column definitions and constraints) | ADD constraint | MODIFY (changes) |
+// DROP COLUMN c | DROP (c, ...) | DROP CONSTRAINT ...
 struct AlterTableStmt {
   ObjectName table;
   std::vector<ColumnDef> add;
+  std::vector<ConstraintDef> add_constraints;
   std::vector<ModifyColumn> modify;
   std::vector<Name> drop;
+  std::vector<DropConstraintClause> drop_constraints;
 };
 
 struct RenameStmt {

@@ -74,6 +74,12 @@ class Parser {
     return e;
   }
 
+  ExprPtr ParseStandaloneCondition() {
+    ExprPtr e = ParseCondition();
+    ExpectEnd(933);
+    return e;
+  }
+
  private:
   // Expressions and queries nest by recursion, so a statement nested deep enough (parentheses,
   // signs, NOTs, calls, subqueries) would exhaust the stack and end the client's process. Past
@@ -751,8 +757,7 @@ class Parser {
     }
     ExpectSymbol("(", 906);
     for (;;) {
-      if (Peek().IsName("CONSTRAINT") || Peek().IsName("PRIMARY") || Peek().IsName("UNIQUE") ||
-          Peek().IsName("CHECK") || Peek().IsName("FOREIGN")) {
+      if (PeekTableConstraint()) {
         s.constraints.push_back(ParseTableConstraint());
       } else {
         s.columns.push_back(ParseColumnDef());
@@ -869,50 +874,125 @@ class Parser {
         c.default_text = std::string(sql_.substr(start, Peek().pos - start));
         continue;
       }
-      if (Peek().IsName("CONSTRAINT")) {
-        Next();
-        c.constraint_name = ParseIdentifier(904);
-        continue;
-      }
+      if (AcceptName("NULL")) continue;
+      ConstraintDef k;
+      k.pos = Peek().pos;
+      if (AcceptName("CONSTRAINT")) k.name = ParseIdentifier(904);
       if (AcceptName("NOT")) {
         ExpectName("NULL", 908);
-        c.not_null = true;
-        continue;
+        k.kind = ConstraintDef::Kind::kNotNull;
+      } else if (Peek().IsName("REFERENCES")) {
+        k.kind = ConstraintDef::Kind::kForeignKey;
+        ParseReferences(k);
+      } else if (!ParseKeyOrCheck(k)) {
+        break;
       }
-      if (AcceptName("NULL")) continue;
-      if (AcceptName("PRIMARY")) {
-        ExpectName("KEY", 905);
-        c.primary_key = true;
-        continue;
-      }
-      if (AcceptName("UNIQUE")) {
-        c.unique = true;
-        continue;
-      }
-      if (Peek().IsName("CHECK") || Peek().IsName("REFERENCES")) Fail(3001);
-      break;
+      ParseConstraintState();
+      c.constraints.push_back(std::move(k));
     }
     if (!Peek().IsSymbol(",") && !Peek().IsSymbol(")") && !AtEnd()) Fail(907);
     return c;
   }
 
-  TableConstraint ParseTableConstraint() {
-    TableConstraint k;
-    k.pos = Peek().pos;
-    if (AcceptName("CONSTRAINT")) k.name = ParseIdentifier(904);
+  bool PeekTableConstraint() const {
+    for (std::string_view w : {"CONSTRAINT", "PRIMARY", "UNIQUE", "CHECK", "FOREIGN"})
+      if (Peek().IsName(w)) return true;
+    return false;
+  }
+
+  // PRIMARY KEY, UNIQUE or CHECK (condition) into `k`, with the column list a table's
+  // constraint gives; false when none of them follows.
+  bool ParseKeyOrCheck(ConstraintDef& k, bool column_list = false) {
     if (AcceptName("PRIMARY")) {
       ExpectName("KEY", 905);
-      k.primary_key = true;
-    } else if (!AcceptName("UNIQUE")) {
-      if (Peek().IsName("CHECK") || Peek().IsName("FOREIGN")) Fail(3001);
-      Fail(902);
+      k.kind = ConstraintDef::Kind::kPrimaryKey;
+    } else if (AcceptName("UNIQUE")) {
+      k.kind = ConstraintDef::Kind::kUnique;
+    } else if (AcceptName("CHECK")) {
+      k.kind = ConstraintDef::Kind::kCheck;
+      ExpectSymbol("(", 906);
+      const int start = tokens_[index_ - 1].end;
+      k.check = ParseCondition();
+      k.check_text = std::string(sql_.substr(start, Peek().pos - start));
+      ExpectSymbol(")", 907);
+      return true;
+    } else {
+      return false;
     }
+    if (column_list) k.columns = ParseNameList();
+    return true;
+  }
+
+  // ( name, ... )
+  std::vector<Name> ParseNameList() {
+    std::vector<Name> names;
     ExpectSymbol("(", 906);
     for (;;) {
-      k.columns.push_back(ParseIdentifier(904));
+      names.push_back(ParseIdentifier(904));
       if (!AcceptSymbol(",")) break;
     }
     ExpectSymbol(")", 907);
+    return names;
+  }
+
+  // REFERENCES [owner.]table [(columns)] [ON DELETE CASCADE | ON DELETE SET NULL]
+  void ParseReferences(ConstraintDef& k) {
+    ExpectName("REFERENCES", 905);
+    k.references = ParseObjectName(903);
+    if (Peek().IsSymbol("(")) k.referenced_columns = ParseNameList();
+    if (AcceptName("ON")) {
+      ExpectName("DELETE", 905);
+      if (AcceptName("CASCADE")) {
+        k.on_delete = ConstraintDef::OnDelete::kCascade;
+      } else {
+        ExpectName("SET", 905);
+        ExpectName("NULL", 905);
+        k.on_delete = ConstraintDef::OnDelete::kSetNull;
+      }
+    }
+  }
+
+  // What may follow a constraint: the states every constraint here has (enabled, validated)
+  // and the index clause of a key, taken without effect; other states are not kept.
+  void ParseConstraintState() {
+    for (;;) {
+      if (AcceptName("ENABLE") || AcceptName("VALIDATE")) continue;
+      if (AcceptName("USING")) {
+        ExpectName("INDEX", 905);
+        while (!AtEnd()) {
+          if (AcceptName("TABLESPACE")) {
+            ParseIdentifier(959);
+          } else if (AcceptName("PCTFREE") || AcceptName("INITRANS") || AcceptName("MAXTRANS")) {
+            if (Peek().kind != TokenKind::kNumber) Fail(2211);
+            Next();
+          } else if (AcceptName("COMPUTE")) {
+            ExpectName("STATISTICS", 905);
+          } else if (!(AcceptName("LOGGING") || AcceptName("NOLOGGING"))) {
+            break;
+          }
+        }
+        continue;
+      }
+      for (std::string_view w :
+           {"DISABLE", "NOVALIDATE", "DEFERRABLE", "INITIALLY", "RELY", "NORELY", "EXCEPTIONS"})
+        if (Peek().IsName(w)) Fail(3001);
+      return;
+    }
+  }
+
+  ConstraintDef ParseTableConstraint() {
+    ConstraintDef k;
+    k.pos = Peek().pos;
+    if (AcceptName("CONSTRAINT")) k.name = ParseIdentifier(904);
+    if (AcceptName("FOREIGN")) {
+      ExpectName("KEY", 905);
+      k.kind = ConstraintDef::Kind::kForeignKey;
+      k.columns = ParseNameList();
+      ParseReferences(k);
+    } else if (!ParseKeyOrCheck(k, true)) {
+      Fail(902);
+    }
+    ParseConstraintState();
     return k;
   }
 
@@ -963,7 +1043,10 @@ class Parser {
           ExpectName("DATAFILES", 905);
         }
       }
-      if (AcceptName("CASCADE")) ExpectName("CONSTRAINTS", 905);
+      if (AcceptName("CASCADE")) {
+        ExpectName("CONSTRAINTS", 905);
+        s.cascade_constraints = true;
+      }
       return s;
     }
     if (AcceptName("PROFILE")) {
@@ -1086,18 +1169,35 @@ class Parser {
     if (AcceptName("ADD")) {
       if (AcceptSymbol("(")) {
         for (;;) {
-          s.add.push_back(ParseColumnDef());
+          if (PeekTableConstraint()) {
+            s.add_constraints.push_back(ParseTableConstraint());
+          } else {
+            s.add.push_back(ParseColumnDef());
+          }
           if (!AcceptSymbol(",")) break;
         }
         ExpectSymbol(")", 907);
+      } else if (PeekTableConstraint()) {
+        s.add_constraints.push_back(ParseTableConstraint());
       } else {
-        if (Peek().IsName("CONSTRAINT") || Peek().IsName("PRIMARY") || Peek().IsName("UNIQUE") ||
-            Peek().IsName("CHECK") || Peek().IsName("FOREIGN"))
-          Fail(3001);
         s.add.push_back(ParseColumnDef());
       }
     } else if (AcceptName("DROP")) {
-      if (AcceptName("COLUMN")) {
+      if (Peek().IsName("CONSTRAINT") || Peek().IsName("PRIMARY") || Peek().IsName("UNIQUE")) {
+        DropConstraintClause k;
+        k.pos = Peek().pos;
+        if (AcceptName("CONSTRAINT")) {
+          k.name = ParseIdentifier(904);
+        } else if (AcceptName("PRIMARY")) {
+          ExpectName("KEY", 905);
+          k.primary_key = true;
+        } else {
+          Next();
+          k.unique = ParseNameList();
+        }
+        k.cascade = AcceptName("CASCADE");
+        s.drop_constraints.push_back(std::move(k));
+      } else if (AcceptName("COLUMN")) {
         s.drop.push_back(ParseIdentifier(904));
       } else if (AcceptSymbol("(")) {
         for (;;) {
@@ -1114,9 +1214,14 @@ class Parser {
         ModifyColumn m;
         m.name = ParseIdentifier(904);
         if (!Peek().IsName("NULL") && !Peek().IsName("NOT") && !Peek().IsName("DEFAULT") &&
-            !AtEnd() && !Peek().IsSymbol(",") && !Peek().IsSymbol(")"))
+            !Peek().IsName("CONSTRAINT") && !AtEnd() && !Peek().IsSymbol(",") &&
+            !Peek().IsSymbol(")"))
           m.type = ParseDataType(m.type_pos);
         if (Peek().IsName("DEFAULT")) Fail(3001);
+        if (AcceptName("CONSTRAINT")) {
+          m.constraint_name = ParseIdentifier(904);
+          if (!Peek().IsName("NOT")) Fail(3001);
+        }
         if (AcceptName("NOT")) {
           ExpectName("NULL", 905);
           m.not_null = true;
@@ -1440,6 +1545,10 @@ Statement ParseStatement(std::string_view sql) {
 
 ExprPtr ParseExpression(std::string_view sql) {
   return Parser(sql).ParseStandaloneExpression();
+}
+
+ExprPtr ParseCondition(std::string_view sql) {
+  return Parser(sql).ParseStandaloneCondition();
 }
 
 int PeekStatementType(std::string_view sql) {

@@ -13,6 +13,8 @@ Statement ParseStatement(std::string_view sql);
 
 // One expression, as a column default is stored; throws like ParseStatement.
 ExprPtr ParseExpression(std::string_view sql);
+// One condition, as a CHECK constraint is stored; throws like ParseStatement.
+ExprPtr ParseCondition(std::string_view sql);
 
 // The statement type a client reads right after preparing (OCI_STMT_SELECT = 1 ... DECLARE = 9,
 // 0 for the others), judged from the first word without parsing the statement.

@@ -51,6 +51,59 @@ std::string SqlString(std::string_view text) {
   return out + "'";
 }
 
+// A value as a SQLite literal of the same storage class.
+std::string SqlLiteral(const Value& v) {
+  switch (v.kind) {
+    case Value::Kind::kNull:
+      return "NULL";
+    case Value::Kind::kInt:
+      return std::to_string(v.i);
+    case Value::Kind::kReal: {
+      char text[32];
+      const auto end = std::to_chars(text, text + sizeof text, v.r).ptr;
+      std::string literal(text, end);
+      if (literal.find_first_of(".e") == std::string::npos) literal += ".0";
+      return literal;
+    }
+    case Value::Kind::kText:
+      return SqlString(v.s);
+    case Value::Kind::kBlob: {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      std::string literal = "x'";
+      for (const char c : v.s) {
+        literal += kHex[(static_cast<unsigned char>(c) >> 4) & 15];
+        literal += kHex[static_cast<unsigned char>(c) & 15];
+      }
+      return literal + "'";
+    }
+  }
+  return "NULL";
+}
+
+// What a CHECK condition may not hold.
+void CheckRowCondition(const Expr& e) {
+  if (e.kind == ExprKind::kSubquery || e.kind == ExprKind::kExists ||
+      (e.kind == ExprKind::kIn && e.query))
+    throw OraError(2251).At(e.pos);
+  if (e.kind == ExprKind::kBind) throw OraError(1027).At(e.pos);
+  if (e.kind == ExprKind::kColumn && !e.path.back().quoted) {
+    const std::string& name = e.path.back().text;
+    if (e.path.size() == 1 && (name == "SYSDATE" || name == "USER" || name == "UID" ||
+                               name == "ROWNUM" || name == "LEVEL"))
+      throw OraError(2436).At(e.pos);
+    if (e.path.size() >= 2 && (name == "NEXTVAL" || name == "CURRVAL"))
+      throw OraError(2287).At(e.pos);
+  }
+  for (const auto& a : e.args) CheckRowCondition(*a);
+}
+
+void CollectColumns(const Expr& e, const TableInfo& table, std::vector<const ColumnInfo*>& out) {
+  if (e.kind == ExprKind::kColumn)
+    if (const ColumnInfo* c = table.FindColumn(e.path.back().text))
+      if (std::find(out.begin(), out.end(), c) == out.end()) out.push_back(c);
+  for (const auto& a : e.args) CollectColumns(*a, table, out);
+}
+
 std::string JoinNames(const std::vector<Name>& path) {
   std::string out;
   for (const auto& n : path) out += (out.empty() ? "" : ".") + Quote(n.text);
@@ -86,11 +139,14 @@ struct Translator::Impl {
   // Sources from here on belong to the query block being compiled; those before it to the
   // blocks enclosing it (a subquery sees them).
   std::size_t scope_start = 0;
+  // Literals written into the text rather than made parameters: for text that stands alone.
+  bool inline_literals = false;
 
   // ---- parameters --------------------------------------------------------------------------
   std::string Emit(const CExpr& e) {
     if (!e.constant) return e.sql;
     if (e.constant->IsNull()) return "NULL";
+    if (inline_literals) return SqlLiteral(*e.constant);
     out.params.push_back(Param{false, 0, *e.constant});
     return "?" + std::to_string(out.params.size());
   }
@@ -1350,6 +1406,25 @@ std::shared_ptr<const TableInfo> Translator::ResolveTable(const ObjectName& name
   }
   if (!t) throw OraError(942).At(name.owner ? name.owner->pos : name.name.pos);
   return t;
+}
+
+std::string Translator::RowCondition(const Expr& condition,
+                                     const std::shared_ptr<const TableInfo>& table,
+                                     const std::string& row,
+                                     std::vector<const ColumnInfo*>& columns) {
+  CheckRowCondition(condition);
+  Impl impl{*this, catalog_, ctx_, bind_types_, sql_text_, {}, {}, 0};
+  impl.inline_literals = true;
+  Source source;
+  source.table = table;
+  source.sql_alias = row;
+  impl.sources.push_back(std::move(source));
+  const CExpr c = impl.Compile(condition, Clause::kWhere);
+  std::vector<const ColumnInfo*> found;
+  CollectColumns(condition, *table, found);
+  for (const ColumnInfo& column : table->columns)
+    if (std::find(found.begin(), found.end(), &column) != found.end()) columns.push_back(&column);
+  return impl.Emit(c);
 }
 
 TranslatedStatement Translator::Query(const SelectStmt& s) {

@@ -85,6 +85,13 @@ class Translator {
   // Resolves a table named in a statement: own schema first, then the dictionary; ORA-00942.
   std::shared_ptr<const TableInfo> ResolveTable(const ObjectName& name);
 
+  // A CHECK condition over one row of `table` as SQLite text standing alone (literals written
+  // in place), its columns read as `row`.<column>; `columns` gets those it reads, in the table's
+  // order. Throws as a WHERE clause would, and ORA-02251 for a subquery, ORA-02436 for SYSDATE,
+  // USER, UID, ROWNUM or LEVEL, ORA-02287 for a sequence, ORA-01027 for a placeholder.
+  std::string RowCondition(const Expr& condition, const std::shared_ptr<const TableInfo>& table,
+                           const std::string& row, std::vector<const ColumnInfo*>& columns);
+
  private:
   struct Impl;
   TranslatedStatement TranslateInsert(const InsertStmt& s, std::vector<LiftedLiteral>* lifted);

@@ -5,6 +5,7 @@
 #include <set>
 #include <vector>
 
+#include "ocilite/constraints.h"
 #include "ocilite/ora_error.h"
 #include "ocilite/oracle_date.h"
 #include "ocilite/sql_translator.h"
@@ -31,17 +32,6 @@ void CheckNoColumns(const Expr& e) {
   for (const auto& a : e.args) CheckNoColumns(*a);
 }
 
-std::string NextConstraintName(SqliteDb& db) {
-  SqliteStmt q = db.Prepare("SELECT value FROM ocl_meta WHERE key = 'next_constraint'");
-  q.Step();
-  const std::int64_t n = std::stoll(q.Text(0));
-  db.Exec("UPDATE ocl_meta SET value = '" + std::to_string(n + 1) +
-          "' WHERE key = 'next_constraint'");
-  char name[32];
-  std::snprintf(name, sizeof name, "SYS_C%06lld", static_cast<long long>(n));
-  return name;
-}
-
 // The stored description of a column type: DATA_TYPE, DATA_LENGTH, DATA_PRECISION, DATA_SCALE.
 void BindType(SqliteStmt& q, int first, const SqlType& t) {
   q.Bind(first, t.DictionaryName());
@@ -61,16 +51,31 @@ struct NewColumn {
   std::string name;
   int pos;
   SqlType type;
-  bool not_null;
   std::string default_text;
 };
 
-struct NewConstraint {
-  std::optional<Name> name;
-  bool primary_key;
-  std::vector<std::size_t> columns;
-  int pos;
-};
+// The constraints written with `columns` (the column's own) and `table` (the table's), on the
+// columns of `names`; ORA-00904 for a column the table lacks.
+std::vector<ConstraintOnTable> OnColumns(const std::vector<std::string>& names,
+                                         const std::vector<const ColumnDef*>& columns,
+                                         const std::vector<ConstraintDef>& table) {
+  std::vector<ConstraintOnTable> out;
+  for (const ColumnDef* def : columns) {
+    const auto at = static_cast<std::size_t>(std::find(names.begin(), names.end(), def->name.text) -
+                                             names.begin());
+    for (const ConstraintDef& k : def->constraints) out.push_back({&k, {at}});
+  }
+  for (const ConstraintDef& k : table) {
+    ConstraintOnTable c{&k, {}};
+    for (const Name& column : k.columns) {
+      const auto it = std::find(names.begin(), names.end(), column.text);
+      if (it == names.end()) throw OraError(904, {"\"" + column.text + "\""}).At(column.pos);
+      c.columns.push_back(static_cast<std::size_t>(it - names.begin()));
+    }
+    out.push_back(std::move(c));
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -88,7 +93,9 @@ void CreateTable(DdlContext& d, const CreateTableStmt& s) {
   }
 
   std::vector<NewColumn> columns;
-  std::vector<NewConstraint> constraints;
+  // NOT NULL columns of a query's result keep their constraint in the new table.
+  std::vector<ConstraintDef> copied_not_null;
+  std::vector<const ColumnDef*> column_defs;
   std::string query_sql;
   TranslatedStatement query;
   if (s.as_query) {
@@ -108,25 +115,19 @@ void CreateTable(DdlContext& d, const CreateTableStmt& s) {
       if (t.type == DataType::kChar &&
           !(item->expr->kind == ExprKind::kColumn || item->expr->kind == ExprKind::kStar))
         t = SqlType::Char(t.length);
-      columns.push_back({c.name, item->expr->pos, t, !c.nullable, {}});
+      columns.push_back({c.name, item->expr->pos, t, {}});
+      if (!c.nullable) {
+        ConstraintDef k;
+        k.kind = ConstraintDef::Kind::kNotNull;
+        k.columns.push_back({c.name, false, item->expr->pos});
+        copied_not_null.push_back(std::move(k));
+      }
     }
   } else {
     for (const ColumnDef& def : s.columns) {
       if (def.default_expr) CheckNoColumns(*def.default_expr);
-      columns.push_back({def.name.text, def.name.pos, def.type, def.not_null, def.default_text});
-      const std::size_t index = columns.size() - 1;
-      if (def.primary_key || def.unique)
-        constraints.push_back({def.constraint_name, def.primary_key, {index}, def.name.pos});
-    }
-    for (const TableConstraint& k : s.constraints) {
-      NewConstraint c{k.name, k.primary_key, {}, k.pos};
-      for (const Name& col : k.columns) {
-        auto it = std::find_if(columns.begin(), columns.end(),
-                               [&](const NewColumn& n) { return n.name == col.text; });
-        if (it == columns.end()) throw OraError(904, {"\"" + col.text + "\""}).At(col.pos);
-        c.columns.push_back(static_cast<std::size_t>(it - columns.begin()));
-      }
-      constraints.push_back(std::move(c));
+      columns.push_back({def.name.text, def.name.pos, def.type, def.default_text});
+      column_defs.push_back(&def);
     }
   }
   int longs = 0;
@@ -137,12 +138,10 @@ void CreateTable(DdlContext& d, const CreateTableStmt& s) {
       if (++longs > 1) throw OraError(1754).At(columns[i].pos);
   }
   if (columns.size() > 1000) throw OraError(1792);
-  if (std::count_if(constraints.begin(), constraints.end(),
-                    [](const NewConstraint& c) { return c.primary_key; }) > 1)
-    throw OraError(2260).At(constraints.back().pos);
-  for (const auto& k : constraints)
-    if (k.primary_key)
-      for (const std::size_t c : k.columns) columns[c].not_null = true;
+  std::vector<std::string> names;
+  for (const NewColumn& c : columns) names.push_back(c.name);
+  const std::vector<ConstraintOnTable> constraints =
+      OnColumns(names, column_defs, s.as_query ? copied_not_null : s.constraints);
 
   const std::string now = OraDate::Now().ToStorage();
   SqliteStmt object = d.db.Prepare(
@@ -169,7 +168,7 @@ void CreateTable(DdlContext& d, const CreateTableStmt& s) {
     column.Bind(3, c.name);
     column.Bind(4, storage_name);
     BindType(column, 5, c.type);
-    column.Bind(9, c.not_null ? "N" : "Y");
+    column.Bind(9, "Y");  // NOT NULL comes with its constraint
     if (c.default_text.empty()) {
       column.BindNull(10);
     } else {
@@ -181,40 +180,12 @@ void CreateTable(DdlContext& d, const CreateTableStmt& s) {
   }
   d.db.Exec(create + ")");
 
-  for (std::size_t n = 0; n < constraints.size(); ++n) {
-    const NewConstraint& k = constraints[n];
-    std::string constraint_name = k.name ? k.name->text : NextConstraintName(d.db);
-    SqliteStmt exists =
-        d.db.Prepare("SELECT 1 FROM ocl_constraints WHERE owner = ?1 AND constraint_name = ?2");
-    exists.Bind(1, owner);
-    exists.Bind(2, constraint_name);
-    if (exists.Step()) throw OraError(2264).At(k.name ? k.name->pos : k.pos);
-    std::string list;
-    for (const std::size_t c : k.columns)
-      list += (list.empty() ? "" : ",") + ("c" + std::to_string(c + 1));
-    for (std::size_t m = 0; m < n; ++m) {
-      std::vector<std::size_t> a = constraints[m].columns, b = k.columns;
-      std::sort(a.begin(), a.end());
-      std::sort(b.begin(), b.end());
-      if (a == b) throw OraError(2261).At(k.pos);
-    }
-    SqliteStmt row = d.db.Prepare("INSERT INTO ocl_constraints VALUES (?1, ?2, ?3, ?4, ?5)");
-    row.Bind(1, owner);
-    row.Bind(2, constraint_name);
-    row.Bind(3, id);
-    row.Bind(4, k.primary_key ? "P" : "U");
-    row.Bind(5, list);
-    row.Step();
-    // The index goes into the schema of the table (its tablespace's file).
-    const auto [schema, table] = SplitStorage(storage);
-    d.db.Exec("CREATE UNIQUE INDEX " + schema + "\"ocl_k" + std::to_string(id) + "_" +
-              std::to_string(n) + "\" ON " + table + " (" + list + ")");
-  }
+  AddConstraints(d, d.catalog.Find(owner, name, false), constraints);
   if (s.as_query) {
-    std::string names;
+    std::string list;
     for (std::size_t i = 0; i < columns.size(); ++i)
-      names += (i ? ", " : "") + ("c" + std::to_string(i + 1));
-    SqliteStmt insert = d.db.Prepare("INSERT INTO " + storage + " (" + names + ") " + query.sql);
+      list += (i ? ", " : "") + ("c" + std::to_string(i + 1));
+    SqliteStmt insert = d.db.Prepare("INSERT INTO " + storage + " (" + list + ") " + query.sql);
     for (std::size_t i = 0; i < query.params.size(); ++i) {
       const Value& v = query.params[i].constant;
       const int index = static_cast<int>(i + 1);
@@ -252,9 +223,9 @@ std::shared_ptr<const TableInfo> TableToChange(DdlContext& d, const ObjectName& 
 void DropTable(DdlContext& d, const DropTableStmt& s) {
   auto t = TableToChange(d, s.table);
   const std::string id = std::to_string(t->object_id);
+  ForgetConstraintsOf(d.db, {t->object_id}, s.cascade_constraints);
   d.db.Exec("DROP TABLE " + t->storage);
   d.db.Exec("DELETE FROM ocl_columns WHERE object_id = " + id);
-  d.db.Exec("DELETE FROM ocl_constraints WHERE object_id = " + id);
   d.db.Exec("DELETE FROM ocl_indexes WHERE table_id = " + id);
   d.db.Exec("DELETE FROM ocl_objects WHERE object_id = " + id);
 }
@@ -305,7 +276,9 @@ bool SameFamily(const SqlType& a, const SqlType& b) {
   return a.type == b.type || (text_a && text_b);
 }
 
-void ModifyTableColumn(DdlContext& d, const TableInfo& t, const ModifyColumn& m, bool has_rows) {
+void ModifyTableColumn(DdlContext& d, const std::shared_ptr<const TableInfo>& table,
+                       const ModifyColumn& m, bool has_rows) {
+  const TableInfo& t = *table;
   const ColumnInfo* c = t.FindColumn(m.name.text);
   if (!c) throw OraError(904, {"\"" + m.name.text + "\""}).At(m.name.pos);
   auto count = [&](const std::string& condition) {
@@ -341,15 +314,12 @@ void ModifyTableColumn(DdlContext& d, const TableInfo& t, const ModifyColumn& m,
     q.Step();
   }
   if (m.not_null) {
-    if (*m.not_null == !c->nullable) throw OraError(*m.not_null ? 1442 : 1451).At(m.name.pos);
+    // A column of the primary key stays NOT NULL with it.
+    if (*m.not_null == !c->nullable || (!*m.not_null && InPrimaryKey(d.db, t, *c)))
+      throw OraError(*m.not_null ? 1442 : 1451).At(m.name.pos);
     if (*m.not_null && has_rows && count(c->storage + " IS NULL") > 0)
       throw OraError(2296, {t.owner}).At(m.name.pos);
-    SqliteStmt q = d.db.Prepare(
-        "UPDATE ocl_columns SET nullable = ?3 WHERE object_id = ?1 AND storage_name = ?2");
-    q.Bind(1, t.object_id);
-    q.Bind(2, c->storage);
-    q.Bind(3, *m.not_null ? "N" : "Y");
-    q.Step();
+    SetNotNull(d, table, *c, *m.not_null, m.constraint_name);
   }
 }
 
@@ -377,8 +347,9 @@ void AlterTable(DdlContext& d, const AlterTableStmt& s) {
   }
   for (const ColumnDef& def : s.add) {
     if (t->FindColumn(def.name.text)) throw OraError(1430).At(def.name.pos);
-    if (def.primary_key || def.unique) throw OraError(3001).At(def.name.pos);
-    if (has_rows && def.not_null) throw OraError(1758).At(def.name.pos);
+    if (has_rows &&
+        (def.Has(ConstraintDef::Kind::kNotNull) || def.Has(ConstraintDef::Kind::kPrimaryKey)))
+      throw OraError(1758).At(def.name.pos);
     // Rows already there would have to take the default.
     if (has_rows && !def.default_text.empty()) throw OraError(3001).At(def.name.pos);
     if (def.default_expr) CheckNoColumns(*def.default_expr);
@@ -392,13 +363,24 @@ void AlterTable(DdlContext& d, const AlterTableStmt& s) {
     column.Bind(3, def.name.text);
     column.Bind(4, storage_name);
     BindType(column, 5, def.type);
-    column.Bind(9, def.not_null ? "N" : "Y");
+    column.Bind(9, "Y");  // NOT NULL comes with its constraint
     if (!def.default_text.empty()) column.Bind(10, def.default_text);
     column.Step();
     d.db.Exec("ALTER TABLE " + t->storage + " ADD COLUMN " + storage_name + " " +
               def.type.StorageDeclaration());
   }
-  for (const ModifyColumn& m : s.modify) ModifyTableColumn(d, *t, m, has_rows);
+  if (!s.add.empty() || !s.add_constraints.empty()) {
+    // The table as it now is, new columns and all.
+    d.catalog.Invalidate();
+    t = TableToChange(d, s.table);
+    std::vector<std::string> names;
+    for (const ColumnInfo& c : t->columns) names.push_back(c.name);
+    std::vector<const ColumnDef*> defs;
+    for (const ColumnDef& def : s.add) defs.push_back(&def);
+    AddConstraints(d, t, OnColumns(names, defs, s.add_constraints));
+  }
+  for (const DropConstraintClause& k : s.drop_constraints) DropConstraint(d, *t, k);
+  for (const ModifyColumn& m : s.modify) ModifyTableColumn(d, t, m, has_rows);
   std::set<std::string> dropping;
   for (const Name& name : s.drop) {
     const ColumnInfo* c = t->FindColumn(name.text);
@@ -406,9 +388,14 @@ void AlterTable(DdlContext& d, const AlterTableStmt& s) {
     dropping.insert(c->storage);
   }
   if (!dropping.empty() && dropping.size() >= t->columns.size()) throw OraError(12983);
-  for (const char* sql : {"SELECT column_list FROM ocl_constraints WHERE object_id = ?1",
-                          "SELECT column_list FROM ocl_indexes WHERE table_id = ?1"}) {
-    SqliteStmt q = d.db.Prepare(sql);
+  for (const Name& name : s.drop) {
+    // A column's own NOT NULL goes with it; a column of any other constraint stays.
+    const ColumnInfo& c = *t->FindColumn(name.text);
+    if (ColumnInConstraint(d.db, *t, c)) throw OraError(3001).At(name.pos);
+    ForgetNotNull(d.db, *t, c);
+  }
+  {
+    SqliteStmt q = d.db.Prepare("SELECT column_list FROM ocl_indexes WHERE table_id = ?1");
     q.Bind(1, t->object_id);
     while (q.Step()) {
       const std::string list = "," + q.Text(0) + ",";
@@ -480,8 +467,7 @@ void DropIndex(DdlContext& d, const DropIndexStmt& s) {
 }
 
 void TruncateTable(DdlContext& d, const TruncateTableStmt& s) {
-  auto t = TableToChange(d, s.table);
-  d.db.Exec("DELETE FROM " + t->storage);
+  TruncateRows(d.db, *TableToChange(d, s.table));
 }
 
 }  // namespace qm::ocilite

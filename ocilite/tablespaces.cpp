@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "ocilite/constraints.h"
 #include "ocilite/database_files.h"
 #include "ocilite/ora_error.h"
 #include "ocilite/user_accounts.h"
@@ -113,9 +114,10 @@ std::string DropTablespace(SqliteDb& db, const std::string& user, const DropTabl
     while (q.Step()) objects.push_back(q.Int(0));
   }
   if (!objects.empty() && !s.including_contents) throw OraError(1549);
+  ForgetConstraintsOf(db, objects, s.cascade_constraints);
   for (const std::int64_t id : objects) {
     db.Exec("DROP TABLE IF EXISTS " + TableStorage(s.name.text, id));
-    for (const char* table : {"ocl_columns", "ocl_constraints", "ocl_objects"})
+    for (const char* table : {"ocl_columns", "ocl_objects"})
       db.Exec(std::string("DELETE FROM ") + table + " WHERE object_id = " + std::to_string(id));
     db.Exec("DELETE FROM ocl_indexes WHERE table_id = " + std::to_string(id));
   }

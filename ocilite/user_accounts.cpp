@@ -8,6 +8,7 @@
 #include "ocilite/ora_error.h"
 #include "ocilite/oracle_date.h"
 #include "ocilite/sha256.h"
+#include "ocilite/constraints.h"
 #include "ocilite/tablespaces.h"
 #include "ocilite/utf8_text.h"
 
@@ -362,10 +363,13 @@ void DropUser(SqliteDb& db, const DropUserStmt& s) {
   q.Bind(1, user);
   while (q.Step()) objects.emplace_back(q.Int(0), q.IsNull(1) ? "" : q.Text(1));
   if (!objects.empty() && !s.cascade) throw OraError(1922, {user});
+  std::vector<std::int64_t> ids;
+  for (const auto& object : objects) ids.push_back(object.first);
+  // Foreign keys of other users that reference these tables go with them.
+  ForgetConstraintsOf(db, ids, true);
   for (const auto& [id, tablespace] : objects) {
     db.Exec("DROP TABLE IF EXISTS " + TableStorage(tablespace, id));
     db.Exec("DELETE FROM ocl_columns WHERE object_id = " + std::to_string(id));
-    db.Exec("DELETE FROM ocl_constraints WHERE object_id = " + std::to_string(id));
     db.Exec("DELETE FROM ocl_indexes WHERE table_id = " + std::to_string(id));
   }
   for (const char* sql :
