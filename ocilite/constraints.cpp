@@ -102,12 +102,16 @@ void BumpVersion(SqliteDb& db) {
       "value = CAST(value AS INTEGER) + 1");
 }
 
-std::int64_t Version(SqliteDb& db) {
+}  // namespace
+
+std::int64_t ConstraintVersion(SqliteDb& db) {
   SqliteStmt q = db.Prepare(
       "SELECT CAST(value AS INTEGER) FROM ocl_meta WHERE key = "
       "'constraint_version'");
   return q.Step() ? q.Int(0) : 0;
 }
+
+namespace {
 
 bool HasRows(SqliteDb& db, const std::string& storage, const std::string& where = "") {
   SqliteStmt q = db.Prepare("SELECT 1 FROM " + storage + " AS t0" + where + " LIMIT 1");
@@ -648,7 +652,7 @@ void ForgetNotNull(SqliteDb& db, const TableInfo& table, const ColumnInfo& colum
 }
 
 void SyncConstraintTriggers(SqliteDb& db, Catalog& catalog, EvalContext& ctx, std::int64_t& built) {
-  const std::int64_t version = Version(db);
+  const std::int64_t version = ConstraintVersion(db);
   if (version == built) return;
   DropTriggers(db, "");
   std::vector<TriggerSource> sources;

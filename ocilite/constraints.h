@@ -79,6 +79,10 @@ bool ColumnInConstraint(SqliteDb& db, const TableInfo& table, const ColumnInfo& 
 // Forgets the NOT NULL constraints of a column being dropped.
 void ForgetNotNull(SqliteDb& db, const TableInfo& table, const ColumnInfo& column);
 
+// The version of the database's constraints: it changes whenever a CHECK or FOREIGN KEY comes or
+// goes.
+std::int64_t ConstraintVersion(SqliteDb& db);
+
 // Keeps the triggers of this session's connection in step with the constraints of the database;
 // call inside a transaction that writes, before its first statement. `built` is the version the
 // triggers were built for (-1: none yet, or lost with a rolled-back transaction).

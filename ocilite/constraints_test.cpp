@@ -262,13 +262,23 @@ TEST_F(Constraints, EverySessionEnforcesWhatAnotherAddedSinceItsLastWrite) {
 }
 
 TEST_F(Constraints, ForeignKeysReachIntoOtherTablespaces) {
+  Run({{"create table T (A number)", ""}});
+  OciConnection earlier("system", "manager");  // at work before the tablespace was made
+  ASSERT_EQ(earlier.Exec("insert into T values (0)"), "");
+  ASSERT_EQ(earlier.Exec("commit"), "");
   Run({{"create tablespace DATA datafile 'data01.dbf' size 1M", ""},
-       {"create table P (A number primary key) tablespace DATA", ""},
+       {"create table S (A number check (A > 0)) tablespace DATA", ""}});
+  // Its writes go on, and the constraints in the new file hold for it too.
+  EXPECT_EQ(earlier.Exec("insert into T values (1)"), "");
+  EXPECT_EQ(earlier.Exec("insert into S values (-1)"),
+            "ORA-02290: check constraint (SYSTEM.SYS_C001000) violated");
+  ASSERT_EQ(earlier.Exec("rollback"), "");
+  Run({{"create table P (A number primary key) tablespace DATA", ""},
        {"create table C (A number references P on delete cascade)", ""},
        {"insert into P values (1)", ""},
        {"insert into C values (1)", ""},
        {"insert into C values (2)",
-        "ORA-02291: integrity constraint (SYSTEM.SYS_C001001) violated - parent key not found"},
+        "ORA-02291: integrity constraint (SYSTEM.SYS_C001002) violated - parent key not found"},
        {"delete from P", ""},
        {"drop tablespace DATA including contents and datafiles",
         "ORA-02449: unique/primary keys in table referenced by foreign keys"},

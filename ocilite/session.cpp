@@ -379,6 +379,8 @@ void Session::BeginWrite() {
   DrainCursors();
   if (db_.InTransaction()) return;
   try {
+    // Triggers to build may be on tables in files this connection has not attached yet.
+    if (ConstraintVersion(db_) != triggers_built_) SyncTablespaces(db_);
     db_.Exec("BEGIN IMMEDIATE");
   } catch (const SqliteError& e) {
     RaiseFromSqlite(e, nullptr);
