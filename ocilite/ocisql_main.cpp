@@ -51,9 +51,19 @@ sb4 TakeLongPiece(void* ctx, OCIDefine*, ub4, void** bufpp, ub4** alenp, ub1*, v
 class Client {
  public:
   ~Client() {
-    if (begun_) OCISessionEnd(svc_, err_, ses_, OCI_DEFAULT);  // commits, as leaving SQL*Plus does
+    End();
     if (attached_) OCIServerDetach(srv_, err_, OCI_DEFAULT);
     if (env_) OCIHandleFree(env_, OCI_HTYPE_ENV);
+  }
+
+  // Ends the session, which commits, as leaving SQL*Plus does; a commit that fails is printed
+  // and makes this false: the work of the session is not stored.
+  bool End() {
+    if (!begun_) return true;
+    begun_ = false;
+    if (OCISessionEnd(svc_, err_, ses_, OCI_DEFAULT) == OCI_SUCCESS) return true;
+    std::cerr << "ERROR:\n" << ErrorText() << "\n";
+    return false;
   }
 
   bool Connect(const std::string& user, const std::string& password, const std::string& db) {
@@ -467,5 +477,6 @@ int main(int argc, char** argv) {
     if (go)
       if (auto item = lines.Finish()) run(*item);
   }
+  failed |= !client.End();
   return failed ? 1 : 0;
 }

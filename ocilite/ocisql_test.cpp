@@ -1,6 +1,7 @@
 // ocisql as a user runs it: a separate process with arguments, a script and standard input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "ocilite/testing/engine_fixture.h"
+#include "platform/testing/file_size_limit.h"
 
 namespace qm::ocilite::testing {
 namespace {
@@ -111,6 +113,29 @@ TEST_F(Ocisql, ATablespaceScriptMakesAUserWhoCanWorkInIt) {
       RunOcisql("system/pw@demo -c \"create tablespace quill datafile 'other.dbf' size 1M\"");
   EXPECT_NE(twice.output.find("ORA-01543: tablespace 'QUILL' already exists"), std::string::npos)
       << twice.output;
+}
+
+TEST_F(Ocisql, ACommitThatFailsOnLeavingIsPrintedAndFailsTheRun) {
+  ASSERT_EQ(RunOcisql("--create demo --system-password pw").status, 0);
+  ASSERT_EQ(RunOcisql("system/pw@demo -c \"create table T (A varchar2(1000))\"").status, 0);
+  std::uintmax_t largest = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(home_))
+    largest = std::max(largest, entry.file_size());
+  // 256 rows of 1000 characters: they fit the page cache, so nothing is written before the end.
+  std::string arguments = "system/pw@demo -c \"insert into T values (rpad('b', 1000, 'b'))\"";
+  for (int i = 0; i < 8; ++i) arguments += " -c \"insert into T select * from T\"";
+  Outcome leaving;
+  {
+    // The program inherits the limit: the commit on leaving cannot be written.
+    qm::testing::FileSizeLimit limit(largest + 16 * 1024);
+    leaving = RunOcisql(arguments);
+  }
+  EXPECT_EQ(leaving.status, 1) << leaving.output;
+  EXPECT_NE(leaving.output.find("128 rows created."), std::string::npos) << leaving.output;
+  EXPECT_NE(leaving.output.find("ERROR:\nORA-02091: transaction rolled back\n"), std::string::npos)
+      << leaving.output;
+  EXPECT_NE(RunOcisql("system/pw@demo -c \"select count(*) from T\"").output.find("\n       0\n"),
+            std::string::npos);
 }
 
 }  // namespace
