@@ -168,6 +168,17 @@ TEST(ConsoleErrorLog, ALogThatCouldNotBeWrittenInFullSaysHowManyEntriesItHolds) 
   window.ShowErrorLog();
   EXPECT_EQ(window.LoggedEntries(), 10);
   EXPECT_EQ(window.WrittenEntries(), 3);
+  std::rewind(out);
+  std::string printed(4096, '\0');
+  printed.resize(std::fread(printed.data(), 1, printed.size(), out));
+  std::fclose(out);
+  EXPECT_EQ(printed, "cannot write the error log " + options.logPath + ": File too large\n10 " +
+                         "failed statement(s); the error log " + options.logPath +
+                         " holds only 3 of them\n");
+  std::ifstream in(options.logPath, std::ios::binary);
+  std::stringstream log;
+  log << in.rdbuf();
+  EXPECT_EQ(log.str().rfind(entry + "ORA-01722: invalid number\r\n\r\n" + entry, 0), 0u);
 }
 
 // The command line's window keeping its log in memory, as every file of the process is held
@@ -217,15 +228,6 @@ TEST_F(LostServerImport, OnAFillingDiskEveryLostRecordIsLoggedAndNoneIsClaimed) 
   std::string printed(4096, '\0');
   printed.resize(std::fread(printed.data(), 1, printed.size(), out));
   std::fclose(out);
-  EXPECT_EQ(printed, "cannot write the error log " + options.logPath + ": File too large\n10 " +
-                         "failed statement(s); the error log " + options.logPath +
-                         " holds only 3 of them\n");
-  std::ifstream in(options.logPath, std::ios::binary);
-  std::stringstream log;
-  log << in.rdbuf();
-  EXPECT_EQ(log.str().rfind(entry + "ORA-01722: invalid number\r\n\r\n" + entry, 0), 0u);
-}
-
   EXPECT_NE(printed.find("inserted 0 record from 12000 selected"), std::string::npos) << printed;
 
   // The end of the session says once more that its transaction was rolled back.

@@ -618,10 +618,11 @@ OCL_FUNCTION(Unpad) {
 // nothing, so it lets no row through.
 OCL_FUNCTION(RownumRowsFn) {
   Guard(c, [&] {
-    const Value n = ToNumber(Arg(argv[1]), Ctx(c));
-    if (n.IsNull()) return Result(c, Value::Int(0));
+    // A row count for SQLite's LIMIT, so a plain integer rather than a NUMBER.
+    const std::optional<Decimal> n = DecimalArg(c, argv[1]);
+    if (!n) return sqlite3_result_int64(c, 0);
     constexpr long long kEveryRow = 1'000'000'000'000'000'000;
-    Result(c, Value::Int(RownumRows(ArgText(argv[0]), n.AsDouble()).value_or(kEveryRow)));
+    sqlite3_result_int64(c, RownumRows(ArgText(argv[0]), ToDouble(*n)).value_or(kEveryRow));
   });
 }
 

@@ -56,17 +56,9 @@ std::string SqlLiteral(const Value& v) {
   switch (v.kind) {
     case Value::Kind::kNull:
       return "NULL";
-    case Value::Kind::kInt:
-      return std::to_string(v.i);
-    case Value::Kind::kReal: {
-      char text[32];
-      const auto end = std::to_chars(text, text + sizeof text, v.r).ptr;
-      std::string literal(text, end);
-      if (literal.find_first_of(".e") == std::string::npos) literal += ".0";
-      return literal;
-    }
     case Value::Kind::kText:
       return SqlString(v.s);
+    case Value::Kind::kNumber:  // stored as its internal form, a BLOB
     case Value::Kind::kBlob: {
       static constexpr char kHex[] = "0123456789ABCDEF";
       std::string literal = "x'";
