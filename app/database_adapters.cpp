@@ -69,4 +69,12 @@ bool SessionImportDatabase::LostOpenWork(const std::exception& error) const {
   }
 }
 
+bool SessionImportDatabase::RecordFault(const std::exception& error) const {
+  const auto* oracle = dynamic_cast<const EOracleError*>(&error);
+  if (!oracle) return false;
+  const int code = oracle->ErrorCode();
+  return code == 1704 || code == 1722 || code == 1426 || code == 1465 ||
+         (code >= 1830 && code <= 1866);
+}
+
 }  // namespace qm

@@ -40,6 +40,10 @@ class SessionImportDatabase : public ImportDatabase {
   // The server's errors that end the open transaction: ORA-02091 (rolled back), ORA-02067 (a
   // rollback is due after such a loss), ORA-03113 and ORA-03114 (the connection is gone).
   bool LostOpenWork(const std::exception& error) const override;
+  // The server's errors about a value of the query: ORA-01704 (a literal over 4000 bytes),
+  // ORA-01722 (no number), ORA-01426 (out of NUMBER's range), ORA-01465 (no hexadecimal), and the
+  // date conversion errors ORA-01830 to ORA-01866.
+  bool RecordFault(const std::exception& error) const override;
 
  private:
   TOracleSession& session_;

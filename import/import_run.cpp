@@ -1,6 +1,5 @@
 #include "import/import_run.h"
 
-#include <algorithm>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -8,7 +7,6 @@
 #include "import/field_link_table.h"
 #include "import/import_statements.h"
 #include "import/source_record.h"
-#include "platform/regional_formats.h"
 #include "source/database_error.h"
 #include "source/source_path.h"
 #include "source/source_table.h"
@@ -16,38 +14,30 @@
 namespace qm {
 namespace {
 
-// Values of the open source table. Numbers reach the server with the decimal point the client
-// session reads (client_language.h) instead of the regional separator the table wrote them with
-// at its open, so that the regional settings never change what is stored.
+// Values of the open source table, written in the forms the client session reads.
 class CurrentRecord : public SourceRecord {
  public:
-  explicit CurrentRecord(const SourceTable& dbf)
-      : dbf_(dbf), separator_(CurrentRegionalFormats().decimalSeparator) {}
+  explicit CurrentRecord(const SourceTable& dbf) : dbf_(dbf) {}
   std::string FieldValue(const std::string& name) const override {
-    const SourceField& field = dbf_.FieldByName(name);
-    std::string text = field.AsString();
-    if (separator_ != '.' && HasDecimalSeparator(field.DataType()))
-      std::replace(text.begin(), text.end(), separator_, '.');
-    return text;
+    return dbf_.FieldByName(name).AsString();
   }
 
  private:
-  static bool HasDecimalSeparator(TFieldType kind) {
-    return kind == ftFloat || kind == ftCurrency || kind == ftBCD;
-  }
-
   const SourceTable& dbf_;
-  const char separator_;
 };
 
-// Ends the run however it ends: the window is told, the source table is closed.
+// Ends the run however it ends: the window is told, the source table is closed. While the run
+// lasts the table writes its values for transfer, so that the regional settings (a decimal comma,
+// a month-first date) never change what is stored.
 class RunScope {
  public:
   RunScope(ImportRunWindow& window, SourceTable& dbf) : window_(window), dbf_(dbf) {
     window_.RunStarted();
+    dbf_.SetValueTexts(SourceTable::ValueTexts::kTransfer);
   }
   ~RunScope() {
     dbf_.Close();
+    dbf_.SetValueTexts(SourceTable::ValueTexts::kRegional);
     window_.RunEnded();
   }
   RunScope(const RunScope&) = delete;
@@ -178,8 +168,18 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
     window.ProcessEvents();
     try {
       bool exists = false;
-      if (window.SeekOldRecord())
-        exists = database.CountRows(ExistenceQuery(window.Links(), window.TableName(), record)) > 0;
+      if (window.SeekOldRecord()) {
+        const std::string query = ExistenceQuery(window.Links(), window.TableName(), record);
+        try {
+          exists = database.CountRows(query) > 0;
+        } catch (const std::exception& e) {
+          if (!database.RecordFault(e)) throw;
+          window.AppendErrorLog(ErrorLogEntry(i, query + "\r\n"), e.what());
+          result.errors = true;
+          dbf.Next();
+          continue;
+        }
+      }
       if (!exists) {
         const std::string insert = InsertStatement(window.Links(), window.TableName(), record);
         try {

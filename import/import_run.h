@@ -69,6 +69,13 @@ class ImportDatabase {
     static_cast<void>(error);
     return false;
   }
+  // Whether `error`, thrown by an existence query, is about the record's own values (a literal
+  // too long, text that is no number or no date of the column's type), so that only this record
+  // fails; any other error of the query ends the run.
+  virtual bool RecordFault(const std::exception& error) const {
+    static_cast<void>(error);
+    return false;
+  }
 };
 
 struct ImportRunResult {
@@ -92,6 +99,9 @@ struct ImportRunResult {
 // shorter than its header says: the header gives 5 records, the file holds 3; only those were
 // read."), and characters that became '?' ("characters with no equivalent in code page 1251
 // became "?": 3, the first in record 2, field NAME.").
+//
+// An existence query that fails for the record's own values (ImportDatabase::RecordFault) fails
+// that record alone: its entry is the query's text, with the server's message as its reason.
 //
 // The run commits nothing itself. When an insert fails in a way that lost the session's open
 // work, the records inserted before it are lost too: each is logged as failed, with its

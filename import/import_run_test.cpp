@@ -57,9 +57,13 @@ struct FakeDatabase : ImportDatabase {
   std::vector<std::string> executed;
   std::string failWhenContains = "\x01";
   std::string loseWorkWhenContains = "\x01";  // fails and takes the open work with it
-  std::map<std::string, int> rows;            // existence query -> count
+  std::string valueFaultWhenContains = "\x01";  // an existence query the record's values fail
+  std::map<std::string, int> rows;              // existence query -> count
 
   struct LostWork : std::runtime_error {
+    using std::runtime_error::runtime_error;
+  };
+  struct ValueFault : std::runtime_error {
     using std::runtime_error::runtime_error;
   };
 
@@ -82,10 +86,15 @@ struct FakeDatabase : ImportDatabase {
   }
   std::int32_t CountRows(const std::string& query) override {
     executed.push_back(query);
+    if (query.find(valueFaultWhenContains) != std::string::npos)
+      throw ValueFault("ORA-01704: string literal too long");
     return rows.count(query) ? rows[query] : 0;
   }
   bool LostOpenWork(const std::exception& error) const override {
     return dynamic_cast<const LostWork*>(&error) != nullptr;
+  }
+  bool RecordFault(const std::exception& error) const override {
+    return dynamic_cast<const ValueFault*>(&error) != nullptr;
   }
 };
 
@@ -135,9 +144,39 @@ TEST(ImportRun, SeekOldRecordSkipsExistingRowsAndFailedInsertsAreLogged) {
   EXPECT_EQ(w.boxes.back().text.rfind("Process finished with errors", 0), 0u);
 }
 
-// Numbers are shown with the regional decimal separator but reach the server with the decimal
-// point its session reads; dates keep the regional form, which the session reads as it is.
-TEST(ImportRun, NumbersGoWithADecimalPointWhateverTheRegionalSeparator) {
+// An existence query that the record's own values fail costs that record only; any other error
+// of the query ends the run.
+TEST(ImportRun, AnExistenceQueryFailingForTheRecordsValuesFailsThatRecordOnly) {
+  FakeWindow w;
+  w.links.WriteHeader();
+  Link(w.links, 1, "N", "NAME");
+  w.seek = true;
+  FakeDatabase db;
+  db.valueFaultWhenContains = Cp1251("Ёлкина");
+  SourceTable dbf;
+  const auto result = RunImport(w, db, dbf);
+  EXPECT_EQ(result.inserted, 2);
+  EXPECT_TRUE(result.errors);
+  EXPECT_EQ(w.log, std::vector<std::string>{"/2/select * from T Where N='" +
+                                            Cp1251("Ёлкина").str() + "'\r\n"});
+  EXPECT_EQ(w.reasons, std::vector<std::string>{"ORA-01704: string literal too long"});
+  EXPECT_EQ(db.executed.back(), "insert into T(N) values ('ASCII only')");
+
+  FakeWindow ended;
+  ended.links = w.links;
+  ended.seek = true;
+  struct Missing : FakeDatabase {
+    std::int32_t CountRows(const std::string&) override {
+      throw std::runtime_error("ORA-00942: table or view does not exist");
+    }
+  } missing;
+  EXPECT_THROW(RunImport(ended, missing, dbf), std::runtime_error);
+  EXPECT_TRUE(ended.log.empty());
+}
+
+// Values are shown in the regional formats but reach the server in the forms its session reads,
+// numbers digit for digit: neither a decimal comma nor a month-first date changes what is stored.
+TEST(ImportRun, ValuesGoInTheSessionsFormsWhateverTheRegionalSettings) {
   struct Case {
     std::string source;
     std::vector<std::string> fields;
@@ -149,16 +188,21 @@ TEST(ImportRun, NumbersGoWithADecimalPointWhateverTheRegionalSeparator) {
        "insert into T(F1,F2,F3) values ('" + Cp1251("Иванов Пётр").str() +
            "','12.5','31.12.1999')"},
       {TESTDATA_DIR "/dbf/vfp_cp1251.dbf",
-       {"ID", "PRICE", "RATIO"},
-       "insert into T(F1,F2,F3) values ('1','1234.5678','3.14159')"},
+       {"ID", "PRICE", "RATIO", "STAMP"},
+       "insert into T(F1,F2,F3,F4) values ('1','1234.5678','3.14159','15.03.2024 13:45:30')"},
       {TESTDATA_DIR "/dbf/db3_numbers.dbf",
        {"WIDE", "HUGE", "MONEY"},
-       "insert into T(F1,F2,F3) values ('123456789012345680','1.23456789012346E18','1234.5')"},
+       "insert into T(F1,F2,F3) values ('123456789012345680','1234567890123456768','1234.5')"},
   };
-  for (const char separator : {',', '.', '\''}) {
-    SetRegionalFormats({separator, "%d.%m.%Y", "%H:%M:%S"});
+  const RegionalFormats regional[] = {
+      {',', "%d.%m.%Y", "%H:%M:%S"},
+      {'.', "%m/%d/%Y", "%I:%M:%S %p"},
+      {'\'', "%Y-%m-%d", "%H.%M.%S"},
+  };
+  for (const RegionalFormats& formats : regional) {
+    SetRegionalFormats(formats);
     for (const Case& c : cases) {
-      SCOPED_TRACE(c.source + " with " + separator);
+      SCOPED_TRACE(c.source + " with " + formats.shortDate);
       FakeWindow w;
       w.source = c.source;
       w.links.WriteHeader();
@@ -169,6 +213,12 @@ TEST(ImportRun, NumbersGoWithADecimalPointWhateverTheRegionalSeparator) {
       RunImport(w, db, dbf);
       ASSERT_FALSE(db.executed.empty());
       EXPECT_EQ(db.executed[0], c.firstInsert);
+      // Once the run is over the table shows its values for the eye again.
+      dbf.Open();
+      if (c.fields[2] == "BORN") {
+        EXPECT_EQ(dbf.FieldByName("BORN").AsString(), FormatShortDate(1999, 12, 31));
+      }
+      dbf.Close();
     }
   }
   SetRegionalFormats({});

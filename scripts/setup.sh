@@ -22,8 +22,9 @@ if ((${#missing[@]})); then
 fi
 
 # The tests run imports under Russian and German regional settings, whose decimal separator is a
-# comma; both locales are generated when missing.
-wanted_locales=(ru_RU.UTF-8 de_DE.UTF-8)
+# comma, and under American ones, whose dates are month first; the locales are generated when
+# missing.
+wanted_locales=(ru_RU.UTF-8 de_DE.UTF-8 en_US.UTF-8)
 have_locales=$(locale -a 2>/dev/null | tr '[:upper:]' '[:lower:]' | sed 's/utf-8/utf8/')
 generate=()
 for l in "${wanted_locales[@]}"; do

@@ -69,6 +69,22 @@ bool AppendGeneralDecimal(std::string_view text, char decimalSeparator, std::str
   return true;
 }
 
+bool AppendExactDecimal(std::string_view text, char decimalSeparator, std::string& out) {
+  DecimalParts p;
+  if (!Split(text, p)) return false;
+  if (p.negative && !(p.integer.empty() && p.fraction.empty())) out += '-';
+  if (p.integer.empty()) {
+    out += '0';
+  } else {
+    out += p.integer;
+  }
+  if (!p.fraction.empty()) {
+    out += decimalSeparator;
+    out += p.fraction;
+  }
+  return true;
+}
+
 bool AppendIntegerText(std::string_view text, std::string& out) {
   DecimalParts p;
   if (!Split(text, p) || !p.fraction.empty()) return false;

@@ -14,6 +14,12 @@ namespace qm {
 // parsed value. What it appends equals FormatFloatGeneral of the text's value.
 bool AppendGeneralDecimal(std::string_view text, char decimalSeparator, std::string& out);
 
+// Appends a plain decimal text digit for digit: an optional "-", the integer digits without
+// leading zeros ("0" when there are none), and the fraction without trailing zeros after
+// `decimalSeparator`; never rounded, never in the scientific form. Returns false, appending
+// nothing, for a text not of the form AppendGeneralDecimal takes.
+bool AppendExactDecimal(std::string_view text, char decimalSeparator, std::string& out);
+
 // Appends the decimal form of an integer text: an optional sign, digits, and optionally a decimal
 // point followed by zeros only. No leading zeros, "-" only before a value other than 0. Returns
 // false, appending nothing, for any other text.

@@ -47,6 +47,28 @@ TEST(NumberText, GeneralFormatOfStoredDecimals) {
   }
 }
 
+// The exact route never rounds: what the file says, digit for digit, without padding zeros.
+TEST(NumberText, ExactFormOfStoredDecimals) {
+  const struct {
+    const char* stored;
+    const char* text;  // nullptr: no number
+  } cases[] = {
+      {"1234567890123456768", "1234567890123456768"},
+      {"-00012345678901234567.8900", "-12345678901234567.89"},
+      {"0.000000000000000000001", "0.000000000000000000001"},
+      {"12,5", "12.5"},
+      {"-0.00", "0"},
+      {"+.5", "0.5"},
+      {"1e5", nullptr},
+      {"--1", nullptr},
+  };
+  for (const auto& c : cases) {
+    std::string out = "x";
+    EXPECT_EQ(AppendExactDecimal(c.stored, '.', out), c.text != nullptr) << c.stored;
+    EXPECT_EQ(out, std::string("x") + (c.text ? c.text : "")) << c.stored;
+  }
+}
+
 // Whatever the digit route writes must be what the binary route would have written.
 TEST(NumberText, DigitRouteAgreesWithTheBinaryRoute) {
   std::mt19937 random(12345);

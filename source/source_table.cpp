@@ -79,7 +79,9 @@ void SourceTable::Open() {
   driver_ = driver;
   report_.headerRecords = reader_->HeaderRecordCount();
   report_.storedRecords = reader_->StoredRecordCount();
-  formatter_ = std::make_unique<ValueFormatter>(CurrentRegionalFormats());
+  formatter_ = valueTexts_ == ValueTexts::kTransfer
+                   ? std::make_unique<ValueFormatter>(TransferFormats(), true)
+                   : std::make_unique<ValueFormatter>(CurrentRegionalFormats());
   BuildFields();
   try {
     MoveTo(0);

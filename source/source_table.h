@@ -62,8 +62,14 @@ class SourceTable {
   const std::string& CodePage() const { return codePage_; }
   void SetCodePage(const std::string& value);
 
+  // How values are written as text from the next open: for the eye (the default), in the
+  // regional formats in force at the open; or for transfer into the target database, in
+  // TransferFormats (value_formatter.h) with numbers exact, whatever the regional settings.
+  enum class ValueTexts { kRegional, kTransfer };
+  void SetValueTexts(ValueTexts form) { valueTexts_ = form; }
+
   // Opens the table and makes its first record current; does nothing when it is open already.
-  // Values are written in the regional formats in force at the open.
+  // Values are written as SetValueTexts says.
   // Throws EDatabaseError "Missing TableName property" for an empty file name, EDBEngineError
   // for a folder or file that is missing, unreadable, damaged or of an unsupported kind. A failed
   // open leaves the table closed.
@@ -121,6 +127,7 @@ class SourceTable {
   std::string databaseName_;
   std::string tableName_;
   std::string codePage_;
+  ValueTexts valueTexts_ = ValueTexts::kRegional;
   std::string driver_;
 
   SourceReadReport report_;

@@ -66,22 +66,6 @@ std::string_view CharacterText(std::string_view slot) {
   return slot;
 }
 
-// Appends the general number format of a stored number text (a comma taken as the decimal
-// point); false, appending nothing, when the text is no number.
-bool AppendStoredNumber(std::string_view text, char decimalSeparator, std::string& out) {
-  if (AppendGeneralDecimal(text, decimalSeparator, out)) return true;
-  std::string plain(text);
-  for (char& c : plain)
-    if (c == ',') c = '.';
-  const char* first = plain.data() + (plain[0] == '+' ? 1 : 0);
-  double value;
-  const auto [end, error] = std::from_chars(first, plain.data() + plain.size(), value);
-  if (error != std::errc() || end != plain.data() + plain.size() || !std::isfinite(value))
-    return false;
-  out += FormatFloatGeneral(value, decimalSeparator);
-  return true;
-}
-
 [[noreturn]] void Invalid(const char* what, std::string_view stored) {
   throw DbfError(std::string("invalid ") + what + " '" + std::string(stored) + "'");
 }
@@ -123,8 +107,29 @@ void SplitDay(std::int64_t& days, std::int64_t milliseconds, int& h, int& m, int
 
 }  // namespace
 
-ValueFormatter::ValueFormatter(const RegionalFormats& formats)
-    : decimalSeparator_(formats.decimalSeparator), dateTime_(formats) {}
+RegionalFormats TransferFormats() {
+  return {'.', "%d.%m.%Y", "%H:%M:%S"};
+}
+
+ValueFormatter::ValueFormatter(const RegionalFormats& formats, bool exactNumbers)
+    : decimalSeparator_(formats.decimalSeparator),
+      exactNumbers_(exactNumbers),
+      dateTime_(formats) {}
+
+bool ValueFormatter::AppendStoredNumber(std::string_view text, std::string& out) const {
+  if (AppendGeneralDecimal(text, decimalSeparator_, out)) return true;
+  if (exactNumbers_) return AppendExactDecimal(text, decimalSeparator_, out);
+  std::string plain(text);
+  for (char& c : plain)
+    if (c == ',') c = '.';
+  const char* first = plain.data() + (plain[0] == '+' ? 1 : 0);
+  double value;
+  const auto [end, error] = std::from_chars(first, plain.data() + plain.size(), value);
+  if (error != std::errc() || end != plain.data() + plain.size() || !std::isfinite(value))
+    return false;
+  out += FormatFloatGeneral(value, decimalSeparator_);
+  return true;
+}
 
 std::size_t ValueFormatter::Format(DbfReader& reader, const DbfColumn& column, const char* record,
                                    std::uint32_t n, std::string& out) const {
@@ -161,7 +166,7 @@ void ValueFormatter::FormatStored(DbfReader& reader, const DbfColumn& column, co
         const std::string_view text = TrimBlanks(slot);
         if (text.empty() || text.find_first_not_of('*') == std::string_view::npos) return;
         // A fraction where the column declares none is still the number it says.
-        if (!AppendIntegerText(text, out) && !AppendStoredNumber(text, decimalSeparator_, out))
+        if (!AppendIntegerText(text, out) && !AppendStoredNumber(text, out))
           Invalid("number", text);
         return;
       }
@@ -182,7 +187,7 @@ void ValueFormatter::FormatStored(DbfReader& reader, const DbfColumn& column, co
       if (column.type == 'N' || column.type == 'F') {
         const std::string_view text = TrimBlanks(slot);
         if (text.empty() || text.find_first_not_of('*') == std::string_view::npos) return;
-        if (!AppendStoredNumber(text, decimalSeparator_, out)) Invalid("number", text);
+        if (!AppendStoredNumber(text, out)) Invalid("number", text);
         return;
       }
       if (column.type == 'O') {
@@ -206,8 +211,7 @@ void ValueFormatter::FormatStored(DbfReader& reader, const DbfColumn& column, co
       if (digits.size() < 5) digits.insert(0, 5 - digits.size(), '0');
       digits.insert(digits.size() - 4, 1, '.');
       if (units < 0) digits.insert(0, 1, '-');
-      if (!AppendGeneralDecimal(digits, decimalSeparator_, out))
-        out += FormatFloatGeneral(static_cast<double>(units) / 10000, decimalSeparator_);
+      AppendStoredNumber(digits, out);  // always a number
       return;
     }
     case ftDate: {
