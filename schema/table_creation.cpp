@@ -1,5 +1,6 @@
 #include "schema/table_creation.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "source/source_path.h"
@@ -22,6 +23,9 @@ constexpr int kInt32Text = 11;    // "-2147483648"
 constexpr int kInt64Text = 20;    // "-9223372036854775808"
 // The general number format: sign, 15 digits, separator, exponent: "-1,23456789012346E-308".
 constexpr int kGeneralNumberText = 22;
+// A number stored as text goes to the server digit for digit: its own width, and a "0" that
+// ".5" or "-.5" gains before the point.
+constexpr int kStoredNumberExtra = 1;
 constexpr int kLogicalText = 5;  // "False"
 constexpr int kTimeText = 32;    // a long time format, room for its words
 // Memos and other blobs: the most a VarChar2 column holds. Not a LOB, since the existence check
@@ -41,7 +45,7 @@ int TextWidth(const SourceField& field) {
     case ftFloat:
     case ftCurrency:
     case ftBCD:
-      return kGeneralNumberText;
+      return std::max(kGeneralNumberText, field.StoredWidth() + kStoredNumberExtra);
     case ftBoolean:
       return kLogicalText;
     case ftTime:

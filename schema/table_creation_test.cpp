@@ -19,10 +19,10 @@ using testing::TableLayout;
 
 std::string PeopleTable() {
   TableLayout t;
-  t.columns = {{"ID", 'N', 5}, {"NAME", 'C', 30}, {"BORN", 'D', 8}, {"AMOUNT", 'N', 10, 2},
-               {"FLAG", 'L', 1}, {"NOTES", 'M', 10}};
+  t.columns = {{"ID", 'N', 5},     {"NAME", 'C', 30}, {"BORN", 'D', 8}, {"AMOUNT", 'N', 10, 2},
+               {"FLAG", 'L', 1},   {"NOTES", 'M', 10}, {"ACCOUNT", 'N', 32, 10}};
   t.records = {Right("1", 5) + Left("Ivan", 30) + "20030315" + Right("12.50", 10) + "T" +
-               Right("", 10)};
+               Right("", 10) + Right("-.1234567890", 32)};
   return TableImage(t);
 }
 
@@ -64,7 +64,7 @@ TEST(TableCreation, BuildsTheStatementFromTheFieldKindsAndRefreshes) {
             (std::vector<std::string>{"asked",
                                       "execute create table people (ID Integer,NAME VarChar(31),"
                                       "BORN Date,AMOUNT VarChar(22),FLAG VarChar(5),NOTES "
-                                      "VarChar(4000))",
+                                      "VarChar(4000),ACCOUNT VarChar(33))",
                                       "refresh"}));
   EXPECT_FALSE(dbf.Active());
 }

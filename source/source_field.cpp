@@ -16,6 +16,10 @@ SourceField::SourceField(SourceTable& table, const DbfColumn& column, std::strin
       size_(FieldSizeOf(column.kind, column.length)),
       dataSize_(FieldDataSizeOf(column.kind, column.length)) {}
 
+int SourceField::StoredWidth() const {
+  return static_cast<int>(column_.length);
+}
+
 std::string SourceField::AsString() const {
   std::string text;
   table_.ValueText(column_, text);

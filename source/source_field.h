@@ -27,6 +27,9 @@ class SourceField {
   int Size() const { return size_; }
   // Bytes one value takes in a record buffer (ftString: width + 1).
   int DataSize() const { return dataSize_; }
+  // Bytes the value takes in the file's record: for a number stored as text, its digits, sign and
+  // point.
+  int StoredWidth() const;
 
   // The value in the current record as text (see value_formatter.h); empty when the table has
   // no current record. Throws EDBEngineError when the stored value is damaged.
