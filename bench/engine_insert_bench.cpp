@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "ocilite/database_files.h"
-#include "oracle/oci.h"
+#include "oci/oci.h"
 
 namespace {
 

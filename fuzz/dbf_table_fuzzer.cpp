@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "fuzz/scratch_folder.h"
-#include "source/database_error.h"
+#include "source/engine_error.h"
 #include "source/source_field.h"
 #include "source/source_table.h"
 

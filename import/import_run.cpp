@@ -7,7 +7,7 @@
 #include "import/field_link_table.h"
 #include "import/import_statements.h"
 #include "import/source_record.h"
-#include "source/database_error.h"
+#include "source/engine_error.h"
 #include "source/source_path.h"
 #include "source/source_table.h"
 

@@ -9,7 +9,7 @@
 #include "ocilite/eval_context.h"
 #include "ocilite/sql_type.h"
 #include "ocilite/value.h"
-#include "oracle/oci.h"
+#include "oci/oci.h"
 
 namespace qm::ocilite {
 

@@ -5,7 +5,7 @@
 #include "ocilite/ora_error.h"
 #include "ocilite/sql_lexer.h"
 #include "ocilite/sql_parser.h"
-#include "oracle/oci.h"
+#include "oci/oci.h"
 
 namespace qm::ocilite {
 namespace {

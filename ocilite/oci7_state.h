@@ -8,7 +8,7 @@
 
 #include "ocilite/session.h"
 #include "ocilite/statement_runner.h"
-#include "oracle/oci.h"
+#include "oci/oci.h"
 
 namespace qm::ocilite::oci {
 

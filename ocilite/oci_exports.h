@@ -4,5 +4,5 @@
 #pragma once
 
 #pragma GCC visibility push(default)
-#include "oracle/oci.h"
+#include "oci/oci.h"
 #pragma GCC visibility pop

@@ -13,7 +13,7 @@
 #include "ocilite/session.h"
 #include "ocilite/sqlite_db.h"
 #include "ocilite/statement_runner.h"
-#include "oracle/oci.h"
+#include "oci/oci.h"
 
 namespace qm::ocilite::oci {
 

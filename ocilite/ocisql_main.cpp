@@ -21,7 +21,7 @@
 #include "ocilite/database_files.h"
 #include "ocilite/sql_script.h"
 #include "ocilite/utf8_text.h"
-#include "oracle/oci.h"
+#include "oci/oci.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 
 #include "ocilite/code_page.h"
 #include "ocilite/session.h"
-#include "oracle/oci.h"
+#include "oci/oci.h"
 
 namespace qm::ocilite {
 

@@ -16,7 +16,7 @@
 #include <string_view>
 
 #include "oracle/oracle_date_time.h"
-#include "source/field_type.h"
+#include "platform/field_type.h"
 
 namespace qm::dataset_record {
 

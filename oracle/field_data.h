@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "oracle/lob_locator.h"
-#include "oracle/oci.h"
+#include "oci/oci.h"
 
 namespace qm {
 

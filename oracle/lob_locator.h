@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "oracle/oci.h"
+#include "oci/oci.h"
 
 namespace qm {
 

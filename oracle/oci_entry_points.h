@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "oracle/oci.h"
+#include "oci/oci.h"
 #include "oracle/oci_entry_point_names.h"
 
 namespace qm {

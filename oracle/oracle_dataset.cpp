@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "oracle/dataset_record.h"
-#include "oracle/e_database_error.h"
+#include "platform/database_error.h"
 #include "oracle/oracle_session.h"
 #include "platform/codepage.h"
 #include "platform/dialogs.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "oracle/e_database_error.h"
+#include "platform/database_error.h"
 #include "oracle/e_oracle_error.h"
 #include "oracle/testing/connected_engine_test.h"
 

@@ -30,7 +30,7 @@
 
 #include "oracle/busy_cursor.h"
 #include "oracle/field_data.h"
-#include "oracle/oci.h"
+#include "oci/oci.h"
 #include "oracle/oracle_date_time.h"
 #include "oracle/session_attachment.h"
 #include "oracle/sql_lines.h"

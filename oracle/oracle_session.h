@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "oracle/busy_cursor.h"
-#include "oracle/oci.h"
+#include "oci/oci.h"
 #include "oracle/oracle_critical_section.h"
 #include "oracle/session_options.h"
 #include "oracle/session_preferences.h"

@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "oracle/oci.h"
+#include "oci/oci.h"
 
 namespace qm {
 

@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds from scratch if needed and runs every test: once in the normal
-# build, then again in a second build under AddressSanitizer and UndefinedBehaviorSanitizer.
+# build, then again in a second build under AddressSanitizer and UndefinedBehaviorSanitizer; in
+# between, the programs are linked once more with the one-definition check.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
 build=${QUILLMOVE_BUILD_DIR:-$root/build}
 (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2)
+
+# The programs linked with link-time optimisation, which refuses two different definitions of one
+# type anywhere in a program.
+odr=${QUILLMOVE_ODR_DIR:-$root/build-odr}
+[ -f "$odr/build.ninja" ] || cmake -S "$root" -B "$odr" -G Ninja -DQUILLMOVE_ODR_CHECK=ON >/dev/null
+cmake --build "$odr" --target quillmove quillmove-import ocilite ocisql dbfview
 
 sanitize=${QUILLMOVE_SANITIZE_DIR:-$root/build-sanitize}
 flags="-fsanitize=address,undefined -fno-omit-frame-pointer -O1"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "source/field_type.h"
+#include "platform/field_type.h"
 
 namespace qm {
 

@@ -14,7 +14,7 @@
 #include <future>
 
 #include "platform/codepage.h"
-#include "source/database_error.h"
+#include "source/engine_error.h"
 #include "source/dbf_error.h"
 #include "source/source_table.h"
 #include "source/test_tables.h"

@@ -14,7 +14,7 @@
 #include <cstdint>
 
 #include "source/dbf_column.h"
-#include "source/field_type.h"
+#include "platform/field_type.h"
 
 namespace qm {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "source/field_type.h"
+#include "platform/field_type.h"
 
 namespace qm {
 

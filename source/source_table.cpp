@@ -9,7 +9,7 @@
 
 #include "platform/codepage.h"
 #include "platform/regional_formats.h"
-#include "source/database_error.h"
+#include "source/engine_error.h"
 #include "source/dbf_error.h"
 #include "source/dbf_reader.h"
 #include "source/table_type.h"

@@ -14,7 +14,7 @@
 
 #include "platform/codepage.h"
 #include "platform/regional_formats.h"
-#include "source/database_error.h"
+#include "source/engine_error.h"
 #include "source/table_type.h"
 #include "source/test_tables.h"
 

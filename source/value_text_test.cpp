@@ -7,7 +7,7 @@
 
 #include "platform/codepage.h"
 #include "platform/regional_formats.h"
-#include "source/database_error.h"
+#include "source/engine_error.h"
 #include "source/source_table.h"
 #include "source/test_tables.h"
 

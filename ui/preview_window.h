@@ -9,7 +9,7 @@
 #include <QDialog>
 #include <string>
 
-#include "source/field_type.h"
+#include "platform/field_type.h"
 
 class QTableView;
 

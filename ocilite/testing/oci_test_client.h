@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "oracle/oci.h"
+#include "oci/oci.h"
 
 namespace qm::ocilite::testing {
 

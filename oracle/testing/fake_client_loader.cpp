@@ -1,6 +1,6 @@
 #include "oracle/testing/fake_client_loader.h"
 
-#include "oracle/oci.h"
+#include "oci/oci.h"
 #include "oracle/oci_entry_point_names.h"
 
 namespace qm::testing {

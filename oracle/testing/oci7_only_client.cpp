@@ -9,7 +9,7 @@
 #include <string>
 
 #pragma GCC visibility push(default)
-#include "oracle/oci.h"
+#include "oci/oci.h"
 #pragma GCC visibility pop
 
 namespace {

@@ -16,7 +16,7 @@
 #include <string>
 
 #pragma GCC visibility push(default)
-#include "oracle/oci.h"
+#include "oci/oci.h"
 #pragma GCC visibility pop
 #include "oracle/testing/oci8_only_client_calls.h"
 

@@ -1,4 +1,4 @@
-#include "source/field_type.h"
+#include "platform/field_type.h"
 
 #include <array>
 

@@ -1,24 +1,20 @@
 #pragma once
-// Errors of the source table, as the data-access framework raises them: the message carries the
-// component's name in front of the text, "<name>: <text>" ("dbf: Missing TableName property").
+// Errors of the source table's engine, as the data-access framework raises them: the message
+// carries the component's name in front of the text, "<name>: <text>". Usage errors of the table
+// are EDatabaseError (platform/database_error.h).
 
-#include <stdexcept>
 #include <string>
 
-namespace qm {
+#include "platform/database_error.h"
 
-// A usage error of a dataset: missing set-up, a change while open, an unknown field.
-class EDatabaseError : public std::runtime_error {
- public:
-  explicit EDatabaseError(const std::string& text, const std::string& component = "dbf")
-      : std::runtime_error(component + ": " + text) {}
-};
+namespace qm {
 
 // A failure of the table engine: a missing, locked, damaged or unsupported file. The text names
 // the file and what is wrong with it.
 class EDBEngineError : public EDatabaseError {
  public:
-  using EDatabaseError::EDatabaseError;
+  explicit EDBEngineError(const std::string& text, const std::string& component = "dbf")
+      : EDatabaseError(text, component) {}
 };
 
 // A stored value that cannot be read as its field's kind: a number or date that is none, a memo
