@@ -1,0 +1,144 @@
+// TOracleQuery's declared variables: declaring, setting and reading them, and binding them to
+// the parsed statement by name.
+#include <algorithm>
+#include <stdexcept>
+
+#include "oracle/oci_entry_points.h"
+#include "oracle/oracle_query.h"
+#include "oracle/oracle_session.h"
+#include "platform/codepage.h"
+
+namespace qm {
+namespace {
+
+std::string VariableKey(const std::string& name) {
+  return Cp1251Upper(!name.empty() && name[0] == ':' ? name : ":" + name);
+}
+
+}  // namespace
+
+void TOracleQuery::BindVariables() {
+  const OciEntryPoints& oci = session_->Entries();
+  int arrayCount = -1;
+  for (const auto& holder : variables_) {
+    TVariableData& v = *holder;
+    if (v.kind == kVariableSubstitution) continue;
+    if (v.Complex()) {
+      const char* what = v.kind == 108   ? "Object variable "
+                         : v.kind == 110 ? "Reference variable "
+                         : v.kind == 116 ? "Cursor variable "
+                                         : "LOB variable ";
+      throw std::runtime_error(what + v.name + " cannot be nil");
+    }
+    if (v.array) {
+      if (arrayCount >= 0 && arrayCount != v.Count())
+        throw std::runtime_error("All arrays must be of equal size for Array DML");
+      arrayCount = v.Count();
+    }
+    if (OCI8() && v.boundParse == parseCount_ && v.boundBuffer == v.buffer.data()) continue;
+    sb4 size = static_cast<sb4>(v.elementSize);
+    ub2 type = static_cast<ub2>(v.kind);
+    switch (v.kind) {
+      case kVariableString:
+      case kVariableChar:
+        if (!v.array) size = std::min(size, session_->MaxStringBindSize() + 1);
+        type = v.kind == kVariableChar ? SQLT_AVC : SQLT_STR;
+        break;
+      case kVariableLongString:
+        type = SQLT_STR;
+        break;
+      case kVariableLong:
+      case kVariableLongRaw:
+        size = static_cast<sb4>(v.elementSize - 1);  // the value's own length
+        break;
+      default:
+        break;
+    }
+    if (!OCI8()) {
+      BindOCI7(v, size, type);
+      continue;
+    }
+    OCIBind* bind = nullptr;
+    const sword status =
+        oci.OCIBindByName(stmt_, &bind, err_, reinterpret_cast<const OraText*>(v.name.data()),
+                          static_cast<sb4>(v.name.size()), v.buffer.data(), size, type,
+                          v.indicators.data(), nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
+    if (ErrorCodeOf(status) != 0) session_->RaiseOracleError(err_);
+    v.boundParse = parseCount_;
+    v.boundBuffer = v.buffer.data();
+  }
+  arraySize_ = arrayCount < 0 ? 1 : arrayCount;
+}
+
+int TOracleQuery::VariableIndex(const std::string& name) const {
+  const std::string key = VariableKey(name);
+  for (size_t i = 0; i < variables_.size(); ++i)
+    if (variables_[i]->name == key) return static_cast<int>(i);
+  return -1;
+}
+
+TVariableData& TOracleQuery::Variable(const std::string& name) {
+  const int index = VariableIndex(name);
+  if (index < 0) throw std::runtime_error("Variable " + name + " not declared");
+  return *variables_[static_cast<size_t>(index)];
+}
+
+void TOracleQuery::DeclareVariable(const std::string& name, int kind) {
+  if (name.empty() || name == ":")
+    throw std::runtime_error("You cannot declare a variable with an empty name");
+  auto variable = std::make_unique<TVariableData>(VariableKey(name), kind);
+  const int index = VariableIndex(name);
+  if (index >= 0)
+    variables_[static_cast<size_t>(index)] = std::move(variable);
+  else
+    variables_.push_back(std::move(variable));
+  prepared_.clear();
+  CloseForODBC();
+}
+
+void TOracleQuery::DeleteVariable(const std::string& name) {
+  const int index = VariableIndex(name);
+  if (index < 0) throw std::runtime_error("Variable " + name + " not declared");
+  variables_.erase(variables_.begin() + index);
+  prepared_.clear();
+  CloseForODBC();
+}
+
+void TOracleQuery::SetVariable(const std::string& name, const TVariableValue& value) {
+  TVariableData& v = Variable(name);
+  const bool convertCRLF = session_ != nullptr && session_->Preferences().ConvertCRLF();
+  const bool zeroDateIsNull = session_ == nullptr || session_->Preferences().ZeroDateIsNull();
+  v.array = false;
+  v.Assign({value}, convertCRLF, zeroDateIsNull);
+}
+
+void TOracleQuery::SetVariableArray(const std::string& name,
+                                    const std::vector<TVariableValue>& values) {
+  TVariableData& v = Variable(name);
+  if (v.Complex()) throw std::runtime_error(name + " is a complex variable and cannot be an array");
+  if (v.kind == kVariableSubstitution)
+    throw std::runtime_error(name + " is a substitution variable and cannot be an array");
+  const bool convertCRLF = session_ != nullptr && session_->Preferences().ConvertCRLF();
+  const bool zeroDateIsNull = session_ == nullptr || session_->Preferences().ZeroDateIsNull();
+  v.array = true;
+  v.Assign(values, convertCRLF, zeroDateIsNull);
+}
+
+TVariableValue TOracleQuery::GetVariable(const std::string& name) const {
+  const int index = VariableIndex(name);
+  if (index < 0) throw std::runtime_error("Unknown variable: " + name);
+  return variables_[static_cast<size_t>(index)]->Element(0);
+}
+
+const std::string& TOracleQuery::VariableName(int index) const {
+  if (index < 0 || index >= VariableCount())
+    throw std::runtime_error("Variable " + std::to_string(index) + " does not exist");
+  return variables_[static_cast<size_t>(index)]->name;
+}
+
+int TOracleQuery::VariableType(int index) const {
+  VariableName(index);
+  return variables_[static_cast<size_t>(index)]->kind;
+}
+
+}  // namespace qm
