@@ -208,10 +208,8 @@ int main(int argc, char** argv) {
       context.confirm = [] { return true; };
       std::string reason;
       context.execute = [&](const std::string& sql) {
-        q.SQL().Clear();
-        q.SQL().Add(sql);
         try {
-          q.Execute();
+          qm::ExecuteLine(q, sql);
         } catch (const std::exception& e) {
           reason = e.what();
           throw;

@@ -6,6 +6,12 @@
 
 namespace qm {
 
+void ExecuteLine(TOracleQuery& query, const std::string& sql) {
+  query.SQL().Clear();
+  query.SQL().Add(sql);
+  query.Execute();
+}
+
 bool DataSetCatalogue::Active() const { return dataset_.Active(); }
 void DataSetCatalogue::Close() { dataset_.Close(); }
 
@@ -28,11 +34,7 @@ namespace {
 class QueryStatement : public ImportStatement {
  public:
   explicit QueryStatement(TOracleSession& session) { query_.SetSession(&session); }
-  void Execute(const std::string& sql) override {
-    query_.SQL().Clear();
-    query_.SQL().Add(sql);
-    query_.Execute();
-  }
+  void Execute(const std::string& sql) override { ExecuteLine(query_, sql); }
   std::string SqlText() const override { return query_.SQL().Text(); }
 
  private:

@@ -1,7 +1,7 @@
 #pragma once
 // The Oracle components seen through the small interfaces of the import run and the catalogue:
 // the dataset `ods1` as the catalogue's and the existence check's dataset, and statement objects
-// made on the session for the length of a run.
+// made on the session for the length of a run; and the one way a statement object runs a text.
 
 #include <memory>
 #include <string>
@@ -12,7 +12,12 @@
 namespace qm {
 
 class TOracleDataSet;
+class TOracleQuery;
 class TOracleSession;
+
+// Makes `sql` the one line of `query` and executes it; what Execute raises passes through, and
+// the text stays the query's.
+void ExecuteLine(TOracleQuery& query, const std::string& sql);
 
 class DataSetCatalogue : public CatalogueDataset {
  public:

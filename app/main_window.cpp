@@ -2,11 +2,12 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -15,28 +16,28 @@
 
 #include "app/database_adapters.h"
 #include "app/link_addresses.h"
+#include "import/field_link_file.h"
 #include "import/import_run.h"
+#include "platform/codepage.h"
+#include "platform/dialogs.h"
+#include "platform/qt/qt_text.h"
+#include "platform/qt/standard_error_box.h"
+#include "platform/version_record.h"
 #include "schema/catalogue.h"
 #include "schema/table_creation.h"
 #include "schema/tablespace_script.h"
-#include "ui/busy_window.h"
-#include "ui/import_errors_window.h"
-#include "import/field_link_file.h"
-#include "platform/dialogs.h"
 #include "source/source_path.h"
+#include "ui/busy_window.h"
 #include "ui/create_window.h"
 #include "ui/directory_edit.h"
-#include <QLineEdit>
-#include "ui/list_picker.h"
-#include "ui/preview_window.h"
-#include "platform/qt/standard_error_box.h"
-#include "platform/codepage.h"
-#include "platform/qt/qt_text.h"
-#include "platform/version_record.h"
 #include "ui/field_link_grid.h"
 #include "ui/filename_edit.h"
+#include "ui/import_errors_window.h"
+#include "ui/list_picker.h"
+#include "ui/preview_window.h"
 #include "ui/table_picture.h"
 #include "ui/url_label.h"
+#include "ui/widget_placement.h"
 
 namespace qm {
 
@@ -79,13 +80,6 @@ class TForm1::ImportFace : public ImportRunWindow {
 };
 
 namespace {
-
-template <typename W>
-W* Place(W* widget, const char* name, int left, int top, int width, int height) {
-  widget->setObjectName(QString::fromLatin1(name));
-  widget->setGeometry(left, top, width, height);
-  return widget;
-}
 
 QLabel* MakeLabel(QWidget* parent, const char* name, std::string_view text, int left, int top,
                   int width, int height) {
@@ -293,11 +287,7 @@ void TForm1::SpeedButton4Click() {
     return AppDialogs().ShowMessage({"", "", MessageIcon::Question, kButtonYes | kButtonNo}) ==
            kButtonYes;
   };
-  context.execute = [this](const std::string& sql) {
-    q_.SQL().Clear();
-    q_.SQL().Add(sql);
-    q_.Execute();
-  };
+  context.execute = [this](const std::string& sql) { ExecuteLine(q_, sql); };
   context.reportFailure = [] {
     AppDialogs().ShowMessage({"some error with created table", "Errors", MessageIcon::None, kButtonOk});
   };
@@ -317,11 +307,8 @@ void TForm1::CreateFormButton2Click(TCreateForm& form) {
                            FromQString(form.Edit3()->text()), form.DirectoryEdit1()->Text()});
   TOracleQuery oracleQuery1;
   oracleQuery1.SetSession(&oracleSession1_);
-  const auto failed = RunScriptStatements(lines, [&](const std::string& sql) {
-    oracleQuery1.SQL().Clear();
-    oracleQuery1.SQL().Add(sql);
-    oracleQuery1.Execute();
-  });
+  const auto failed =
+      RunScriptStatements(lines, [&](const std::string& sql) { ExecuteLine(oracleQuery1, sql); });
   if (failed && form2_) {
     form2_->AppendLine(*failed);
     form2_->ShowErrors();

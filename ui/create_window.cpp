@@ -7,16 +7,10 @@
 #include "platform/qt/standard_error_box.h"
 #include "ui/directory_edit.h"
 #include "ui/filename_edit.h"
+#include "ui/widget_placement.h"
 
 namespace qm {
 namespace {
-
-template <typename W>
-W* Place(W* widget, const char* name, int left, int top, int width, int height) {
-  widget->setObjectName(QString::fromLatin1(name));
-  widget->setGeometry(left, top, width, height);
-  return widget;
-}
 
 void AddLabel(QWidget* parent, const char* name, const char* text, int left, int top, int width) {
   // Labels size themselves to their text, keeping their place.

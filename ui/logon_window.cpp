@@ -15,6 +15,7 @@
 #include "oracle/logon_history.h"
 #include "platform/codepage.h"
 #include "platform/qt/qt_text.h"
+#include "ui/widget_placement.h"
 
 namespace qm {
 
@@ -33,12 +34,6 @@ constexpr int kCAPanelHeight = 35;
 QLabel* RightAligned(QLabel* label) {
   label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   return label;
-}
-
-template <typename W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
 }
 
 }  // namespace
