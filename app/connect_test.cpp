@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include "app/main_window.h"
@@ -12,11 +13,11 @@
 #include "platform/memory_registry.h"
 #include "platform/qt/standard_error_box.h"
 #include "platform/scripted_dialogs.h"
+#include "platform/testing/service_scope.h"
 #include "source/test_tables.h"
 #include "ui/create_window.h"
 #include "ui/filename_edit.h"
 #include "ui/import_errors_window.h"
-#include <QLineEdit>
 
 namespace qm {
 namespace {
@@ -26,13 +27,8 @@ class ConnectTest : public testing::ConnectedEngineTest {
   void SetUp() override {
     ConnectedEngineTest::SetUp();
     Run({"create table T1 (A varchar2(5), B number)", "create table T2 (C date)"});
-    previousRegistry_ = SetAppRegistry(&registry_);
-    previousFactory_ = SetLogonWindowFactory(
-        [this] { return std::make_unique<ScriptedLogonWindow>(script_); });
   }
   void TearDown() override {
-    SetLogonWindowFactory(previousFactory_);
-    SetAppRegistry(previousRegistry_);
     form_.OracleSession1().SetConnected(false);
     ConnectedEngineTest::TearDown();
   }
@@ -44,9 +40,10 @@ class ConnectTest : public testing::ConnectedEngineTest {
   }
 
   MemoryRegistry registry_;
-  Registry* previousRegistry_ = nullptr;
-  LogonWindowFactory previousFactory_;
   WindowScript script_;
+  testing::ServiceScope<SetAppRegistry> appRegistry_{&registry_};
+  testing::ServiceScope<SetLogonWindowFactory> logonWindows_{
+      [this] { return std::make_unique<ScriptedLogonWindow>(script_); }};
   ScriptedDialogs dialogs_;
   TForm1 form_{VERSIONED_PROBE};
 };

@@ -22,6 +22,7 @@
 #include "platform/file_system.h"
 #include "platform/memory_registry.h"
 #include "platform/scripted_dialogs.h"
+#include "platform/testing/service_scope.h"
 
 namespace qm {
 namespace {
@@ -31,14 +32,9 @@ class LogonTest : public ocilite::testing::EngineTest {
   void SetUp() override {
     EngineTest::SetUp();
     UseCommandLine({});
-    previousFactory_ =
-        SetLogonWindowFactory([this] { return std::make_unique<ScriptedLogonWindow>(script_); });
-    previousRegistry_ = SetAppRegistry(&registry_);
     HistoryItems().Clear();
   }
   void TearDown() override {
-    SetLogonWindowFactory(previousFactory_);
-    SetAppRegistry(previousRegistry_);
     LogOffSessionsAndUnloadClient();
     EngineTest::TearDown();
   }
@@ -82,12 +78,11 @@ class LogonTest : public ocilite::testing::EngineTest {
   WindowScript script_;
   ScriptedDialogs dialogs_;
   MemoryRegistry registry_;
+  testing::ServiceScope<SetLogonWindowFactory> logonWindows_{
+      [this] { return std::make_unique<ScriptedLogonWindow>(script_); }};
+  testing::ServiceScope<SetAppRegistry> appRegistry_{&registry_};
   TOracleSession session_;
   TOracleLogon logon_;
-
- private:
-  LogonWindowFactory previousFactory_;
-  Registry* previousRegistry_ = nullptr;
 };
 
 TEST_F(LogonTest, TheMainWindowsComponent) {

@@ -12,6 +12,7 @@
 #include "oracle/testing/connected_engine_test.h"
 #include "platform/codepage.h"
 #include "platform/regional_formats.h"
+#include "platform/testing/service_scope.h"
 
 namespace qm {
 namespace {
@@ -318,8 +319,6 @@ TEST_P(QueryTest, StringFieldsOnlyFetchesEveryColumnAsText) {
 // Records which notifications went through the main-thread hook.
 class RecordingMainThreadCalls : public MainThreadCalls {
  public:
-  RecordingMainThreadCalls() : previous_(SetAppMainThreadCalls(this)) {}
-  ~RecordingMainThreadCalls() override { SetAppMainThreadCalls(previous_); }
   void Call(const std::function<void()>& call) override {
     ++calls;
     call();
@@ -327,7 +326,7 @@ class RecordingMainThreadCalls : public MainThreadCalls {
   std::atomic<int> calls{0};
 
  private:
-  MainThreadCalls* previous_;
+  testing::ServiceScope<SetAppMainThreadCalls> installed_{this};
 };
 
 TEST_P(QueryTest, AThreadedSelectReportsItsRowsThroughItsEvents) {

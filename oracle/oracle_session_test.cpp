@@ -21,6 +21,7 @@
 #include "platform/file_system.h"
 #include "platform/memory_registry.h"
 #include "platform/scripted_dialogs.h"
+#include "platform/testing/service_scope.h"
 
 namespace qm {
 namespace {
@@ -28,6 +29,7 @@ namespace {
 using testing::ExpectGeneralError;
 using testing::ExpectOracleError;
 using testing::QueryValue;
+using testing::ServiceScope;
 using testing::SetLogon;
 using testing::UseClientLibrary;
 
@@ -553,8 +555,6 @@ TEST_F(ScriptedSessionTest, ALibraryUnloadedUnderASessionTakesItsHandlesAlong) {
 // A busy cursor that counts what it is asked to show.
 class RecordingCursor : public BusyCursor {
  public:
-  RecordingCursor() : previous_(SetAppBusyCursor(this)) {}
-  ~RecordingCursor() override { SetAppBusyCursor(previous_); }
   void Show(TCursor cursor) override {
     ++shown;
     ++depth;
@@ -566,7 +566,7 @@ class RecordingCursor : public BusyCursor {
   TCursor last = crDefault;
 
  private:
-  BusyCursor* previous_;
+  ServiceScope<SetAppBusyCursor> installed_{this};
 };
 
 TEST_F(ScriptedSessionTest, TheBusyCursorIsShownAndAlwaysRestored) {

@@ -26,6 +26,7 @@
 #include "platform/file_system.h"
 #include "platform/memory_registry.h"
 #include "platform/scripted_dialogs.h"
+#include "platform/testing/service_scope.h"
 
 namespace qm {
 namespace {
@@ -189,17 +190,15 @@ class LogonWindowEngineTest : public ocilite::testing::EngineTest {
         {&machine, &environment, &fileSystem, &loader, &commandLine, &LinuxNaming()});
     InstallLogonWindow();
     HistoryItems().Clear();
-    previousRegistry_ = SetAppRegistry(&registry_);
   }
   void TearDown() override {
-    SetAppRegistry(previousRegistry_);
     SetLogonWindowFactory(nullptr);
     LogOffSessionsAndUnloadClient();
     EngineTest::TearDown();
   }
   ScriptedDialogs dialogs_;
   MemoryRegistry registry_;
-  Registry* previousRegistry_ = nullptr;
+  testing::ServiceScope<SetAppRegistry> appRegistry_{&registry_};
 };
 
 TEST_F(LogonWindowEngineTest, AnExpiredPasswordIsChangedInThePasswordDialog) {
