@@ -19,9 +19,9 @@
 #include <iostream>
 #include <string>
 
-#include "app/batch_input_checks.h"
-#include "app/console_import_window.h"
 #include "app/database_adapters.h"
+#include "app/internal/batch_input_checks.h"
+#include "app/internal/console_import_window.h"
 #include "import/field_link_file.h"
 #include "import/import_statements.h"
 #include "oracle/oracle_client.h"

@@ -15,8 +15,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/console_import_window.h"
 #include "app/database_adapters.h"
+#include "app/internal/console_import_window.h"
 #include "import/field_link_table.h"
 #include "oracle/e_oracle_error.h"
 #include "oracle/oracle_dataset.h"

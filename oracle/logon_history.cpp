@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "oracle/logon_string.h"
+#include "oracle/internal/logon_string.h"
 #include "platform/codepage.h"
 
 namespace qm {

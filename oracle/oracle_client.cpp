@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "oracle/client_language.h"
 #include "oracle/client_naming_profile.h"
+#include "oracle/internal/client_language.h"
 #include "oracle/tns_names_reader.h"
 #include "platform/codepage.h"
 #include "platform/command_line.h"

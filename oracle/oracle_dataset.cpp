@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "oracle/dataset_record.h"
-#include "platform/database_error.h"
+#include "oracle/internal/dataset_record.h"
 #include "oracle/oracle_session.h"
 #include "platform/codepage.h"
+#include "platform/database_error.h"
 #include "platform/dialogs.h"
 
 namespace qm {

@@ -70,7 +70,7 @@ class TOracleDataSet : public TSessionAttachment {
   // The current record's value of a field (std::monostate for NULL or no record); a date-time
   // is a TDateTime.
   Value FieldValue(int fieldIndex) const;
-  // The current record's block (see dataset_record.h); nullptr when there is none.
+  // The current record's block (see internal/dataset_record.h); nullptr when there is none.
   const std::byte* CurrentRecord() const;
 
   void SessionLoggingOff() override { Close(); }

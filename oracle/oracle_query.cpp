@@ -8,12 +8,12 @@
 #include <stdexcept>
 
 #include "oracle/e_oracle_error.h"
+#include "oracle/internal/session_lock_scope.h"
+#include "oracle/internal/variable_scanner.h"
 #include "oracle/main_thread_calls.h"
 #include "oracle/oci_entry_points.h"
 #include "oracle/oracle_client.h"
 #include "oracle/oracle_session.h"
-#include "oracle/session_lock_scope.h"
-#include "oracle/variable_scanner.h"
 #include "platform/dialogs.h"
 #include "platform/number_format.h"
 #include "platform/regional_formats.h"

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "oracle/internal/session_lock_scope.h"
 #include "oracle/oci_entry_points.h"
 #include "oracle/oracle_query.h"
 #include "oracle/oracle_session.h"
-#include "oracle/session_lock_scope.h"
 
 namespace qm {
 namespace {

@@ -8,13 +8,13 @@
 #include <stdexcept>
 
 #include "oracle/e_oracle_error.h"
-#include "oracle/logon_string.h"
+#include "oracle/internal/logon_string.h"
+#include "oracle/internal/server_version.h"
+#include "oracle/internal/session_lock_scope.h"
 #include "oracle/oci_entry_points.h"
 #include "oracle/oracle_client.h"
 #include "oracle/oracle_query.h"
-#include "oracle/server_version.h"
 #include "oracle/session_attachment.h"
-#include "oracle/session_lock_scope.h"
 #include "platform/codepage.h"
 
 namespace qm {

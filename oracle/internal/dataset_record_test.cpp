@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "oracle/dataset_record.h"
+#include "oracle/internal/dataset_record.h"
 #include "oracle/oracle_dataset.h"
 #include "oracle/record_data_list.h"
 #include "oracle/testing/connected_engine_test.h"

@@ -1,4 +1,4 @@
-#include "app/console_import_window.h"
+#include "app/internal/console_import_window.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "oracle/logon_string.h"
+#include "oracle/internal/logon_string.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/batch_input_checks.h"
+#include "app/internal/batch_input_checks.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "oracle/dataset_record.h"
+#include "oracle/internal/dataset_record.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "oracle/client_language.h"
+#include "oracle/internal/client_language.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "oracle/server_version.h"
+#include "oracle/internal/server_version.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "oracle/variable_scanner.h"
+#include "oracle/internal/variable_scanner.h"
 
 #include <gtest/gtest.h>
 
