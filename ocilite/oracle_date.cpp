@@ -5,40 +5,7 @@
 #include <ctime>
 
 namespace qm::ocilite {
-
-bool IsLeapYear(int year) {
-  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysInMonth(int year, int month) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (month == 2 && IsLeapYear(year)) return 29;
-  return kDays[month - 1];
-}
-
-// Howard Hinnant's civil-from-days algorithms, on the proleptic Gregorian calendar.
-std::int64_t DaysFromCivil(int year, int month, int day) {
-  const std::int64_t y = year - (month <= 2 ? 1 : 0);
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const std::int64_t yoe = y - era * 400;
-  const std::int64_t mp = (month + 9) % 12;
-  const std::int64_t doy = (153 * mp + 2) / 5 + day - 1;
-  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
 namespace {
-void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
-  z += 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const std::int64_t doe = z - era * 146097;
-  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const std::int64_t mp = (5 * doy + 2) / 153;
-  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
-}
 
 int Digits(std::string_view s, std::size_t pos, std::size_t count, bool& ok) {
   int v = 0;
@@ -112,7 +79,10 @@ OraDate OraDate::FromDayNumber(double days) {
     --whole;
   }
   OraDate d;
-  CivilFromDays(whole, d.year, d.month, d.day);
+  const CivilDate date = CivilFromDays(whole);
+  d.year = date.year;
+  d.month = date.month;
+  d.day = date.day;
   d.hour = static_cast<int>(secs / 3600);
   d.minute = static_cast<int>(secs / 60 % 60);
   d.second = static_cast<int>(secs % 60);

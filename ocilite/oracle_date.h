@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/civil_date.h"
+
 namespace qm::ocilite {
 
 struct OraDate {
@@ -37,9 +39,8 @@ struct OraDate {
   bool operator==(const OraDate&) const = default;
 };
 
-bool IsLeapYear(int year);
-int DaysInMonth(int year, int month);
-// Days since 1 January 1970 of a calendar date (negative before it).
-std::int64_t DaysFromCivil(int year, int month, int day);
+using qm::DaysFromCivil;
+using qm::DaysInMonth;
+using qm::IsLeapYear;
 
 }  // namespace qm::ocilite

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/utf8.h"
+
 namespace qm::ocilite {
 
 // Number of characters (a malformed byte counts as one).
@@ -15,8 +17,8 @@ std::size_t Utf8Offset(std::string_view s, std::size_t chars);
 // Characters [first, first + count) by character index.
 std::string_view Utf8Substr(std::string_view s, std::size_t first, std::size_t count);
 
-char32_t DecodeUtf8(std::string_view s, std::size_t& i);
-void AppendUtf8(std::string& out, char32_t cp);
+using qm::AppendUtf8;
+using qm::DecodeUtf8;
 
 // Simple case mapping for Latin, Greek and Cyrillic letters; other characters stay.
 char32_t UpperCodePoint(char32_t c);

@@ -2,44 +2,18 @@
 
 #include <cmath>
 
+#include "platform/civil_date.h"
 #include "platform/regional_formats.h"
 
 namespace qm {
 namespace {
 
-// Day numbers of the proleptic Gregorian calendar, counted from 1 January 1970.
-long DaysFromCivil(long y, long m, long d) {
-  y -= m <= 2;
-  const long era = (y >= 0 ? y : y - 399) / 400;
-  const long yoe = y - era * 400;
-  const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
-void CivilFromDays(long z, int& year, int& month, int& day) {
-  z += 719468;
-  const long era = (z >= 0 ? z : z - 146096) / 146097;
-  const long doe = z - era * 146097;
-  const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const long mp = (5 * doy + 2) / 153;
-  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  year = static_cast<int>(yoe + era * 400 + (month <= 2));
-}
-
 constexpr long kUnixDayOfDayZero = -25569;  // 30 December 1899
 constexpr double kInvalidDay = -693594;
 
-bool LeapYear(int y) {
-  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
 bool ValidDate(int y, int m, int d) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1) return false;
-  return d <= kDays[m - 1] + (m == 2 && LeapYear(y) ? 1 : 0);
+  return d <= DaysInMonth(y, m);
 }
 
 }  // namespace
@@ -71,7 +45,10 @@ TDateTimeParts DateTimeToParts(TDateTime value) {
     ms -= 86400000;
     day += value >= 0 ? 1 : -1;
   }
-  CivilFromDays(static_cast<long>(day) + kUnixDayOfDayZero, p.year, p.month, p.day);
+  const CivilDate date = CivilFromDays(static_cast<long>(day) + kUnixDayOfDayZero);
+  p.year = date.year;
+  p.month = date.month;
+  p.day = date.day;
   const long long seconds = ms / 1000;
   p.hour = static_cast<int>(seconds / 3600);
   p.minute = static_cast<int>(seconds / 60 % 60);

@@ -6,26 +6,14 @@ std::string Utf8ToCp1251(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   std::size_t i = 0;
-  while (i < utf8.size()) out.push_back(Cp1251FromCodePoint(NextUtf8(utf8, i)));
+  while (i < utf8.size()) out.push_back(Cp1251FromCodePoint(DecodeUtf8(utf8, i)));
   return out;
 }
 
 std::string Cp1251ToUtf8(std::string_view cp1251) {
   std::string out;
   out.reserve(cp1251.size() * 2);
-  for (char c : cp1251) {
-    const char32_t cp = CodePointFromCp1251(c);
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-  }
+  for (char c : cp1251) AppendUtf8(out, CodePointFromCp1251(c));
   return out;
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/utf8.h"
+
 namespace qm {
 
 // Unicode code points of the bytes 0x80..0xFF of code page 1251 (0 where the byte is unassigned).
@@ -40,20 +42,6 @@ constexpr char32_t CodePointFromCp1251(char c) {
   return cp ? cp : 0xFFFD;
 }
 
-// Decodes one UTF-8 sequence at s[i], advancing i; malformed bytes decode as U+FFFD.
-constexpr char32_t NextUtf8(std::string_view s, std::size_t& i) {
-  const auto b0 = static_cast<unsigned char>(s[i++]);
-  if (b0 < 0x80) return b0;
-  int extra = b0 >= 0xF0 ? 3 : b0 >= 0xE0 ? 2 : b0 >= 0xC0 ? 1 : -1;
-  if (extra < 0) return 0xFFFD;
-  char32_t cp = b0 & (0x3F >> extra);
-  for (; extra > 0; --extra) {
-    if (i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 0xFFFD;
-    cp = (cp << 6) | (static_cast<unsigned char>(s[i++]) & 0x3F);
-  }
-  return cp;
-}
-
 std::string Utf8ToCp1251(std::string_view utf8);
 std::string Cp1251ToUtf8(std::string_view cp1251);
 
@@ -73,7 +61,7 @@ consteval Cp1251Literal<N> Cp1251(const char (&utf8)[N]) {
   Cp1251Literal<N> out;
   const std::string_view s(utf8, N - 1);
   std::size_t i = 0;
-  while (i < s.size()) out.data[out.size++] = Cp1251FromCodePoint(NextUtf8(s, i));
+  while (i < s.size()) out.data[out.size++] = Cp1251FromCodePoint(DecodeUtf8(s, i));
   return out;
 }
 

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/byte_order.h"
+
 namespace qm {
 namespace {
 
@@ -17,15 +19,6 @@ bool ReadAt(const std::string& bytes, std::uint64_t offset, T& out) {
   if (offset > bytes.size() || bytes.size() - offset < sizeof(T)) return false;
   std::memcpy(&out, bytes.data() + offset, sizeof(T));
   return true;
-}
-
-std::uint16_t Le16(const char* p) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(p[0]) |
-                                    static_cast<unsigned char>(p[1]) << 8);
-}
-
-std::uint32_t Le32(const char* p) {
-  return static_cast<std::uint32_t>(Le16(p)) | static_cast<std::uint32_t>(Le16(p + 2)) << 16;
 }
 
 // The bytes of the named section of a 64-bit ELF image, or nothing.

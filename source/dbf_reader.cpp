@@ -5,6 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/byte_order.h"
 #include "source/code_page_names.h"
 #include "source/dbf_error.h"
 #include "source/dbf_format.h"
@@ -18,15 +19,6 @@ namespace {
 constexpr std::size_t kBufferBytes = 128 * 1024;
 // A .cpg file holds one short name; anything longer is not one.
 constexpr std::size_t kMaxCpgBytes = 64;
-
-std::uint16_t Le16(const unsigned char* p) {
-  return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-
-std::uint32_t Le32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
 
 DbfDialect DialectOf(std::uint8_t version) {
   switch (version) {

@@ -3,24 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/byte_order.h"
 #include "source/dbf_error.h"
 #include "source/dbf_format.h"
 
 namespace qm {
-namespace {
-
-std::uint32_t Le32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-std::uint32_t Be32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
-         static_cast<std::uint32_t>(p[2]) << 8 | static_cast<std::uint32_t>(p[3]);
-}
-
-}  // namespace
-
 MemoFile::MemoFile(const std::string& path, MemoKind kind) : file_(path), kind_(kind) {
   unsigned char header[dbf::kMemoHeaderSize] = {};
   const std::size_t got = file_.ReadAt(0, header, sizeof header);

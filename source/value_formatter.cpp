@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/byte_order.h"
+#include "platform/civil_date.h"
 #include "platform/number_format.h"
 #include "source/dbf_column.h"
 #include "source/dbf_error.h"
@@ -16,24 +18,6 @@ namespace {
 
 const unsigned char* Bytes(std::string_view s) {
   return reinterpret_cast<const unsigned char*>(s.data());
-}
-
-std::uint32_t Le32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-std::uint32_t Be32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
-         static_cast<std::uint32_t>(p[2]) << 8 | static_cast<std::uint32_t>(p[3]);
-}
-
-std::uint64_t Le64(const unsigned char* p) {
-  return Le32(p) | static_cast<std::uint64_t>(Le32(p + 4)) << 32;
-}
-
-std::uint64_t Be64(const unsigned char* p) {
-  return static_cast<std::uint64_t>(Be32(p)) << 32 | Be32(p + 4);
 }
 
 double DoubleOf(std::uint64_t bits) {
@@ -68,30 +52,6 @@ std::string_view CharacterText(std::string_view slot) {
 
 [[noreturn]] void Invalid(const char* what, std::string_view stored) {
   throw DbfError(std::string("invalid ") + what + " '" + std::string(stored) + "'");
-}
-
-struct CivilDate {
-  int year, month, day;
-};
-
-// The calendar date of a day count from 1970-01-01 (proleptic Gregorian).
-CivilDate CivilFromDays(std::int64_t z) {
-  z += 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const std::int64_t doe = z - era * 146097;
-  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const std::int64_t mp = (5 * doy + 2) / 153;
-  const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  const int year = static_cast<int>(yoe + era * 400 + (month <= 2));
-  return {year, month, day};
-}
-
-int DaysInMonth(int year, int month) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : kDays[month - 1];
 }
 
 // Whole seconds of a millisecond count within a day, rounded; a value that rounds up to midnight
