@@ -16,6 +16,7 @@
 
 #include "ocilite/testing/engine_fixture.h"
 #include "platform/codepage.h"
+#include "platform/testing/scratch_folder.h"
 #include "source/source_table.h"
 #include "platform/testing/file_size_limit.h"
 #include "source/test_tables.h"
@@ -74,7 +75,7 @@ class BatchImport : public ocilite::testing::EngineTest {
            " --log " + log_;
   }
 
-  testing::TempDir dir_;
+  testing::ScratchFolder dir_;
   std::string links_, log_;
 };
 

@@ -13,6 +13,7 @@
 #include "platform/memory_registry.h"
 #include "platform/qt/standard_error_box.h"
 #include "platform/scripted_dialogs.h"
+#include "platform/testing/scratch_folder.h"
 #include "platform/testing/service_scope.h"
 #include "source/test_tables.h"
 #include "ui/create_window.h"
@@ -96,7 +97,7 @@ TEST_F(ConnectTest, WrongPasswordsUntilTheAttemptsRunOutStillShowDisconnect) {
 }
 
 TEST_F(ConnectTest, TheScriptRunsUntilAStatementFailsThenDisconnects) {
-  testing::TempDir dir;
+  testing::ScratchFolder dir;
   TForm2 form2;
   form_.SetErrorsWindow(&form2);
   TCreateForm create;

@@ -18,6 +18,7 @@
 #include "platform/codepage.h"
 #include "platform/regional_formats.h"
 #include "platform/scripted_dialogs.h"
+#include "platform/testing/scratch_folder.h"
 #include "source/test_tables.h"
 #include "ui/filename_edit.h"
 #include "ui/import_errors_window.h"
@@ -160,7 +161,7 @@ TEST_F(MainWindowOnEngine, ProceedZeroEverywhereLogsEveryEmptyInsert) {
 }
 
 TEST_F(MainWindowOnEngine, WhatTheSourceCouldNotShowFollowsTheSummary) {
-  testing::TempDir dir;
+  testing::ScratchFolder dir;
   testing::TableLayout t;
   t.languageDriver = 0x01;  // code page 437
   t.columns = {{"NAME", 'C', 10}};
@@ -186,7 +187,7 @@ TEST_F(MainWindowOnEngine, WhatTheSourceCouldNotShowFollowsTheSummary) {
 }
 
 TEST_F(MainWindowOnEngine, TableCreationMakesTheTableAndRefreshesTheList) {
-  testing::TempDir dir;
+  testing::ScratchFolder dir;
   testing::TableLayout t;
   t.columns = {{"ID", 'N', 5}, {"NAME", 'C', 30}, {"BORN", 'D', 8}, {"AMOUNT", 'N', 10, 2}};
   t.records = {testing::Right("1", 5) + testing::Left("Ivan", 30) + "20030315" +

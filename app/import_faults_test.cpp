@@ -23,6 +23,7 @@
 #include "oracle/oracle_query.h"
 #include "oracle/testing/connected_engine_test.h"
 #include "platform/testing/file_size_limit.h"
+#include "platform/testing/scratch_folder.h"
 #include "source/source_table.h"
 #include "source/test_tables.h"
 
@@ -83,7 +84,7 @@ class LostServerImport : public testing::ConnectedEngineTest {
     return text.str();
   }
 
-  testing::TempDir dir_;
+  testing::ScratchFolder dir_;
   std::string source_;
   FieldLinkTable links_;
   TOracleDataSet ods1_;
@@ -154,7 +155,7 @@ TEST_F(LostServerImport, AFailingExistenceCheckEndsTheRunWithTheServersError) {
 
 // A log that fills up part-way says how many entries it holds, not how many were meant.
 TEST(ConsoleErrorLog, ALogThatCouldNotBeWrittenInFullSaysHowManyEntriesItHolds) {
-  testing::TempDir dir;
+  testing::ScratchFolder dir;
   ConsoleImportOptions options;
   options.logPath = dir.Path() + "/err.log";
   FieldLinkTable links;

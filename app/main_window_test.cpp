@@ -13,11 +13,11 @@
 
 #include "platform/codepage.h"
 #include "platform/scripted_dialogs.h"
+#include "platform/testing/scratch_folder.h"
 #include "ui/list_picker.h"
 #include <QApplication>
 #include <QListWidget>
 #include <QTimer>
-#include <filesystem>
 #include "platform/qt/qt_text.h"
 #include "ui/field_link_grid.h"
 #include "ui/filename_edit.h"
@@ -198,7 +198,8 @@ TEST(MainWindow, PreviewOpensTheFileLastChosenNotATypedOne) {
 
 TEST(MainWindow, FieldLinksAreSavedAndLoadedThroughTheDialogs) {
   ScriptedDialogs dialogs;
-  const std::string path = (std::filesystem::temp_directory_path() / "qm_links_test.ini").string();
+  const testing::ScratchFolder scratch;
+  const std::string path = scratch.PathOf("qm_links_test.ini");
   TForm1 form(VERSIONED_PROBE);
   form.Links().SetRowCount(2);
   form.Links().SetCell(0, 1, "ID");
@@ -212,7 +213,6 @@ TEST(MainWindow, FieldLinksAreSavedAndLoadedThroughTheDialogs) {
   EXPECT_EQ(other.Links().RowCount(), 2);
   EXPECT_EQ(other.Links().Cell(0, 1), "ID");
   EXPECT_EQ(other.Links().Cell(3, 1), "NUM");
-  std::filesystem::remove(path);
 }
 
 }  // namespace

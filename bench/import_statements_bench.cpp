@@ -9,6 +9,7 @@
 #include "import/field_link_table.h"
 #include "import/import_statements.h"
 #include "import/source_record.h"
+#include "platform/testing/scratch_folder.h"
 #include "source/source_table.h"
 #include "source/test_tables.h"
 
@@ -36,7 +37,7 @@ void ImportStatementsPerRecord(benchmark::State& state) {
   layout.records = {Right("123456", 9) + Left("Ivanov Petr Sergeevich", 30) + Left("Moscow", 20) +
                     "19750315" + Right("52000.50", 12) + "T" + Left("A-17", 10) +
                     Right("42", 6) + Left("regular customer, since 2001", 40)};
-  qm::testing::TempDir dir;
+  qm::testing::ScratchFolder dir;
   qm::SourceTable dbf;
   dbf.SetDatabaseName(dir.Path());
   dbf.SetTableName(dir.Write("bench.dbf", qm::testing::TableImage(layout)).substr(dir.Path().size() + 1));

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "fuzz/scratch_folder.h"
+#include "platform/testing/scratch_folder.h"
 #include "source/engine_error.h"
 #include "source/source_field.h"
 #include "source/source_table.h"
@@ -36,14 +36,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t tableSize = std::min<std::size_t>(data[1] | data[2] << 8, size - 3);
   const std::string_view bytes(reinterpret_cast<const char*>(data) + 3, size - 3);
 
-  qm::fuzz::WriteScratchFile("t.dbf", bytes.substr(0, tableSize));
-  qm::fuzz::RemoveScratchFile("t.dbt");
-  qm::fuzz::RemoveScratchFile("t.fpt");
-  if (!(flags & 2))
-    qm::fuzz::WriteScratchFile(flags & 1 ? "t.fpt" : "t.dbt", bytes.substr(tableSize));
+  static const qm::testing::ScratchFolder scratch(qm::testing::ScratchPlace::kMemoryWhereAvailable);
+  scratch.Write("t.dbf", bytes.substr(0, tableSize));
+  scratch.Remove("t.dbt");
+  scratch.Remove("t.fpt");
+  if (!(flags & 2)) scratch.Write(flags & 1 ? "t.fpt" : "t.dbt", bytes.substr(tableSize));
 
   qm::SourceTable table;
-  table.SetDatabaseName(qm::fuzz::ScratchFolder());
+  table.SetDatabaseName(scratch.Path());
   table.SetTableName("t.dbf");
   try {
     table.Open();

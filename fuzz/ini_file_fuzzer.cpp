@@ -11,16 +11,17 @@
 #include <string_view>
 #include <vector>
 
-#include "fuzz/scratch_folder.h"
 #include "platform/codepage.h"
 #include "platform/ini_file.h"
+#include "platform/testing/scratch_folder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const std::size_t newline = input.find('\n');
   const std::string section(input.substr(0, newline));
   const std::string content(newline == std::string_view::npos ? "" : input.substr(newline + 1));
-  const std::string path = qm::fuzz::WriteScratchFile("settings.ini", content);
+  static const qm::testing::ScratchFolder scratch(qm::testing::ScratchPlace::kMemoryWhereAvailable);
+  const std::string path = scratch.Write("settings.ini", content);
 
   (void)qm::ReadSettingsSection(path, section);
 

@@ -10,12 +10,12 @@
 #include <string_view>
 #include <vector>
 
-#include "fuzz/scratch_folder.h"
 #include "ocilite/compiled_sql.h"
 #include "ocilite/cursor.h"
 #include "ocilite/database_files.h"
 #include "ocilite/ora_error.h"
 #include "ocilite/session.h"
+#include "platform/testing/scratch_folder.h"
 
 namespace {
 
@@ -26,7 +26,8 @@ constexpr int kMaxRows = 64;
 
 Session& FuzzSession() {
   static const std::unique_ptr<Session> session = [] {
-    setenv("OCILITE_HOME", qm::fuzz::ScratchFolder().c_str(), 1);
+    static const qm::testing::ScratchFolder home(qm::testing::ScratchPlace::kMemoryWhereAvailable);
+    setenv("OCILITE_HOME", home.Path().c_str(), 1);
     setenv("NLS_LANG", "AMERICAN_AMERICA.CL8MSWIN1251", 1);
     setenv("NLS_DATE_FORMAT", "DD.MM.RRRR", 1);
     auto s = std::make_unique<Session>(CreateDatabase("FUZZ", "manager"),

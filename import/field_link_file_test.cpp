@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,7 +10,9 @@
 #include "import/field_link_table.h"
 #include "platform/codepage.h"
 #include "platform/scripted_dialogs.h"
+#include "platform/testing/error_text.h"
 #include "platform/testing/file_size_limit.h"
+#include "platform/testing/scratch_folder.h"
 
 namespace qm {
 namespace {
@@ -21,14 +22,7 @@ using Row = std::array<std::string, FieldLinkTable::kColumnCount>;
 
 class FieldLinkFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "qm_links_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    path_ = (dir_ / "links.ini").string();
-    table_.WriteHeader();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { table_.WriteHeader(); }
 
   void Put(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
   std::string Get() const {
@@ -54,8 +48,9 @@ class FieldLinkFileTest : public ::testing::Test {
     return rows;
   }
 
-  fs::path dir_;
-  std::string path_;
+  const testing::ScratchFolder scratch_;
+  const fs::path dir_ = scratch_.Path();
+  const std::string path_ = scratch_.PathOf("links.ini");
   FieldLinkTable table_;
 };
 
@@ -164,12 +159,8 @@ TEST_F(FieldLinkFileTest, SaveCommandLetsTheWriteErrorReachTheErrorBox) {
   Fill({{"ID", "", "1", "", "", ""}});
   const std::string unwritable = (dir_ / "missing" / "links.ini").string();
   dialogs.fileAnswers = {unwritable};
-  try {
-    SaveFieldLinksCommand(table_, dialogs);
-    ADD_FAILURE() << "the save succeeded";
-  } catch (const std::runtime_error& e) {
-    EXPECT_EQ(std::string(e.what()), "Unable to write to " + unwritable);
-  }
+  EXPECT_EQ(testing::ErrorText<std::runtime_error>([&] { SaveFieldLinksCommand(table_, dialogs); }),
+            "Unable to write to " + unwritable);
 }
 
 TEST_F(FieldLinkFileTest, ASaveThatRunsOutOfDiskLeavesThePreviousFileWhole) {
@@ -178,13 +169,11 @@ TEST_F(FieldLinkFileTest, ASaveThatRunsOutOfDiskLeavesThePreviousFileWhole) {
   const std::string previous = Get();
   std::vector<Row> many(400, Row{"COLUMN", "VARCHAR2", "1", "FIELD", "", "a default value"});
   Fill(many);
-  try {
-    testing::FileSizeLimit limit(previous.size() + 1024);
-    SaveFieldLinks(table_, path_);
-    ADD_FAILURE() << "the save went past the limit";
-  } catch (const std::runtime_error& e) {
-    EXPECT_EQ(std::string(e.what()), "Unable to write to " + path_);
-  }
+  EXPECT_EQ(testing::ErrorText<std::runtime_error>([&] {
+              testing::FileSizeLimit limit(previous.size() + 1024);
+              SaveFieldLinks(table_, path_);
+            }),
+            "Unable to write to " + path_);
   EXPECT_EQ(Get(), previous);
 }
 

@@ -9,6 +9,8 @@
 #include "import/field_link_table.h"
 #include "platform/codepage.h"
 #include "platform/regional_formats.h"
+#include "platform/testing/error_text.h"
+#include "platform/testing/scratch_folder.h"
 #include "source/source_table.h"
 #include "source/test_tables.h"
 
@@ -266,13 +268,8 @@ TEST(ImportRun, DeletionTriesTwiceThenReportsAndAnUnreadableSourceEndsTheRun) {
   FakeDatabase db;
   db.failWhenContains = "delete";
   SourceTable dbf;
-  try {
-    RunImport(w, db, dbf);
-    FAIL() << "no error";
-  } catch (const std::runtime_error& e) {
-    EXPECT_STREQ(e.what(),
-                 "not connect to /no/such/dir/x.dbf\r\ndbf: /no/such/dir: directory not found");
-  }
+  EXPECT_EQ(testing::ErrorText<std::runtime_error>([&] { RunImport(w, db, dbf); }),
+            "not connect to /no/such/dir/x.dbf\r\ndbf: /no/such/dir: directory not found");
   EXPECT_EQ(db.executed, (std::vector<std::string>{"delete from T", "delete from \"T\""}));
   ASSERT_EQ(w.boxes.size(), 1u);
   EXPECT_EQ(w.boxes[0].text, "not executed query: delete from \"T\"\r\n");
@@ -298,7 +295,7 @@ TEST(ImportRun, AnUnreadableValueFailsItsOwnRecordAndTheRunGoesOn) {
   testing::TableLayout layout;
   layout.columns = {{"NAME", 'C', 5}, {"BORN", 'D', 8}};
   layout.records = {"Ann  20240101", "Bob  20031340", "Cid  20240103"};
-  testing::TempDir dir;
+  testing::ScratchFolder dir;
   for (bool seek : {false, true}) {
     FakeWindow w;
     w.seek = seek;
@@ -328,7 +325,7 @@ TEST(ImportRun, AShortSourceIsImportedAsFarAsItGoesAndSaysSo) {
   layout.columns = {{"NAME", 'C', 5}};
   layout.records = {"Ann", "Bob", "Cid"};
   layout.recordCount = 5;
-  testing::TempDir dir;
+  testing::ScratchFolder dir;
   FakeWindow w;
   w.source = dir.Write("short.dbf", testing::TableImage(layout));
   w.links.WriteHeader();
@@ -355,7 +352,7 @@ TEST(ImportRun, CharactersCodePage1251LacksAreReportedAfterTheRun) {
   layout.columns = {{"NAME", 'C', 5}};
   layout.records = {"Ann", "B\xE1\xE1", "Cid", "\xE1"};
   layout.recordCount = 6;
-  testing::TempDir dir;
+  testing::ScratchFolder dir;
   FakeWindow w;
   w.seek = true;  // every value is read twice, and counted once
   w.source = dir.Write("sharp.dbf", testing::TableImage(layout));

@@ -9,6 +9,7 @@
 #include "import/field_link_table.h"
 #include "import/source_record.h"
 #include "platform/codepage.h"
+#include "platform/testing/error_text.h"
 
 namespace qm {
 namespace {
@@ -48,14 +49,7 @@ FieldLinkTable Links(const std::vector<Link>& links) {
   return t;
 }
 
-std::string ErrorText(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using testing::ErrorText;
 
 TEST(ValidationText, ListsEveryEmptyProceedAndUnknownCodeInRowOrder) {
   EXPECT_EQ(ValidationText(

@@ -12,6 +12,7 @@
 #include "oracle/testing/connected_engine_test.h"
 #include "platform/codepage.h"
 #include "platform/regional_formats.h"
+#include "platform/testing/error_text.h"
 #include "platform/testing/service_scope.h"
 
 namespace qm {
@@ -46,15 +47,7 @@ class QueryTest : public testing::ConnectedEngineInterfaceTest {
   int afterQuery_ = 0;
 };
 
-template <typename F>
-std::string ErrorText(F&& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "<no error>";
-}
+using testing::ErrorText;
 
 TEST(QueryWithoutSession, RaisesBeforeSendingAnything) {
   TOracleQuery query;

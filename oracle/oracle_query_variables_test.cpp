@@ -8,6 +8,7 @@
 #include "oracle/oracle_query.h"
 #include "oracle/testing/connected_engine_test.h"
 #include "platform/scripted_dialogs.h"
+#include "platform/testing/error_text.h"
 
 namespace qm {
 namespace {
@@ -38,15 +39,7 @@ class QueryVariablesTest : public testing::ConnectedEngineInterfaceTest {
   TOracleQuery query_;
 };
 
-template <typename F>
-std::string ErrorText(F&& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "<no error>";
-}
+using testing::ErrorText;
 
 TEST_P(QueryVariablesTest, VariablesAreBoundByNameAndTheParsedTextIsReused) {
   SetText("insert into t values (:n, :s, :d)");

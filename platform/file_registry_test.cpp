@@ -3,31 +3,26 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "platform/environment.h"
+#include "platform/testing/error_text.h"
+#include "platform/testing/scratch_folder.h"
 
 namespace qm {
 namespace {
 
 class FileRegistryTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/qm_registry_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   static unsigned ModeOf(const std::string& path) {
     struct stat st {};
     EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
     return st.st_mode & 0777;
   }
 
-  std::string dir_;
+  const testing::ScratchFolder scratch_;
+  const std::string dir_ = scratch_.Path();
 };
 
 TEST_F(FileRegistryTest, AMissingFileIsAnEmptyHive) {
@@ -116,12 +111,9 @@ TEST_F(FileRegistryTest, ChangesKeepTheRestOfTheFileAndAreSeenByAnotherReader) {
 TEST_F(FileRegistryTest, AnUnwritableHiveRaisesRegistryErrorNamingTheFile) {
   std::ofstream(dir_ + "/blocker") << "a file where a folder should be";
   FileRegistry blocked(dir_ + "/machine.reg", dir_ + "/blocker/user.reg");
-  try {
-    blocked.CreateKey(RegistryHive::CurrentUser, "Tarnwick");
-    FAIL() << "no error";
-  } catch (const RegistryError& e) {
-    EXPECT_NE(std::string(e.what()).find(dir_ + "/blocker"), std::string::npos) << e.what();
-  }
+  const std::string text = testing::ErrorText<RegistryError>(
+      [&] { blocked.CreateKey(RegistryHive::CurrentUser, "Tarnwick"); });
+  EXPECT_NE(text.find(dir_ + "/blocker"), std::string::npos) << text;
 }
 
 TEST(FileRegistryPathsTest, EnvironmentChoosesTheFiles) {

@@ -2,17 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+
+#include "platform/testing/scratch_folder.h"
 
 namespace qm {
 namespace {
 
 TEST(LocalFileSystemTest, ListsOnlyFilesSortedAndReadsAndChangesDirectory) {
-  char pattern[] = "/tmp/qm_fs_XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string dir = pattern;
+  const testing::ScratchFolder scratch;
+  const std::string dir = scratch.Path();
   std::ofstream(dir + "/b.txt") << "bee";
   std::ofstream(dir + "/a.txt") << "ay";
   std::filesystem::create_directory(dir + "/sub");
@@ -33,7 +33,6 @@ TEST(LocalFileSystemTest, ListsOnlyFilesSortedAndReadsAndChangesDirectory) {
   EXPECT_EQ(fs.CurrentDirectory(), fs.CanonicalPath(dir + "/sub"));
   EXPECT_FALSE(fs.SetCurrentDirectory(dir + "/missing"));
   ASSERT_TRUE(fs.SetCurrentDirectory(before));
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "platform/testing/file_size_limit.h"
+#include "platform/testing/scratch_folder.h"
 
 namespace qm {
 namespace {
@@ -20,9 +21,8 @@ std::string ReadAll(const std::string& path) {
 }
 
 TEST(ReplaceFileContent, ReplacesTheWholeFileAndKeepsItsMode) {
-  const auto dir = std::filesystem::temp_directory_path() / "qm_file_write_test";
-  std::filesystem::create_directories(dir);
-  const std::string path = (dir / "a.log").string();
+  const testing::ScratchFolder dir;
+  const std::string path = dir.PathOf("a.log");
   ReplaceFileContent(path, "first\r\nsecond\r\n", 0600);
   struct stat st {};
   ASSERT_EQ(stat(path.c_str(), &st), 0);
@@ -31,8 +31,7 @@ TEST(ReplaceFileContent, ReplacesTheWholeFileAndKeepsItsMode) {
   EXPECT_EQ(ReadAll(path), "x");
   ASSERT_EQ(stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
-  std::filesystem::remove_all(dir);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
 TEST(ReplaceFileContent, AFailureNamesTheFileAndTheReason) {
@@ -46,9 +45,8 @@ TEST(ReplaceFileContent, AFailureNamesTheFileAndTheReason) {
 }
 
 TEST(ReplaceFileContent, ADiskFillingUpPartWayLeavesThePreviousFileWhole) {
-  const auto dir = std::filesystem::temp_directory_path() / "qm_file_write_full";
-  std::filesystem::create_directories(dir);
-  const std::string path = (dir / "a.log").string();
+  const testing::ScratchFolder dir;
+  const std::string path = dir.PathOf("a.log");
   ReplaceFileContent(path, "previous content\r\n");
   try {
     testing::FileSizeLimit limit(4096);
@@ -58,8 +56,7 @@ TEST(ReplaceFileContent, ADiskFillingUpPartWayLeavesThePreviousFileWhole) {
     EXPECT_EQ(e.Reason(), "File too large");
   }
   EXPECT_EQ(ReadAll(path), "previous content\r\n");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
-  std::filesystem::remove_all(dir);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
 }  // namespace

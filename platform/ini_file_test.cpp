@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "platform/testing/error_text.h"
+#include "platform/testing/scratch_folder.h"
 
 namespace qm {
 namespace {
@@ -17,16 +19,8 @@ namespace fs = std::filesystem;
 
 class IniFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "qm_ini_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    path_ = (dir_ / "links.ini").string();
-  }
-  void TearDown() override {
-    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(dir_);
-  }
+  // A test makes the folder read-only; it is made writable again so that it can be removed.
+  void TearDown() override { fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add); }
 
   void Put(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
   std::string Get() const {
@@ -36,16 +30,12 @@ class IniFileTest : public ::testing::Test {
     return s.str();
   }
   std::string WriteError(const std::string& file) {
-    try {
-      WriteSetting(file, "Rows", "Row1", "x");
-    } catch (const std::runtime_error& e) {
-      return e.what();
-    }
-    return "(written)";
+    return testing::ErrorText<std::runtime_error>([&] { WriteSetting(file, "Rows", "Row1", "x"); });
   }
 
-  fs::path dir_;
-  std::string path_;
+  const testing::ScratchFolder scratch_;
+  const fs::path dir_ = scratch_.Path();
+  const std::string path_ = scratch_.PathOf("links.ini");
 };
 
 using Lines = std::vector<std::string>;

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/testing/error_text.h"
+#include "platform/testing/scratch_folder.h"
 #include "source/source_table.h"
 #include "source/test_tables.h"
 
@@ -55,7 +57,7 @@ TEST(TableCreation, TableNamesLoseOnlyTheLastExtension) {
 }
 
 TEST(TableCreation, BuildsTheStatementFromTheFieldKindsAndRefreshes) {
-  testing::TempDir dir;
+  testing::ScratchFolder dir;
   const std::string path = dir.Write("people.dbf", PeopleTable());
   Recorder r;
   SourceTable dbf;
@@ -70,7 +72,7 @@ TEST(TableCreation, BuildsTheStatementFromTheFieldKindsAndRefreshes) {
 }
 
 TEST(TableCreation, AFailedStatementIsReportedLoggedAndTheListStillRefreshed) {
-  testing::TempDir dir;
+  testing::ScratchFolder dir;
   const std::string path = dir.Write("archive.2003.dbf", PeopleTable());
   Recorder r;
   r.failExecute = true;
@@ -89,12 +91,8 @@ TEST(TableCreation, NoSendsNothingAndAnUnreadableSourceSaysNotConnect) {
   CreateTargetTable(r.Context("/no/such.dbf"), dbf);
   EXPECT_EQ(r.events, std::vector<std::string>{"asked"});
   r.answer = true;
-  try {
-    CreateTargetTable(r.Context(""), dbf);
-    FAIL() << "no error";
-  } catch (const std::runtime_error& e) {
-    EXPECT_STREQ(e.what(), "not connect to ");
-  }
+  EXPECT_EQ(testing::ErrorText<std::runtime_error>([&] { CreateTargetTable(r.Context(""), dbf); }),
+            "not connect to ");
   EXPECT_FALSE(dbf.Active());
 }
 

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "platform/testing/scratch_folder.h"
 #include "source/test_tables.h"
 
 namespace qm {
@@ -49,7 +50,7 @@ TEST(TablespaceScript, PlaceholdersAreFilledInOrderAndExactly) {
 }
 
 TEST(TablespaceScript, LinesEndWithAnyOfTheThreeBreaks) {
-  testing::TempDir dir;
+  testing::ScratchFolder dir;
   const std::string path = dir.Write("create.sql", "a\r\nb\nc\rd");
   EXPECT_EQ(ReadScriptLines(path), (std::vector<std::string>{"a", "b", "c", "d"}));
   EXPECT_EQ(ReadScriptLines(dir.Write("e.sql", "")), std::vector<std::string>{});

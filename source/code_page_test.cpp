@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "platform/codepage.h"
+#include "platform/testing/error_text.h"
 #include "source/code_page_names.h"
 #include "source/text_decoder.h"
 
@@ -74,12 +75,8 @@ TEST(TextDecoder, CountsTheCharactersThatBecomeQuestionMarks) {
 }
 
 TEST(TextDecoder, UnknownCodePageIsRefused) {
-  try {
-    TextDecoder decoder("NO-SUCH-PAGE");
-    FAIL();
-  } catch (const std::runtime_error& e) {
-    EXPECT_STREQ(e.what(), "unknown code page NO-SUCH-PAGE");
-  }
+  EXPECT_EQ(testing::ErrorText<std::runtime_error>([] { TextDecoder decoder("NO-SUCH-PAGE"); }),
+            "unknown code page NO-SUCH-PAGE");
 }
 
 }  // namespace

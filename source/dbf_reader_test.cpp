@@ -14,8 +14,10 @@
 #include <future>
 
 #include "platform/codepage.h"
-#include "source/engine_error.h"
+#include "platform/testing/error_text.h"
+#include "platform/testing/scratch_folder.h"
 #include "source/dbf_error.h"
+#include "source/engine_error.h"
 #include "source/source_table.h"
 #include "source/test_tables.h"
 
@@ -25,9 +27,9 @@ namespace {
 using testing::ColumnLayout;
 using testing::Left;
 using testing::Right;
+using testing::ScratchFolder;
 using testing::TableImage;
 using testing::TableLayout;
-using testing::TempDir;
 
 TableLayout PeopleLayout() {
   TableLayout layout;
@@ -36,17 +38,13 @@ TableLayout PeopleLayout() {
   return layout;
 }
 
-std::string OpenError(const TempDir& dir, const std::string& name) {
+std::string OpenError(const ScratchFolder& dir, const std::string& name) {
   SourceTable table;
   table.SetDatabaseName(dir.Path());
   table.SetTableName(name);
-  try {
-    table.Open();
-  } catch (const EDBEngineError& e) {
-    EXPECT_FALSE(table.Active());
-    return e.what();
-  }
-  return "opened";
+  const std::string text = testing::ErrorText<EDBEngineError>([&] { table.Open(); });
+  EXPECT_FALSE(table.Active());
+  return text;
 }
 
 TEST(DbfReader, DamagedFilesFailToOpenWithTheFileAndTheFault) {
@@ -79,7 +77,7 @@ TEST(DbfReader, DamagedFilesFailToOpenWithTheFileAndTheFault) {
        "record 2 has no valid deletion mark (0x00): the file is damaged"},
       {"dBASE II", patched(0, "\x02"), "dBASE II / FoxBASE tables are not supported"},
   };
-  TempDir dir;
+  ScratchFolder dir;
   for (const auto& c : cases) {
     const std::string path = dir.Write("t.dbf", c.bytes);
     EXPECT_EQ(OpenError(dir, "t.dbf"), "dbf: " + path + ": " + c.fault) << c.name;
@@ -96,7 +94,7 @@ TEST(DbfReader, DamagedFilesFailToOpenWithTheFileAndTheFault) {
 // a pipe must not wait for a writer. Each open runs aside so that a hang fails the test instead of
 // stalling it: after the time-out the pipe gets a writer, which lets the open go on.
 TEST(DbfReader, OnlyRegularFilesAreOpenedAndNothingWaits) {
-  TempDir dir;
+  ScratchFolder dir;
   ASSERT_EQ(mkfifo((dir.Path() + "/pipe.dbf").c_str(), 0600), 0);
   std::filesystem::create_symlink("/dev/null", dir.Path() + "/device.dbf");
   std::filesystem::create_directory(dir.Path() + "/folder.dbf");
@@ -123,7 +121,7 @@ TEST(DbfReader, OnlyRegularFilesAreOpenedAndNothingWaits) {
 // The count is what the walk visits: whole records only, up to an end mark, deleted ones left out.
 TEST(DbfReader, RecordCountFollowsTheRecordsThatExist) {
   const auto names = [](const std::string& bytes) {
-    TempDir dir;
+    ScratchFolder dir;
     dir.Write("t.dbf", bytes);
     SourceTable table;
     table.SetDatabaseName(dir.Path());
@@ -178,7 +176,7 @@ TEST(DbfReader, ShortfallAgainstTheHeaderIsReported) {
       {"deleted records count as held", TableImage(deleted), 4, 3, true},
   };
   for (const auto& c : cases) {
-    TempDir dir;
+    ScratchFolder dir;
     dir.Write("t.dbf", c.bytes);
     SourceTable table;
     table.SetDatabaseName(dir.Path());
@@ -202,7 +200,7 @@ TEST(DbfReader, RandomAccessSkipsDeletedRecordsInBothDirections) {
     layout.marks += deleted ? '*' : ' ';
     if (!deleted) live.push_back(i);
   }
-  TempDir dir;
+  ScratchFolder dir;
   dir.Write("t.dbf", TableImage(layout));
   DbfReader reader(dir.Path() + "/t.dbf");
   ASSERT_EQ(reader.RecordCount(), live.size());
@@ -243,7 +241,7 @@ class MemoFiles : public ::testing::Test {
 
   static std::string Pointer(std::uint32_t block) { return Right(std::to_string(block), 10); }
 
-  TempDir dir;
+  ScratchFolder dir;
   std::vector<std::uint32_t> blocks;
 };
 
@@ -347,13 +345,9 @@ TEST_F(MemoFiles, MissingMemoFileFailsOnlyTheMemoValues) {
   table.SetTableName("m.dbf");
   table.Open();
   EXPECT_EQ(table.Field(0).AsString(), "abc");
-  try {
-    table.Field(1).AsString();
-    ADD_FAILURE();
-  } catch (const EDBEngineError& e) {
-    EXPECT_EQ(std::string(e.what()), "dbf: " + dir.Path() + "/m.dbf: record 1, field NOTE: " +
-                                         dir.Path() + "/m.dbt: memo file not found");
-  }
+  EXPECT_EQ(testing::ErrorText<EDBEngineError>([&] { table.Field(1).AsString(); }),
+            "dbf: " + dir.Path() + "/m.dbf: record 1, field NOTE: " + dir.Path() +
+                "/m.dbt: memo file not found");
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 
 #include "platform/codepage.h"
 #include "platform/regional_formats.h"
+#include "platform/testing/error_text.h"
+#include "platform/testing/scratch_folder.h"
 #include "source/engine_error.h"
 #include "source/table_type.h"
 #include "source/test_tables.h"
@@ -21,9 +23,9 @@
 namespace qm {
 namespace {
 
+using testing::ScratchFolder;
 using testing::TableImage;
 using testing::TableLayout;
-using testing::TempDir;
 
 const RegionalFormats kRussian{',', "%d.%m.%Y", "%H:%M:%S"};
 const RegionalFormats kEnglish{'.', "%m/%d/%Y", "%I:%M:%S %p"};
@@ -130,7 +132,7 @@ TEST_F(SourceTableTest, Cp866AndCp1251TablesReadAsTheSameText) {
   EXPECT_EQ(cp1251.at(5), Cp1251("Ёлкина").str());
 
   // A .cpg file wins over the language driver; with neither the text is taken as it is.
-  TempDir dir;
+  ScratchFolder dir;
   std::ifstream in(std::string(QM_DBF_FIXTURES) + "/db3_cp866.dbf", std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   bytes[29] = 0;
@@ -188,7 +190,7 @@ TEST_F(SourceTableTest, WalkStatesOfFirstAndNext) {
   table.First();
   EXPECT_FALSE(table.Eof());
 
-  TempDir dir;
+  ScratchFolder dir;
   TableLayout empty;
   empty.columns = {{"NAME", 'C', 5}};
   dir.Write("e.dbf", TableImage(empty));
@@ -203,13 +205,8 @@ TEST_F(SourceTableTest, WalkStatesOfFirstAndNext) {
 }
 
 TEST_F(SourceTableTest, FrameworkMessages) {
-  const auto message = [](const std::function<void()>& action) -> std::string {
-    try {
-      action();
-    } catch (const EDatabaseError& e) {
-      return e.what();
-    }
-    return "no error";
+  const auto message = [](const std::function<void()>& action) {
+    return testing::ErrorText<EDatabaseError>(action);
   };
   EXPECT_EQ(message([&] { table.Open(); }), "dbf: Missing TableName property");
   EXPECT_FALSE(table.Active());
@@ -242,7 +239,7 @@ TEST_F(SourceTableTest, FrameworkMessages) {
 // Characters code page 1251 lacks become '?' and are counted once per value however often it is
 // read, the first one named by its record's position in the file and its field; memos count too.
 TEST_F(SourceTableTest, CharactersCodePage1251LacksAreCountedOncePerValue) {
-  TempDir dir;
+  ScratchFolder dir;
   std::vector<std::uint32_t> blocks;
   dir.Write("t.dbt", testing::Dbt3Image({"\xE1!"}, blocks));  // "ß!" in code page 437
   TableLayout layout;
@@ -282,7 +279,7 @@ TEST_F(SourceTableTest, DuplicateAndCyrillicNames) {
                     {"X", 'C', 0},
                     {"Y", 'X', 2}};
   layout.records = {"aabbccddee  zz"};
-  TempDir dir;
+  ScratchFolder dir;
   dir.Write("d.dbf", TableImage(layout));
   table.SetDatabaseName(dir.Path());
   table.SetTableName("d.dbf");
@@ -297,7 +294,7 @@ TEST_F(SourceTableTest, DuplicateAndCyrillicNames) {
 }
 
 TEST_F(SourceTableTest, TableTypeRule) {
-  TempDir dir;
+  ScratchFolder dir;
   std::vector<std::uint32_t> blocks;
   TableLayout layout;
   layout.columns = {{"NOTE", 'M', 10}};
@@ -330,14 +327,9 @@ TEST_F(SourceTableTest, TableTypeRule) {
   for (const char* name : {"people.db", "people.TXT"}) {
     const std::string path = dir.Write(name, TableImage(layout));
     table.SetTableName(name);
-    try {
-      table.Open();
-      ADD_FAILURE() << name;
-    } catch (const EDBEngineError& e) {
-      EXPECT_EQ(std::string(e.what()),
-                "dbf: " + path + ": the " + TableDriverFor(path) +
-                    " driver is not supported; only dBASE and FoxPro tables can be read");
-    }
+    EXPECT_EQ(testing::ErrorText<EDBEngineError>([&] { table.Open(); }),
+              "dbf: " + path + ": the " + TableDriverFor(path) +
+                  " driver is not supported; only dBASE and FoxPro tables can be read");
   }
 }
 

@@ -1,11 +1,5 @@
 #include "source/test_tables.h"
 
-#include <stdlib.h>
-
-#include <filesystem>
-#include <fstream>
-#include <stdexcept>
-
 namespace qm::testing {
 namespace {
 
@@ -140,23 +134,6 @@ std::string FptImage(const std::vector<std::string>& texts, std::uint16_t blockS
   }
   out.replace(0, 4, Be32(static_cast<std::uint32_t>(out.size() / blockSize)));
   return out;
-}
-
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "qm_source_XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code error;
-  std::filesystem::remove_all(path_, error);
-}
-
-std::string TempDir::Write(const std::string& name, const std::string& bytes) const {
-  const std::string path = path_ + "/" + name;
-  std::ofstream(path, std::ios::binary) << bytes;
-  return path;
 }
 
 }  // namespace qm::testing

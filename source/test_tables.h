@@ -1,6 +1,5 @@
 #pragma once
-// Test helpers: dBASE table and memo files built byte by byte, in a temporary folder that is
-// removed with the object.
+// Test helpers: dBASE table and memo files built byte by byte.
 
 #include <cstdint>
 #include <string>
@@ -50,19 +49,5 @@ std::string Dbt4Image(const std::vector<std::string>& texts, std::uint16_t block
                       std::vector<std::uint32_t>& blocks);
 std::string FptImage(const std::vector<std::string>& texts, std::uint16_t blockSize,
                      std::vector<std::uint32_t>& blocks);
-
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& Path() const { return path_; }
-  // Writes a file in the folder and returns its full path.
-  std::string Write(const std::string& name, const std::string& bytes) const;
-
- private:
-  std::string path_;
-};
 
 }  // namespace qm::testing

@@ -7,6 +7,7 @@
 
 #include "platform/codepage.h"
 #include "platform/regional_formats.h"
+#include "platform/testing/scratch_folder.h"
 #include "source/engine_error.h"
 #include "source/source_table.h"
 #include "source/test_tables.h"
@@ -21,9 +22,9 @@ using testing::Le32;
 using testing::Le64;
 using testing::Left;
 using testing::Right;
+using testing::ScratchFolder;
 using testing::TableImage;
 using testing::TableLayout;
-using testing::TempDir;
 
 const RegionalFormats kRussian{',', "%d.%m.%Y", "%H:%M:%S"};
 
@@ -47,7 +48,7 @@ class ValueText : public ::testing::Test {
     return rows;
   }
 
-  TempDir dir;
+  ScratchFolder dir;
   SourceTable table;
 };
 

@@ -9,13 +9,13 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QToolTip>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "platform/codepage.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/testing/file_size_limit.h"
+#include "platform/testing/scratch_folder.h"
 
 namespace qm {
 namespace {
@@ -29,7 +29,8 @@ std::string ReadAll(const std::string& path) {
 
 TEST(ImportErrorsWindow, CollectsEntriesOfEveryRunAndSavesThemUnchanged) {
   ScriptedDialogs dialogs;
-  const std::string path = (std::filesystem::temp_directory_path() / "qm_err_test.log").string();
+  const testing::ScratchFolder scratch;
+  const std::string path = scratch.PathOf("qm_err_test.log");
   TForm2 form;
   EXPECT_EQ(form.windowTitle(), QString::fromUtf8("Ошибки импорта"));
   form.AppendLine("/2/insert into T (A) values ('x')\r\n");
@@ -47,7 +48,6 @@ TEST(ImportErrorsWindow, CollectsEntriesOfEveryRunAndSavesThemUnchanged) {
   EXPECT_EQ(dialogs.saveRequests[1].initialName, path);
   EXPECT_EQ(ReadAll(path), "/2/insert into T (A) values ('x')\r\n\r\n" +
                                Cp1251("/1/второй прогон").str() + "\r\n");
-  std::filesystem::remove(path);
 }
 
 // The tool tip (UTF-8) shown when the pointer rests at `pos` of the text area's viewport; empty
@@ -129,7 +129,8 @@ TEST(ImportErrorsWindow, AFileThatCannotBeCreatedIsReportedAndTheTextStays) {
 
 TEST(ImportErrorsWindow, ADiskFillingUpKeepsThePreviousLogAndTheText) {
   ScriptedDialogs dialogs;
-  const std::string path = (std::filesystem::temp_directory_path() / "qm_err_full.log").string();
+  const testing::ScratchFolder scratch;
+  const std::string path = scratch.PathOf("qm_err_full.log");
   TForm2 form;
   form.AppendLine("first");
   dialogs.fileAnswers = {path, path};
@@ -144,7 +145,6 @@ TEST(ImportErrorsWindow, ADiskFillingUpKeepsThePreviousLogAndTheText) {
   }
   EXPECT_EQ(ReadAll(path), "first\r\n");
   EXPECT_EQ(form.Text().size(), 7u + 64 * 1024 + 2);
-  std::filesystem::remove(path);
 }
 
 }  // namespace

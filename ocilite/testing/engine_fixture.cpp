@@ -1,15 +1,13 @@
 #include "ocilite/testing/engine_fixture.h"
 
 #include <cstdlib>
-#include <filesystem>
 
 #include "ocilite/database_files.h"
 
 namespace qm::ocilite::testing {
 
 void EngineTest::SetUp() {
-  char pattern[] = "/tmp/ocilite-test-XXXXXX";
-  home_ = mkdtemp(pattern);
+  home_ = home_folder_.emplace().Path();
   setenv("OCILITE_HOME", home_.c_str(), 1);
   setenv("NLS_LANG", "AMERICAN_AMERICA.AL32UTF8", 1);
   unsetenv("NLS_DATE_FORMAT");
@@ -17,9 +15,6 @@ void EngineTest::SetUp() {
   database_path_ = CreateDatabase("ORCL", "manager");
 }
 
-void EngineTest::TearDown() {
-  std::error_code ec;
-  std::filesystem::remove_all(home_, ec);
-}
+void EngineTest::TearDown() { home_folder_.reset(); }
 
 }  // namespace qm::ocilite::testing

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+
+#include "platform/testing/scratch_folder.h"
 
 namespace qm::ocilite::testing {
 
@@ -16,6 +19,9 @@ class EngineTest : public ::testing::Test {
 
   std::string home_;
   std::string database_path_;
+
+ private:
+  std::optional<::qm::testing::ScratchFolder> home_folder_;
 };
 
 }  // namespace qm::ocilite::testing
