@@ -44,6 +44,8 @@ cxx=$(command -v clang++ || command -v clang++-14)
 targets=()
 for h in "${harnesses[@]}"; do targets+=("${h}_fuzzer"); done
 cmake --build "$build" --target "${targets[@]}" -j"$(nproc)"
+# The harnesses exist only in this build, so their includes are checked here.
+python3 "$root/scripts/check_includes.py" "$build"
 
 runs="$build/fuzz-runs/$(date -u +%Y%m%dT%H%M%SZ)"
 run_one() {

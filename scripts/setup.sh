@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the demo need, when any is missing.
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config python3
   qt6-base-dev libgl-dev fonts-dejavu-core fonts-liberation2
   libsqlite3-dev libboost-dev locales
   googletest libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds from scratch if needed and runs every test: once in the normal
-# build, then again in a second build under AddressSanitizer and UndefinedBehaviorSanitizer; in
-# between, the programs are linked once more with the one-definition check.
+# Sets up the machine, builds from scratch if needed, checks every include against the libraries
+# its target links and runs every test: once in the normal build, then again in a second build
+# under AddressSanitizer and UndefinedBehaviorSanitizer; in between, the programs are linked once
+# more with the one-definition check.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
 build=${QUILLMOVE_BUILD_DIR:-$root/build}
+# Every include stays within the libraries its target links, and no folder reaches into another
+# one's internal/ headers.
+python3 "$root/scripts/check_includes.py" "$build"
 (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2)
 
 # The programs linked with link-time optimisation, which refuses two different definitions of one
