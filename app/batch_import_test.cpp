@@ -19,7 +19,7 @@
 #include "platform/testing/scratch_folder.h"
 #include "source/source_table.h"
 #include "platform/testing/file_size_limit.h"
-#include "source/test_tables.h"
+#include "source/testing/test_tables.h"
 
 namespace qm {
 namespace {

@@ -15,7 +15,7 @@
 #include "platform/scripted_dialogs.h"
 #include "platform/testing/scratch_folder.h"
 #include "platform/testing/service_scope.h"
-#include "source/test_tables.h"
+#include "source/testing/test_tables.h"
 #include "ui/create_window.h"
 #include "ui/filename_edit.h"
 #include "ui/import_errors_window.h"

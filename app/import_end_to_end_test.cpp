@@ -19,7 +19,7 @@
 #include "platform/regional_formats.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/testing/scratch_folder.h"
-#include "source/test_tables.h"
+#include "source/testing/test_tables.h"
 #include "ui/filename_edit.h"
 #include "ui/import_errors_window.h"
 

@@ -25,7 +25,7 @@
 #include "platform/testing/file_size_limit.h"
 #include "platform/testing/scratch_folder.h"
 #include "source/source_table.h"
-#include "source/test_tables.h"
+#include "source/testing/test_tables.h"
 
 namespace qm {
 namespace {

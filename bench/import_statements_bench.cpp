@@ -11,7 +11,7 @@
 #include "import/source_record.h"
 #include "platform/testing/scratch_folder.h"
 #include "source/source_table.h"
-#include "source/test_tables.h"
+#include "source/testing/test_tables.h"
 
 namespace {
 

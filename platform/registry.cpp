@@ -3,7 +3,7 @@
 #include "platform/environment.h"
 #include "platform/file_registry.h"
 #include "platform/file_system.h"
-#include "platform/registry_environment_view.h"
+#include "platform/internal/registry_environment_view.h"
 
 namespace qm {
 

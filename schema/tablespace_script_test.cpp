@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "platform/testing/scratch_folder.h"
-#include "source/test_tables.h"
+#include "source/testing/test_tables.h"
 
 namespace qm {
 namespace {

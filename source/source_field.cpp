@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "source/dbf_column.h"
-#include "source/field_kinds.h"
+#include "source/internal/dbf_column.h"
+#include "source/internal/field_kinds.h"
 #include "source/source_table.h"
 
 namespace qm {

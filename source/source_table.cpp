@@ -10,10 +10,10 @@
 #include "platform/codepage.h"
 #include "platform/regional_formats.h"
 #include "source/engine_error.h"
-#include "source/dbf_error.h"
-#include "source/dbf_reader.h"
-#include "source/table_type.h"
-#include "source/value_formatter.h"
+#include "source/internal/dbf_error.h"
+#include "source/internal/dbf_reader.h"
+#include "source/internal/table_type.h"
+#include "source/internal/value_formatter.h"
 
 namespace qm {
 namespace {

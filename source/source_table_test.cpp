@@ -17,8 +17,8 @@
 #include "platform/testing/error_text.h"
 #include "platform/testing/scratch_folder.h"
 #include "source/engine_error.h"
-#include "source/table_type.h"
-#include "source/test_tables.h"
+#include "source/internal/table_type.h"
+#include "source/testing/test_tables.h"
 
 namespace qm {
 namespace {

@@ -10,7 +10,7 @@
 #include "platform/testing/scratch_folder.h"
 #include "source/engine_error.h"
 #include "source/source_table.h"
-#include "source/test_tables.h"
+#include "source/testing/test_tables.h"
 
 namespace qm {
 namespace {

@@ -17,7 +17,7 @@
 #include <string>
 
 #include "platform/regional_formats.h"
-#include "source/date_time_text.h"
+#include "source/internal/date_time_text.h"
 
 namespace qm {
 

@@ -1,4 +1,4 @@
-#include "source/text_decoder.h"
+#include "source/internal/text_decoder.h"
 
 #include <iconv.h>
 

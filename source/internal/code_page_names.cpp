@@ -1,4 +1,4 @@
-#include "source/code_page_names.h"
+#include "source/internal/code_page_names.h"
 
 #include <algorithm>
 #include <cctype>

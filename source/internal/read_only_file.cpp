@@ -1,4 +1,4 @@
-#include "source/read_only_file.h"
+#include "source/internal/read_only_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "source/dbf_error.h"
+#include "source/internal/dbf_error.h"
 
 namespace qm {
 

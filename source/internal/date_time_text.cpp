@@ -1,4 +1,4 @@
-#include "source/date_time_text.h"
+#include "source/internal/date_time_text.h"
 
 #include <ctime>
 

@@ -1,4 +1,4 @@
-#include "platform/registry_environment_view.h"
+#include "platform/internal/registry_environment_view.h"
 
 #include <gtest/gtest.h>
 

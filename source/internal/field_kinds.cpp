@@ -1,6 +1,6 @@
-#include "source/field_kinds.h"
+#include "source/internal/field_kinds.h"
 
-#include "source/dbf_format.h"
+#include "source/internal/dbf_format.h"
 
 namespace qm {
 

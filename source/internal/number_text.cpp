@@ -1,4 +1,4 @@
-#include "source/number_text.h"
+#include "source/internal/number_text.h"
 
 namespace qm {
 namespace {

@@ -4,8 +4,8 @@
 
 #include "platform/codepage.h"
 #include "platform/testing/error_text.h"
-#include "source/code_page_names.h"
-#include "source/text_decoder.h"
+#include "source/internal/code_page_names.h"
+#include "source/internal/text_decoder.h"
 
 namespace qm {
 namespace {

@@ -1,7 +1,7 @@
-#include "source/table_type.h"
+#include "source/internal/table_type.h"
 
 #include "platform/codepage.h"
-#include "source/sibling_file.h"
+#include "source/internal/sibling_file.h"
 #include "source/source_path.h"
 
 namespace qm {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "source/read_only_file.h"
+#include "source/internal/read_only_file.h"
 
 namespace qm {
 

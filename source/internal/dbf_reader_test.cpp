@@ -1,6 +1,6 @@
 // The reader on damaged and unusual files, and on each form of memo file.
 
-#include "source/dbf_reader.h"
+#include "source/internal/dbf_reader.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -16,10 +16,10 @@
 #include "platform/codepage.h"
 #include "platform/testing/error_text.h"
 #include "platform/testing/scratch_folder.h"
-#include "source/dbf_error.h"
 #include "source/engine_error.h"
+#include "source/internal/dbf_error.h"
 #include "source/source_table.h"
-#include "source/test_tables.h"
+#include "source/testing/test_tables.h"
 
 namespace qm {
 namespace {

@@ -1,4 +1,4 @@
-#include "source/sibling_file.h"
+#include "source/internal/sibling_file.h"
 
 #include <cctype>
 #include <filesystem>

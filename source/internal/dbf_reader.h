@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "source/dbf_column.h"
-#include "source/memo_file.h"
-#include "source/read_only_file.h"
-#include "source/text_decoder.h"
+#include "source/internal/dbf_column.h"
+#include "source/internal/memo_file.h"
+#include "source/internal/read_only_file.h"
+#include "source/internal/text_decoder.h"
 
 namespace qm {
 

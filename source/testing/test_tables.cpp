@@ -1,4 +1,4 @@
-#include "source/test_tables.h"
+#include "source/testing/test_tables.h"
 
 namespace qm::testing {
 namespace {

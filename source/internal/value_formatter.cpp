@@ -1,4 +1,4 @@
-#include "source/value_formatter.h"
+#include "source/internal/value_formatter.h"
 
 #include <charconv>
 #include <cmath>
@@ -7,11 +7,11 @@
 #include "platform/byte_order.h"
 #include "platform/civil_date.h"
 #include "platform/number_format.h"
-#include "source/dbf_column.h"
-#include "source/dbf_error.h"
-#include "source/dbf_format.h"
-#include "source/dbf_reader.h"
-#include "source/number_text.h"
+#include "source/internal/dbf_column.h"
+#include "source/internal/dbf_error.h"
+#include "source/internal/dbf_format.h"
+#include "source/internal/dbf_reader.h"
+#include "source/internal/number_text.h"
 
 namespace qm {
 namespace {

@@ -13,8 +13,8 @@
 
 #include <cstdint>
 
-#include "source/dbf_column.h"
 #include "platform/field_type.h"
+#include "source/internal/dbf_column.h"
 
 namespace qm {
 

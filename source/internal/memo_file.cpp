@@ -1,11 +1,11 @@
-#include "source/memo_file.h"
+#include "source/internal/memo_file.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "platform/byte_order.h"
-#include "source/dbf_error.h"
-#include "source/dbf_format.h"
+#include "source/internal/dbf_error.h"
+#include "source/internal/dbf_format.h"
 
 namespace qm {
 MemoFile::MemoFile(const std::string& path, MemoKind kind) : file_(path), kind_(kind) {

@@ -1,4 +1,4 @@
-#include "source/dbf_reader.h"
+#include "source/internal/dbf_reader.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,11 +6,11 @@
 #include <stdexcept>
 
 #include "platform/byte_order.h"
-#include "source/code_page_names.h"
-#include "source/dbf_error.h"
-#include "source/dbf_format.h"
-#include "source/field_kinds.h"
-#include "source/sibling_file.h"
+#include "source/internal/code_page_names.h"
+#include "source/internal/dbf_error.h"
+#include "source/internal/dbf_format.h"
+#include "source/internal/field_kinds.h"
+#include "source/internal/sibling_file.h"
 
 namespace qm {
 namespace {
