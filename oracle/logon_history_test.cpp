@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -11,6 +10,7 @@
 #include "platform/file_registry.h"
 #include "platform/ini_file.h"
 #include "platform/memory_registry.h"
+#include "platform/testing/scratch_folder.h"
 
 namespace qm {
 namespace {
@@ -180,9 +180,8 @@ TEST_F(HistoryStoreTest, ASaveThatCannotWriteIsIgnored) {
 }
 
 TEST_F(HistoryStoreTest, TheHistoryFileIsPrivateToTheUser) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("logon-history-" + std::to_string(getpid()));
-  std::filesystem::remove_all(dir);
+  const testing::ScratchFolder scratch;
+  const std::filesystem::path dir = scratch.Path();
   FileRegistry file((dir / "machine.reg").string(), (dir / "cfg" / "user.reg").string());
   items_.AddHistoryEntry("scott/tiger@orcl");
   SaveHistoryToRegistry(file, "Tarnwick", items_, random_);
@@ -194,14 +193,11 @@ TEST_F(HistoryStoreTest, TheHistoryFileIsPrivateToTheUser) {
   loaded.SetKeepPasswords(true);
   LoadHistoryFromRegistry(file, "Tarnwick", 6, loaded);
   EXPECT_EQ(Captions(loaded), std::vector<std::string>{"scott@orcl"});
-  std::filesystem::remove_all(dir);
 }
 
 TEST_F(HistoryStoreTest, TheIniFileKeepsTheEntriesAndLoadingStopsAfterTheLast) {
-  const std::string file = (std::filesystem::temp_directory_path() /
-                            ("logon-history-" + std::to_string(getpid()) + ".ini"))
-                               .string();
-  std::filesystem::remove(file);
+  const testing::ScratchFolder scratch;
+  const std::string file = scratch.PathOf("logon-history.ini");
   for (const char* text : {"a/@", "b/@", "c/@"}) items_.AddHistoryEntry(text);
   SaveHistoryToIni(file, items_, random_);
   struct stat st {};
@@ -216,7 +212,6 @@ TEST_F(HistoryStoreTest, TheIniFileKeepsTheEntriesAndLoadingStopsAfterTheLast) {
   LoadHistoryFromIni(file, loaded);
   EXPECT_EQ(Captions(loaded), std::vector<std::string>{"d@db"});
   EXPECT_EQ(loaded[0].password, "pw");
-  std::filesystem::remove(file);
 }
 
 }  // namespace
