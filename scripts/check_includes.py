@@ -30,7 +30,6 @@ HEADERS = (".h", ".hpp")
 LIBRARIES = {"STATIC_LIBRARY", "SHARED_LIBRARY", "MODULE_LIBRARY", "OBJECT_LIBRARY",
              "INTERFACE_LIBRARY"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^">]+)[">]')
-LINK_ONLY = re.compile(r"^\$<LINK_ONLY:([^>]+)>$")
 
 
 class Graph:
@@ -48,13 +47,13 @@ class Graph:
                 kind, target, values = fields[0], fields[1], fields[2:]
                 if kind == "target":
                     self.type[target] = values[0]
-                    self.folder[target] = Relative(values[1])
+                    self.folder[target] = relative(values[1])
                 elif kind == "sources":
                     base = os.path.join(ROOT, self.folder[target])
                     for value in values:
                         if "$<" in value:
                             continue
-                        path = Relative(os.path.join(base, value))
+                        path = relative(os.path.join(base, value))
                         if path is not None:
                             self.sources[target].add(path)
                 elif kind == "links":
@@ -68,8 +67,10 @@ class Graph:
         self._seen = {}
         self._owners = {}
 
-    def Sees(self, target):
-        """The target and every library whose headers it may include."""
+    def sees(self, target):
+        """The target and every library whose headers it may include: what it links, and what
+        those link publicly ($<LINK_ONLY:...> items, a static library's private links, are not
+        seen)."""
         if target not in self._seen:
             seen = {target}
             todo = [l for l in self.links[target] if l in self.type]
@@ -82,8 +83,23 @@ class Graph:
             self._seen[target] = seen
         return self._seen[target]
 
+    def owners(self, header):
+        """The targets a header belongs to."""
+        if header not in self._owners:
+            listed = set(self.targets_of.get(header, ()))
+            stem = os.path.splitext(header)[0]
+            for ext in (".cpp", ".cc", ".c"):
+                listed |= self.targets_of.get(stem + ext, set())
+            folder = os.path.dirname(header)
+            while not listed and folder:
+                listed = {t for t, kind in self.type.items()
+                          if kind in LIBRARIES and self.folder[t] == folder}
+                folder = os.path.dirname(folder)
+            self._owners[header] = listed
+        return self._owners[header]
 
-def Relative(path):
+
+def relative(path):
     """The path relative to the tree, or None for a file outside it."""
     path = os.path.realpath(path)
     if path != ROOT and not path.startswith(ROOT + os.sep):
@@ -91,30 +107,7 @@ def Relative(path):
     return os.path.relpath(path, ROOT).replace(os.sep, "/")
 
 
-def Owners(graph, header):
-    if header not in graph._owners:
-        graph._owners[header] = FindOwners(graph, header)
-    return graph._owners[header]
-
-
-def FindOwners(graph, header):
-    listed = set(graph.targets_of.get(header, ()))
-    stem = os.path.splitext(header)[0]
-    for ext in (".cpp", ".cc", ".c"):
-        listed |= graph.targets_of.get(stem + ext, set())
-    if listed:
-        return listed
-    folder = os.path.dirname(header)
-    while folder:
-        found = {t for t, kind in graph.type.items()
-                 if kind in LIBRARIES and graph.folder[t] == folder}
-        if found:
-            return found
-        folder = os.path.dirname(folder)
-    return set()
-
-
-def CodeFiles(build):
+def code_files(build):
     """Every C and C++ file of the tree, build folders left out."""
     for folder, subfolders, files in os.walk(ROOT):
         subfolders[:] = sorted(
@@ -124,10 +117,10 @@ def CodeFiles(build):
             os.path.realpath(os.path.join(folder, d)) != build)
         for name in sorted(files):
             if name.endswith(CODE):
-                yield Relative(os.path.join(folder, name))
+                yield relative(os.path.join(folder, name))
 
 
-def Includes(path):
+def includes_of(path):
     """(line number, included file relative to the tree) for each project include of the file."""
     here = os.path.dirname(os.path.join(ROOT, path))
     with open(os.path.join(ROOT, path), encoding="utf-8", errors="replace") as f:
@@ -138,26 +131,26 @@ def Includes(path):
             for base in (here, ROOT):
                 candidate = os.path.join(base, m.group(1))
                 if os.path.isfile(candidate):
-                    included = Relative(candidate)
+                    included = relative(candidate)
                     if included is not None:
                         yield number, included
                     break
 
 
-def Check(build):
+def check(build):
     graph = Graph(os.path.join(build, "target_graph.tsv"))
     faults = []
     files = includes = 0
     unplaced = []
-    for path in CodeFiles(build):
+    for path in code_files(build):
         files += 1
         if path.endswith(HEADERS):
-            users, need_all = Owners(graph, path), False
+            users, need_all = graph.owners(path), False
         else:
             users, need_all = graph.targets_of.get(path, set()), True
         if not users:
             unplaced.append(path)
-        for number, header in Includes(path):
+        for number, header in includes_of(path):
             includes += 1
             where = f"{path}:{number}: {header}"
             parts = header.split("/")
@@ -166,10 +159,10 @@ def Check(build):
                 if not path.startswith(owner_folder):
                     faults.append(f"{where} is internal to {owner_folder}")
                     continue
-            owners = Owners(graph, header)
+            owners = graph.owners(header)
             if not owners or not users:
                 continue
-            allowed = [u for u in users if graph.Sees(u) & owners]
+            allowed = [u for u in users if graph.sees(u) & owners]
             if need_all:
                 missing = sorted(set(users) - set(allowed))
             else:
@@ -197,7 +190,7 @@ def main():
         print(f"include check: {build} has no target_graph.tsv; configure it with cmake first",
               file=sys.stderr)
         return 2
-    return Check(build)
+    return check(build)
 
 
 if __name__ == "__main__":
