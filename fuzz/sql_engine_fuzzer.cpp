@@ -10,11 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "ocilite/compiled_sql.h"
-#include "ocilite/cursor.h"
 #include "ocilite/database_files.h"
-#include "ocilite/ora_error.h"
-#include "ocilite/session.h"
+#include "ocilite/internal/compiled_sql.h"
+#include "ocilite/internal/cursor.h"
+#include "ocilite/internal/ora_error.h"
+#include "ocilite/internal/session.h"
 #include "platform/testing/scratch_folder.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "ocilite/ora_error.h"
-#include "ocilite/sql_parser.h"
-#include "ocilite/sql_script.h"
+#include "ocilite/internal/ora_error.h"
+#include "ocilite/internal/sql_parser.h"
+#include "ocilite/internal/sql_script.h"
 
 namespace {
 

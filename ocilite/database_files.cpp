@@ -6,14 +6,14 @@
 #include <utility>
 #include <vector>
 
-#include "ocilite/catalog.h"
-#include "ocilite/ora_error.h"
-#include "ocilite/oracle_date.h"
-#include "ocilite/sequences.h"
-#include "ocilite/sqlite_db.h"
-#include "ocilite/table_ddl.h"
-#include "ocilite/user_accounts.h"
-#include "ocilite/utf8_text.h"
+#include "ocilite/internal/catalog.h"
+#include "ocilite/internal/ora_error.h"
+#include "ocilite/internal/oracle_date.h"
+#include "ocilite/internal/sequences.h"
+#include "ocilite/internal/sqlite_db.h"
+#include "ocilite/internal/table_ddl.h"
+#include "ocilite/internal/user_accounts.h"
+#include "ocilite/internal/utf8_text.h"
 
 namespace qm::ocilite {
 namespace {

@@ -2,19 +2,19 @@
 // as the release 8 handles, and the switch between the two (OCISvcCtxToLda, OCILdaToSvcCtx).
 // clang-format off
 // Must come first: it makes the declarations of the interface exported ones.
-#include "ocilite/oci_exports.h"
+#include "ocilite/internal/oci_exports.h"
 // clang-format on
 
 #include <cstring>
 #include <mutex>
 #include <set>
 
-#include "ocilite/client_buffers.h"
-#include "ocilite/code_page.h"
 #include "ocilite/database_files.h"
-#include "ocilite/oci7_state.h"
-#include "ocilite/oci_handles.h"
-#include "ocilite/sql_parser.h"
+#include "ocilite/internal/client_buffers.h"
+#include "ocilite/internal/code_page.h"
+#include "ocilite/internal/oci7_state.h"
+#include "ocilite/internal/oci_handles.h"
+#include "ocilite/internal/sql_parser.h"
 
 using namespace qm::ocilite;
 using namespace qm::ocilite::oci;

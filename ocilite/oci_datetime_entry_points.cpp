@@ -4,17 +4,17 @@
 // DATE; a bind reads it as a DATE, dropping fractions of a second.
 // clang-format off
 // Must come first: it makes the declarations of the interface exported ones.
-#include "ocilite/oci_exports.h"
+#include "ocilite/internal/oci_exports.h"
 // clang-format on
 
 #include <cstring>
 #include <string>
 #include <string_view>
 
-#include "ocilite/code_page.h"
-#include "ocilite/date_format.h"
-#include "ocilite/extended_buffers.h"
-#include "ocilite/oci_handles.h"
+#include "ocilite/internal/code_page.h"
+#include "ocilite/internal/date_format.h"
+#include "ocilite/internal/extended_buffers.h"
+#include "ocilite/internal/oci_handles.h"
 
 using namespace qm::ocilite;
 using namespace qm::ocilite::oci;

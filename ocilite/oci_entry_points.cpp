@@ -1,7 +1,7 @@
 // The release 8 and 8.1 entry points of the client interface that the engine implements.
 // clang-format off
 // Must come first: it makes the declarations of the interface exported ones.
-#include "ocilite/oci_exports.h"
+#include "ocilite/internal/oci_exports.h"
 // clang-format on
 
 #include <pwd.h>
@@ -12,12 +12,12 @@
 #include <cstring>
 #include <functional>
 
-#include "ocilite/client_buffers.h"
-#include "ocilite/code_page.h"
 #include "ocilite/database_files.h"
-#include "ocilite/extended_buffers.h"
-#include "ocilite/oci_handles.h"
-#include "ocilite/utf8_text.h"
+#include "ocilite/internal/client_buffers.h"
+#include "ocilite/internal/code_page.h"
+#include "ocilite/internal/extended_buffers.h"
+#include "ocilite/internal/oci_handles.h"
+#include "ocilite/internal/utf8_text.h"
 
 using namespace qm::ocilite;
 using namespace qm::ocilite::oci;

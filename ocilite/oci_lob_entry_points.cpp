@@ -6,7 +6,7 @@
 // that change LOBs stay unimplemented.
 // clang-format off
 // Must come first: it makes the declarations of the interface exported ones.
-#include "ocilite/oci_exports.h"
+#include "ocilite/internal/oci_exports.h"
 // clang-format on
 
 #include <cstring>
@@ -15,10 +15,10 @@
 #include <string_view>
 #include <system_error>
 
-#include "ocilite/code_page.h"
-#include "ocilite/directories.h"
-#include "ocilite/oci_handles.h"
-#include "ocilite/utf8_text.h"
+#include "ocilite/internal/code_page.h"
+#include "ocilite/internal/directories.h"
+#include "ocilite/internal/oci_handles.h"
+#include "ocilite/internal/utf8_text.h"
 
 using namespace qm::ocilite;
 using namespace qm::ocilite::oci;

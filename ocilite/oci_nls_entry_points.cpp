@@ -5,7 +5,7 @@
 // convert alike.
 // clang-format off
 // Must come first: it makes the declarations of the interface exported ones.
-#include "ocilite/oci_exports.h"
+#include "ocilite/internal/oci_exports.h"
 // clang-format on
 
 #include <array>
@@ -13,9 +13,9 @@
 #include <string>
 #include <string_view>
 
-#include "ocilite/code_page.h"
-#include "ocilite/oci_handles.h"
-#include "ocilite/utf8_text.h"
+#include "ocilite/internal/code_page.h"
+#include "ocilite/internal/oci_handles.h"
+#include "ocilite/internal/utf8_text.h"
 
 using namespace qm::ocilite;
 using namespace qm::ocilite::oci;

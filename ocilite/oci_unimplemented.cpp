@@ -3,10 +3,10 @@
 // "ORA-03001: unimplemented feature" on the error handle it is given.
 // clang-format off
 // Must come first: it makes the declarations of the interface exported ones.
-#include "ocilite/oci_exports.h"
+#include "ocilite/internal/oci_exports.h"
 // clang-format on
 
-#include "ocilite/oci_handles.h"
+#include "ocilite/internal/oci_handles.h"
 
 using namespace qm::ocilite;
 using namespace qm::ocilite::oci;

@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "ocilite/database_files.h"
-#include "ocilite/sql_script.h"
-#include "ocilite/utf8_text.h"
 #include "oci/oci.h"
+#include "ocilite/database_files.h"
+#include "ocilite/internal/sql_script.h"
+#include "ocilite/internal/utf8_text.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ocilite/sqlite_db.h"
+#include "ocilite/internal/sqlite_db.h"
 #include "ocilite/testing/engine_fixture.h"
 #include "ocilite/testing/oci_test_client.h"
 

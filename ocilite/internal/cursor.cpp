@@ -1,0 +1,99 @@
+#include "ocilite/internal/cursor.h"
+
+#include "ocilite/internal/oracle_number.h"
+#include "ocilite/internal/session.h"
+
+namespace qm::ocilite {
+namespace {
+
+// A column of a NUMBER result holds number forms; whole numbers and doubles of SQLite's own
+// making are numbers too.
+Value ColumnValue(sqlite3_stmt* stmt, int i, const SqlType& type) {
+  switch (sqlite3_column_type(stmt, i)) {
+    case SQLITE_INTEGER:
+      return NumberValue(std::int64_t{sqlite3_column_int64(stmt, i)});
+    case SQLITE_FLOAT:
+      return NumberValue(DecimalFromDouble(sqlite3_column_double(stmt, i)));
+    case SQLITE_TEXT:
+      return Value::Text(std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)),
+                                     sqlite3_column_bytes(stmt, i)));
+    case SQLITE_BLOB: {
+      std::string bytes(static_cast<const char*>(sqlite3_column_blob(stmt, i)),
+                        sqlite3_column_bytes(stmt, i));
+      if (type.type == DataType::kNumber) return Value::Number(std::move(bytes));
+      return Value::Blob(std::move(bytes));
+    }
+    default:
+      return Value::Null();
+  }
+}
+
+}  // namespace
+
+Cursor::Cursor(Session& session, std::string sql, SqliteStmt stmt,
+               std::vector<ResultColumn> columns)
+    : session_(&session),
+      sql_(std::move(sql)),
+      stmt_(std::move(stmt)),
+      columns_(std::move(columns)) {
+  session_->open_cursors_.insert(this);
+}
+
+Cursor::~Cursor() {
+  Finish();
+}
+
+void Cursor::Finish() {
+  if (!session_) return;
+  session_->open_cursors_.erase(this);
+  if (stmt_) session_->Release(sql_, std::move(stmt_));
+  stmt_ = SqliteStmt();
+}
+
+bool Cursor::StepInto(std::vector<Value>& row) {
+  bool has_row = false;
+  try {
+    has_row = stmt_.Step();
+  } catch (const SqliteError& e) {
+    Session* s = session_;
+    Finish();
+    s->RaiseFromSqlite(e, nullptr, true);
+  }
+  if (!has_row) {
+    Finish();
+    return false;
+  }
+  const int n = static_cast<int>(columns_.size());
+  row.resize(n);
+  for (int i = 0; i < n; ++i) row[i] = ColumnValue(stmt_.get(), i, columns_[i].type);
+  return true;
+}
+
+bool Cursor::Next(std::vector<Value>& row) {
+  if (!buffered_.empty()) {
+    row = std::move(buffered_.front());
+    buffered_.pop_front();
+    return true;
+  }
+  if (deferred_error_) {
+    OraError e = *deferred_error_;
+    deferred_error_.reset();
+    throw e;
+  }
+  if (!stmt_) return false;
+  if (!session_) throw OraError(3114);
+  session_->CheckLink();
+  return StepInto(row);
+}
+
+void Cursor::Drain() {
+  std::vector<Value> row;
+  try {
+    while (stmt_ && StepInto(row)) buffered_.push_back(row);
+  } catch (const OraError& e) {
+    deferred_error_ = e;
+  }
+  Finish();
+}
+
+}  // namespace qm::ocilite

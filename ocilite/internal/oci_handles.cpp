@@ -1,0 +1,118 @@
+#include "ocilite/internal/oci_handles.h"
+
+#include <algorithm>
+#include <mutex>
+#include <unordered_map>
+
+#include "ocilite/internal/code_page.h"
+#include "ocilite/internal/oci7_state.h"
+
+namespace qm::ocilite::oci {
+namespace {
+
+// Live handles and their types. Checking a pointer here, rather than reading through it, keeps
+// a stale or foreign pointer from crashing the library.
+std::mutex& RegistryMutex() {
+  static std::mutex m;
+  return m;
+}
+std::unordered_map<const void*, ub4>& Registry() {
+  static std::unordered_map<const void*, ub4> live;
+  return live;
+}
+
+}  // namespace
+
+Handle::Handle(ub4 handle_type, EnvHandle* owner_env) : type(handle_type), env(owner_env) {
+  std::lock_guard lock(RegistryMutex());
+  Registry()[this] = handle_type;
+}
+
+Handle::~Handle() {
+  std::lock_guard lock(RegistryMutex());
+  Registry().erase(this);
+}
+
+bool IsLive(const void* p, ub4 type) {
+  if (!p) return false;
+  std::lock_guard lock(RegistryMutex());
+  const auto it = Registry().find(p);
+  return it != Registry().end() && it->second == type;
+}
+
+void ErrorHandle::Record(const OraError& e) {
+  const CodePage* cp = env ? env->nls.code_page : nullptr;
+  records.clear();
+  records.push_back({e.Code(), cp ? cp->FromUtf8(e.what()) : std::string(e.what())});
+}
+
+EnvHandle::EnvHandle(ub4 m) : Handle(OCI_HTYPE_ENV, this), mode(m) {}
+
+EnvHandle::~EnvHandle() {
+  // Statements first, then what they run on.
+  std::stable_partition(children.begin(), children.end(),
+                        [](Handle* h) { return h->type == OCI_HTYPE_STMT; });
+  while (!children.empty()) FreeChild(children.front());
+}
+
+ServerHandle::~ServerHandle() {
+  Detach();
+  for (Handle* h : env->children) {
+    if (h->type == OCI_HTYPE_SVCCTX && static_cast<SvcCtxHandle*>(h)->server == this)
+      static_cast<SvcCtxHandle*>(h)->server = nullptr;
+    if (h->type == OCI_HTYPE_SESSION && static_cast<SessionHandle*>(h)->server == this)
+      static_cast<SessionHandle*>(h)->server = nullptr;
+  }
+}
+
+void ServerHandle::Detach() {
+  for (Handle* h : env->children) {
+    auto* svc = h->type == OCI_HTYPE_SVCCTX ? static_cast<SvcCtxHandle*>(h) : nullptr;
+    if (svc && svc->server == this && svc->lda) {
+      ReleaseLda(svc->lda);
+      svc->lda = nullptr;
+    }
+  }
+  session.reset();
+}
+
+SessionHandle::~SessionHandle() {
+  for (Handle* h : env->children)
+    if (h->type == OCI_HTYPE_SVCCTX && static_cast<SvcCtxHandle*>(h)->session == this)
+      static_cast<SvcCtxHandle*>(h)->session = nullptr;
+}
+
+SvcCtxHandle::~SvcCtxHandle() {
+  ReleaseLda(lda);
+}
+
+Session& SvcCtxHandle::Active() {
+  if (!server || !server->session) throw OraError(3114);
+  if (!session || session->server != server || !server->session->LoggedOn()) throw OraError(1012);
+  return *server->session;
+}
+
+ParamHandle::~ParamHandle() {
+  if (stmt) std::erase(stmt->params, this);
+}
+
+StmtHandle::~StmtHandle() {
+  for (ParamHandle* p : std::vector<ParamHandle*>(params)) FreeChild(p);
+}
+
+const NlsSettings* NlsOf(const void* hndl) {
+  if (auto* env = As<EnvHandle>(hndl, OCI_HTYPE_ENV)) return &env->nls;
+  if (auto* usr = As<SessionHandle>(hndl, OCI_HTYPE_SESSION)) {
+    if (usr->server && usr->server->session && usr->server->session->LoggedOn())
+      return &usr->server->session->Context().nls;
+    return &usr->env->nls;
+  }
+  return nullptr;
+}
+
+void FreeChild(Handle* h) {
+  if (h->env && h->env != h) std::erase(h->env->children, h);
+  delete h;
+}
+
+}  // namespace qm::ocilite::oci

@@ -1,0 +1,53 @@
+#include "ocilite/internal/sqlite_db.h"
+
+namespace qm::ocilite {
+
+bool SqliteStmt::Step() {
+  const int rc = sqlite3_step(stmt_);
+  if (rc == SQLITE_ROW) return true;
+  if (rc == SQLITE_DONE) return false;
+  sqlite3* db = sqlite3_db_handle(stmt_);
+  throw SqliteError(sqlite3_extended_errcode(db), sqlite3_errmsg(db));
+}
+
+SqliteDb::SqliteDb(const std::string& path, bool create) {
+  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+  const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+  if (rc != SQLITE_OK) {
+    const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
+    sqlite3_close(db_);
+    db_ = nullptr;
+    throw SqliteError(rc, message);
+  }
+  sqlite3_extended_result_codes(db_, 1);
+}
+
+SqliteDb::~SqliteDb() {
+  // Closing with a transaction open rolls it back: that is how an abandoned session loses its
+  // uncommitted work.
+  sqlite3_close_v2(db_);
+}
+
+void SqliteDb::Throw(int code) const {
+  throw SqliteError(code, sqlite3_errmsg(db_));
+}
+
+void SqliteDb::Exec(const std::string& sql) {
+  char* error = nullptr;
+  const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error);
+  if (rc != SQLITE_OK) {
+    const std::string message = error ? error : sqlite3_errmsg(db_);
+    sqlite3_free(error);
+    throw SqliteError(sqlite3_extended_errcode(db_), message);
+  }
+}
+
+SqliteStmt SqliteDb::Prepare(std::string_view sql) {
+  sqlite3_stmt* stmt = nullptr;
+  const int rc = sqlite3_prepare_v3(db_, sql.data(), static_cast<int>(sql.size()),
+                                    SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+  if (rc != SQLITE_OK) Throw(sqlite3_extended_errcode(db_));
+  return SqliteStmt(stmt);
+}
+
+}  // namespace qm::ocilite
