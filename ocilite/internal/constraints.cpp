@@ -27,24 +27,6 @@ constexpr std::pair<const char*, const char*> kAddedColumns[] = {
     {"last_change", "TEXT"},
 };
 
-std::string Quote(std::string_view name) {
-  std::string out = "\"";
-  for (const char c : name) {
-    out += c;
-    if (c == '"') out += '"';
-  }
-  return out + "\"";
-}
-
-std::string SqlString(std::string_view text) {
-  std::string out = "'";
-  for (const char c : text) {
-    out += c;
-    if (c == '\'') out += '\'';
-  }
-  return out + "'";
-}
-
 std::vector<std::string> SplitList(const std::string& list) {
   std::vector<std::string> out;
   std::size_t start = 0;

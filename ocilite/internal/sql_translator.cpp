@@ -9,6 +9,7 @@
 #include "ocilite/internal/ora_error.h"
 #include "ocilite/internal/sql_functions.h"
 #include "ocilite/internal/sql_parser.h"
+#include "ocilite/internal/sqlite_db.h"
 #include "ocilite/internal/utf8_text.h"
 
 namespace qm::ocilite {
@@ -32,24 +33,6 @@ struct Source {
   std::optional<std::string> alias;  // Oracle alias
   std::string sql_alias;             // t0, t1, ...
 };
-
-std::string Quote(std::string_view name) {
-  std::string out = "\"";
-  for (const char c : name) {
-    out += c;
-    if (c == '"') out += '"';
-  }
-  return out + "\"";
-}
-
-std::string SqlString(std::string_view text) {
-  std::string out = "'";
-  for (const char c : text) {
-    out += c;
-    if (c == '\'') out += '\'';
-  }
-  return out + "'";
-}
 
 // A value as a SQLite literal of the same storage class.
 std::string SqlLiteral(const Value& v) {

@@ -1,6 +1,6 @@
-// Thin RAII ownership of SQLite connections and statements. Failures throw SqliteError carrying
-// SQLite's code and message; the session turns them into Oracle errors where a client can see
-// them.
+// Thin RAII ownership of SQLite connections and statements, and the quoting of names and texts in
+// the SQL the engine writes. Failures throw SqliteError carrying SQLite's code and message; the
+// session turns them into Oracle errors where a client can see them.
 #pragma once
 
 #include <sqlite3.h>
@@ -11,6 +11,11 @@
 #include <string_view>
 
 namespace qm::ocilite {
+
+// `name` in double quotes and `text` in single quotes, a quote inside doubled: how SQLite's SQL,
+// and Oracle's messages, write them.
+std::string Quote(std::string_view name);
+std::string SqlString(std::string_view text);
 
 class SqliteError : public std::runtime_error {
  public:
