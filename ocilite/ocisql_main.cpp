@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -345,6 +346,18 @@ class Client {
   bool begun_ = false;
 };
 
+// Runs the statements and commands of `in`, each as the script completes it, until the input
+// ends or `run` answers false (EXIT, QUIT).
+void RunScript(std::istream& in, const std::function<bool(const ScriptItem&)>& run) {
+  SqlScript lines;
+  std::string line;
+  bool go = true;
+  while (go && std::getline(in, line))
+    if (auto item = lines.AddLine(line)) go = run(*item);
+  if (go)
+    if (auto item = lines.Finish()) run(*item);
+}
+
 int Usage() {
   std::cerr << "usage: ocisql --create NAME --system-password PASSWORD [--version-banner TEXT]\n"
                "       ocisql --version-banner TEXT NAME\n"
@@ -447,17 +460,9 @@ int main(int argc, char** argv) {
     }
     return true;
   };
-  if (!commands.empty()) {
-    for (const std::string& c : commands) {
-      SqlScript lines;
-      std::istringstream in(c);
-      std::string line;
-      bool go = true;
-      while (go && std::getline(in, line))
-        if (auto item = lines.AddLine(line)) go = run(*item);
-      if (go)
-        if (auto item = lines.Finish()) run(*item);
-    }
+  for (const std::string& c : commands) {
+    std::istringstream in(c);
+    RunScript(in, run);
   }
   if (commands.empty() || !script.empty()) {
     std::ifstream file;
@@ -468,14 +473,7 @@ int main(int argc, char** argv) {
         return 1;
       }
     }
-    std::istream& in = script.empty() ? std::cin : file;
-    SqlScript lines;
-    std::string line;
-    bool go = true;
-    while (go && std::getline(in, line))
-      if (auto item = lines.AddLine(line)) go = run(*item);
-    if (go)
-      if (auto item = lines.Finish()) run(*item);
+    RunScript(script.empty() ? std::cin : file, run);
   }
   failed |= !client.End();
   return failed ? 1 : 0;
