@@ -54,12 +54,6 @@ CdaCursor* CursorOf(Cda_Def* cda) {
   return c->connection ? c : nullptr;
 }
 
-std::string Text(const OraText* p, sword length) {
-  if (!p) return {};
-  const auto* s = reinterpret_cast<const char*>(p);
-  return length < 0 ? std::string(s) : std::string(s, static_cast<std::size_t>(length));
-}
-
 // Records the outcome of a call in the data area and answers the old-style return code.
 sword Finish(cda_def* area, ub1 function, LdaConnection* conn, int code, std::string message) {
   area->fc = function;
@@ -141,11 +135,11 @@ sword opinit(ub4) {
 
 sword olog(Lda_Def* lda, ub1*, OraText* uid, sword uidl, OraText* pswd, sword pswdl, OraText* conn,
            sword connl, ub4) {
-  return Logon(lda, Text(uid, uidl), Text(pswd, pswdl), Text(conn, connl));
+  return Logon(lda, TextArg(uid, uidl), TextArg(pswd, pswdl), TextArg(conn, connl));
 }
 
 sword orlon(Lda_Def* lda, ub1*, OraText* uid, sword uidl, OraText* pswd, sword pswdl, sword) {
-  return Logon(lda, Text(uid, uidl), Text(pswd, pswdl), {});
+  return Logon(lda, TextArg(uid, uidl), TextArg(pswd, pswdl), {});
 }
 
 sword ologof(Lda_Def* lda) {
@@ -213,7 +207,7 @@ sword oparse(Cda_Def* cursor, OraText* sqlstm, sb4 sqllen, sword defflg, ub4) {
   return Run(cursor, OCI7_FC_OPARSE, conn, [&] {
     c->deferred_error.reset();
     c->ran_at_parse = false;
-    c->runner.Prepare(Text(sqlstm, sqllen), *conn->code_page);
+    c->runner.Prepare(TextArg(sqlstm, sqllen), *conn->code_page);
     cursor->peo = 0;
     cursor->rpc = 0;
     static constexpr ub2 kCodes[] = {0, 4, 5, 9, 3, 1, 8, 26, 34, 34};
@@ -298,7 +292,7 @@ sword obndra(Cda_Def* cursor, OraText* sqlvar, sword sqlvl, ub1* progv, sword pr
   CdaCursor* c = CursorOf(cursor);
   if (!c) return -1;
   return Run(cursor, OCI7_FC_OBNDRA, c->connection, [&] {
-    std::string name = c->connection->code_page->ToUtf8(Text(sqlvar, sqlvl));
+    std::string name = c->connection->code_page->ToUtf8(TextArg(sqlvar, sqlvl));
     if (!name.empty() && name[0] == ':') name.erase(0, 1);
     for (char& ch : name)
       if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 32);

@@ -31,12 +31,6 @@ std::string OsUserName() {
   return {};
 }
 
-std::string TextArg(const OraText* text, sb4 length) {
-  if (!text) return {};
-  const auto* p = reinterpret_cast<const char*>(text);
-  return length < 0 ? std::string(p) : std::string(p, static_cast<std::size_t>(length));
-}
-
 EnvHandle* EnvOf(const void* parent) {
   if (auto* env = As<EnvHandle>(parent, OCI_HTYPE_ENV)) return env;
   return nullptr;

@@ -115,4 +115,10 @@ void FreeChild(Handle* h) {
   delete h;
 }
 
+std::string TextArg(const OraText* text, sb4 length) {
+  if (!text) return {};
+  const auto* p = reinterpret_cast<const char*>(text);
+  return length < 0 ? std::string(p) : std::string(p, static_cast<std::size_t>(length));
+}
+
 }  // namespace qm::ocilite::oci

@@ -213,4 +213,8 @@ T* MakeChild(EnvHandle* env, Args&&... args) {
 // Frees a child handle (and, for a statement, what it owns).
 void FreeChild(Handle* h);
 
+// A text argument of the client interface: `length` bytes, or up to its NUL when `length` is
+// negative; empty for a null pointer.
+std::string TextArg(const OraText* text, sb4 length);
+
 }  // namespace qm::ocilite::oci
