@@ -7,6 +7,9 @@
 //
 // Values and parameter orders follow Oracle's published headers and manuals; the layout and
 // wording here are our own. Only <cstddef>/<cstdint> are needed, so any module may include it.
+//
+// It stays one header, long as it is: the two sides must see one set of declarations, and a
+// reader looks a call up here by its Oracle name as in Oracle's own header.
 #pragma once
 
 #include <cstddef>

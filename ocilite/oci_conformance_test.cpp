@@ -1,5 +1,8 @@
 // The client interface as a client sees it: the library is loaded with dlopen and driven through
 // its exported entry points only.
+//
+// One file, long as it is: the tests share the small helpers below that prepare, bind and read
+// through raw entry points, and each covers one group of calls as a client uses it in sequence.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>

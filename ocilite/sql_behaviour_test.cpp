@@ -1,5 +1,9 @@
 // Oracle's SQL semantics as the engine keeps them, checked through the client interface with the
 // exact texts Oracle gives.
+//
+// One file, long as it is: every test is a table of statements against the same small fixture
+// table, in one process with one database, and the tests read best side by side, the way the
+// SQL reference groups the behaviours.
 #include <gtest/gtest.h>
 
 #include <algorithm>

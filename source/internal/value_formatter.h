@@ -26,7 +26,7 @@ struct DbfColumn;
 
 // The forms a target database's client session reads whatever the regional settings: a decimal
 // point, dates DD.MM.YYYY and times HH:MM:SS (the client session sets its numeric characters and
-// date format to match, oracle/client_language.h).
+// date format to match, oracle/internal/client_language.h).
 RegionalFormats TransferFormats();
 
 class ValueFormatter {
