@@ -424,7 +424,7 @@ void TOracleSession::LogOn() {
       TBusyCursorScope busy(cursor_);
       Client().InitClient();
     }
-    LogOff();
+    LogOffBeforeLogOn();
     oci8_ = WantsOCI8();
     ldaTaken_ = false;
     NormalizeLogon();
@@ -535,6 +535,21 @@ void TOracleSession::LogOff() {
     CheckStatus(Entries().OCIServerDetach(server_, err_, OCI_DEFAULT));
   }
   if (oci8_ && env_ != nullptr) FreeHandles();
+}
+
+void TOracleSession::LogOffBeforeLogOn() {
+  try {
+    LogOff();
+  } catch (const EOracleError&) {
+    // The old connection is being replaced: a session end or detach that fails, as it does once
+    // the server was lost, must not cost the new logon. What LogOff could not finish is
+    // finished here, so the logon starts from a fresh environment.
+    if (attached_) {
+      attached_ = false;
+      Entries().OCIServerDetach(server_, err2_, OCI_DEFAULT);
+    }
+    if (oci8_ && env_ != nullptr) FreeHandles();
+  }
 }
 
 void TOracleSession::Commit() {

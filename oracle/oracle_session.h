@@ -69,7 +69,8 @@ class TOracleSession {
   // ---- Logon ---------------------------------------------------------------------------------
 
   // Loads the client when needed (its initialization error, a std::runtime_error, passes out
-  // unchanged), disconnects, then attaches and begins the session, or logs on through the
+  // unchanged), disconnects (a failing end of the old session, such as ORA-03114 after the
+  // server was lost, is dropped with that session), then attaches and begins the session, or logs on through the
   // release 7 interface (kNoOCI7Functions when the client lacks it). Throws EOracleError for a
   // failed client call; ORA-28002 (password about to expire) is no failure but the
   // PasswordWarning.
@@ -223,6 +224,8 @@ class TOracleSession {
   sb4 LogOnOCI8(ub4 mode);
   sb4 LogOnOCI7();
   sb4 EndSession();
+  // LogOff at the start of LogOn: failures of the old connection are dropped with it.
+  void LogOffBeforeLogOn();
   void ApplyAutoCommit();
   // Forgets a connection whose library was unloaded under it.
   void DropUnloadedConnection();

@@ -128,6 +128,26 @@ TEST_F(SessionTest, ARejectedLogOnLeavesTheSessionAttachedButDisconnected) {
   EXPECT_FALSE(other.ServerAttached());
 }
 
+TEST_F(SessionTest, OneLogOnBringsBackASessionWhoseServerWasLost) {
+  TOracleSession s;
+  SetLogon(s, "system", "manager");
+  s.LogOn();
+  testing::SetEngineServerReachable(false);
+  ExpectOracleError([&] { QueryValue(s, "select user from dual"); }, 3113,
+                    "ORA-03113: end-of-file on communication channel\n");
+  testing::SetEngineServerReachable(true);
+  int afterLogOn = 0;
+  s.AfterLogOn = [&](TOracleSession&) { ++afterLogOn; };
+
+  s.LogOn();
+
+  EXPECT_EQ(afterLogOn, 1);
+  EXPECT_TRUE(s.Connected());
+  EXPECT_EQ(QueryValue(s, "select user from dual"), "SYSTEM");
+  // The lost connection's end is not reported again by a later LogOff.
+  EXPECT_NO_THROW(s.LogOff());
+}
+
 TEST_F(SessionTest, AnExpiredPasswordRaises28001AndAChangeLetsTheNextLogOnIn) {
   AsSystem({"create user scott identified by tiger", "grant connect, resource to scott",
             "alter user scott password expire"});

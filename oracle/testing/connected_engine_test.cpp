@@ -1,5 +1,8 @@
 #include "oracle/testing/connected_engine_test.h"
 
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
 #include "oracle/client_naming_profile.h"
 #include "oracle/oracle_client.h"
 #include "platform/command_line.h"
@@ -23,6 +26,15 @@ void UseClientLibrary(const std::string& library) {
   commandLine = FixedCommandLine({"OCIDLL=" + library});
   client.SetProviders(
       {&registry, &environment, &fileSystem, &loader, &commandLine, &LinuxNaming()});
+}
+
+void SetEngineServerReachable(bool reachable) {
+  void* library = dlopen(OCILITE_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
+  ASSERT_NE(library, nullptr);
+  auto* set = reinterpret_cast<void (*)(int)>(dlsym(library, "ocilite_set_server_reachable"));
+  ASSERT_NE(set, nullptr);
+  set(reachable ? 1 : 0);
+  dlclose(library);
 }
 
 void ConnectedEngineTest::SetUp() {

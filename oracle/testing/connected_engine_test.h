@@ -15,6 +15,10 @@ namespace qm::testing {
 // one loaded before when it was another.
 void UseClientLibrary(const std::string& library);
 
+// The engine's switch for a server that went away (false) and came back (true), taken from the
+// engine library that the process loaded.
+void SetEngineServerReachable(bool reachable);
+
 class ConnectedEngineTest : public ocilite::testing::EngineTest {
  protected:
   void SetUp() override;
