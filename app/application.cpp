@@ -15,11 +15,15 @@ constexpr int kFontPixelSize = 11;
 constexpr const char* kFontFamily = "Liberation Sans";
 }  // namespace
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
-  QFont f = font();
-  f.setFamilies({QString::fromLatin1(kFontFamily), f.family()});
+QFont DesignFont(const QFont& base) {
+  QFont f = base;
+  f.setFamilies({QString::fromLatin1(kFontFamily), base.family()});
   f.setPixelSize(kFontPixelSize);
-  setFont(f);
+  return f;
+}
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+  setFont(DesignFont(font()));
   SetAppBusyCursor(&busyCursor_);
 }
 

@@ -3,6 +3,7 @@
 // that escapes any event handler is shown in the standard error box and the event loop goes on.
 
 #include <QApplication>
+#include <QFont>
 
 #include "oracle/busy_cursor.h"
 
@@ -16,6 +17,10 @@ class QtBusyCursor : public BusyCursor {
   void Show(TCursor cursor) override;
   void Restore() override;
 };
+
+// The font every window is laid out for, built on `base` (the platform's default): a narrow
+// sans serif of 11 pixels.
+QFont DesignFont(const QFont& base);
 
 // Also installs the busy cursor for its lifetime.
 class Application : public QApplication {

@@ -32,6 +32,7 @@
 #include "ui/directory_edit.h"
 #include "ui/field_link_grid.h"
 #include "ui/filename_edit.h"
+#include "ui/fit_text.h"
 #include "ui/import_errors_window.h"
 #include "ui/list_picker.h"
 #include "ui/preview_window.h"
@@ -115,17 +116,26 @@ TForm1::TForm1(const std::string& executablePath, QWidget* parent) : QWidget(par
   }
 }
 
+void TForm1::SetLinkAddresses(const QString& update, const QString& donate) {
+  rzURLLabel1_->setText(update);
+  // Without an address the sentence that leads to it goes too.
+  label4_->setVisible(!update.isEmpty());
+  rzURLLabel1_->setVisible(!update.isEmpty());
+  rzURLLabel2_->SetAddress(donate);
+  rzURLLabel2_->setVisible(!donate.isEmpty());
+}
+
 void TForm1::CreateControls() {
   button1_ = Place(new QPushButton(QStringLiteral("Connect"), this), "Button1", 8, 8, 57, 25);
   button4_ = Place(new QPushButton(QStringLiteral("Create"), this), "Button4", 68, 8, 57, 25);
   button4_->setVisible(false);
-  MakeLabel(this, "Label4", Cp1251("Обновления доступны по адресу"), 132, 4, 166, 13);
-  rzURLLabel1_ = Place(new UrlLabel(QString::fromUtf8(kUpdateAddress), this), "RzURLLabel1", 300,
-                       4, 104, 13);
+  label4_ = MakeLabel(this, "Label4", Cp1251("Обновления доступны по адресу"), 132, 4, 166, 13);
+  FitTextToWidth(*label4_);
+  rzURLLabel1_ = Place(new UrlLabel(QString(), this), "RzURLLabel1", 300, 4, 104, 13);
   rzURLLabel2_ = Place(new UrlLabel(ToQString(Cp1251("Помоги развитию пректа")), this),
                        "RzURLLabel2", 132, 20, 129, 13);
-  rzURLLabel2_->SetAddress(QString::fromUtf8(kDonateAddress));
   rzURLLabel2_->SetBlinking(true);
+  SetLinkAddresses(QString::fromUtf8(kUpdateAddress), QString::fromUtf8(kDonateAddress));
   MakeLabel(this, "Label1", "source DBF file ", 8, 46, 75, 13);
   filenameEdit1_ = Place(new FilenameEdit(this), "FilenameEdit1", 86, 42, 295, 21);
   speedButton3_ = MakeSpeedButton(this, "SpeedButton3", "", 382, 42, 23, 22);

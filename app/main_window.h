@@ -93,6 +93,11 @@ class TForm1 : public QWidget {
   QCheckBox* CheckBox2() const { return checkBox2_; }
   QProgressBar* ProgressBar1() const { return progressBar1_; }
   QLabel* Label6() const { return label6_; }
+  // The addresses of the update and donation links; a link without an address is hidden, and
+  // with the update link the label that introduces it. The program's own come from the build
+  // (QUILLMOVE_UPDATE_URL, QUILLMOVE_DONATE_URL; empty by default).
+  void SetLinkAddresses(const QString& update, const QString& donate);
+  QLabel* Label4() const { return label4_; }
   UrlLabel* RzURLLabel1() const { return rzURLLabel1_; }
   UrlLabel* RzURLLabel2() const { return rzURLLabel2_; }
   QToolButton* SpeedButton1() const { return speedButton1_; }
@@ -133,6 +138,7 @@ class TForm1 : public QWidget {
   QCheckBox* checkBox2_ = nullptr;
   QProgressBar* progressBar1_ = nullptr;
   QLabel* label6_ = nullptr;
+  QLabel* label4_ = nullptr;
   UrlLabel* rzURLLabel1_ = nullptr;
   UrlLabel* rzURLLabel2_ = nullptr;
   QToolButton* speedButton1_ = nullptr;

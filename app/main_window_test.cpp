@@ -5,12 +5,15 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
 
+#include "app/application.h"
+#include "app/link_addresses.h"
 #include "platform/codepage.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/testing/scratch_folder.h"
@@ -128,17 +131,47 @@ TEST(MainWindow, SelectingACellSelectsItsRow) {
   EXPECT_EQ(form.Links().SelectedRow(), 2);
 }
 
-TEST(MainWindow, LinkLabelsOpenTheirAddresses) {
+TEST(MainWindow, LinkLabelsOpenTheirAddressesAndHideWithoutOne) {
   TForm1 form(VERSIONED_PROBE);
+  // The program's own addresses come from the build; by default there are none, and nothing
+  // of the machine that built it shows.
+  EXPECT_EQ(form.RzURLLabel1()->isHidden(), QString::fromUtf8(kUpdateAddress).isEmpty());
+  EXPECT_EQ(form.Label4()->isHidden(), QString::fromUtf8(kUpdateAddress).isEmpty());
+  EXPECT_EQ(form.RzURLLabel2()->isHidden(), QString::fromUtf8(kDonateAddress).isEmpty());
+  for (const QLabel* label : form.findChildren<QLabel*>())
+    EXPECT_FALSE(label->text().contains(QStringLiteral("file:"))) << label->text().toStdString();
+
+  form.SetLinkAddresses("https://example.org/updates", "https://example.org/donate");
+  EXPECT_FALSE(form.Label4()->isHidden());
+  EXPECT_FALSE(form.RzURLLabel1()->isHidden());
+  EXPECT_FALSE(form.RzURLLabel2()->isHidden());
   QString opened;
-  form.RzURLLabel2()->SetOpener([&](const QString& a) {
-    opened = a;
-    return true;
-  });
+  for (UrlLabel* label : {form.RzURLLabel1(), form.RzURLLabel2()})
+    label->SetOpener([&](const QString& a) {
+      opened = a;
+      return true;
+    });
+  form.RzURLLabel1()->Open();
+  EXPECT_EQ(opened, "https://example.org/updates");
+  EXPECT_EQ(form.RzURLLabel1()->text(), "https://example.org/updates");
   form.RzURLLabel2()->Open();
-  EXPECT_EQ(opened, form.RzURLLabel2()->Address());
-  EXPECT_TRUE(opened.startsWith("file://") || opened.startsWith("http"));
-  EXPECT_EQ(form.RzURLLabel1()->Target(), form.RzURLLabel1()->text());
+  EXPECT_EQ(opened, "https://example.org/donate");
+
+  form.SetLinkAddresses("", "");
+  EXPECT_TRUE(form.Label4()->isHidden());
+  EXPECT_TRUE(form.RzURLLabel1()->isHidden());
+  EXPECT_TRUE(form.RzURLLabel2()->isHidden());
+}
+
+TEST(MainWindow, TheUpdateSentenceShowsWholeInItsDesignWidth) {
+  const QFont platformFont = QApplication::font();
+  QApplication::setFont(DesignFont(platformFont));
+  TForm1 form(VERSIONED_PROBE);
+  QApplication::setFont(platformFont);
+  const QLabel* label = form.Label4();
+  EXPECT_EQ(label->width(), 166);
+  EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()),
+            label->contentsRect().width());
 }
 
 TEST(MainWindow, ChoosingTheSourceFileSetsUpTheSourceTable) {

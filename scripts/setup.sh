@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config python3
-  qt6-base-dev libgl-dev fonts-dejavu-core fonts-liberation2
+  qt6-base-dev libgl-dev libxcb1-dev xvfb x11-utils fonts-dejavu-core fonts-liberation2
   libsqlite3-dev libboost-dev locales
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   mono-runtime mono-mcs libmono-oracle4.0-cil

@@ -21,7 +21,8 @@ constexpr int kPanelHeight = 38;
 TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(ToQString(Cp1251("Ошибки импорта")));
-  setGeometry(192, 114, 688, 453);  // outer 696 x 480
+  resize(688, 453);  // outer 696 x 480
+  move(192, 114);     // a window's position is that of its frame
 
   memo1_ = new QPlainTextEdit(this);
   memo1_->setObjectName(QStringLiteral("Memo1"));

@@ -75,7 +75,8 @@ QVariant SourceTableModel::headerData(int section, Qt::Orientation orientation, 
 TForm4::TForm4(SourceTable& table, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("Form4"));
   setWindowTitle(ToQString(Cp1251("Просмотр DBF")));
-  setGeometry(192, 114, 862, 473);  // outer 870 x 500
+  resize(862, 473);  // outer 870 x 500
+  move(192, 114);     // a window's position is that of its frame
   dbGrid1_ = new QTableView(this);
   dbGrid1_->setObjectName(QStringLiteral("DBGrid1"));
   dbGrid1_->setModel(new SourceTableModel(table, dbGrid1_));
@@ -83,6 +84,9 @@ TForm4::TForm4(SourceTable& table, QWidget* parent) : QDialog(parent) {
   dbGrid1_->verticalHeader()->setDefaultSectionSize(18);
   dbGrid1_->verticalHeader()->setFixedWidth(12);
   dbGrid1_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  // The grid opens on the table's current record.
+  if (table.RecNo() >= 1)
+    dbGrid1_->setCurrentIndex(dbGrid1_->model()->index(table.RecNo() - 1, 0));
 
   auto* panel1 = new QWidget(this);
   panel1->setObjectName(QStringLiteral("Panel1"));

@@ -2,10 +2,14 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QStringList>
+#include <QTimer>
 
 #include "platform/qt/qt_text.h"
+#include "platform/qt/window_caption.h"
 
 namespace qm {
 namespace {
@@ -58,6 +62,12 @@ MessageButton QtDialogs::ShowMessage(const MessageBoxRequest& r) {
   if (r.buttons & kButtonYes) buttons |= QMessageBox::Yes;
   if (r.buttons & kButtonNo) buttons |= QMessageBox::No;
   box.setStandardButtons(buttons);
+  // A short text makes a narrow box, whose title bar would cut its caption; the box lays itself
+  // out around its grid, so a spacer across the grid holds it wide enough.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    grid->addItem(new QSpacerItem(CaptionWidth(box), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  if (r.caption.empty()) QTimer::singleShot(0, &box, [&box] { ClearWindowSystemCaption(box); });
   switch (box.exec()) {
     case QMessageBox::Ok: return kButtonOk;
     case QMessageBox::Yes: return kButtonYes;
