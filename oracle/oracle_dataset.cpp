@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "oracle/internal/count_query_text.h"
 #include "oracle/internal/dataset_record.h"
+#include "oracle/internal/variable_scanner.h"
 #include "oracle/oracle_session.h"
 #include "platform/codepage.h"
 #include "platform/database_error.h"
@@ -49,18 +51,27 @@ void TOracleDataSet::Open() {
   try {
     BuildFields();
     LayOutRecord();
-    FetchAll();
+    records_->Clear();
+    largeValues_.clear();
+    firstRow_ = true;  // Execute left the first row current
+    allFetched_ = false;
+    if (queryAllRecords_)
+      while (FetchRecord()) {
+      }
   } catch (...) {
     Close();
     throw;
   }
   active_ = true;
+  countCache_.reset();
   First();
+  if (AfterQuery) AfterQuery(*this);
 }
 
 void TOracleDataSet::BuildFields() {
   fields_.clear();
   fieldColumns_.clear();
+  if (BeforeQuery) BeforeQuery(*this);
   mainQuery_.Execute();
 
   rowidColumn_ = mainQuery_.FieldIndex("ROWID");
@@ -142,17 +153,20 @@ void TOracleDataSet::LayOutRecord() {
   records_ = std::make_unique<TRecordDataList>(offset, mainQuery_.ReadBuffer() + 1);
 }
 
-void TOracleDataSet::FetchAll() {
-  records_->Clear();
-  largeValues_.clear();
-  // Execute left the first row current.
-  for (bool first = true;; first = false) {
-    if (!first) mainQuery_.Next();
-    if (mainQuery_.Eof()) break;
-    std::byte* block = records_->Append();
-    ReadRecord(block);
-    rec::WriteInt32(block + rec::kIdOffset, records_->Count());
+bool TOracleDataSet::FetchRecord() {
+  if (allFetched_) return false;
+  if (firstRow_)
+    firstRow_ = false;
+  else
+    mainQuery_.Next();
+  if (mainQuery_.Eof()) {
+    allFetched_ = true;
+    return false;
   }
+  std::byte* block = records_->Append();
+  ReadRecord(block);
+  rec::WriteInt32(block + rec::kIdOffset, records_->Count());
+  return true;
 }
 
 void TOracleDataSet::ReadRecord(std::byte* block) {
@@ -232,25 +246,67 @@ void TOracleDataSet::Close() {
   current_ = -1;
   eof_ = true;
   active_ = false;
+  firstRow_ = allFetched_ = false;
+  countCache_.reset();
+  countQuery_.reset();
 }
 
-int TOracleDataSet::RecordCount() const {
+int TOracleDataSet::RecordCount() {
   if (!active_) Fail("Cannot perform this operation on a closed dataset");
-  return records_->Count();
+  if (!countAllRecords_) return records_->Count();
+  if (!countCache_) countCache_ = CountQueryHits();
+  return *countCache_;
+}
+
+int TOracleDataSet::CountQueryHits() {
+  for (int i = 0; i < mainQuery_.VariableCount(); ++i)
+    if (mainQuery_.VariableType(i) == kVariableCursor)
+      Fail("Cannot count query hits for cursor dataset");
+  const std::string select = SelectForCounting(mainQuery_.SQL().Text());
+  if (!countQuery_) countQuery_ = std::make_unique<TOracleQuery>();
+  countQuery_->SetSession(session_);
+  countQuery_->Clear();
+  countQuery_->SQL().Add("select count(*) from (");
+  countQuery_->SQL().Add(select);
+  countQuery_->SQL().Add(")");
+  for (const TScannedVariable& found : ScanVariables(select, false)) {
+    const int index = mainQuery_.VariableIndex(found.name);
+    if (index < 0) continue;
+    countQuery_->DeclareVariable(found.name, mainQuery_.VariableType(index));
+    countQuery_->SetVariable(found.name, mainQuery_.GetVariable(found.name));
+  }
+  countQuery_->Execute();
+  return countQuery_->FieldAsInteger(0);
 }
 
 void TOracleDataSet::First() {
   if (!active_) Fail("Cannot perform this operation on a closed dataset");
+  if (records_->Count() == 0) FetchRecord();
   current_ = records_->Count() == 0 ? -1 : 0;
   eof_ = records_->Count() == 0;
 }
 
 void TOracleDataSet::Next() {
   if (!active_) Fail("Cannot perform this operation on a closed dataset");
-  if (current_ + 1 < records_->Count())
+  if (current_ + 1 < records_->Count() || FetchRecord())
     ++current_;
   else
     eof_ = true;
+}
+
+void TOracleDataSet::Last() {
+  if (!active_) Fail("Cannot perform this operation on a closed dataset");
+  while (FetchRecord()) {
+  }
+  current_ = records_->Count() - 1;
+  eof_ = true;
+}
+
+const std::byte* TOracleDataSet::Resync() {
+  if (!active_) Fail("Cannot perform this operation on a closed dataset");
+  if (current_ < 0 && FetchRecord()) current_ = 0;
+  if (current_ < 0) Fail("No Records");
+  return (*records_)[current_];
 }
 
 TDataSetField* TOracleDataSet::FindField(const std::string& name) {

@@ -3,15 +3,21 @@
 // memory, read through fields by name on a current record.
 //
 // Open executes MainQuery (an unchanged text is not parsed again), makes one field per column
-// (no field for the ROWID column; a repeated name gets "_1", "_2", ...), and fetches every row.
+// (no field for the ROWID column; a repeated name gets "_1", "_2", ...), and fetches every row,
+// or with QueryAllRecords false only the first: further rows are fetched as Next moves past the
+// last one held, and Last fetches the rest. The dataset's BeforeQuery is called before MainQuery
+// executes, its AfterQuery once Open has fetched.
 // MainQuery's errors pass out of Open and leave the dataset closed. Close frees the records and
 // fields but keeps MainQuery's parsed statement. Editing SQL while open changes nothing until the
 // dataset is closed and opened again. The session's LogOff closes the dataset.
 //
 // Misuse raises EDatabaseError: "Field '<name>' not found", "Cannot perform this operation on a
-// closed dataset", "Unexpected datatype: <field>".
+// closed dataset", "Unexpected datatype: <field>", "No Records", "Cannot count query hits for
+// cursor dataset".
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -27,6 +33,7 @@ class TOracleDataSet : public TSessionAttachment {
  public:
   // A NULL value, an integer, a float or date-time, a text or the bytes of a large value.
   using Value = std::variant<std::monostate, int, double, std::string>;
+  using TDataSetNotifyEvent = std::function<void(TOracleDataSet& sender)>;
 
   TOracleDataSet();
   ~TOracleDataSet() override;
@@ -47,16 +54,35 @@ class TOracleDataSet : public TSessionAttachment {
   bool Optimize() const { return mainQuery_.Optimize(); }
   void SetOptimize(bool value) { mainQuery_.SetOptimize(value); }
 
+  // Every row fetched at Open (the default), or one at a time as the records are walked.
+  bool QueryAllRecords() const { return queryAllRecords_; }
+  void SetQueryAllRecords(bool value) { queryAllRecords_ = value; }
+  // RecordCount answers from CountQueryHits (once per open) instead of the records held.
+  bool CountAllRecords() const { return countAllRecords_; }
+  void SetCountAllRecords(bool value) { countAllRecords_ = value; }
+
+  TDataSetNotifyEvent BeforeQuery;  // before MainQuery executes at Open
+  TDataSetNotifyEvent AfterQuery;   // after Open has fetched
+
   // Opening an open dataset does nothing.
   void Open();
   void Close();
   bool Active() const { return active_; }
   void SetActive(bool value) { value ? Open() : Close(); }
 
-  int RecordCount() const;
+  // The records held, or with CountAllRecords the query's hits.
+  int RecordCount();
+  // Runs "select count(*) from (<SQL without comments and trailing ORDER or FOR clause>)" with
+  // the variables of SQL that MainQuery declares, and returns the count. Raises "Cannot count
+  // query hits for cursor dataset" when MainQuery has a cursor variable.
+  int CountQueryHits();
   void First();
   // At the last record: Eof becomes true and the record stays current.
   void Next();
+  // Fetches every row not yet held and makes the last record current.
+  void Last();
+  // The current record; raises "No Records" when the dataset holds none.
+  const std::byte* Resync();
   bool Eof() const { return eof_; }
   // Index of the current record, -1 when there is none.
   int RecNo() const { return current_; }
@@ -80,13 +106,20 @@ class TOracleDataSet : public TSessionAttachment {
   [[noreturn]] void Fail(const std::string& message) const;
   void BuildFields();
   void LayOutRecord();
-  void FetchAll();
+  // Fetches one row into the record list; false at the end of the rows.
+  bool FetchRecord();
   void ReadRecord(std::byte* block);
 
   std::string name_;
   TOracleQuery mainQuery_;
   TOracleSession* session_ = nullptr;
+  bool queryAllRecords_ = true;
+  bool countAllRecords_ = false;
   bool active_ = false;
+  bool firstRow_ = false;    // MainQuery's current row is the first, not yet taken
+  bool allFetched_ = false;  // MainQuery has no rows left
+  std::optional<int> countCache_;
+  std::unique_ptr<TOracleQuery> countQuery_;
   bool eof_ = true;
   int current_ = -1;
   int rowidColumn_ = -1;

@@ -185,6 +185,91 @@ TEST_P(DataSetTest, LobColumnsBecomeOracleLobFieldsHoldingTheWholeValue) {
   EXPECT_TRUE(ods_.FieldByName("SCAN").IsNull());
 }
 
+TEST_P(DataSetTest, WithoutQueryAllRecordsRowsAreFetchedAsTheWalkNeedsThem) {
+  ods_.SetQueryAllRecords(false);
+  ods_.SetReadBuffer(2);
+  OpenWith("select * from t order by id");
+  EXPECT_EQ(ods_.RecordCount(), 1);
+  EXPECT_EQ(ods_.FieldByName("ID").AsString(), "1");
+  ods_.Next();
+  EXPECT_EQ(ods_.RecordCount(), 2);
+  EXPECT_EQ(ods_.FieldByName("NAME").AsString(), "two");
+  ods_.Last();
+  EXPECT_EQ(ods_.RecordCount(), 3);
+  EXPECT_EQ(ods_.FieldByName("NAME").AsString(), "three");
+  EXPECT_EQ(Walk("ID"), (std::vector<std::string>{"1", "2", "3"}));
+
+  // A walk from the start fetches the rest on its way.
+  OpenWith("select name from t order by id desc");
+  EXPECT_EQ(Walk("NAME"), (std::vector<std::string>{"three", "two", "one"}));
+  EXPECT_EQ(ods_.RecordCount(), 3);
+}
+
+TEST_P(DataSetTest, CountAllRecordsCountsTheQueryHitsOnTheServer) {
+  ods_.SetQueryAllRecords(false);
+  ods_.SetCountAllRecords(true);
+  ods_.SQL().Add("select * from t -- every row\r\nwhere id >= :low and name <> :name");
+  ods_.SQL().Add("/* : in a comment */ order by name");
+  ods_.MainQuery().DeclareVariable("low", kVariableInteger);
+  ods_.MainQuery().DeclareVariable("name", kVariableString);
+  ods_.MainQuery().DeclareVariable("unused", kVariableString);
+  ods_.MainQuery().SetVariable("low", 2);
+  ods_.MainQuery().SetVariable("name", std::string("two"));
+  ods_.Open();
+  EXPECT_EQ(ods_.FieldByName("NAME").AsString(), "three");
+  EXPECT_EQ(ods_.RecordCount(), 1);  // one row matches, one is held
+  EXPECT_EQ(ods_.CountQueryHits(), 1);
+  ods_.Close();
+  ods_.MainQuery().SetVariable("low", 1);
+  ods_.Open();
+  EXPECT_EQ(ods_.RecordCount(), 2);
+
+  TOracleDataSet cursorSet;
+  cursorSet.SetName("ods2");
+  cursorSet.SetSession(&session_);
+  cursorSet.SQL().Add("begin open :c for select * from t; end;");
+  cursorSet.MainQuery().DeclareVariable("c", kVariableCursor);
+  try {
+    cursorSet.CountQueryHits();
+    FAIL() << "no error";
+  } catch (const EDatabaseError& e) {
+    EXPECT_STREQ(e.what(), "ods2: Cannot count query hits for cursor dataset");
+  }
+}
+
+TEST_P(DataSetTest, TheDataSetsOwnQueryEventsFrameItsOpen) {
+  std::vector<std::string> events;
+  ods_.BeforeQuery = [&](TOracleDataSet& sender) {
+    events.push_back("dataset before, active " + std::to_string(sender.Active()));
+  };
+  ods_.AfterQuery = [&](TOracleDataSet& sender) {
+    events.push_back("dataset after, " + std::to_string(sender.RecordCount()) + " records");
+  };
+  ods_.MainQuery().BeforeQuery = [&](TOracleQuery&) { events.push_back("query before"); };
+  ods_.MainQuery().AfterQuery = [&](TOracleQuery&) { events.push_back("query after"); };
+  OpenWith("select * from t");
+  EXPECT_EQ(events, (std::vector<std::string>{"dataset before, active 0", "query before",
+                                              "query after", "dataset after, 3 records"}));
+  events.clear();
+  ods_.Open();  // already open
+  EXPECT_TRUE(events.empty());
+}
+
+TEST_P(DataSetTest, AskingForTheCurrentRecordOfAnEmptyResultRaisesNoRecords) {
+  OpenWith("select * from t where id = 0");
+  try {
+    ods_.Resync();
+    FAIL() << "no error";
+  } catch (const EDatabaseError& e) {
+    EXPECT_STREQ(e.what(), "ods1: No Records");
+  }
+  EXPECT_EQ(ods_.FieldByName("NAME").AsString(), "");  // a plain read gives NULL
+  ods_.SetQueryAllRecords(false);
+  OpenWith("select * from t order by id");
+  EXPECT_EQ(ods_.Resync(), ods_.CurrentRecord());
+  EXPECT_NE(ods_.Resync(), nullptr);
+}
+
 TEST_P(DataSetTest, LogOffClosesTheDataSet) {
   OpenWith("select * from t");
   session_.LogOff();

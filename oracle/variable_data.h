@@ -23,6 +23,12 @@ inline constexpr int kVariableLongString = 10;
 inline constexpr int kVariableDate = 12;
 inline constexpr int kVariableLongRaw = 24;
 inline constexpr int kVariableChar = 97;
+inline constexpr int kVariableObject = 108;
+inline constexpr int kVariableReference = 110;
+inline constexpr int kVariableCLOB = 112;
+inline constexpr int kVariableBLOB = 113;
+inline constexpr int kVariableBFILE = 114;
+inline constexpr int kVariableCursor = 116;
 
 struct TVariableData {
   // Throws "Unsupported variable type" for a kind outside the supported list.
