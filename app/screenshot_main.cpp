@@ -1,8 +1,11 @@
-// quillmove-screenshot OUTDIR [SAMPLE.dbf]: draws the program's windows offscreen and saves them
-// as pictures for the README and the notes under doc/.
+// quillmove-screenshot OUTDIR [SAMPLE.dbf]: shows the program's windows and saves them as
+// pictures for the README and the notes under doc/: taken from the X server when run on one
+// (QT_QPA_PLATFORM=xcb), drawn offscreen otherwise.
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QPixmap>
+#include <QScreen>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -12,6 +15,7 @@
 #include "app/application.h"
 #include "app/main_window.h"
 #include "import/import_statements.h"
+#include "oracle/logon_texts.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/version_record.h"
 #include "ui/busy_window.h"
@@ -24,11 +28,22 @@
 
 namespace {
 
+// On an X server the picture is what the server shows of the window; offscreen the window draws
+// itself into it.
+QPixmap Picture(QWidget& window) {
+  if (QGuiApplication::platformName() != QStringLiteral("xcb")) return window.grab();
+  for (int i = 0; i < 20; ++i) {
+    QApplication::processEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return window.screen()->grabWindow(window.winId());
+}
+
 bool Save(QWidget& window, const std::string& dir, const char* name) {
   window.show();
   QApplication::processEvents();
   const std::string path = dir + "/" + name;
-  if (!window.grab().save(QString::fromStdString(path))) {
+  if (!Picture(window).save(QString::fromStdString(path))) {
     std::fprintf(stderr, "cannot write %s\n", path.c_str());
     return false;
   }
@@ -62,8 +77,12 @@ int main(int argc, char** argv) {
   form3.SetItems({"ID", "NAME", "CITY", "BORN"});
   ok &= Save(form3, dir, "list-picker.png");
 
+  // Filled in as the logon component fills it.
   qm::TLogOnForm logon;
+  const qm::TLogonTexts& texts = qm::LogonTexts();
+  logon.SetButtonCaptions(texts.ok, texts.cancel);
   logon.SetTitle("Logon");
+  logon.SetLabels(texts.username, texts.password, texts.database, texts.connectAs);
   logon.SetUsername("demo");
   logon.SetDatabase("DEMO");
   ok &= Save(logon, dir, "logon-window.png");
