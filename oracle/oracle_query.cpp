@@ -84,6 +84,7 @@ std::string DebugValue(const TVariableData& v) {
     default:
       break;
   }
+  if (v.plsqlTable) return "(PL/SQL Table)";
   if (v.array) return "(Array)";
   const TVariableValue value = v.Element(0);
   std::string text;
@@ -395,7 +396,8 @@ void TOracleQuery::Parse(const std::string& text) {
   // Long and array binds need a fresh statement handle.
   if (OCI8() &&
       (arraySize_ > 1 || std::any_of(variables_.begin(), variables_.end(), [](const auto& v) {
-         return v->kind == kVariableLong || v->kind == kVariableLongRaw || v->Count() > 1;
+         return v->kind == kVariableLong || v->kind == kVariableLongRaw || v->plsqlTable ||
+                v->Count() > 1;
        })))
     prepared_.clear();
   if (optimize_ && !prepared_.empty() && prepared_ == text && Reusable(functionCode_)) return;

@@ -131,8 +131,16 @@ class TOracleQuery : public TSessionAttachment {
   void SetVariable(const std::string& name, const TVariableValue& value);
   // One value per row of an array execution.
   void SetVariableArray(const std::string& name, const std::vector<TVariableValue>& values);
+  // A variable bound as a PL/SQL table of up to `tableSize` elements (at least 1), all NULL.
+  // SetVariable on it raises "<name> is a PL/SQL Table, assign a variant array to it";
+  // SetVariableArray raises "Array is larger than PL/SQL Table (<count> > <tableSize>)" for
+  // more values than the table holds. Other raises as DeclareVariable.
+  void DeclarePLSQLTable(const std::string& name, int kind, int tableSize);
   // The value (of the first row, for an array); raises "Unknown variable: <name>".
   TVariableValue GetVariable(const std::string& name) const;
+  // Every element: of an array, or the elements a PL/SQL table holds (after an execution, as the
+  // server left them); a scalar gives its one value. Raises "Unknown variable: <name>".
+  std::vector<TVariableValue> GetVariableArray(const std::string& name) const;
   int VariableCount() const { return static_cast<int>(variables_.size()); }
   // Both raise "Variable <index> does not exist".
   const std::string& VariableName(int index) const;

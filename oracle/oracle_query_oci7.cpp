@@ -58,7 +58,9 @@ void TOracleQuery::ParseOCI7(const std::string& text) {
 void TOracleQuery::BindOCI7(TVariableData& v, sb4 size, ub2 type) {
   session_->Entries().obndra(&cda_, MutableText(v.name), static_cast<sword>(v.name.size()),
                              reinterpret_cast<ub1*>(v.buffer.data()), size, type, -1,
-                             v.indicators.data(), nullptr, nullptr, 0, nullptr, nullptr, -1, -1);
+                             v.indicators.data(), v.plsqlTable ? v.lengths.data() : nullptr,
+                             nullptr, v.plsqlTable ? static_cast<ub4>(v.tableSize) : 0,
+                             v.plsqlTable ? &v.tableCount : nullptr, nullptr, -1, -1);
   if (cda_.rc != 0) session_->RaiseOracleError(cda_.rc);
 }
 

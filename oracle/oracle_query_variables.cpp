@@ -35,13 +35,15 @@ void TOracleQuery::BindVariables() {
         throw std::runtime_error("All arrays must be of equal size for Array DML");
       arrayCount = v.Count();
     }
-    if (OCI8() && v.boundParse == parseCount_ && v.boundBuffer == v.buffer.data()) continue;
+    if (OCI8() && !v.plsqlTable && v.boundParse == parseCount_ &&
+        v.boundBuffer == v.buffer.data())
+      continue;
     sb4 size = static_cast<sb4>(v.elementSize);
     ub2 type = static_cast<ub2>(v.kind);
     switch (v.kind) {
       case kVariableString:
       case kVariableChar:
-        if (!v.array) size = std::min(size, session_->MaxStringBindSize() + 1);
+        if (!v.array && !v.plsqlTable) size = std::min(size, session_->MaxStringBindSize() + 1);
         type = v.kind == kVariableChar ? SQLT_AVC : SQLT_STR;
         break;
       case kVariableLongString:
@@ -59,10 +61,13 @@ void TOracleQuery::BindVariables() {
       continue;
     }
     OCIBind* bind = nullptr;
-    const sword status =
-        oci.OCIBindByName(stmt_, &bind, err_, reinterpret_cast<const OraText*>(v.name.data()),
-                          static_cast<sb4>(v.name.size()), v.buffer.data(), size, type,
-                          v.indicators.data(), nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
+    // A PL/SQL table goes as one array of its whole size, with the count of elements in use.
+    const sword status = oci.OCIBindByName(
+        stmt_, &bind, err_, reinterpret_cast<const OraText*>(v.name.data()),
+        static_cast<sb4>(v.name.size()), v.buffer.data(), size, type, v.indicators.data(),
+        v.plsqlTable ? v.lengths.data() : nullptr, nullptr,
+        v.plsqlTable ? static_cast<ub4>(v.tableSize) : 0, v.plsqlTable ? &v.tableCount : nullptr,
+        OCI_DEFAULT);
     if (ErrorCodeOf(status) != 0) session_->RaiseOracleError(err_);
     v.boundParse = parseCount_;
     v.boundBuffer = v.buffer.data();
@@ -104,8 +109,19 @@ void TOracleQuery::DeleteVariable(const std::string& name) {
   CloseForODBC();
 }
 
+void TOracleQuery::DeclarePLSQLTable(const std::string& name, int kind, int tableSize) {
+  DeclareVariable(name, kind);
+  TVariableData& v = Variable(name);
+  v.plsqlTable = true;
+  v.tableSize = std::max(tableSize, 1);
+  v.Assign(std::vector<TVariableValue>(static_cast<size_t>(v.tableSize)), false, false);
+  v.tableCount = 0;
+}
+
 void TOracleQuery::SetVariable(const std::string& name, const TVariableValue& value) {
   TVariableData& v = Variable(name);
+  if (v.plsqlTable)
+    throw std::runtime_error(name + " is a PL/SQL Table, assign a variant array to it");
   const bool convertCRLF = session_ != nullptr && session_->Preferences().ConvertCRLF();
   const bool zeroDateIsNull = session_ == nullptr || session_->Preferences().ZeroDateIsNull();
   v.array = false;
@@ -120,8 +136,30 @@ void TOracleQuery::SetVariableArray(const std::string& name,
     throw std::runtime_error(name + " is a substitution variable and cannot be an array");
   const bool convertCRLF = session_ != nullptr && session_->Preferences().ConvertCRLF();
   const bool zeroDateIsNull = session_ == nullptr || session_->Preferences().ZeroDateIsNull();
+  if (v.plsqlTable) {
+    if (static_cast<int>(values.size()) > v.tableSize)
+      throw std::runtime_error("Array is larger than PL/SQL Table (" +
+                               std::to_string(values.size()) + " > " +
+                               std::to_string(v.tableSize) + ")");
+    // The unused elements stay, NULL, for what the server puts there.
+    std::vector<TVariableValue> table = values;
+    table.resize(static_cast<size_t>(v.tableSize));
+    v.Assign(table, convertCRLF, zeroDateIsNull);
+    v.tableCount = static_cast<ub4>(values.size());
+    return;
+  }
   v.array = true;
   v.Assign(values, convertCRLF, zeroDateIsNull);
+}
+
+std::vector<TVariableValue> TOracleQuery::GetVariableArray(const std::string& name) const {
+  const int index = VariableIndex(name);
+  if (index < 0) throw std::runtime_error("Unknown variable: " + name);
+  const TVariableData& v = *variables_[static_cast<size_t>(index)];
+  const int count = v.plsqlTable ? std::min(static_cast<int>(v.tableCount), v.tableSize) : v.Count();
+  std::vector<TVariableValue> values;
+  for (int i = 0; i < count; ++i) values.push_back(v.Element(i));
+  return values;
 }
 
 TVariableValue TOracleQuery::GetVariable(const std::string& name) const {

@@ -49,6 +49,11 @@ struct TVariableData {
   std::vector<sb2> indicators = std::vector<sb2>(1, -1);
   std::vector<ub2> lengths = std::vector<ub2>(1, 0);
   bool array = false;
+  // A PL/SQL table: `tableSize` elements are bound, of which `tableCount` hold values; the
+  // server may change both the values and the count.
+  bool plsqlTable = false;
+  int tableSize = 0;
+  ub4 tableCount = 0;
   // What was bound last, so an unchanged buffer is not bound again.
   int boundParse = -1;  // serial of the parse it was bound after
   const char* boundBuffer = nullptr;

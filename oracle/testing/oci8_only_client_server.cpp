@@ -8,6 +8,10 @@
 //    to the alias "ORA73", an Oracle8 one otherwise.
 //  - Statements prepare and execute without doing anything; their texts are recorded in the
 //    call log as OCIStmtPrepare(text), with \n for each line feed.
+//  - Binds are recorded as OCIBindByName(name,type,size,maxarr,curele), curele being the count
+//    the caller's element counter holds ("-" without one). A block starting with "begin" is a
+//    PL/SQL block; executing "begin fill(:T); end;" fills the PL/SQL table bound as :T (integers)
+//    with 10, 20, 30, ... up to its size, at most 3, and sets its count.
 //  - The select "select * from kinds" describes the columns ID NUMBER(9), OBJ (a named type),
 //    PTR (a REF) and CUR (a cursor), in that order, and fetches no row.
 
@@ -28,6 +32,18 @@ std::string attachedAlias;
 sb4 pendingCode = 0;
 std::string pendingMessage;
 bool kindsQuery = false;
+bool plsqlBlock = false;
+std::string preparedText;
+
+struct ScriptedBind {
+  void* value;
+  sb4 size;
+  ub2 type;
+  sb2* indicators;
+  ub4 maxElements;
+  ub4* count;
+};
+ScriptedBind tableT{};
 
 // The columns of "select * from kinds": name, internal type, precision.
 struct ScriptedColumn {
@@ -116,7 +132,9 @@ sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* attributep, ub4* s
     return OCI_SUCCESS;
   }
   if (attrtype == OCI_ATTR_STMT_TYPE)
-    *static_cast<ub2*>(attributep) = kindsQuery ? OCI_STMT_SELECT : OCI_STMT_ALTER;
+    *static_cast<ub2*>(attributep) = kindsQuery   ? OCI_STMT_SELECT
+                                     : plsqlBlock ? OCI_STMT_BEGIN
+                                                  : OCI_STMT_ALTER;
   if (attrtype == OCI_ATTR_PARAM_COUNT)
     *static_cast<ub4*>(attributep) = kindsQuery ? sizeof kKinds / sizeof kKinds[0] : 0;
   return OCI_SUCCESS;
@@ -156,12 +174,38 @@ sword OCIStmtPrepare(OCIStmt*, OCIError*, const OraText* stmt, ub4 stmt_len, ub4
     text.replace(at, 1, "\\n");
   RecordCall("OCIStmtPrepare(" + text + ")");
   kindsQuery = text.rfind("select * from kinds", 0) == 0;
+  plsqlBlock = text.rfind("begin", 0) == 0;
+  preparedText = text;
+  tableT = {};
+  return OCI_SUCCESS;
+}
+
+sword OCIBindByName(OCIStmt*, OCIBind** bindp, OCIError*, const OraText* placeholder,
+                    sb4 placeh_len, void* valuep, sb4 value_sz, ub2 dty, void* indp, ub2*, ub2*,
+                    ub4 maxarr_len, ub4* curelep, ub4) {
+  const std::string name = Text(placeholder, placeh_len);
+  RecordCall("OCIBindByName(" + name + "," + std::to_string(dty) + "," + std::to_string(value_sz) +
+             "," + std::to_string(maxarr_len) + "," +
+             (curelep != nullptr ? std::to_string(*curelep) : std::string("-")) + ")");
+  if (name == ":T")
+    tableT = {valuep, value_sz, dty, static_cast<sb2*>(indp), maxarr_len, curelep};
+  *bindp = static_cast<OCIBind*>(Handle(OCI_HTYPE_BIND));
   return OCI_SUCCESS;
 }
 
 sword OCIStmtExecute(OCISvcCtx*, OCIStmt*, OCIError*, ub4 iters, ub4, const OCISnapshot*,
                      OCISnapshot*, ub4 mode) {
   RecordCall("OCIStmtExecute(" + std::to_string(iters) + "," + std::to_string(mode) + ")");
+  if (preparedText.rfind("begin fill(:T); end;", 0) == 0 && tableT.count != nullptr && tableT.type == SQLT_INT) {
+    const ub4 n = std::min<ub4>(tableT.maxElements, 3);
+    for (ub4 i = 0; i < n; ++i) {
+      const sb4 value = static_cast<sb4>(10 * (i + 1));
+      std::memcpy(static_cast<char*>(tableT.value) + i * static_cast<ub4>(tableT.size), &value,
+                  sizeof value);
+      tableT.indicators[i] = 0;
+    }
+    *tableT.count = n;
+  }
   return OCI_SUCCESS;
 }
 

@@ -1,0 +1,84 @@
+// PL/SQL-table variables, on the scripted client (the engine runs no PL/SQL).
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "oracle/oracle_query.h"
+#include "oracle/oracle_session.h"
+#include "oracle/testing/scripted_client_test.h"
+#include "oracle/testing/session_test_support.h"
+
+namespace qm {
+namespace {
+
+class PLSQLTableTest : public testing::ScriptedClientTest {
+ protected:
+  void SetUp() override {
+    ScriptedClientTest::SetUp();
+    testing::SetLogon(session_, "scott", "tiger", "ORA80");
+    session_.LogOn();
+    query_.SetSession(&session_);
+  }
+  void TearDown() override { session_.LogOff(); }
+
+  template <typename F>
+  static std::string ErrorOf(F&& f) {
+    try {
+      f();
+    } catch (const std::runtime_error& e) {
+      return e.what();
+    }
+    return "<no error>";
+  }
+
+  TOracleSession session_;
+  TOracleQuery query_;
+};
+
+TEST_F(PLSQLTableTest, ATableIsBoundWholeWithItsCountAndReadBackAsTheServerLeftIt) {
+  query_.SQL().Add("begin fill(:T); end;");
+  query_.DeclarePLSQLTable("t", kVariableInteger, 5);
+  query_.SetVariableArray("t", {1, 2});
+  Reset();
+  query_.Execute();
+  // One execution; the table goes as one bind of 5 elements of which 2 are in use.
+  EXPECT_EQ(Calls({"OCIBindByName", "OCIStmtExecute"}),
+            (std::vector<std::string>{"OCIBindByName(:T,3,4,5,2)", "OCIStmtExecute(1,0)"}));
+  EXPECT_EQ(query_.GetVariableArray("t"), (std::vector<TVariableValue>{10, 20, 30}));
+  EXPECT_EQ(query_.GetVariable("t"), TVariableValue(10));
+
+  // A table is bound again at every execution, so the server sees the current count.
+  query_.SetVariableArray("t", {});
+  Reset();
+  query_.Execute();
+  EXPECT_EQ(Calls({"OCIBindByName"}), std::vector<std::string>{"OCIBindByName(:T,3,4,5,0)"});
+}
+
+TEST_F(PLSQLTableTest, ATableTakesOnlyAnArrayThatFits) {
+  query_.DeclarePLSQLTable("names", kVariableString, 2);
+  EXPECT_EQ(ErrorOf([&] { query_.SetVariable("names", std::string("x")); }),
+            "names is a PL/SQL Table, assign a variant array to it");
+  EXPECT_EQ(ErrorOf([&] {
+              query_.SetVariableArray("names", {std::string("a"), std::string("b"), std::string("c")});
+            }),
+            "Array is larger than PL/SQL Table (3 > 2)");
+  query_.SetVariableArray("names", {std::string("a"), std::string("b")});
+  EXPECT_EQ(query_.GetVariableArray("names"),
+            (std::vector<TVariableValue>{std::string("a"), std::string("b")}));
+
+  // Beside ordinary arrays it counts as one row, and the statement shows it as a table.
+  query_.DeclareVariable("id", kVariableInteger);
+  query_.SetVariable("id", 7);
+  query_.SQL().Add("begin fill(:T); end;");
+  Reset();
+  query_.Execute();
+  EXPECT_EQ(Calls({"OCIStmtExecute"}), std::vector<std::string>{"OCIStmtExecute(1,0)"});
+  EXPECT_EQ(Calls({"OCIBindByName"}),
+            (std::vector<std::string>{"OCIBindByName(:NAMES,5,4001,2,2)",
+                                      "OCIBindByName(:ID,3,4,0,-)"}));
+}
+
+}  // namespace
+}  // namespace qm
