@@ -653,6 +653,13 @@ sword OCILobTrim(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4 new
 sword OCILobWrite(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* amtp, ub4 offset,
                   void* bufp, ub4 buflen, ub1 piece, void* ctxp, OCICallbackLobWrite cbfp, ub2 csid,
                   ub1 csfrm);
+// Temporary LOBs (release 8.1): lobtype OCI_TEMP_BLOB or OCI_TEMP_CLOB; cache is a boolean.
+inline constexpr ub1 OCI_TEMP_BLOB = 1;
+inline constexpr ub1 OCI_TEMP_CLOB = 2;
+inline constexpr OCIDuration OCI_DURATION_SESSION = 10;
+sword OCILobCreateTemporary(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub2 csid,
+                            ub1 csfrm, ub1 lobtype, int cache, OCIDuration duration);
+sword OCILobFreeTemporary(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp);
 sword OCIBreak(void* hndlp, OCIError* errhp);
 // Writes a NUL-terminated banner (lines separated by LF) of at most bufsz bytes; hndltype is
 // OCI_HTYPE_SVCCTX or OCI_HTYPE_SERVER.
@@ -898,6 +905,8 @@ QM_OCI_POINTER_TYPE(OCILobLocatorIsInit);
 QM_OCI_POINTER_TYPE(OCILobRead);
 QM_OCI_POINTER_TYPE(OCILobTrim);
 QM_OCI_POINTER_TYPE(OCILobWrite);
+QM_OCI_POINTER_TYPE(OCILobCreateTemporary);
+QM_OCI_POINTER_TYPE(OCILobFreeTemporary);
 QM_OCI_POINTER_TYPE(OCIBreak);
 QM_OCI_POINTER_TYPE(OCIServerVersion);
 QM_OCI_POINTER_TYPE(OCIAttrGet);

@@ -1,4 +1,4 @@
-// The entry points outside the engine's scope (objects, writing LOBs, direct path, ...). They exist so
+// The entry points outside the engine's scope (objects, changing stored LOBs, direct path, ...). They exist so
 // that a loader resolving the whole interface finds every name; each fails cleanly with
 // "ORA-03001: unimplemented feature" on the error handle it is given.
 // clang-format off
@@ -113,11 +113,6 @@ sword OCILobLoadFromFile(OCISvcCtx*, OCIError* errhp, OCILobLocator*, OCILobLoca
 }
 
 sword OCILobTrim(OCISvcCtx*, OCIError* errhp, OCILobLocator*, ub4) {
-  return Unimplemented(errhp);
-}
-
-sword OCILobWrite(OCISvcCtx*, OCIError* errhp, OCILobLocator*, ub4*, ub4, void*, ub4, ub1, void*,
-                  OCICallbackLobWrite, ub2, ub1) {
   return Unimplemented(errhp);
 }
 

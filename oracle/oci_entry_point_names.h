@@ -162,4 +162,10 @@
   X(OCIDirPathLoadStream)               \
   X(OCIDirPathStreamReset)              \
   X(OCIDateTimeToText)
+
+// Temporary LOBs (release 8.1), resolved one by one: a client without them stays ready for
+// everything else, and a LOB variable is then refused.
+#define QM_OCI_TEMP_LOB_NAMES(X)        \
+  X(OCILobCreateTemporary)              \
+  X(OCILobFreeTemporary)
 // clang-format on

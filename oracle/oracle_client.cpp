@@ -38,6 +38,7 @@ constexpr Slot kOlogGroup[] = {QM_OLOG_NAMES(QM_OCI_ENTRY)};
 constexpr Slot kOpinitGroup[] = {QM_OPINIT_NAMES(QM_OCI_ENTRY)};
 constexpr Slot kOci8Group[] = {QM_OCI8_NAMES(QM_OCI_ENTRY)};
 constexpr Slot kOci81Group[] = {QM_OCI81_NAMES(QM_OCI_ENTRY)};
+constexpr Slot kTempLobNames[] = {QM_OCI_TEMP_LOB_NAMES(QM_OCI_ENTRY)};
 #undef QM_OCI_ENTRY
 
 static_assert(std::size(kOci7Group) == 20 && std::size(kOci8Group) == 114 &&
@@ -272,6 +273,9 @@ void OracleClient::ResolveEntryPoints() {
   opinitReady_ = ResolveGroup(*library_, kOpinitGroup, ologReady_, entries_);
   oci8Ready_ = ResolveGroup(*library_, kOci8Group, true, entries_);
   oci81Ready_ = ResolveGroup(*library_, kOci81Group, oci8Ready_, entries_);
+  if (oci81Ready_)
+    for (const Slot& slot : kTempLobNames)
+      if (void* address = library_->Symbol(slot.name)) slot.assign(entries_, address);
 }
 
 std::string OracleClient::InitializationError(int code) const {

@@ -39,6 +39,7 @@
 namespace qm {
 
 class TOracleSession;
+class TTemporaryLOB;
 
 // Function codes of statements, in the classic numbering.
 inline constexpr int kFunctionInsert = 3;
@@ -131,6 +132,10 @@ class TOracleQuery : public TSessionAttachment {
   void SetVariable(const std::string& name, const TVariableValue& value);
   // One value per row of an array execution.
   void SetVariableArray(const std::string& name, const std::vector<TVariableValue>& values);
+  // Gives the CLOB or BLOB variable `name` the value of `lob`, which is bound as it is at each
+  // execution and must live until then. Raises "Variable <name> not declared" and "<name> is
+  // not a LOB variable" (for another kind or a LOB of the other type).
+  void SetComplexVariable(const std::string& name, const TTemporaryLOB& lob);
   // A variable bound as a PL/SQL table of up to `tableSize` elements (at least 1), all NULL.
   // SetVariable on it raises "<name> is a PL/SQL Table, assign a variant array to it";
   // SetVariableArray raises "Array is larger than PL/SQL Table (<count> > <tableSize>)" for

@@ -6,6 +6,7 @@
 #include "oracle/oci_entry_points.h"
 #include "oracle/oracle_query.h"
 #include "oracle/oracle_session.h"
+#include "oracle/temporary_lob.h"
 #include "platform/codepage.h"
 
 namespace qm {
@@ -23,6 +24,17 @@ void TOracleQuery::BindVariables() {
   for (const auto& holder : variables_) {
     TVariableData& v = *holder;
     if (v.kind == kVariableSubstitution) continue;
+    if (v.Complex() && v.object != nullptr) {
+      // A LOB locator goes by its address, bound again at every execution.
+      RequireFeature(session_, "LOB variable " + v.name);
+      OCIBind* bind = nullptr;
+      const sword status = oci.OCIBindByName(
+          stmt_, &bind, err_, reinterpret_cast<const OraText*>(v.name.data()),
+          static_cast<sb4>(v.name.size()), &v.object, static_cast<sb4>(sizeof v.object),
+          static_cast<ub2>(v.kind), nullptr, nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
+      if (ErrorCodeOf(status) != 0) session_->RaiseOracleError(err_);
+      continue;
+    }
     if (v.Complex()) {
       const char* what = v.kind == 108   ? "Object variable "
                          : v.kind == 110 ? "Reference variable "
@@ -107,6 +119,12 @@ void TOracleQuery::DeleteVariable(const std::string& name) {
   variables_.erase(variables_.begin() + index);
   prepared_.clear();
   CloseForODBC();
+}
+
+void TOracleQuery::SetComplexVariable(const std::string& name, const TTemporaryLOB& lob) {
+  TVariableData& v = Variable(name);
+  if (v.kind != lob.LobType()) throw std::runtime_error(name + " is not a LOB variable");
+  v.object = lob.Locator();
 }
 
 void TOracleQuery::DeclarePLSQLTable(const std::string& name, int kind, int tableSize) {

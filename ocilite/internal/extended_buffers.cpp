@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "ocilite/internal/conversions.h"
+#include "ocilite/internal/lob_binds.h"
 #include "ocilite/internal/oci_handles.h"
 
 namespace qm::ocilite {
@@ -41,7 +42,7 @@ bool IsDescriptorExternalType(ub2 dty) {
 
 bool IsExtendedExternalType(ub2 dty) {
   return dty == SQLT_VBI || dty == SQLT_LVC || dty == SQLT_LVB || dty == SQLT_ODT ||
-         IsDescriptorExternalType(dty);
+         IsDescriptorExternalType(dty) || IsLobBindType(dty);
 }
 
 OraDate CheckedDate(int year, int month, int day, int hour, int minute, int second) {
@@ -77,6 +78,7 @@ int LocalOffsetMinutes(const OraDate& date) {
 
 StoreResult StoreExtended(const Value& v, const SqlType& type, ub2 dty, void* buffer, sb4 size,
                           ub4* length, ub4* full_length, EvalContext& ctx, const CodePage& cp) {
+  if (IsLobBindType(dty)) throw OraError(3001);
   auto* out = static_cast<unsigned char*>(buffer);
   if (IsDescriptorExternalType(dty)) {
     oci::DateTimeDescriptor* d = DescriptorAt(buffer);
@@ -128,6 +130,7 @@ StoreResult StoreExtended(const Value& v, const SqlType& type, ub2 dty, void* bu
 }
 
 Value LoadExtended(const void* buffer, ub4 length, ub2 dty, const CodePage& cp) {
+  if (IsLobBindType(dty)) return LoadLobBind(buffer);
   const auto* in = static_cast<const unsigned char*>(buffer);
   if (IsDescriptorExternalType(dty)) {
     const oci::DateTimeDescriptor* d = DescriptorAt(buffer);
@@ -164,6 +167,7 @@ Value LoadExtended(const void* buffer, ub4 length, ub2 dty, const CodePage& cp) 
 }
 
 SqlType ExtendedBindType(ub2 dty, sb4 size) {
+  if (IsLobBindType(dty)) return LobBindType(dty);
   switch (dty) {
     // As their plain forms SQLT_BIN, SQLT_LBI and SQLT_LNG.
     case SQLT_VBI:

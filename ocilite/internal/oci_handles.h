@@ -133,6 +133,7 @@ struct StmtHandle : Handle {
 struct LobLocator : Handle {
   using Handle::Handle;
   bool initialized = false;  // false until a fetch of a value that is not NULL
+  bool temporary = false;    // made by OCILobCreateTemporary: its value lives in the locator
   DataType kind = DataType::kNull;  // kClob, kBlob or kBfile
   std::string content;  // CLOB: UTF-8 text; BLOB: bytes; BFILE: "DIRECTORY/file name"
   std::string open_path;  // BFILE: the file while the locator has it open
