@@ -5,6 +5,7 @@
 #include "oracle/oracle_query.h"
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 #include "oracle/e_oracle_error.h"
@@ -102,14 +103,18 @@ std::string DebugValue(const TVariableData& v) {
 TOracleQuery::~TOracleQuery() {
   stopThread_ = true;
   WaitForThread();
-  Close();
+  try {
+    Close();
+  } catch (...) {
+    // Nothing is left to release, and a destructor has no one to tell.
+  }
   if (session_ != nullptr) session_->DetachStatement(this);
 }
 
 void TOracleQuery::SetSession(TOracleSession* session) {
   if (session == session_) return;
+  Close();  // a failure keeps the old session, with the resources released all the same
   if (session_ != nullptr) session_->DetachStatement(this);
-  Close();
   session_ = session;
   if (session_ != nullptr) session_->AttachStatement(this);
 }
@@ -193,11 +198,17 @@ void TOracleQuery::OpenHandles() {
 }
 
 void TOracleQuery::FreeHandles() {
+  std::optional<EOracleError> releaseError;
   if (session_ != nullptr && handlesOpen_) {
     const OciEntryPoints& oci = session_->Entries();
     // A library unloaded meanwhile took its handles with it.
     if (oci.OCIHandleFree != nullptr) {
-      if (stmt_ != nullptr) oci.OCIHandleFree(stmt_, OCI_HTYPE_STMT);
+      if (stmt_ != nullptr) {
+        const sword status = oci.OCIHandleFree(stmt_, OCI_HTYPE_STMT);
+        // Raised once everything else is released too.
+        if (status != OCI_SUCCESS && status != OCI_SUCCESS_WITH_INFO && err_ != nullptr)
+          releaseError = session_->MakeOracleError(err_);
+      }
       if (err_ != nullptr) oci.OCIHandleFree(err_, OCI_HTYPE_ERROR);
       if (err2_ != nullptr) oci.OCIHandleFree(err2_, OCI_HTYPE_ERROR);
     }
@@ -208,7 +219,8 @@ void TOracleQuery::FreeHandles() {
   stmt_ = nullptr;
   err_ = err2_ = nullptr;
   rowid_ = nullptr;
-  CloseCursor();
+  CloseCursor(releaseError);
+  if (releaseError) throw *releaseError;
 }
 
 void TOracleQuery::ReleaseColumns() {

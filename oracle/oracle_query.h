@@ -24,11 +24,13 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "oracle/busy_cursor.h"
+#include "oracle/e_oracle_error.h"
 #include "oracle/field_data.h"
 #include "oci/oci.h"
 #include "oracle/oracle_date_time.h"
@@ -112,7 +114,8 @@ class TOracleQuery : public TSessionAttachment {
   // "Query thread is still in progress" while a background execution runs.
   void Describe();
   // Releases the client handles (or closes the cursor data area and zeroes it) and forgets the
-  // parsed statement. Raises nothing: the server resources are gone either way.
+  // parsed statement. Everything is released either way; a failure of the release is raised
+  // afterwards as EOracleError (the destructor keeps it to itself).
   void Close();
   // Clears SQL and the variables and forgets the parsed statement (and closes, on an ODBC-bridge
   // session).
@@ -240,7 +243,8 @@ class TOracleQuery : public TSessionAttachment {
   void FetchBatch(ub4 rows);
   // The release 7 counterparts (oracle_query_oci7.cpp).
   void OpenCursor();
-  void CloseCursor();
+  // Keeps a failure of the close in `releaseError` unless one is there already.
+  void CloseCursor(std::optional<EOracleError>& releaseError);
   void ParseOCI7(const std::string& text);
   void BindOCI7(TVariableData& v, sb4 size, ub2 type);
   void ExecuteOCI7(ub4 iterations, ub4 rowOffset);

@@ -36,13 +36,14 @@ void TOracleQuery::OpenCursor() {
   cursorOpen_ = true;
 }
 
-void TOracleQuery::CloseCursor() {
+void TOracleQuery::CloseCursor(std::optional<EOracleError>& releaseError) {
   if (!cursorOpen_) return;
   cursorOpen_ = false;
   // A library unloaded meanwhile took its cursors with it.
   if (session_ != nullptr && session_->Entries().oclose != nullptr) {
     TSessionLockScope hold(session_);
     session_->Entries().oclose(&cda_);
+    if (cda_.rc != 0 && !releaseError) releaseError = session_->MakeOracleError(cda_.rc);
   }
   std::memset(&cda_, 0, sizeof cda_);
 }

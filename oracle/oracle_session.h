@@ -178,6 +178,9 @@ class TOracleSession {
   // session's error handle when it is OCI_ERROR or OCI_SUCCESS_WITH_INFO (or any other non-zero
   // code); on the release 7 interface, when the logon data area holds a return code.
   void CheckStatus(sword status);
+  // The error RaiseOracleError would raise, for raising later.
+  EOracleError MakeOracleError(OCIError* errorHandle) const;
+  EOracleError MakeOracleError(int returnCode);
   // Throws EOracleError with record 1 of `errorHandle` (the session's or a statement's): its
   // number, and its text cut at 1023 characters.
   [[noreturn]] void RaiseOracleError(OCIError* errorHandle) const;
@@ -231,8 +234,6 @@ class TOracleSession {
   void DropUnloadedConnection();
   // The Oracle error number behind the last status (0 for success).
   sb4 LastErrorCode() const;
-  EOracleError MakeOracleError(OCIError* errorHandle) const;
-  EOracleError MakeOracleError(int returnCode);
   // The error of the last logon or logoff call: from the error handle on the release 8
   // interface, from `returnCode` on the release 7 one.
   EOracleError LastCallError(int returnCode);

@@ -8,6 +8,8 @@
 //    to the alias "ORA73", an Oracle8 one otherwise.
 //  - Statements prepare and execute without doing anything; their texts are recorded in the
 //    call log as OCIStmtPrepare(text), with \n for each line feed.
+//  - qm_test_fail_next_statement_free makes the next OCIHandleFree of a statement fail with
+//    ORA-03114.
 //  - Binds are recorded as OCIBindByName(name,type,size,maxarr,curele), curele being the count
 //    the caller's element counter holds ("-" without one). A block starting with "begin" is a
 //    PL/SQL block; executing "begin fill(:T); end;" fills the PL/SQL table bound as :T (integers)
@@ -84,9 +86,20 @@ sword OCIDescriptorAlloc(const void*, void** descpp, const ub4 type, const std::
   return OCI_SUCCESS;
 }
 
+bool failStatementFree = false;
+
+// Makes the next release of a statement handle fail with ORA-03114.
+extern "C" __attribute__((visibility("default"))) void qm_test_fail_next_statement_free() {
+  failStatementFree = true;
+}
+
 sword OCIHandleFree(void*, const ub4 type) {
   RecordCall("OCIHandleFree(" + std::to_string(type) + ")");
-  return OCI_SUCCESS;
+  if (type != OCI_HTYPE_STMT || !failStatementFree) return OCI_SUCCESS;
+  failStatementFree = false;
+  pendingCode = 3114;
+  pendingMessage = "ORA-03114: not connected to ORACLE\n";
+  return OCI_ERROR;
 }
 
 sword OCIServerAttach(OCIServer*, OCIError*, const OraText* dblink, sb4 dblink_len, ub4) {

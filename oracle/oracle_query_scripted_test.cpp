@@ -1,10 +1,12 @@
-// PL/SQL-table variables, on the scripted client (the engine runs no PL/SQL).
+// Statements on the scripted client: PL/SQL-table variables (the engine runs no PL/SQL) and a
+// release of the statement's resources that fails.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "oracle/e_oracle_error.h"
 #include "oracle/oracle_query.h"
 #include "oracle/oracle_session.h"
 #include "oracle/testing/scripted_client_test.h"
@@ -13,7 +15,7 @@
 namespace qm {
 namespace {
 
-class PLSQLTableTest : public testing::ScriptedClientTest {
+class ScriptedQueryTest : public testing::ScriptedClientTest {
  protected:
   void SetUp() override {
     ScriptedClientTest::SetUp();
@@ -37,7 +39,7 @@ class PLSQLTableTest : public testing::ScriptedClientTest {
   TOracleQuery query_;
 };
 
-TEST_F(PLSQLTableTest, ATableIsBoundWholeWithItsCountAndReadBackAsTheServerLeftIt) {
+TEST_F(ScriptedQueryTest, ATableIsBoundWholeWithItsCountAndReadBackAsTheServerLeftIt) {
   query_.SQL().Add("begin fill(:T); end;");
   query_.DeclarePLSQLTable("t", kVariableInteger, 5);
   query_.SetVariableArray("t", {1, 2});
@@ -56,7 +58,7 @@ TEST_F(PLSQLTableTest, ATableIsBoundWholeWithItsCountAndReadBackAsTheServerLeftI
   EXPECT_EQ(Calls({"OCIBindByName"}), std::vector<std::string>{"OCIBindByName(:T,3,4,5,0)"});
 }
 
-TEST_F(PLSQLTableTest, ATableTakesOnlyAnArrayThatFits) {
+TEST_F(ScriptedQueryTest, ATableTakesOnlyAnArrayThatFits) {
   query_.DeclarePLSQLTable("names", kVariableString, 2);
   EXPECT_EQ(ErrorOf([&] { query_.SetVariable("names", std::string("x")); }),
             "names is a PL/SQL Table, assign a variant array to it");
@@ -78,6 +80,33 @@ TEST_F(PLSQLTableTest, ATableTakesOnlyAnArrayThatFits) {
   EXPECT_EQ(Calls({"OCIBindByName"}),
             (std::vector<std::string>{"OCIBindByName(:NAMES,5,4001,2,2)",
                                       "OCIBindByName(:ID,3,4,0,-)"}));
+}
+
+TEST_F(ScriptedQueryTest, AFailedReleaseIsRaisedByCloseButNotByTheDestructor) {
+  auto failNextFree = reinterpret_cast<void (*)()>(probe_->Symbol("qm_test_fail_next_statement_free"));
+  query_.SQL().Add("begin null; end;");
+  query_.Execute();
+  failNextFree();
+  try {
+    query_.Close();
+    ADD_FAILURE() << "no error";
+  } catch (const EOracleError& e) {
+    EXPECT_EQ(e.ErrorCode(), 3114);
+    EXPECT_STREQ(e.what(), "ORA-03114: not connected to ORACLE\n");
+  }
+  // Everything was released all the same: the next execution starts afresh.
+  Reset();
+  query_.Execute();
+  EXPECT_EQ(Calls({"OCIStmtPrepare"}).size(), 1u);
+
+  {
+    TOracleQuery other;
+    other.SetSession(&session_);
+    other.SQL().Add("begin null; end;");
+    other.Execute();
+    failNextFree();
+  }  // destroyed quietly
+  SUCCEED();
 }
 
 }  // namespace
