@@ -71,6 +71,8 @@ bool SessionImportDatabase::LostOpenWork(const std::exception& error) const {
   }
 }
 
+void SessionImportDatabase::Commit() { session_.Commit(); }
+
 bool SessionImportDatabase::RecordFault(const std::exception& error) const {
   const auto* oracle = dynamic_cast<const EOracleError*>(&error);
   if (!oracle) return false;

@@ -5,12 +5,15 @@
 // through ImportRunWindow and reaches the database through ImportDatabase, so it runs the same
 // behind the main window, behind a command line, and in tests.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "import/rejected_records.h"
 #include "platform/dialogs.h"
 
 namespace qm {
@@ -76,13 +79,59 @@ class ImportDatabase {
     static_cast<void>(error);
     return false;
   }
+  // Commits the session's open work. Called only by a run whose limits ask for commits
+  // (ImportRunLimits::commitEvery); throws the database's error.
+  virtual void Commit() {}
+};
+
+// How much of the source a run takes and when it stops, for the batch program; the defaults are
+// the window's run: every record, no commit, no limit.
+struct ImportRunLimits {
+  std::int32_t skip = 0;          // records passed over before the first one read
+  std::int32_t load = -1;         // records read at most; negative: all
+  std::int32_t errorLimit = -1;   // stop once this many records are rejected; negative: never
+  std::int32_t commitEvery = 0;   // commit after every so many records read; 0: never
+  // Records carrying the deletion mark are read and imported too (SourceTable::IncludeDeleted).
+  bool includeDeleted = false;
+  // A lost session (ImportDatabase::LostOpenWork) stops the run instead of rejecting the records
+  // of its open work, which a continued run can then take again.
+  bool stopWhenWorkLost = false;
+  // Set from elsewhere (a signal handler) to stop the run before its next record.
+  const std::atomic<bool>* stop = nullptr;
+};
+
+enum class RunStop {
+  kNone,        // every record up to the end (or the load limit) was read
+  kErrorLimit,  // the error limit was reached
+  kInterrupted, // ImportRunLimits::stop was set
+  kWorkLost,    // the session lost its open work (a commit failed, the connection went)
 };
 
 struct ImportRunResult {
   bool started = false;  // false when the validation stopped it
   std::int32_t total = 0;
-  std::int32_t inserted = 0;
+  std::int32_t inserted = 0;  // and not lost again with the session's open work
   bool errors = false;
+  // The records by outcome. Each record before `last` that was not skipped was read, and is
+  // inserted, present, rejected or (when the session lost its work) lost; `notRead` are those
+  // the run would have read had it not stopped.
+  std::int32_t skipped = 0;  // passed over by ImportRunLimits::skip
+  std::int32_t read = 0;
+  std::int32_t present = 0;  // an equal row was found ("Seek old record")
+  std::int32_t rejected = 0;
+  std::int32_t lost = 0;     // inserted, then lost with the session's open work
+  std::int32_t deletedSkipped = 0;  // carrying the deletion mark, so not read
+  std::int32_t notRead = 0;
+  RunStop stop = RunStop::kNone;
+  std::string stopReason;  // the error that lost the session's work
+  // The records, counted from the source's first one (deleted ones only when they are read),
+  // whose outcome is settled: up to the last commit of the run, or all it read when nothing was
+  // lost. A run continued with `skip` set to the one whose work the session kept takes every
+  // record once.
+  std::int32_t committedThrough = 0;
+  std::int32_t readThrough = 0;
+  // The records not inserted because of an error, in the order met.
+  std::vector<RejectedRecord> rejectedRecords;
 };
 
 // Runs one import. Throws std::runtime_error "not connect to <path>", CR LF and the source
@@ -106,6 +155,12 @@ struct ImportRunResult {
 // The run commits nothing itself. When an insert fails in a way that lost the session's open
 // work, the records inserted before it are lost too: each is logged as failed, with its
 // statement, before the failing one, and none of them counts as inserted.
-ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, SourceTable& dbf);
+//
+// With limits, the run reads the records after the first `skip` (as far as `load` allows),
+// commits after every `commitEvery` of them, and stops before the next record once `errorLimit`
+// records are rejected or `stop` is set. Whatever stops it, the error log and the summary box
+// follow as at the end.
+ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, SourceTable& dbf,
+                          const ImportRunLimits& limits = {});
 
 }  // namespace qm
