@@ -3,6 +3,7 @@
 #include "oracle/e_oracle_error.h"
 #include "oracle/oracle_dataset.h"
 #include "oracle/oracle_query.h"
+#include "oracle/oracle_session.h"
 
 namespace qm {
 

@@ -258,6 +258,7 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
         database.Commit();
         pending.Committed(i);
         result.committedThrough = i;
+        result.committedInserted = result.inserted;
       } catch (const std::exception& e) {
         workLost(e);
         break;
@@ -269,7 +270,6 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
     }
     dbf.Next();
   }
-  if (result.stop != RunStop::kWorkLost) result.committedThrough = result.readThrough;
   result.notRead = result.stop == RunStop::kNone ? 0 : last - result.readThrough;
   statement.reset();
   const SourceReadReport report = dbf.ReadReport();

@@ -124,12 +124,13 @@ struct ImportRunResult {
   std::int32_t notRead = 0;
   RunStop stop = RunStop::kNone;
   std::string stopReason;  // the error that lost the session's work
-  // The records, counted from the source's first one (deleted ones only when they are read),
-  // whose outcome is settled: up to the last commit of the run, or all it read when nothing was
-  // lost. A run continued with `skip` set to the one whose work the session kept takes every
-  // record once.
-  std::int32_t committedThrough = 0;
+  // Where the run got to, counted from the source's first record (deleted ones only when they
+  // are read), skipped ones included: the last record read, and the last one the run's own
+  // commits took (`skip` when none did). A run continued with `skip` set to the one whose work
+  // the session kept takes every record once.
   std::int32_t readThrough = 0;
+  std::int32_t committedThrough = 0;
+  std::int32_t committedInserted = 0;  // of `inserted`, those the last commit of the run took
   // The records not inserted because of an error, in the order met.
   std::vector<RejectedRecord> rejectedRecords;
 };

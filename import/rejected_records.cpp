@@ -69,7 +69,10 @@ RejectedRecord DescribeRejection(std::int32_t position, const std::string& messa
     const std::size_t colon = text.find(": ", nameStart);
     if (colon != std::string::npos) {
       rejected.column = text.substr(nameStart, colon - nameStart);
-      rejected.value = text.substr(colon + 2);
+      // The fault quotes the stored value at its end: "invalid number '12A4'".
+      const std::size_t open = text.find('\'', colon);
+      if (text.back() == '\'' && open + 1 < text.size())
+        rejected.value = text.substr(open + 1, text.size() - open - 2);
       return rejected;
     }
   }

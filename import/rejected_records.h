@@ -23,7 +23,7 @@ struct RejectedRecord {
 // for a server message naming a column of the target ('... for column "S"."T"."NAME" ...',
 // '... into ("S"."T"."NAME")'), that column and the source value linked to it (a linked default
 // value when the link has one); for the reader's message about a value ("<path>: record 2, field
-// QTY: invalid number '12A4'"), the source field and the fault's text after its name; else
+// QTY: invalid number '12A4'"), the source field and the stored value the fault quotes; else
 // neither. Never throws for a message it cannot place.
 RejectedRecord DescribeRejection(std::int32_t position, const std::string& message,
                                  const FieldLinkTable& links, const SourceRecord& record);

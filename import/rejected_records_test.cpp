@@ -39,8 +39,8 @@ TEST(RejectedRecords, TheColumnAndValueAMessageIsAbout) {
       {"ORA-01400: cannot insert NULL into (\"S\".\"T\".\"name\")", "name", Cp1251("Иванов")},
       {"ORA-01400: cannot insert NULL into (\"S\".\"T\".\"CODE\")", "CODE", "X1"},
       {"ORA-12899: value too large for column \"S\".\"T\".\"OTHER\" (actual: 2)", "OTHER", ""},
-      {"dbf: /d/t.dbf: record 2, field QTY: invalid number '12A4'", "QTY",
-       "invalid number '12A4'"},
+      {"dbf: /d/t.dbf: record 2, field QTY: invalid number '12A4'", "QTY", "12A4"},
+      {"dbf: /d/t.dbf: record 2, field NOTE: /d/t.dbt: memo file not found", "NOTE", ""},
       {"ORA-01722: invalid number", "", ""},
       {"ORA-12899: value too large for column \"S", "", ""},
   };
