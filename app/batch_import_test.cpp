@@ -505,7 +505,7 @@ TEST_F(BatchImport, RejectedRecordsGoToABadFileThatLoadsAgain) {
   Sql("delete from PEOPLE");
   const Outcome deleted = Run(args + " --source " + bad + " --deleted include --errors 0");
   EXPECT_EQ(deleted.status, 2) << deleted.out;  // Olga again, and the limit stops the load
-  EXPECT_NE(deleted.out.find("Load discontinued (maximum error count 0 reached); continue with "
+  EXPECT_NE(deleted.out.find("Load discontinued (maximum error count 0 exceeded); continue with "
                              "--skip 1."),
             std::string::npos)
       << deleted.out;

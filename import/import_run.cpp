@@ -264,7 +264,7 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
         break;
       }
     }
-    if (limits.errorLimit >= 0 && result.rejected >= limits.errorLimit && i < last) {
+    if (limits.errorLimit >= 0 && result.rejected > limits.errorLimit && i < last) {
       result.stop = RunStop::kErrorLimit;
       break;
     }

@@ -89,7 +89,8 @@ class ImportDatabase {
 struct ImportRunLimits {
   std::int32_t skip = 0;          // records passed over before the first one read
   std::int32_t load = -1;         // records read at most; negative: all
-  std::int32_t errorLimit = -1;   // stop once this many records are rejected; negative: never
+  // Rejected records allowed: the run stops once one more is rejected; negative: no limit.
+  std::int32_t errorLimit = -1;
   std::int32_t commitEvery = 0;   // commit after every so many records read; 0: never
   // Records carrying the deletion mark are read and imported too (SourceTable::IncludeDeleted).
   bool includeDeleted = false;
@@ -102,7 +103,7 @@ struct ImportRunLimits {
 
 enum class RunStop {
   kNone,        // every record up to the end (or the load limit) was read
-  kErrorLimit,  // the error limit was reached
+  kErrorLimit,  // more records were rejected than the error limit allows
   kInterrupted, // ImportRunLimits::stop was set
   kWorkLost,    // the session lost its open work (a commit failed, the connection went)
 };
@@ -158,8 +159,8 @@ struct ImportRunResult {
 // statement, before the failing one, and none of them counts as inserted.
 //
 // With limits, the run reads the records after the first `skip` (as far as `load` allows),
-// commits after every `commitEvery` of them, and stops before the next record once `errorLimit`
-// records are rejected or `stop` is set. Whatever stops it, the error log and the summary box
+// commits after every `commitEvery` of them, and stops before the next record once more than
+// `errorLimit` records are rejected or `stop` is set. Whatever stops it, the error log and the summary box
 // follow as at the end.
 ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, SourceTable& dbf,
                           const ImportRunLimits& limits = {});

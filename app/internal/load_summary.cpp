@@ -53,7 +53,7 @@ std::string LoadSummaryText(const std::string& table, const LoadEnd& end,
   std::string why;
   switch (r.stop) {
     case RunStop::kErrorLimit:
-      why = "maximum error count " + std::to_string(errorLimit) + " reached";
+      why = "maximum error count " + std::to_string(errorLimit) + " exceeded";
       break;
     case RunStop::kInterrupted:
       why = "interrupted";

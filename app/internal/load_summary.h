@@ -49,7 +49,7 @@ bool Discontinued(const LoadEnd& end);
 // "discarded" counts the rows already present; "deleted" the records carrying the deletion mark
 // that were not read; "not read" those a discontinued load did not reach. A discontinued load
 // ends with "Load discontinued (<why>); continue with --skip <n>." where <why> is "maximum error
-// count <n> reached", "interrupted", "the session lost its open work: <message>" or "the
+// count <n> exceeded", "interrupted", "the session lost its open work: <message>" or "the
 // session's closing commit failed".
 std::string LoadSummaryText(const std::string& table, const LoadEnd& end,
                             std::int32_t errorLimit);
