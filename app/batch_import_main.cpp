@@ -13,10 +13,10 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <csignal>
-#include <clocale>
-#include <cstdio>
 #include <cerrno>
+#include <clocale>
+#include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -131,7 +131,9 @@ bool EndSession(qm::TOracleSession& session) {
 std::atomic<bool> interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-void Interrupt(int) { interrupted.store(true); }
+void Interrupt(int) {
+  interrupted.store(true);
+}
 
 void CatchInterrupts() {
   struct sigaction action {};
@@ -149,8 +151,9 @@ bool AppendToLog(const std::string& path, const std::string& text) {
   std::FILE* log = std::fopen(path.c_str(), "ab");
   bool ok = log && std::fwrite(crlf.data(), 1, crlf.size(), log) == crlf.size();
   if (log && std::fclose(log) != 0) ok = false;
-  if (!ok) std::fprintf(stderr, "quillmove-import: cannot write the log %s: %s\n", path.c_str(),
-                        std::strerror(errno));
+  if (!ok)
+    std::fprintf(stderr, "quillmove-import: cannot write the log %s: %s\n", path.c_str(),
+                 std::strerror(errno));
   return ok;
 }
 
@@ -309,12 +312,11 @@ int main(int argc, char** argv) {
            " records inserted since its last commit is stored");
     window.PrintSummary(qm::ImportSummary(result.errors || qm::Discontinued(end),
                                           result.inserted - lostAtEnd, result.total));
-    const std::string account =
-        qm::LoadSummaryText(options.tableName, end, limits.errorLimit);
+    const std::string account = qm::LoadSummaryText(options.tableName, end, limits.errorLimit);
     std::fputs(qm::Cp1251ToUtf8(account).c_str(), stdout);
     std::fflush(stdout);
-    bool written = AppendToLog(options.logPath, account) &&
-                   window.WrittenEntries() == window.LoggedEntries();
+    bool written =
+        AppendToLog(options.logPath, account) && window.WrittenEntries() == window.LoggedEntries();
     if (!badPath.empty() && !result.rejectedRecords.empty()) {
       try {
         for (const std::string& path :

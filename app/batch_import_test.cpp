@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <thread>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -18,13 +17,14 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 #include "ocilite/testing/engine_fixture.h"
 #include "platform/codepage.h"
+#include "platform/testing/file_size_limit.h"
 #include "platform/testing/scratch_folder.h"
 #include "source/source_table.h"
-#include "platform/testing/file_size_limit.h"
 #include "source/testing/test_tables.h"
 
 namespace qm {
@@ -479,9 +479,11 @@ TEST_F(BatchImport, RejectedRecordsGoToABadFileThatLoadsAgain) {
                         std::istreambuf_iterator<char>());
   EXPECT_EQ(why,
             "record\tcolumn\tvalue\tmessage\n"
-            "2\tQTY\tx2\t" + source + ": record 2, field QTY: invalid number 'x2'\n"
-            "4\tNAME\tAleksandr\tORA-12899: value too large for column "
-            "\"SYSTEM\".\"PEOPLE\".\"NAME\" (actual: 9, maximum: 6)\n");
+            "2\tQTY\tx2\t" +
+                source +
+                ": record 2, field QTY: invalid number 'x2'\n"
+                "4\tNAME\tAleksandr\tORA-12899: value too large for column "
+                "\"SYSTEM\".\"PEOPLE\".\"NAME\" (actual: 9, maximum: 6)\n");
 
   SourceTable badTable;
   badTable.SetTableName(bad);
@@ -510,8 +512,10 @@ TEST_F(BatchImport, RejectedRecordsGoToABadFileThatLoadsAgain) {
             std::string::npos)
       << deleted.out;
   Sql("delete from PEOPLE");
-  const Outcome included = Run(args + " --source " + source + " --deleted include --skip 2 "
-                                      "--load 1 --bad " + dir_.PathOf("none.dbf"));
+  const Outcome included = Run(args + " --source " + source +
+                               " --deleted include --skip 2 "
+                               "--load 1 --bad " +
+                               dir_.PathOf("none.dbf"));
   EXPECT_EQ(included.status, 0) << included.out;
   EXPECT_NE(Sql("select count(*) from PEOPLE where NAME = 'Petr'").find(" 1"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir_.PathOf("none.dbf")));
@@ -533,12 +537,11 @@ TEST_F(BatchImport, AnInterruptedLoadContinuesWithEveryRecordOnce) {
 
   // The first run in a process of its own, stopped once its first commit is visible.
   const std::string command = std::string("exec ") + QUILLMOVE_IMPORT + " " + args +
-                              " UserId=system/manager@orcl OCIDLL=" OCILITE_LIBRARY " >" +
-                              output + " 2>&1";
+                              " UserId=system/manager@orcl OCIDLL=" OCILITE_LIBRARY " >" + output +
+                              " 2>&1";
   const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
   pid_t child = 0;
-  ASSERT_EQ(posix_spawn(&child, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ),
-            0);
+  ASSERT_EQ(posix_spawn(&child, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ), 0);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   // The rows committed so far; 0 while the engine's file is busy with the other process.
   auto committed = [&] {
@@ -565,9 +568,9 @@ TEST_F(BatchImport, AnInterruptedLoadContinuesWithEveryRecordOnce) {
   const Outcome rest = Run(args + " --skip " + std::to_string(skip));
   EXPECT_EQ(rest.status, 0) << rest.out;
   EXPECT_NE(Sql("select count(*) from SERIAL").find(" 100000\n"), std::string::npos);
-  EXPECT_NE(Sql("select count(distinct ID) from SERIAL where ID between 1 and 100000")
-                .find(" 100000\n"),
-            std::string::npos);
+  EXPECT_NE(
+      Sql("select count(distinct ID) from SERIAL where ID between 1 and 100000").find(" 100000\n"),
+      std::string::npos);
 }
 
 }  // namespace

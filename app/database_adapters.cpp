@@ -72,7 +72,9 @@ bool SessionImportDatabase::LostOpenWork(const std::exception& error) const {
   }
 }
 
-void SessionImportDatabase::Commit() { session_.Commit(); }
+void SessionImportDatabase::Commit() {
+  session_.Commit();
+}
 
 bool SessionImportDatabase::RecordFault(const std::exception& error) const {
   const auto* oracle = dynamic_cast<const EOracleError*>(&error);

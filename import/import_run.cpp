@@ -173,9 +173,10 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
   result.total = dbf.RecordCount();
   const std::int32_t n = dbf.RecordCount();
   const std::int32_t first = std::min(std::max(limits.skip, 0), n);
-  const std::int32_t last =
-      limits.load < 0 ? n : static_cast<std::int32_t>(std::min<std::int64_t>(
-                                n, static_cast<std::int64_t>(first) + limits.load));
+  const std::int32_t last = limits.load < 0
+                                ? n
+                                : static_cast<std::int32_t>(std::min<std::int64_t>(
+                                      n, static_cast<std::int64_t>(first) + limits.load));
   result.skipped = first;
   result.committedThrough = result.readThrough = first;
   dbf.First();
@@ -273,7 +274,8 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
   result.notRead = result.stop == RunStop::kNone ? 0 : last - result.readThrough;
   statement.reset();
   const SourceReadReport report = dbf.ReadReport();
-  if (!limits.includeDeleted) result.deletedSkipped = static_cast<std::int32_t>(report.deletedRecords);
+  if (!limits.includeDeleted)
+    result.deletedSkipped = static_cast<std::int32_t>(report.deletedRecords);
   dbf.Close();
   window.ShowErrorLog();
   window.ShowMessage(ImportSummary(result.errors, result.inserted, result.total));

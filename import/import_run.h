@@ -87,11 +87,11 @@ class ImportDatabase {
 // How much of the source a run takes and when it stops, for the batch program; the defaults are
 // the window's run: every record, no commit, no limit.
 struct ImportRunLimits {
-  std::int32_t skip = 0;          // records passed over before the first one read
-  std::int32_t load = -1;         // records read at most; negative: all
+  std::int32_t skip = 0;   // records passed over before the first one read
+  std::int32_t load = -1;  // records read at most; negative: all
   // Rejected records allowed: the run stops once one more is rejected; negative: no limit.
   std::int32_t errorLimit = -1;
-  std::int32_t commitEvery = 0;   // commit after every so many records read; 0: never
+  std::int32_t commitEvery = 0;  // commit after every so many records read; 0: never
   // Records carrying the deletion mark are read and imported too (SourceTable::IncludeDeleted).
   bool includeDeleted = false;
   // A lost session (ImportDatabase::LostOpenWork) stops the run instead of rejecting the records
@@ -102,10 +102,10 @@ struct ImportRunLimits {
 };
 
 enum class RunStop {
-  kNone,        // every record up to the end (or the load limit) was read
-  kErrorLimit,  // more records were rejected than the error limit allows
-  kInterrupted, // ImportRunLimits::stop was set
-  kWorkLost,    // the session lost its open work (a commit failed, the connection went)
+  kNone,         // every record up to the end (or the load limit) was read
+  kErrorLimit,   // more records were rejected than the error limit allows
+  kInterrupted,  // ImportRunLimits::stop was set
+  kWorkLost,     // the session lost its open work (a commit failed, the connection went)
 };
 
 struct ImportRunResult {
@@ -120,7 +120,7 @@ struct ImportRunResult {
   std::int32_t read = 0;
   std::int32_t present = 0;  // an equal row was found ("Seek old record")
   std::int32_t rejected = 0;
-  std::int32_t lost = 0;     // inserted, then lost with the session's open work
+  std::int32_t lost = 0;            // inserted, then lost with the session's open work
   std::int32_t deletedSkipped = 0;  // carrying the deletion mark, so not read
   std::int32_t notRead = 0;
   RunStop stop = RunStop::kNone;
@@ -154,14 +154,15 @@ struct ImportRunResult {
 // An existence query that fails for the record's own values (ImportDatabase::RecordFault) fails
 // that record alone: its entry is the query's text, with the server's message as its reason.
 //
-// The run commits nothing itself. When an insert fails in a way that lost the session's open
-// work, the records inserted before it are lost too: each is logged as failed, with its
-// statement, before the failing one, and none of them counts as inserted.
+// The run commits nothing itself unless its limits say so. When an insert fails in a way that
+// lost the session's open work, the records inserted since the last commit are lost too: each is
+// logged as failed, with its statement, before the failing one, and none of them counts as
+// inserted (or, with ImportRunLimits::stopWhenWorkLost, the run stops there instead).
 //
 // With limits, the run reads the records after the first `skip` (as far as `load` allows),
 // commits after every `commitEvery` of them, and stops before the next record once more than
-// `errorLimit` records are rejected or `stop` is set. Whatever stops it, the error log and the summary box
-// follow as at the end.
+// `errorLimit` records are rejected or `stop` is set. Whatever stops it, the error log and the
+// summary box follow as at the end.
 ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, SourceTable& dbf,
                           const ImportRunLimits& limits = {});
 

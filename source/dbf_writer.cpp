@@ -29,7 +29,8 @@ void PutLe16(std::string& out, std::size_t at, std::uint32_t v) {
   out[at + 1] = static_cast<char>(v >> 8 & 0xFF);
 }
 void PutLe32(std::string& out, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[at + static_cast<std::size_t>(i)] = static_cast<char>(v >> (8 * i) & 0xFF);
+  for (int i = 0; i < 4; ++i)
+    out[at + static_cast<std::size_t>(i)] = static_cast<char>(v >> (8 * i) & 0xFF);
 }
 void PutBe32(std::string& out, std::size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i)
@@ -60,7 +61,8 @@ class MemoWriter {
         break;
       case MemoKind::kDbt4: {
         std::string head(dbf::kDbt4BlockHeaderSize, '\0');
-        for (std::size_t i = 0; i < 4; ++i) head[i] = static_cast<char>(dbf::kDbt4BlockSignature[i]);
+        for (std::size_t i = 0; i < 4; ++i)
+          head[i] = static_cast<char>(dbf::kDbt4BlockSignature[i]);
         PutLe32(head, 4, static_cast<std::uint32_t>(data.size() + dbf::kDbt4BlockHeaderSize));
         bytes_ += head + data;
         break;
@@ -152,8 +154,8 @@ std::vector<std::string> WriteTableExtract(const TableExtract& extract,
     std::string value;
     for (const std::uint32_t position : extract.positions) {
       if (position == 0 || position > reader.RecordCount())
-        throw DbfError(extract.sourcePath, "record " + std::to_string(position) +
-                                               " is not in the table");
+        throw DbfError(extract.sourcePath,
+                       "record " + std::to_string(position) + " is not in the table");
       const char* record = reader.Record(position - 1);
       std::string copy(record, recordLength);
       for (const DbfColumn& column : reader.Columns()) {

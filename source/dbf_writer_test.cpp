@@ -52,8 +52,9 @@ std::string Output(const std::string& command) {
   return out;
 }
 
-// (Debian python3-dbfread, so the system Python.) dbfread's live records of the copy must equal the source's live records `live` (0-based among
-// the live ones), its deleted records the source's deleted ones; prints the two counts.
+// (Debian python3-dbfread, so the system Python.) dbfread's live records of the copy must equal the
+// source's live records `live` (0-based among the live ones), its deleted records the source's
+// deleted ones; prints the two counts.
 constexpr char kDbfreadCheck[] = R"(
 import sys, dbfread
 src, ext, enc, live = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4]
@@ -100,14 +101,28 @@ TEST(TableExtract, ReadsBackAsTheSourceRecordsItCopied) {
   const std::string fixtures = QM_DBF_FIXTURES;
   const Case cases[] = {
       // Position 2 carries the deletion mark: it is copied with it.
-      {"dBASE III", fixtures + "/db3_cp1251.dbf", "cp1251", {3, 1, 2}, "1,0",
-       {"bad.dbf", "bad.dbt"}, "2 1\n"},
-      {"dBASE IV", dir.PathOf("d4.dbf"), "cp866", {2, 3, 1}, "1,0",
-       {"bad.dbf", "bad.dbt", "bad.cpg"}, "2 1\n"},
-      {"FoxPro", fixtures + "/fp26_cp866.dbf", "cp866", {1}, "0", {"bad.dbf", "bad.fpt"},
-       "1 0\n"},
-      {"Visual FoxPro", fixtures + "/vfp_cp1251.dbf", "cp1251", {2, 1}, "1,0",
-       {"bad.dbf", "bad.fpt"}, "2 0\n"},
+      {"dBASE III",
+       fixtures + "/db3_cp1251.dbf",
+       "cp1251",
+       {3, 1, 2},
+       "1,0",
+       {"bad.dbf", "bad.dbt"},
+       "2 1\n"},
+      {"dBASE IV",
+       dir.PathOf("d4.dbf"),
+       "cp866",
+       {2, 3, 1},
+       "1,0",
+       {"bad.dbf", "bad.dbt", "bad.cpg"},
+       "2 1\n"},
+      {"FoxPro", fixtures + "/fp26_cp866.dbf", "cp866", {1}, "0", {"bad.dbf", "bad.fpt"}, "1 0\n"},
+      {"Visual FoxPro",
+       fixtures + "/vfp_cp1251.dbf",
+       "cp1251",
+       {2, 1},
+       "1,0",
+       {"bad.dbf", "bad.fpt"},
+       "2 0\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -121,8 +136,8 @@ TEST(TableExtract, ReadsBackAsTheSourceRecordsItCopied) {
 
     std::vector<int> positions(c.positions.begin(), c.positions.end());
     EXPECT_EQ(Records(bad), Records(c.source, positions));
-    EXPECT_EQ(Output("/usr/bin/python3 '" + check + "' '" + c.source + "' '" + bad + "' " + c.encoding +
-                     " " + c.live + " 2>&1"),
+    EXPECT_EQ(Output("/usr/bin/python3 '" + check + "' '" + c.source + "' '" + bad + "' " +
+                     c.encoding + " " + c.live + " 2>&1"),
               c.counts);
   }
 }
@@ -130,7 +145,9 @@ TEST(TableExtract, ReadsBackAsTheSourceRecordsItCopied) {
 TEST(TableExtract, RefusesAPositionOutsideTheTable) {
   const ScratchFolder dir;
   const std::string source = std::string(QM_DBF_FIXTURES) + "/db3_cp1251.dbf";
-  EXPECT_EQ(testing::ErrorText([&] { WriteTableExtract({source, "", {5}}, dir.PathOf("b.dbf")); }),
+  EXPECT_EQ(testing::ErrorText([&] {
+              WriteTableExtract({source, "", {5}}, dir.PathOf("b.dbf"));
+            }),
             "dbf: " + source + ": record 5 is not in the table");
   EXPECT_FALSE(std::filesystem::exists(dir.PathOf("b.dbf")));
 }

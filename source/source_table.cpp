@@ -72,8 +72,7 @@ void SourceTable::Open() {
                              " driver is not supported; only dBASE and FoxPro tables can be read",
                          name_);
   try {
-    reader_ =
-        std::make_unique<DbfReader>(
+    reader_ = std::make_unique<DbfReader>(
         path, DbfReaderOptions{codePage_, driver == kDriverFoxPro, includeDeleted_});
   } catch (const DbfError& e) {
     throw EDBEngineError(e.what(), name_);

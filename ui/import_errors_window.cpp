@@ -107,8 +107,7 @@ void TForm2::Button2Click() {
   }
 }
 
-void TForm2::SetRejectedRecords(std::size_t count,
-                                std::function<void(const std::string&)> save) {
+void TForm2::SetRejectedRecords(std::size_t count, std::function<void(const std::string&)> save) {
   rejectedCount_ = count;
   saveRejected_ = std::move(save);
 }

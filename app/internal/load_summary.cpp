@@ -32,8 +32,7 @@ std::int32_t ContinueFrom(const LoadEnd& end) {
                                                                 : end.run.committedThrough;
 }
 
-std::string LoadSummaryText(const std::string& table, const LoadEnd& end,
-                            std::int32_t errorLimit) {
+std::string LoadSummaryText(const std::string& table, const LoadEnd& end, std::int32_t errorLimit) {
   const ImportRunResult& r = end.run;
   const std::int32_t lost = r.lost + LostAtTheEnd(end);
   std::string text = "Table " + table + ":\n";

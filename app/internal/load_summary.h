@@ -51,8 +51,7 @@ bool Discontinued(const LoadEnd& end);
 // ends with "Load discontinued (<why>); continue with --skip <n>." where <why> is "maximum error
 // count <n> exceeded", "interrupted", "the session lost its open work: <message>" or "the
 // session's closing commit failed".
-std::string LoadSummaryText(const std::string& table, const LoadEnd& end,
-                            std::int32_t errorLimit);
+std::string LoadSummaryText(const std::string& table, const LoadEnd& end, std::int32_t errorLimit);
 
 // kLoadSucceeded, or kLoadWarning when a record was rejected or the load was discontinued.
 int LoadExitStatus(const LoadEnd& end);
