@@ -127,7 +127,8 @@ bool EndSession(qm::TOracleSession& session) {
 }
 
 // Set by SIGINT and SIGTERM: the run stops before its next record and the session commits what
-// it has, so that the load can be continued.
+// it has, so that the load can be continued. A second signal ends the program at once (the
+// handler is reset by the first), and calls under way are not broken off by it (restarted).
 std::atomic<bool> interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
@@ -138,6 +139,7 @@ void Interrupt(int) {
 void CatchInterrupts() {
   struct sigaction action {};
   action.sa_handler = Interrupt;
+  action.sa_flags = SA_RESTART | SA_RESETHAND;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
