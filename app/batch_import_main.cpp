@@ -18,6 +18,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
 
@@ -244,6 +245,11 @@ int main(int argc, char** argv) {
     qm::CheckSource(dbf, options.sourcePath, allowShort);
   } catch (const std::exception& e) {
     Fail(e.what());
+    return kNotStarted;
+  }
+  std::error_code sameError;
+  if (!badPath.empty() && std::filesystem::equivalent(badPath, options.sourcePath, sameError)) {
+    PrintFailure("--bad " + badPath + " names the source itself");
     return kNotStarted;
   }
 

@@ -293,7 +293,8 @@ TEST_F(BatchImport, RunsThatCannotStartExitOne) {
   EXPECT_EQ(source.status, 1);
   EXPECT_NE(source.out.find("not connect to /no/such.dbf"), std::string::npos) << source.out;
   EXPECT_EQ(Run("--table PEOPLE").status, 1);
-  for (const char* option : {"--errors x", "--skip -1", "--commit-every 0", "--deleted all"})
+  for (const char* option : {"--errors x", "--skip -1", "--commit-every 0", "--deleted all",
+                             "--bad " TESTDATA_DIR "/dbf/../dbf/db3_cp1251.dbf"})
     EXPECT_EQ(Run(Common() + " " + option).status, 1) << option;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <filesystem>
 #include <optional>
 
 #include "platform/byte_order.h"
@@ -180,15 +181,24 @@ std::vector<std::string> WriteTableExtract(const TableExtract& extract,
   }
 
   std::vector<std::string> written{tablePath};
-  ReplaceFileContent(tablePath, table);
-  if (memoKind) {
+  if (memoKind)
     written.push_back(SiblingPath(tablePath, *memoKind == MemoKind::kFpt ? ".fpt" : ".dbt"));
-    ReplaceFileContent(written.back(), memo);
+  if (cpg) written.push_back(SiblingPath(tablePath, ".cpg"));
+  // A copy named like its source would replace the very files it copies.
+  std::vector<std::string> sources{extract.sourcePath};
+  for (const char* extension : {".dbt", ".fpt", ".cpg"})
+    if (const auto sibling = FindSibling(extract.sourcePath, extension))
+      sources.push_back(*sibling);
+  for (const std::string& path : written) {
+    std::error_code error;
+    for (const std::string& source : sources)
+      if (std::filesystem::equivalent(path, source, error))
+        throw EDBEngineError(path + ": the copy would replace its own source");
   }
-  if (cpg) {
-    written.push_back(SiblingPath(tablePath, ".cpg"));
-    ReplaceFileContent(written.back(), *cpg);
-  }
+  ReplaceFileContent(written[0], table);
+  std::size_t next = 1;
+  if (memoKind) ReplaceFileContent(written[next++], memo);
+  if (cpg) ReplaceFileContent(written[next], *cpg);
   return written;
 }
 

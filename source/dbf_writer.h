@@ -23,7 +23,8 @@ struct TableExtract {
 // after it in the letter case of its extension: "BAD.DBF", "BAD.DBT"), replacing files that are
 // there. A memo the source cannot read is left out: its slot in the copy
 // points to no memo. Throws EDBEngineError when the source cannot be opened or a position is
-// outside its records, FileWriteError (platform/file_write.h) when a file cannot be written.
+// outside its records or when a file to write is one of the source's own (nothing is written
+// then), FileWriteError (platform/file_write.h) when a file cannot be written.
 // Returns the paths written, the table first.
 std::vector<std::string> WriteTableExtract(const TableExtract& extract,
                                            const std::string& tablePath);

@@ -142,14 +142,34 @@ TEST(TableExtract, ReadsBackAsTheSourceRecordsItCopied) {
   }
 }
 
-TEST(TableExtract, RefusesAPositionOutsideTheTable) {
+// A position outside the table, or a copy that would replace its own source (the table or its
+// memo file under another name), writes nothing.
+TEST(TableExtract, RefusesWhatItCannotCopy) {
   const ScratchFolder dir;
-  const std::string source = std::string(QM_DBF_FIXTURES) + "/db3_cp1251.dbf";
+  const std::string fixture = std::string(QM_DBF_FIXTURES) + "/db3_cp1251.dbf";
   EXPECT_EQ(testing::ErrorText([&] {
-              WriteTableExtract({source, "", {5}}, dir.PathOf("b.dbf"));
+              WriteTableExtract({fixture, "", {5}}, dir.PathOf("b.dbf"));
             }),
-            "dbf: " + source + ": record 5 is not in the table");
+            "dbf: " + fixture + ": record 5 is not in the table");
   EXPECT_FALSE(std::filesystem::exists(dir.PathOf("b.dbf")));
+
+  std::filesystem::copy_file(fixture, dir.PathOf("s.dbf"));
+  std::filesystem::copy_file(std::string(QM_DBF_FIXTURES) + "/db3_cp1251.dbt", dir.PathOf("s.dbt"));
+  std::filesystem::create_symlink(dir.PathOf("s.dbt"), dir.PathOf("link.dbt"));
+  std::filesystem::create_directories(dir.PathOf("sub"));
+  const std::uintmax_t size = std::filesystem::file_size(dir.PathOf("s.dbt"));
+  const std::pair<const char*, const char*> cases[] = {
+      {"s.dbf", "s.dbf"}, {"sub/../s.dbf", "sub/../s.dbf"}, {"link.dbf", "link.dbt"}};
+  for (const auto& [target, named] : cases) {
+    SCOPED_TRACE(target);
+    EXPECT_EQ(testing::ErrorText([&] {
+                WriteTableExtract({dir.PathOf("s.dbf"), "", {1}}, dir.PathOf(target));
+              }),
+              "dbf: " + dir.PathOf(named) + ": the copy would replace its own source");
+  }
+  EXPECT_EQ(std::filesystem::file_size(dir.PathOf("s.dbt")), size);
+  EXPECT_EQ(Records(dir.PathOf("s.dbf")).size(), 4u);
+  EXPECT_FALSE(std::filesystem::exists(dir.PathOf("link.dbf")));
 }
 
 }  // namespace
