@@ -4,31 +4,37 @@
 // that the target has every linked column, runs the same import and ends the session normally, so
 // the rows are committed. Nothing is deleted or inserted before every check has passed. The
 // summary is printed once the session has ended: a session that could not end (its closing commit
-// failed, its connection was lost) stored none of the run's rows, and the summary says so.
-//
-// Exit status: 0 when every record was inserted or skipped, 1 when some inserts failed, 2 when the
-// run could not start (a source shorter than its header says counts as one that cannot, unless
-// --allow-short is given).
+// failed, its connection was lost) stored none of the rows since its last commit, and the summary
+// says so. The load controls (--errors, --load, --skip, --commit-every, --deleted, --bad) and the
+// account of the load appended to the log follow the meaning Oracle users know from their loader;
+// the exit statuses are app/internal/load_summary.h's.
 
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
 
 #include "app/database_adapters.h"
 #include "app/internal/batch_input_checks.h"
 #include "app/internal/console_import_window.h"
+#include "app/internal/load_summary.h"
 #include "import/field_link_file.h"
 #include "import/import_statements.h"
+#include "import/rejected_records.h"
 #include "oracle/oracle_client.h"
 #include "oracle/oracle_dataset.h"
 #include "oracle/oracle_query.h"
 #include "oracle/oracle_session.h"
 #include "platform/codepage.h"
+#include "platform/file_write.h"
 #include "platform/regional_formats.h"
 #include "schema/table_creation.h"
 #include "source/source_path.h"
@@ -36,12 +42,13 @@
 
 namespace {
 
-constexpr int kDone = 0, kSomeFailed = 1, kNotStarted = 2;
+constexpr int kDone = qm::kLoadSucceeded, kNotStarted = qm::kLoadFailed;
 
 const char* const kUsage =
     "usage: quillmove-import --source FILE.dbf --table TABLE --links LINKS.ini\n"
     "                        [--delete-old] [--no-seek] [--log FILE] [--create-table]\n"
-    "                        [--allow-short]\n"
+    "                        [--allow-short] [--bad FILE.dbf] [--errors N] [--load N]\n"
+    "                        [--skip N] [--commit-every N] [--deleted skip|include]\n"
     "                        UserId=user[/password]@alias [OCIDLL=path] [ORACLEHOME=name]\n"
     "\n"
     "Copies the records of a dBASE table into an Oracle table, as the window's Process data does.\n"
@@ -57,6 +64,15 @@ const char* const kUsage =
     "                      button does (the table is named after the source file)\n"
     "  --allow-short       import a source that holds fewer records than its header gives (a\n"
     "                      cut file) as far as it goes; without it such a source is refused\n"
+    "  --bad FILE.dbf      write the records not loaded because of an error to FILE.dbf, a\n"
+    "                      table of the source's format (with its memo file), and why to\n"
+    "                      FILE.reasons.txt; written only when a record is rejected\n"
+    "  --errors N          rejected records allowed: stop at the next one (default: no\n"
+    "                      limit; --errors 0 stops at the first)\n"
+    "  --load N            read only the first N records (after those skipped)\n"
+    "  --skip N            pass over the first N records: to continue a stopped load\n"
+    "  --commit-every N    commit after every N records read (default: once, at the end)\n"
+    "  --deleted include   import the records marked deleted too (default: skip, and count)\n"
     "  UserId=...          the logon; without a password it is asked for on the terminal\n"
     "  OCIDLL=path         the client library to load (e.g. the embedded engine's)\n"
     "  ORACLEHOME=name     the Oracle home to take the client library from\n"
@@ -64,9 +80,14 @@ const char* const kUsage =
     "The link file, the source and the target table (that it has every linked column) are\n"
     "checked before anything is deleted or inserted.\n"
     "\n"
-    "Exit status: 0 all records inserted or skipped, 1 some inserts failed, 2 the run could not\n"
-    "start (arguments, logon, links, source, target table, or a short source without\n"
-    "--allow-short).\n";
+    "The log ends with the load's account: rows loaded, rejected, already present, and the\n"
+    "records skipped, read, rejected, discarded, deleted and not read. A load that stops\n"
+    "early (--errors, a lost server, Ctrl-C or SIGTERM) says \"continue with --skip N\".\n"
+    "\n"
+    "Exit status: 0 every record read was loaded or already there, 1 the load could not run\n"
+    "(arguments, logon, links, source, target table, or a short source without --allow-short),\n"
+    "2 some records were rejected or the load was discontinued, 3 a file could not be written\n"
+    "(the log, the bad file).\n";
 
 std::string AskPassword() {
   std::fprintf(stderr, "Password: ");
@@ -106,6 +127,39 @@ bool EndSession(qm::TOracleSession& session) {
   }
 }
 
+// Set by SIGINT and SIGTERM: the run stops before its next record and the session commits what
+// it has, so that the load can be continued. A second signal ends the program at once (the
+// handler is reset by the first), and calls under way are not broken off by it (restarted).
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+void Interrupt(int) {
+  interrupted.store(true);
+}
+
+void CatchInterrupts() {
+  struct sigaction action {};
+  action.sa_handler = Interrupt;
+  action.sa_flags = SA_RESTART | SA_RESETHAND;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+// Appends the load's account to the log (CR LF line ends, as its entries). Returns false, having
+// said so, when it cannot.
+bool AppendToLog(const std::string& path, const std::string& text) {
+  std::string crlf;
+  for (const char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  std::FILE* log = std::fopen(path.c_str(), "ab");
+  bool ok = log && std::fwrite(crlf.data(), 1, crlf.size(), log) == crlf.size();
+  if (log && std::fclose(log) != 0) ok = false;
+  if (!ok)
+    std::fprintf(stderr, "quillmove-import: cannot write the log %s: %s\n", path.c_str(),
+                 std::strerror(errno));
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -115,6 +169,10 @@ int main(int argc, char** argv) {
   qm::ConsoleImportOptions options;
   std::string links, userId;
   bool createTable = false, allowShort = false;
+  qm::ImportRunLimits limits;
+  limits.stopWhenWorkLost = true;
+  limits.stop = &interrupted;
+  std::string badPath;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&]() -> std::string {
@@ -141,6 +199,21 @@ int main(int argc, char** argv) {
         createTable = true;
       } else if (arg == "--allow-short") {
         allowShort = true;
+      } else if (arg == "--bad") {
+        badPath = value();
+      } else if (arg == "--errors") {
+        limits.errorLimit = qm::ParseCount(arg, value());
+      } else if (arg == "--load") {
+        limits.load = qm::ParseCount(arg, value());
+      } else if (arg == "--skip") {
+        limits.skip = qm::ParseCount(arg, value());
+      } else if (arg == "--commit-every") {
+        limits.commitEvery = qm::ParseCount(arg, value(), 1);
+      } else if (arg == "--deleted") {
+        const std::string choice = value();
+        if (choice != "skip" && choice != "include")
+          throw std::invalid_argument("--deleted takes skip or include, not '" + choice + "'");
+        limits.includeDeleted = choice == "include";
       } else if (qm::Cp1251EqualNoCase(arg.substr(0, 7), "UserId=")) {
         userId = arg.substr(7);
       } else if (arg.find('=') == std::string::npos) {
@@ -172,6 +245,11 @@ int main(int argc, char** argv) {
     qm::CheckSource(dbf, options.sourcePath, allowShort);
   } catch (const std::exception& e) {
     Fail(e.what());
+    return kNotStarted;
+  }
+  std::error_code sameError;
+  if (!badPath.empty() && std::filesystem::equivalent(badPath, options.sourcePath, sameError)) {
+    PrintFailure("--bad " + badPath + " names the source itself");
     return kNotStarted;
   }
 
@@ -231,19 +309,37 @@ int main(int argc, char** argv) {
       return kNotStarted;
     }
     qm::SessionImportDatabase database(session, ods1);
-    const qm::ImportRunResult result = qm::RunImport(window, database, dbf);
+    CatchInterrupts();
+    const qm::ImportRunResult result = qm::RunImport(window, database, dbf, limits);
     const bool ended = EndSession(session);
     if (!result.started) return kNotStarted;
-    if (!ended && result.inserted > 0)
-      Fail("the session did not end with a commit: none of the " +
-           std::to_string(result.inserted) + " records inserted is stored");
-    window.PrintSummary(
-        qm::ImportSummary(result.errors || !ended, ended ? result.inserted : 0, result.total));
-    return result.errors || !ended ? kSomeFailed : kDone;
+    const qm::LoadEnd end{result, ended};
+    const std::int32_t lostAtEnd = ended ? 0 : result.inserted - result.committedInserted;
+    if (lostAtEnd > 0)
+      Fail("the session did not end with a commit: none of the " + std::to_string(lostAtEnd) +
+           " records inserted since its last commit is stored");
+    window.PrintSummary(qm::ImportSummary(result.errors || qm::Discontinued(end),
+                                          result.inserted - lostAtEnd, result.total));
+    const std::string account = qm::LoadSummaryText(options.tableName, end, limits.errorLimit);
+    std::fputs(qm::Cp1251ToUtf8(account).c_str(), stdout);
+    std::fflush(stdout);
+    bool written =
+        AppendToLog(options.logPath, account) && window.WrittenEntries() == window.LoggedEntries();
+    if (!badPath.empty() && !result.rejectedRecords.empty()) {
+      try {
+        for (const std::string& path :
+             qm::WriteRejectedRecords(options.sourcePath, "", result.rejectedRecords, badPath))
+          std::fprintf(stderr, "rejected records written to %s\n", path.c_str());
+      } catch (const std::exception& e) {
+        Fail(e.what());
+        written = false;
+      }
+    }
+    return written ? qm::LoadExitStatus(end) : qm::kLoadFatal;
   } catch (const std::exception& e) {
     Fail(e.what());
     const bool started = std::strncmp(e.what(), "not connect to ", 15) != 0;
     EndSession(session);
-    return started ? kSomeFailed : kNotStarted;
+    return started ? qm::kLoadWarning : kNotStarted;
   }
 }

@@ -3,6 +3,7 @@
 #include "oracle/e_oracle_error.h"
 #include "oracle/oracle_dataset.h"
 #include "oracle/oracle_query.h"
+#include "oracle/oracle_session.h"
 
 namespace qm {
 
@@ -69,6 +70,10 @@ bool SessionImportDatabase::LostOpenWork(const std::exception& error) const {
     default:
       return false;
   }
+}
+
+void SessionImportDatabase::Commit() {
+  session_.Commit();
 }
 
 bool SessionImportDatabase::RecordFault(const std::exception& error) const {

@@ -49,6 +49,8 @@ class SessionImportDatabase : public ImportDatabase {
   // ORA-01722 (no number), ORA-01426 (out of NUMBER's range), ORA-01465 (no hexadecimal), and the
   // date conversion errors ORA-01830 to ORA-01866.
   bool RecordFault(const std::exception& error) const override;
+  // The session's commit.
+  void Commit() override;
 
  private:
   TOracleSession& session_;

@@ -11,6 +11,8 @@
 #include <QTextBlock>
 #include <QTimer>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 #include "app/main_window.h"
 #include "oracle/oracle_query.h"
@@ -19,6 +21,7 @@
 #include "platform/regional_formats.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/testing/scratch_folder.h"
+#include "source/source_table.h"
 #include "source/testing/test_tables.h"
 #include "ui/filename_edit.h"
 #include "ui/import_errors_window.h"
@@ -123,6 +126,24 @@ TEST_F(MainWindowOnEngine, AFailingInsertIsLoggedAndTheRunGoesOn) {
   const QTextBlock entry = form2_.Memo1()->document()->firstBlock();
   EXPECT_EQ(entry.begin().fragment().charFormat().toolTip().toStdString(),
             "ORA-01722: invalid number");
+
+  // The errors window saves the run's rejected records as a table of the source's format.
+  const testing::ScratchFolder scratch;
+  dialogs_.fileAnswers.push_back(scratch.PathOf("rejected.dbf"));
+  form2_.SaveRejectedClick();
+  SourceTable bad;
+  bad.SetTableName(scratch.PathOf("rejected.dbf"));
+  bad.Open();
+  EXPECT_EQ(bad.RecordCount(), 3);
+  bad.SetRecNo(3);
+  EXPECT_EQ(bad.FieldByName("NAME").AsString(), "ASCII only");
+  bad.Close();
+  EXPECT_TRUE(std::filesystem::exists(scratch.PathOf("rejected.dbt")));
+  std::ifstream reasons(scratch.PathOf("rejected.reasons.txt"));
+  std::string heading, first;
+  std::getline(reasons, heading);
+  std::getline(reasons, first);
+  EXPECT_EQ(first, "1\t\t\tORA-01722: invalid number");
 }
 
 TEST_F(MainWindowOnEngine, WhileARunIsInProgressNothingElseCanStartAndTheWindowStays) {

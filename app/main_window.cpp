@@ -18,6 +18,7 @@
 #include "app/link_addresses.h"
 #include "import/field_link_file.h"
 #include "import/import_run.h"
+#include "import/rejected_records.h"
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
 #include "platform/qt/qt_text.h"
@@ -287,7 +288,15 @@ void TForm1::RefreshTableList() {
 void TForm1::Button2Click() {
   ImportFace face(*this);
   SessionImportDatabase database(oracleSession1_, ods1_);
-  RunImport(face, database, dbf_);
+  // What the errors window offers to save is the last run's, or nothing when it did not end.
+  if (form2_) form2_->SetRejectedRecords(0, {});
+  const std::string source = face.SourcePath();
+  const ImportRunResult result = RunImport(face, database, dbf_);
+  if (!form2_ || result.rejectedRecords.empty()) return;
+  form2_->SetRejectedRecords(
+      result.rejectedRecords.size(),
+      [source, codePage = dbf_.CodePage(), records = result.rejectedRecords](
+          const std::string& path) { WriteRejectedRecords(source, codePage, records, path); });
 }
 
 void TForm1::SpeedButton4Click() {

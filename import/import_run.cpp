@@ -1,5 +1,6 @@
 #include "import/import_run.h"
 
+#include <algorithm>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -107,30 +108,41 @@ class PendingInserts {
   // Logs every pending record before `current` as failed, with the statement that inserted it
   // and `reason`, and forgets it; `current` stays the source's current record. Returns how many
   // there were.
+  // Each is added to `rejected` too.
   std::int32_t LogAsLost(ImportRunWindow& window, SourceTable& dbf, const SourceRecord& record,
-                         std::int32_t current, const std::string& reason) {
+                         std::int32_t current, const std::string& reason,
+                         std::vector<RejectedRecord>& rejected) {
     const std::int32_t lost = count_;
-    for (std::int32_t k = 1; k < current && count_ > 0; ++k) {
+    for (std::int32_t k = from_; k < current && count_ > 0; ++k) {
       if (!inserted_[static_cast<std::size_t>(k)]) continue;
       dbf.SetRecNo(k);
       window.AppendErrorLog(
           ErrorLogEntry(k, InsertStatement(window.Links(), window.TableName(), record) + "\r\n"),
           reason);
+      rejected.push_back(DescribeRejection(dbf.FilePosition(), reason, window.Links(), record));
       inserted_[static_cast<std::size_t>(k)] = false;
       --count_;
     }
     if (lost > 0) dbf.SetRecNo(current);
     return lost;
   }
+  std::int32_t Count() const { return count_; }
+  // The session committed every record up to `through`: none of them can be lost any more.
+  void Committed(std::int32_t through) {
+    from_ = through + 1;
+    count_ = 0;
+  }
 
  private:
   std::vector<bool> inserted_;  // by record number
   std::int32_t count_ = 0;
+  std::int32_t from_ = 1;  // the first record not committed
 };
 
 }  // namespace
 
-ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, SourceTable& dbf) {
+ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, SourceTable& dbf,
+                          const ImportRunLimits& limits) {
   ImportRunResult result;
   const std::string validation = ValidationText(window.Links());
   if (!validation.empty()) {
@@ -146,6 +158,7 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
     const SourcePath split = SplitSourcePath(sourcePath);
     dbf.SetDatabaseName(split.folder);
     dbf.SetTableName(split.name);
+    dbf.SetIncludeDeleted(limits.includeDeleted);
     dbf.Open();
   } catch (const std::exception& e) {
     // The source's own message on a line of its own: a missing file, a pipe and a damaged header
@@ -158,29 +171,59 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
   window.SetProgress(0);
   const std::int32_t third = 0, fourth = 0;  // counters nothing in the run changes yet
   result.total = dbf.RecordCount();
-  dbf.First();
   const std::int32_t n = dbf.RecordCount();
+  const std::int32_t first = std::min(std::max(limits.skip, 0), n);
+  const std::int32_t last = limits.load < 0
+                                ? n
+                                : static_cast<std::int32_t>(std::min<std::int64_t>(
+                                      n, static_cast<std::int64_t>(first) + limits.load));
+  result.skipped = first;
+  result.committedThrough = result.readThrough = first;
+  dbf.First();
+  if (first > 0 && first < n) dbf.SetRecNo(first + 1);
   const CurrentRecord record(dbf);
   PendingInserts pending(n);
-  for (std::int32_t i = 1; i <= n; ++i) {
+  auto reject = [&](std::int32_t i, const std::string& entry, const std::string& message) {
+    window.AppendErrorLog(ErrorLogEntry(i, entry), message);
+    result.errors = true;
+    ++result.rejected;
+    result.rejectedRecords.push_back(
+        DescribeRejection(dbf.FilePosition(), message, window.Links(), record));
+  };
+  // Ends the run where the session lost its open work: the inserts since the last commit are
+  // gone, and a continued run takes them again.
+  auto workLost = [&](const std::exception& e) {
+    result.lost += pending.Count();
+    result.inserted -= pending.Count();
+    result.stop = RunStop::kWorkLost;
+    result.stopReason = e.what();
+  };
+  for (std::int32_t i = first + 1; i <= last; ++i) {
+    if (limits.stop && limits.stop->load()) {
+      result.stop = RunStop::kInterrupted;
+      break;
+    }
     window.SetProgress(i);
     window.SetCounterLabel(CounterLabel(i, result.total, third, fourth));
     window.ProcessEvents();
     try {
-      bool exists = false;
+      bool exists = false, faulted = false;
       if (window.SeekOldRecord()) {
         const std::string query = ExistenceQuery(window.Links(), window.TableName(), record);
         try {
           exists = database.CountRows(query) > 0;
         } catch (const std::exception& e) {
+          if (limits.stopWhenWorkLost && database.LostOpenWork(e)) {
+            workLost(e);
+            break;
+          }
           if (!database.RecordFault(e)) throw;
-          window.AppendErrorLog(ErrorLogEntry(i, query + "\r\n"), e.what());
-          result.errors = true;
-          dbf.Next();
-          continue;
+          reject(i, query + "\r\n", e.what());
+          faulted = true;
         }
       }
-      if (!exists) {
+      if (exists) ++result.present;
+      if (!exists && !faulted) {
         const std::string insert = InsertStatement(window.Links(), window.TableName(), record);
         try {
           statement->Execute(insert);
@@ -188,21 +231,51 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
           pending.Add(i);
         } catch (const std::exception& e) {
           const std::string failed = statement->SqlText();
-          if (database.LostOpenWork(e))
-            result.inserted -= pending.LogAsLost(window, dbf, record, i, e.what());
-          window.AppendErrorLog(ErrorLogEntry(i, failed), e.what());
-          result.errors = true;
+          if (limits.stopWhenWorkLost && database.LostOpenWork(e)) {
+            workLost(e);
+            break;
+          }
+          if (database.LostOpenWork(e)) {
+            const std::int32_t lost =
+                pending.LogAsLost(window, dbf, record, i, e.what(), result.rejectedRecords);
+            result.inserted -= lost;
+            result.rejected += lost;
+          }
+          reject(i, failed, e.what());
         }
       }
     } catch (const EFieldValueError& e) {
       // Only this record is lost: no statement could be built for it. The entry itself says why.
       window.AppendErrorLog(UnreadRecordEntry(i, e.Text()), {});
       result.errors = true;
+      ++result.rejected;
+      result.rejectedRecords.push_back(
+          DescribeRejection(dbf.FilePosition(), e.Text(), window.Links(), record));
+    }
+    ++result.read;
+    result.readThrough = i;
+    if (limits.commitEvery > 0 && (i - first) % limits.commitEvery == 0) {
+      try {
+        database.Commit();
+        pending.Committed(i);
+        result.committedThrough = i;
+        result.committedInserted = result.inserted;
+      } catch (const std::exception& e) {
+        workLost(e);
+        break;
+      }
+    }
+    if (limits.errorLimit >= 0 && result.rejected > limits.errorLimit && i < last) {
+      result.stop = RunStop::kErrorLimit;
+      break;
     }
     dbf.Next();
   }
+  result.notRead = result.stop == RunStop::kNone ? 0 : last - result.readThrough;
   statement.reset();
   const SourceReadReport report = dbf.ReadReport();
+  if (!limits.includeDeleted)
+    result.deletedSkipped = static_cast<std::int32_t>(report.deletedRecords);
   dbf.Close();
   window.ShowErrorLog();
   window.ShowMessage(ImportSummary(result.errors, result.inserted, result.total));

@@ -5,12 +5,15 @@
 // through ImportRunWindow and reaches the database through ImportDatabase, so it runs the same
 // behind the main window, behind a command line, and in tests.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "import/rejected_records.h"
 #include "platform/dialogs.h"
 
 namespace qm {
@@ -76,13 +79,61 @@ class ImportDatabase {
     static_cast<void>(error);
     return false;
   }
+  // Commits the session's open work. Called only by a run whose limits ask for commits
+  // (ImportRunLimits::commitEvery); throws the database's error.
+  virtual void Commit() {}
+};
+
+// How much of the source a run takes and when it stops, for the batch program; the defaults are
+// the window's run: every record, no commit, no limit.
+struct ImportRunLimits {
+  std::int32_t skip = 0;   // records passed over before the first one read
+  std::int32_t load = -1;  // records read at most; negative: all
+  // Rejected records allowed: the run stops once one more is rejected; negative: no limit.
+  std::int32_t errorLimit = -1;
+  std::int32_t commitEvery = 0;  // commit after every so many records read; 0: never
+  // Records carrying the deletion mark are read and imported too (SourceTable::IncludeDeleted).
+  bool includeDeleted = false;
+  // A lost session (ImportDatabase::LostOpenWork) stops the run instead of rejecting the records
+  // of its open work, which a continued run can then take again.
+  bool stopWhenWorkLost = false;
+  // Set from elsewhere (a signal handler) to stop the run before its next record.
+  const std::atomic<bool>* stop = nullptr;
+};
+
+enum class RunStop {
+  kNone,         // every record up to the end (or the load limit) was read
+  kErrorLimit,   // more records were rejected than the error limit allows
+  kInterrupted,  // ImportRunLimits::stop was set
+  kWorkLost,     // the session lost its open work (a commit failed, the connection went)
 };
 
 struct ImportRunResult {
   bool started = false;  // false when the validation stopped it
   std::int32_t total = 0;
-  std::int32_t inserted = 0;
+  std::int32_t inserted = 0;  // and not lost again with the session's open work
   bool errors = false;
+  // The records by outcome. Each record before `last` that was not skipped was read, and is
+  // inserted, present, rejected or (when the session lost its work) lost; `notRead` are those
+  // the run would have read had it not stopped.
+  std::int32_t skipped = 0;  // passed over by ImportRunLimits::skip
+  std::int32_t read = 0;
+  std::int32_t present = 0;  // an equal row was found ("Seek old record")
+  std::int32_t rejected = 0;
+  std::int32_t lost = 0;            // inserted, then lost with the session's open work
+  std::int32_t deletedSkipped = 0;  // carrying the deletion mark, so not read
+  std::int32_t notRead = 0;
+  RunStop stop = RunStop::kNone;
+  std::string stopReason;  // the error that lost the session's work
+  // Where the run got to, counted from the source's first record (deleted ones only when they
+  // are read), skipped ones included: the last record read, and the last one the run's own
+  // commits took (`skip` when none did). A run continued with `skip` set to the one whose work
+  // the session kept takes every record once.
+  std::int32_t readThrough = 0;
+  std::int32_t committedThrough = 0;
+  std::int32_t committedInserted = 0;  // of `inserted`, those the last commit of the run took
+  // The records not inserted because of an error, in the order met.
+  std::vector<RejectedRecord> rejectedRecords;
 };
 
 // Runs one import. Throws std::runtime_error "not connect to <path>", CR LF and the source
@@ -103,9 +154,16 @@ struct ImportRunResult {
 // An existence query that fails for the record's own values (ImportDatabase::RecordFault) fails
 // that record alone: its entry is the query's text, with the server's message as its reason.
 //
-// The run commits nothing itself. When an insert fails in a way that lost the session's open
-// work, the records inserted before it are lost too: each is logged as failed, with its
-// statement, before the failing one, and none of them counts as inserted.
-ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, SourceTable& dbf);
+// The run commits nothing itself unless its limits say so. When an insert fails in a way that
+// lost the session's open work, the records inserted since the last commit are lost too: each is
+// logged as failed, with its statement, before the failing one, and none of them counts as
+// inserted (or, with ImportRunLimits::stopWhenWorkLost, the run stops there instead).
+//
+// With limits, the run reads the records after the first `skip` (as far as `load` allows),
+// commits after every `commitEvery` of them, and stops before the next record once more than
+// `errorLimit` records are rejected or `stop` is set. Whatever stops it, the error log and the
+// summary box follow as at the end.
+ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, SourceTable& dbf,
+                          const ImportRunLimits& limits = {});
 
 }  // namespace qm

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <stdexcept>
 #include <vector>
@@ -98,6 +99,7 @@ struct FakeDatabase : ImportDatabase {
   bool RecordFault(const std::exception& error) const override {
     return dynamic_cast<const ValueFault*>(&error) != nullptr;
   }
+  void Commit() override { executed.push_back("commit"); }
 };
 
 void Link(FieldLinkTable& links, int row, const std::string& column, const std::string& field,
@@ -369,6 +371,232 @@ TEST(ImportRun, CharactersCodePage1251LacksAreReportedAfterTheRun) {
                                  "the file holds 4; only those were read.\r\n"
                                  "characters with no equivalent in code page 1251 became \"?\": "
                                  "3, the first in record 2, field NAME.");
+}
+
+}  // namespace
+}  // namespace qm
+
+namespace qm {
+namespace {
+
+// The fixture's live records are Иванов (position 1), Ёлкина (3) and "ASCII only" (4); position 2
+// carries the deletion mark.
+TEST(ImportRun, LimitsChooseTheRecordsReadAndWhereTheRunStops) {
+  const std::string ivanov = Cp1251("Иванов Пётр"), yolkina = Cp1251("Ёлкина");
+  const std::string deleted = Cp1251("Удалённая запись");
+  struct Case {
+    const char* name;
+    ImportRunLimits limits;
+    std::string failOn, loseOn;
+    bool stopAtOnce;
+    std::vector<std::string> executed;  // the names inserted, and "commit"
+    RunStop stop;
+    std::int32_t skipped, read, inserted, rejected, deletedSkipped, notRead, committedThrough;
+  };
+  auto limits = [](std::int32_t skip, std::int32_t load, std::int32_t errors, std::int32_t every,
+                   bool deleted = false) {
+    ImportRunLimits l;
+    l.skip = skip;
+    l.load = load;
+    l.errorLimit = errors;
+    l.commitEvery = every;
+    l.includeDeleted = deleted;
+    l.stopWhenWorkLost = true;
+    return l;
+  };
+  const Case cases[] = {
+      {"all",
+       limits(0, -1, -1, 0),
+       "",
+       "",
+       false,
+       {ivanov, yolkina, "ASCII only"},
+       RunStop::kNone,
+       0,
+       3,
+       3,
+       0,
+       1,
+       0,
+       0},
+      {"deleted included",
+       limits(0, -1, -1, 0, true),
+       "",
+       "",
+       false,
+       {ivanov, deleted, yolkina, "ASCII only"},
+       RunStop::kNone,
+       0,
+       4,
+       4,
+       0,
+       0,
+       0,
+       0},
+      {"skip and load",
+       limits(1, 1, -1, 0),
+       "",
+       "",
+       false,
+       {yolkina},
+       RunStop::kNone,
+       1,
+       1,
+       1,
+       0,
+       1,
+       0,
+       1},
+      {"skip past the end",
+       limits(5, -1, -1, 0),
+       "",
+       "",
+       false,
+       {},
+       RunStop::kNone,
+       3,
+       0,
+       0,
+       0,
+       1,
+       0,
+       3},
+      {"error limit",
+       limits(0, -1, 0, 0),
+       ivanov,
+       "",
+       false,
+       {ivanov},
+       RunStop::kErrorLimit,
+       0,
+       1,
+       0,
+       1,
+       1,
+       2,
+       0},
+      {"error limit passed by the last record",
+       limits(0, -1, 0, 0),
+       "ASCII",
+       "",
+       false,
+       {ivanov, yolkina, "ASCII only"},
+       RunStop::kNone,
+       0,
+       3,
+       2,
+       1,
+       1,
+       0,
+       0},
+      {"commits, no error allowed and none made",
+       limits(0, -1, 0, 2),
+       "",
+       "",
+       false,
+       {ivanov, yolkina, "commit", "ASCII only"},
+       RunStop::kNone,
+       0,
+       3,
+       3,
+       0,
+       1,
+       0,
+       2},
+      {"work lost after a commit",
+       limits(0, -1, -1, 1),
+       "",
+       "ASCII",
+       false,
+       {ivanov, "commit", yolkina, "commit", "ASCII only"},
+       RunStop::kWorkLost,
+       0,
+       2,
+       2,
+       0,
+       1,
+       1,
+       2},
+      {"work lost before any commit",
+       limits(0, -1, -1, 5),
+       "",
+       "ASCII",
+       false,
+       {ivanov, yolkina, "ASCII only"},
+       RunStop::kWorkLost,
+       0,
+       2,
+       0,
+       0,
+       1,
+       1,
+       0},
+      {"interrupted",
+       limits(1, -1, -1, 0),
+       "",
+       "",
+       true,
+       {},
+       RunStop::kInterrupted,
+       1,
+       0,
+       0,
+       0,
+       1,
+       2,
+       1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeWindow w;
+    w.links.WriteHeader();
+    Link(w.links, 1, "N", "NAME");
+    FakeDatabase db;
+    if (!c.failOn.empty()) db.failWhenContains = c.failOn;
+    if (!c.loseOn.empty()) db.loseWorkWhenContains = c.loseOn;
+    const std::atomic<bool> stop{c.stopAtOnce};
+    ImportRunLimits l = c.limits;
+    l.stop = &stop;
+    SourceTable dbf;
+    const ImportRunResult result = RunImport(w, db, dbf, l);
+    std::vector<std::string> executed;
+    for (const std::string& sql : db.executed) {
+      const std::size_t quote = sql.find('\'');
+      executed.push_back(quote == std::string::npos
+                             ? sql
+                             : sql.substr(quote + 1, sql.find('\'', quote + 1) - quote - 1));
+    }
+    EXPECT_EQ(executed, c.executed);
+    EXPECT_EQ(result.stop, c.stop);
+    EXPECT_EQ(
+        (std::vector<std::int32_t>{result.skipped, result.read, result.inserted, result.rejected,
+                                   result.deletedSkipped, result.notRead, result.committedThrough}),
+        (std::vector<std::int32_t>{c.skipped, c.read, c.inserted, c.rejected, c.deletedSkipped,
+                                   c.notRead, c.committedThrough}));
+    EXPECT_EQ(w.events.back(), "ended");
+  }
+}
+
+// Each rejected record is known by its position in the file, the column and value the message
+// is about, and the message; records inserted and then lost with the open work count too.
+TEST(ImportRun, RejectedRecordsAreKeptWithTheirPositionsAndReasons) {
+  FakeWindow w;
+  w.links.WriteHeader();
+  Link(w.links, 1, "N", "NAME");
+  w.seek = true;
+  FakeDatabase db;
+  db.rows["select * from T Where N='" + Cp1251("Иванов Пётр").str() + "'"] = 1;
+  db.valueFaultWhenContains = Cp1251("Ёлкина");
+  db.loseWorkWhenContains = "ASCII";
+  SourceTable dbf;
+  const ImportRunResult result = RunImport(w, db, dbf);
+  EXPECT_EQ(result.present, 1);
+  EXPECT_EQ(result.rejected, 2);
+  ASSERT_EQ(result.rejectedRecords.size(), 2u);
+  EXPECT_EQ(result.rejectedRecords[0].position, 3);
+  EXPECT_EQ(result.rejectedRecords[0].message, "ORA-01704: string literal too long");
+  EXPECT_EQ(result.rejectedRecords[1].position, 4);
+  EXPECT_EQ(result.rejectedRecords[1].message, "ORA-02091: transaction rolled back");
 }
 
 }  // namespace

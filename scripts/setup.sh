@@ -7,6 +7,7 @@ packages=(
   libsqlite3-dev libboost-dev locales
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   mono-runtime mono-mcs libmono-oracle4.0-cil
+  python3-dbfread
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -46,6 +46,11 @@ void SourceTable::SetCodePage(const std::string& value) {
   codePage_ = value;
 }
 
+void SourceTable::SetIncludeDeleted(bool value) {
+  if (Active() && value != includeDeleted_) throw EDatabaseError(kOpenDataset, name_);
+  includeDeleted_ = value;
+}
+
 std::string SourceTable::TablePath() const {
   if (databaseName_.empty()) return tableName_;
   const char last = databaseName_.back();
@@ -67,8 +72,8 @@ void SourceTable::Open() {
                              " driver is not supported; only dBASE and FoxPro tables can be read",
                          name_);
   try {
-    reader_ =
-        std::make_unique<DbfReader>(path, DbfReaderOptions{codePage_, driver == kDriverFoxPro});
+    reader_ = std::make_unique<DbfReader>(
+        path, DbfReaderOptions{codePage_, driver == kDriverFoxPro, includeDeleted_});
   } catch (const DbfError& e) {
     throw EDBEngineError(e.what(), name_);
   }
@@ -79,6 +84,7 @@ void SourceTable::Open() {
   driver_ = driver;
   report_.headerRecords = reader_->HeaderRecordCount();
   report_.storedRecords = reader_->StoredRecordCount();
+  report_.deletedRecords = reader_->DeletedCount();
   formatter_ = valueTexts_ == ValueTexts::kTransfer
                    ? std::make_unique<ValueFormatter>(TransferFormats(), true)
                    : std::make_unique<ValueFormatter>(CurrentRegionalFormats());
@@ -187,6 +193,10 @@ void SourceTable::Next() {
 
 int SourceTable::RecNo() const {
   return record_ ? static_cast<int>(current_) + 1 : 0;
+}
+
+int SourceTable::FilePosition() const {
+  return record_ ? static_cast<int>(reader_->FilePosition(current_)) : 0;
 }
 
 void SourceTable::SetRecNo(int n) {

@@ -27,6 +27,8 @@ struct SourceReadReport {
   // holds are read.
   std::uint32_t headerRecords = 0;
   std::uint32_t storedRecords = 0;
+  // Of the stored records, those carrying the deletion mark (visited or not).
+  std::uint32_t deletedRecords = 0;
   // Characters of the values read that code page 1251 has no equivalent for (or that are no
   // character of the table's code page), each of which became '?'. A value counts once however
   // often it is read, as long as the records are read in a forward walk, as the import does.
@@ -61,6 +63,11 @@ class SourceTable {
   // say (a .cpg beside it, else its language driver, else code page 1251). Same rules as above.
   const std::string& CodePage() const { return codePage_; }
   void SetCodePage(const std::string& value);
+
+  // Whether records carrying the deletion mark are visited too, from the next open; by default
+  // they are skipped. Changing it while open throws as above.
+  bool IncludeDeleted() const { return includeDeleted_; }
+  void SetIncludeDeleted(bool value);
 
   // How values are written as text from the next open: for the eye (the default), in the
   // regional formats in force at the open; or for transfer into the target database, in
@@ -112,6 +119,9 @@ class SourceTable {
   // and clears the end flag. Reads only that record, so a grid can show any part of a large
   // table as it scrolls.
   void SetRecNo(int n);
+  // The current record's position in the file (1-based, deleted records counted): what a dBASE
+  // editor calls its record number. 0 when there is none.
+  int FilePosition() const;
 
  private:
   friend class SourceField;
@@ -127,6 +137,7 @@ class SourceTable {
   std::string databaseName_;
   std::string tableName_;
   std::string codePage_;
+  bool includeDeleted_ = false;
   ValueTexts valueTexts_ = ValueTexts::kRegional;
   std::string driver_;
 

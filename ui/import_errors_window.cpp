@@ -1,5 +1,6 @@
 #include "ui/import_errors_window.h"
 
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -51,6 +52,17 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
   sd_.defaultExt = "log";
   sd_.initialName = kDefaultLogName;
 
+  rejectedDialog_.title = "Save rejected records";
+  rejectedDialog_.filter = Cp1251("dBASE|*.dbf|Все файлы|*.*");
+  rejectedDialog_.defaultExt = "dbf";
+  rejectedDialog_.initialName = "rejected.dbf";
+  memo1_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(memo1_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    QMenu* menu = ContextMenu();
+    menu->exec(memo1_->mapToGlobal(pos));
+    delete menu;
+  });
+
   connect(button1_, &QPushButton::clicked, this, [this] { Button1Click(); });
   connect(button2_, &QPushButton::clicked, this, Guarded([this](bool) { Button2Click(); }));
 }
@@ -94,6 +106,29 @@ void TForm2::Button2Click() {
   } catch (const FileWriteError& e) {
     throw std::runtime_error("Cannot create file \"" + *name + "\". " + e.Reason());
   }
+}
+
+void TForm2::SetRejectedRecords(std::size_t count, std::function<void(const std::string&)> save) {
+  rejectedCount_ = count;
+  saveRejected_ = std::move(save);
+}
+
+QMenu* TForm2::ContextMenu() {
+  QMenu* menu = memo1_->createStandardContextMenu();
+  menu->addSeparator();
+  QAction* save = menu->addAction(QString::fromUtf8("Save rejected records…"));
+  save->setObjectName(QStringLiteral("SaveRejected"));
+  save->setEnabled(rejectedCount_ > 0 && saveRejected_);
+  connect(save, &QAction::triggered, this, Guarded([this](bool) { SaveRejectedClick(); }));
+  return menu;
+}
+
+void TForm2::SaveRejectedClick() {
+  if (rejectedCount_ == 0 || !saveRejected_) return;
+  const auto name = AppDialogs().SaveFile(rejectedDialog_);
+  if (!name) return;
+  rejectedDialog_.initialName = *name;
+  saveRejected_(*name);
 }
 
 }  // namespace qm

@@ -4,10 +4,13 @@
 // lives as long as the program; nothing clears it.
 
 #include <QWidget>
+#include <cstddef>
+#include <functional>
 #include <string>
 
 #include "platform/dialogs.h"
 
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -37,6 +40,18 @@ class TForm2 : public QWidget {
   // std::runtime_error «Cannot create file "<name>". <reason>» when the file cannot be written.
   void Button2Click();
 
+  // The records the last run rejected, offered by "Save rejected records…" in the text area's
+  // context menu: `count` of them, written by `save` to the path it is given (it throws the
+  // error to show when it cannot). The entry is disabled while there are none.
+  void SetRejectedRecords(std::size_t count, std::function<void(const std::string&)> save);
+  // Save rejected records…: asks for a .dbf file name and has the records written there.
+  void SaveRejectedClick();
+  // The text area's context menu: its own entries, then "Save rejected records…". The caller
+  // owns it.
+  QMenu* ContextMenu();
+  // The save dialog's settings of that entry; its initial name is the last confirmed one.
+  const FileDialogRequest& RejectedDialog() const { return rejectedDialog_; }
+
   QPlainTextEdit* Memo1() const { return memo1_; }
   // The save dialog's settings; its initial name is the last confirmed one.
   const FileDialogRequest& SD() const { return sd_; }
@@ -46,6 +61,9 @@ class TForm2 : public QWidget {
   QPushButton* button1_;
   QPushButton* button2_;
   FileDialogRequest sd_;
+  FileDialogRequest rejectedDialog_;
+  std::size_t rejectedCount_ = 0;
+  std::function<void(const std::string&)> saveRejected_;
 };
 
 }  // namespace qm

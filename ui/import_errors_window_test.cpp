@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHelpEvent>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -145,6 +146,36 @@ TEST(ImportErrorsWindow, ADiskFillingUpKeepsThePreviousLogAndTheText) {
   }
   EXPECT_EQ(ReadAll(path), "first\r\n");
   EXPECT_EQ(form.Text().size(), 7u + 64 * 1024 + 2);
+}
+
+// The context menu offers the last run's rejected records, when there are any, to be saved under a
+// name the save dialog asks for.
+TEST(ImportErrorsWindow, SaveRejectedRecordsOfTheContextMenu) {
+  ScriptedDialogs dialogs;
+  TForm2 form;
+  auto entry = [&form] {
+    std::unique_ptr<QMenu> menu(form.ContextMenu());
+    QAction* action = menu->findChild<QAction*>(QStringLiteral("SaveRejected"));
+    return action ? std::make_pair(action->text().toStdString(), action->isEnabled())
+                  : std::make_pair(std::string(), false);
+  };
+  EXPECT_EQ(entry(), std::make_pair(std::string("Save rejected records…"), false));
+
+  std::vector<std::string> saved;
+  form.SetRejectedRecords(2, [&](const std::string& path) { saved.push_back(path); });
+  EXPECT_EQ(entry(), std::make_pair(std::string("Save rejected records…"), true));
+  dialogs.fileAnswers.push_back("/d/bad.dbf");
+  form.SaveRejectedClick();
+  dialogs.fileAnswers.push_back(std::nullopt);  // cancelled: nothing written
+  form.SaveRejectedClick();
+  EXPECT_EQ(saved, std::vector<std::string>{"/d/bad.dbf"});
+  ASSERT_EQ(dialogs.saveRequests.size(), 2u);
+  EXPECT_EQ(dialogs.saveRequests[0].defaultExt, "dbf");
+  EXPECT_EQ(dialogs.saveRequests[0].initialName, "rejected.dbf");
+  EXPECT_EQ(dialogs.saveRequests[1].initialName, "/d/bad.dbf");
+
+  form.SetRejectedRecords(0, {});
+  EXPECT_EQ(entry(), std::make_pair(std::string("Save rejected records…"), false));
 }
 
 }  // namespace

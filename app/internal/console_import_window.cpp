@@ -43,6 +43,7 @@ void ConsoleImportWindow::SetProgress(int position) {
     const int filled = max_ > 0 ? kBarWidth * position / max_ : 0;
     std::fprintf(err_, "\r[%s%s] %d/%d  %.0f rec/s  %.0f s left ", std::string(filled, '#').c_str(),
                  std::string(kBarWidth - filled, '.').c_str(), position, max_, rate, left);
+    barOpen_ = !last;
     if (last) std::fputc('\n', err_);
   } else {
     std::fprintf(err_, "%d/%d records, %.0f rec/s, %.0f s left\n", position, max_, rate, left);
@@ -82,6 +83,9 @@ void ConsoleImportWindow::AppendErrorLog(const std::string& entry, const std::st
 }
 
 void ConsoleImportWindow::ShowErrorLog() {
+  // A run stopped early leaves its bar unfinished: what follows starts on a line of its own.
+  if (barOpen_) std::fputc('\n', err_);
+  barOpen_ = false;
   if (logged_ == 0) return;
   if (written_ == logged_)
     std::fprintf(err_, "%d failed statement(s) appended to %s\n", logged_,

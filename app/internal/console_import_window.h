@@ -72,6 +72,7 @@ class ConsoleImportWindow : public ImportRunWindow {
   int written_ = 0;
   bool logFailed_ = false;
   bool holdSummary_ = false;
+  bool barOpen_ = false;  // the progress bar's line is not ended yet
   std::chrono::steady_clock::time_point start_;
   std::chrono::steady_clock::time_point lastReport_;
 };

@@ -26,4 +26,9 @@ struct DbfColumn {
   TFieldType kind = ftUnknown;
 };
 
+// Whether the column's slot points into the memo file.
+inline bool IsMemoColumn(const DbfColumn& c) {
+  return c.kind == ftMemo || c.kind == ftBlob || c.kind == ftDBaseOle || c.kind == ftGraphic;
+}
+
 }  // namespace qm

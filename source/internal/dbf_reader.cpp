@@ -37,10 +37,6 @@ DbfDialect DialectOf(std::uint8_t version) {
   }
 }
 
-bool IsMemoColumn(const DbfColumn& c) {
-  return c.kind == ftMemo || c.kind == ftBlob || c.kind == ftDBaseOle || c.kind == ftGraphic;
-}
-
 std::string Hex(unsigned value) {
   char text[8];
   std::snprintf(text, sizeof text, "0x%02X", value);
@@ -58,7 +54,7 @@ std::string ReadCpg(const std::string& path) {
 
 DbfReader::DbfReader(const std::string& path, const DbfReaderOptions& options) : file_(path) {
   ReadHeader(options);
-  ScanRecords();
+  ScanRecords(options.includeDeleted);
   OpenMemo(options.foxPro);
   buffer_.resize(std::max<std::size_t>(1, kBufferBytes / recordLength_) * recordLength_);
 }
@@ -191,7 +187,7 @@ void DbfReader::ReadColumns(const std::vector<unsigned char>& header) {
   }
 }
 
-void DbfReader::ScanRecords() {
+void DbfReader::ScanRecords(bool includeDeleted) {
   const std::uint64_t available = (file_.Size() - headerLength_) / recordLength_;
   physicalCount_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(headerCount_, available));
 
@@ -220,6 +216,8 @@ void DbfReader::ScanRecords() {
       }
     }
   }
+  deletedCount_ = static_cast<std::uint32_t>(deleted_.size());
+  if (includeDeleted) deleted_.clear();
   liveCount_ = physicalCount_ - static_cast<std::uint32_t>(deleted_.size());
 }
 
@@ -244,6 +242,7 @@ void DbfReader::OpenMemo(bool foxPro) {
           dialect_ == DbfDialect::kFoxPro || dialect_ == DbfDialect::kVisualFoxPro || foxPro;
       kind = fox ? MemoKind::kFpt : MemoKind::kDbt4;
   }
+  memoKind_ = kind;
   const std::string extension = kind == MemoKind::kFpt ? ".fpt" : ".dbt";
   const auto found = FindSibling(Path(), extension);
   memoPath_ = found ? *found : SiblingPath(Path(), extension);

@@ -25,6 +25,8 @@ struct DbfReaderOptions {
   // The FoxPro driver reads the table: for a version byte that does not say which memo file
   // belongs to the table, look for .fpt rather than .dbt.
   bool foxPro = false;
+  // Records carrying the deletion mark are visited as live ones (they are still counted apart).
+  bool includeDeleted = false;
 };
 
 class DbfReader {
@@ -44,9 +46,13 @@ class DbfReader {
   // Every column in file order, the unusable ones (kind ftUnknown) included.
   const std::vector<DbfColumn>& Columns() const { return columns_; }
   const TextDecoder& Decoder() const { return *decoder_; }
+  // The kind of memo file the table's memo columns read from; none without memo columns.
+  std::optional<MemoKind> MemoType() const { return memoKind_; }
 
-  // The number of live records (deleted ones not counted).
+  // The number of live records (deleted ones not counted, unless the options include them).
   std::uint32_t RecordCount() const { return liveCount_; }
+  // The records carrying the deletion mark, whether or not they are visited.
+  std::uint32_t DeletedCount() const { return deletedCount_; }
   // The record count the header gives, and the whole records the file holds before its end or
   // an end-of-data mark, deleted ones included: fewer than the header's when the file is cut
   // short. Only min(header, stored) records are ever read.
@@ -71,7 +77,7 @@ class DbfReader {
  private:
   void ReadHeader(const DbfReaderOptions& options);
   void ReadColumns(const std::vector<unsigned char>& header);
-  void ScanRecords();
+  void ScanRecords(bool includeDeleted);
   void OpenMemo(bool foxPro);
   std::uint32_t PhysicalIndex(std::uint32_t n) const;
 
@@ -83,10 +89,12 @@ class DbfReader {
   std::uint32_t headerCount_ = 0;
   std::uint32_t physicalCount_ = 0;  // whole records before the end of data
   std::uint32_t liveCount_ = 0;
+  std::uint32_t deletedCount_ = 0;
   std::vector<std::uint32_t> deleted_;  // physical indexes of deleted records, ascending
   std::vector<DbfColumn> columns_;
   const DbfColumn* nullFlags_ = nullptr;
   std::unique_ptr<TextDecoder> decoder_;
+  std::optional<MemoKind> memoKind_;
   std::string memoPath_;  // found or expected; empty without memo columns
   std::optional<MemoFile> memo_;
   std::string memoError_;  // why memo_ is missing: reported when a memo is read
