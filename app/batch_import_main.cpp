@@ -6,6 +6,9 @@
 // summary is printed once the session has ended: a session that could not end (its closing commit
 // failed, its connection was lost) stored none of the run's rows, and the summary says so.
 //
+// --check runs the dry run instead (internal/batch_check.h): after the same checks and the logon
+// it reads every record and lists those the server would refuse, and writes nothing.
+//
 // Exit status: 0 when every record was inserted or skipped, 1 when some inserts failed, 2 when the
 // run could not start (a source shorter than its header says counts as one that cannot, unless
 // --allow-short is given).
@@ -20,6 +23,7 @@
 #include <string>
 
 #include "app/database_adapters.h"
+#include "app/internal/batch_check.h"
 #include "app/internal/batch_input_checks.h"
 #include "app/internal/console_import_window.h"
 #include "import/field_link_file.h"
@@ -37,11 +41,13 @@
 namespace {
 
 constexpr int kDone = 0, kSomeFailed = 1, kNotStarted = 2;
+// --check: some records would be rejected.
+constexpr int kCheckRejects = 2;
 
 const char* const kUsage =
     "usage: quillmove-import --source FILE.dbf --table TABLE --links LINKS.ini\n"
     "                        [--delete-old] [--no-seek] [--log FILE] [--create-table]\n"
-    "                        [--allow-short]\n"
+    "                        [--allow-short] [--check] [--codepage CP]\n"
     "                        UserId=user[/password]@alias [OCIDLL=path] [ORACLEHOME=name]\n"
     "\n"
     "Copies the records of a dBASE table into an Oracle table, as the window's Process data does.\n"
@@ -57,6 +63,14 @@ const char* const kUsage =
     "                      button does (the table is named after the source file)\n"
     "  --allow-short       import a source that holds fewer records than its header gives (a\n"
     "                      cut file) as far as it goes; without it such a source is refused\n"
+    "  --check             a dry run: read every record, build its values as the import would\n"
+    "                      and check each against the target column as the server would\n"
+    "                      (length, NUMBER precision, DATE, NOT NULL, literals over 4000\n"
+    "                      bytes); list the records that would be rejected with the Oracle\n"
+    "                      error each would get, and the counts. Nothing is written; exit\n"
+    "                      status 0 when no record would be rejected, 2 when some would\n"
+    "  --codepage CP       read the source's text in this code page (866, 1251, KOI8-R, any\n"
+    "                      iconv name) instead of the one its .cpg file or header names\n"
     "  UserId=...          the logon; without a password it is asked for on the terminal\n"
     "  OCIDLL=path         the client library to load (e.g. the embedded engine's)\n"
     "  ORACLEHOME=name     the Oracle home to take the client library from\n"
@@ -114,7 +128,8 @@ int main(int argc, char** argv) {
 
   qm::ConsoleImportOptions options;
   std::string links, userId;
-  bool createTable = false, allowShort = false;
+  bool createTable = false, allowShort = false, check = false;
+  std::string codePage;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&]() -> std::string {
@@ -141,6 +156,10 @@ int main(int argc, char** argv) {
         createTable = true;
       } else if (arg == "--allow-short") {
         allowShort = true;
+      } else if (arg == "--check") {
+        check = true;
+      } else if (arg == "--codepage") {
+        codePage = qm::CodePageName(value());
       } else if (qm::Cp1251EqualNoCase(arg.substr(0, 7), "UserId=")) {
         userId = arg.substr(7);
       } else if (arg.find('=') == std::string::npos) {
@@ -162,6 +181,7 @@ int main(int argc, char** argv) {
 
   // Nothing is logged on to, let alone deleted, before the files are known to be usable.
   qm::SourceTable dbf;
+  dbf.SetCodePage(codePage);
   try {
     qm::CheckFieldLinkFile(links);  // named as given, like every file argument
   } catch (const std::exception& e) {
@@ -229,6 +249,12 @@ int main(int argc, char** argv) {
       Fail("the table " + options.tableName + " cannot take the links: " + e.what());
       EndSession(session);
       return kNotStarted;
+    }
+    if (check) {
+      const qm::CheckSummary summary =
+          qm::RunBatchCheck(session, dbf, table, options.tableName, stdout);
+      EndSession(session);
+      return summary.rejected > 0 ? kCheckRejects : kDone;
     }
     qm::SessionImportDatabase database(session, ods1);
     const qm::ImportRunResult result = qm::RunImport(window, database, dbf);
