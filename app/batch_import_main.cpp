@@ -67,8 +67,9 @@ const char* const kUsage =
     "                      and check each against the target column as the server would\n"
     "                      (length, NUMBER precision, DATE, NOT NULL, literals over 4000\n"
     "                      bytes); list the records that would be rejected with the Oracle\n"
-    "                      error each would get, and the counts. Nothing is written; exit\n"
-    "                      status 0 when no record would be rejected, 2 when some would\n"
+    "                      error each would get, and the counts. Nothing is written (nor\n"
+    "                      deleted: --delete-old is ignored); exit status 0 when no record\n"
+    "                      would be rejected, 2 when some would\n"
     "  --codepage CP       read the source's text in this code page (866, 1251, KOI8-R, any\n"
     "                      iconv name) instead of the one its .cpg file or header names\n"
     "  UserId=...          the logon; without a password it is asked for on the terminal\n"
@@ -173,6 +174,10 @@ int main(int argc, char** argv) {
   if (options.sourcePath.empty() || options.tableName.empty() || links.empty() || userId.empty()) {
     std::fprintf(stderr, "quillmove-import: --source, --table, --links and UserId= are needed\n\n%s",
                  kUsage);
+    return kNotStarted;
+  }
+  if (check && createTable) {
+    std::fprintf(stderr, "quillmove-import: --check writes nothing, so it cannot --create-table\n");
     return kNotStarted;
   }
   // The database, like the files, speaks code page 1251; arguments come in the terminal's UTF-8.
