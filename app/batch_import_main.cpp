@@ -69,7 +69,8 @@ const char* const kUsage =
     "                      bytes); list the records that would be rejected with the Oracle\n"
     "                      error each would get, and the counts. Nothing is written (nor\n"
     "                      deleted: --delete-old is ignored); exit status 0 when no record\n"
-    "                      would be rejected, 2 when some would\n"
+    "                      would be rejected, 2 when some would (or when \"Seek old record\"\n"
+    "                      could not compare a linked LONG or LOB column)\n"
     "  --codepage CP       read the source's text in this code page (866, 1251, KOI8-R, any\n"
     "                      iconv name) instead of the one its .cpg file or header names\n"
     "  UserId=...          the logon; without a password it is asked for on the terminal\n"
@@ -257,9 +258,9 @@ int main(int argc, char** argv) {
     }
     if (check) {
       const qm::CheckSummary summary =
-          qm::RunBatchCheck(session, dbf, table, options.tableName, stdout);
+          qm::RunBatchCheck(session, dbf, table, options.tableName, options.seek, stdout);
       EndSession(session);
-      return summary.rejected > 0 ? kCheckRejects : kDone;
+      return summary.rejected > 0 || !summary.stopper.empty() ? kCheckRejects : kDone;
     }
     qm::SessionImportDatabase database(session, ods1);
     const qm::ImportRunResult result = qm::RunImport(window, database, dbf);

@@ -53,10 +53,11 @@ CheckSummary RunCheckData(ImportRunWindow& window, TOracleSession& session, Sour
     // A record that cannot be read says why in its entry, as the run's does.
     window.AppendErrorLog(CheckLogEntry(reject), reject.column.empty() ? "" : reject.message);
   };
-  const CheckSummary summary = CheckAllRecords(dbf, window.Links(), facts, observer);
+  const CheckSummary summary = CheckAllRecords(dbf, window.Links(), facts, observer,
+                                               window.SeekOldRecord());
   window.ShowErrorLog();
   window.ShowMessage({CheckSummaryText(summary, facts), "check data",
-                      summary.rejected ? MessageIcon::Warning : MessageIcon::Information,
+                      summary.rejected || !summary.stopper.empty() ? MessageIcon::Warning : MessageIcon::Information,
                       kButtonOk});
   return summary;
 }

@@ -139,6 +139,18 @@ TEST_F(DryRunCheck, PredictsExactlyTheRejectsOfARealRun) {
   }
   EXPECT_NE(Sql("select count(*) from CHK").find(" 2"), std::string::npos);
 
+  // With "Seek old record" the run stops at its first record on the LONG column; so says the
+  // check.
+  const std::string seeking = "--source " + source + " --table CHK --links " + links;
+  std::string seekRun, seekCheck;
+  Run(seeking + " --log " + dir_.PathOf("seek.log"), seekRun);
+  EXPECT_NE(seekRun.find("ORA-00997: illegal use of LONG datatype"), std::string::npos) << seekRun;
+  EXPECT_EQ(Run(seeking + " --check", seekCheck), 2);
+  EXPECT_NE(seekCheck.find("\nthe existence query of \"Seek old record\" cannot compare column "
+                           "NOTE (LONG): the run would stop at its first record\n"),
+            std::string::npos)
+      << seekCheck;
+
   // A clean source: exit 0.
   std::string clean;
   const std::string cleanLinks =

@@ -50,8 +50,19 @@ class OpenForTransfer {
 
 }  // namespace
 
+std::string SeekStopper(const FieldLinkTable& links, const TargetFacts& facts) {
+  for (int r = 1; r < links.RowCount(); ++r) {
+    if (!TakesPart(links, r)) continue;
+    const TargetColumn* column = facts.FindColumn(links.Cell(FieldLinkTable::kOraField, r));
+    if (column && !Comparable(column->dataType))
+      return "the existence query of \"Seek old record\" cannot compare column " + column->name +
+             " (" + column->dataType + "): the run would stop at its first record";
+  }
+  return {};
+}
+
 std::optional<WouldBeReject> CheckRecord(const FieldLinkTable& links, const TargetFacts& facts,
-                                         const SourceRecord& record) {
+                                         const SourceRecord& record, bool seek) {
   struct Linked {
     std::string column;
     std::string value;
@@ -63,6 +74,12 @@ std::optional<WouldBeReject> CheckRecord(const FieldLinkTable& links, const Targ
 
   for (const Linked& l : linked)
     if (auto fault = LiteralFault(l.value)) return WouldBeReject{0, l.column, l.value, *fault};
+
+  if (seek)
+    for (const Linked& l : linked)
+      if (const TargetColumn* column = facts.FindColumn(l.column))
+        if (auto fault = ComparisonFault(facts, *column, l.value))
+          return WouldBeReject{0, column->name, l.value, *fault};
 
   std::vector<const TargetColumn*> filled;
   for (const Linked& l : linked) {
@@ -85,8 +102,10 @@ std::optional<WouldBeReject> CheckRecord(const FieldLinkTable& links, const Targ
 }
 
 CheckSummary CheckAllRecords(SourceTable& dbf, const FieldLinkTable& links,
-                             const TargetFacts& facts, const CheckObserver& observer) {
+                             const TargetFacts& facts, const CheckObserver& observer,
+                             bool seek) {
   CheckSummary summary;
+  if (seek) summary.stopper = SeekStopper(links, facts);
   const OpenForTransfer open(dbf);
   const std::int32_t n = dbf.RecordCount();
   if (observer.started) observer.started(n);
@@ -97,7 +116,7 @@ CheckSummary CheckAllRecords(SourceTable& dbf, const FieldLinkTable& links,
     ++summary.read;
     std::optional<WouldBeReject> reject;
     try {
-      reject = CheckRecord(links, facts, record);
+      reject = CheckRecord(links, facts, record, seek);
     } catch (const EFieldValueError& e) {
       reject = WouldBeReject{0, {}, {}, e.Text()};
     }
@@ -126,6 +145,7 @@ std::string CheckSummaryText(const CheckSummary& summary, const TargetFacts& fac
   std::string text = std::to_string(summary.read) + " records checked, " +
                      std::to_string(summary.rejected) + " would be rejected, " +
                      std::to_string(summary.read - summary.rejected) + " would be loaded";
+  if (!summary.stopper.empty()) text += "\r\n" + summary.stopper;
   if (facts.databaseCharacterSet.empty())
     text += "\r\nthe database character set could not be read: lengths were counted as one byte "
             "a character";

@@ -125,6 +125,30 @@ TEST(CheckRecord, NamesColumnsTheLinksLeaveOutOrDoNotFind) {
   EXPECT_EQ(reject->message, "ORA-00904: \"NICK\": invalid identifier");
 }
 
+TEST(CheckRecord, WithSeekTheExistenceQuerysConversionFaultsComeFirst) {
+  TargetFacts facts = PeopleFacts();
+  TargetColumn note = Column("NOTE", "CLOB", 4000);
+  facts.columns.push_back(note);
+  const auto links = Links({{"NAME", "1", "N", "", ""},
+                            {"QTY", "1", "Q", "", ""},
+                            {"BORN", "1", "B", "", ""},
+                            {"ID", "1", "", "", "7"}});
+  // NAME is too long for its column, which a comparison does not mind; BORN is no date at all.
+  const FakeRecord record(
+      std::map<std::string, std::string>{{"N", "Annabel"}, {"Q", "1234"}, {"B", "31.04.2003"}});
+  EXPECT_EQ(CheckRecord(links, facts, record, false)->column, "NAME");
+  const auto seek = CheckRecord(links, facts, record, true);
+  ASSERT_TRUE(seek);
+  EXPECT_EQ(seek->column, "BORN");
+  EXPECT_EQ(seek->message, "ORA-01839: date not valid for month specified");
+
+  EXPECT_EQ(SeekStopper(links, facts), "");
+  EXPECT_EQ(SeekStopper(Links({{"NAME", "1", "N", "", ""}, {"note", "1", "N", "", ""}}), facts),
+            "the existence query of \"Seek old record\" cannot compare column NOTE (CLOB): the "
+            "run would stop at its first record");
+  EXPECT_EQ(SeekStopper(Links({{"NOTE", "0", "N", "", ""}}), facts), "");
+}
+
 TEST(RejectLine, CutsLongValues) {
   EXPECT_EQ(RejectLine({3, "QTY", "1234", "ORA-01722: invalid number"}),
             "record 3, column QTY, value '1234': ORA-01722: invalid number");

@@ -354,6 +354,25 @@ std::optional<std::string> LiteralFault(std::string_view value) {
   return std::nullopt;
 }
 
+std::optional<std::string> ComparisonFault(const TargetFacts& facts, const TargetColumn& column,
+                                           std::string_view value) {
+  if (value.empty()) return std::nullopt;
+  if (column.dataType == "NUMBER" || column.dataType == "FLOAT") {
+    const std::optional<Decimal> d = ParseNumber(value);
+    if (!d) return Ora(1722, "invalid number");
+    if (!d->digits.empty() && d->exponent > kNumberExponentLimit)
+      return Ora(1426, "numeric overflow");
+    return std::nullopt;
+  }
+  if (column.dataType == "DATE") return DateFault(value, facts.dateFormat, facts.currentYear);
+  return std::nullopt;
+}
+
+bool Comparable(const std::string& dataType) {
+  return dataType != "LONG" && dataType != "LONG RAW" && dataType != "CLOB" &&
+         dataType != "NCLOB" && dataType != "BLOB" && dataType != "BFILE";
+}
+
 std::optional<std::string> ColumnFault(const TargetFacts& facts, const TargetColumn& column,
                                        std::string_view value) {
   // The server keeps the empty text as NULL.

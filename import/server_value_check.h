@@ -71,6 +71,18 @@ std::optional<std::string> DateFault(std::string_view text, std::string_view for
 std::optional<std::string> ColumnFault(const TargetFacts& facts, const TargetColumn& column,
                                        std::string_view value);
 
+// The error the server gives for comparing `column` with the text literal `value` in a WHERE
+// condition, as the existence query of "Seek old record" does: only the conversion to the
+// column's type can fail there (ORA-01722, ORA-01426, the ORA-018xx of a date); a text too long
+// for the column or a number too precise merely matches no row, and an empty value is compared
+// with IS NULL.
+std::optional<std::string> ComparisonFault(const TargetFacts& facts, const TargetColumn& column,
+                                           std::string_view value);
+
+// Whether a column of this DATA_TYPE can be compared with a literal at all: LONG, LONG RAW and the
+// LOB types cannot, so an existence query naming one fails as a whole.
+bool Comparable(const std::string& dataType);
+
 // "ORA-01704: string literal too long" for a literal longer than kMaxTextLiteral bytes.
 std::optional<std::string> LiteralFault(std::string_view value);
 

@@ -147,6 +147,16 @@ TEST(DateFault, FollowsTheSessionsDateFormat) {
   EXPECT_TRUE(DateFormatCheckable("dd.mm.rrrr hh24:mi:ss"));
 }
 
+TEST(ComparisonFault, OnlyTheConversionCanFail) {
+  TargetColumn notNull = Text("NAME", 3);
+  notNull.nullable = false;
+  EXPECT_EQ(ComparisonFault(Facts(), notNull, "abcdef"), std::nullopt);
+  EXPECT_EQ(ComparisonFault(Facts(), notNull, ""), std::nullopt);
+  EXPECT_EQ(ComparisonFault(Facts(), Number(3, 0), "12345"), std::nullopt);
+  EXPECT_EQ(ComparisonFault(Facts(), Number(3, 0), "x"), "ORA-01722: invalid number");
+  EXPECT_EQ(ComparisonFault(Facts(), Date(), "01.13.2024"), "ORA-01843: not a valid month");
+}
+
 TEST(LiteralFault, RefusesMoreThan4000Bytes) {
   EXPECT_EQ(LiteralFault(std::string(4000, 'x')), std::nullopt);
   EXPECT_EQ(LiteralFault(std::string(4001, 'x')), "ORA-01704: string literal too long");

@@ -16,7 +16,8 @@ class TOracleSession;
 
 // Reads the target's facts and checks every record of `dbf` (given its file already). Throws
 // what reading the facts or opening the source throws.
+// `seek`: the run would look for each record first ("Seek old record", on unless --no-seek).
 CheckSummary RunBatchCheck(TOracleSession& session, SourceTable& dbf, const FieldLinkTable& links,
-                           const std::string& tableName, std::FILE* out);
+                           const std::string& tableName, bool seek, std::FILE* out);
 
 }  // namespace qm
