@@ -8,6 +8,9 @@
 // says so. The load controls (--errors, --load, --skip, --commit-every, --deleted, --bad) and the
 // account of the load appended to the log follow the meaning Oracle users know from their loader;
 // the exit statuses are app/internal/load_summary.h's.
+//
+// --check runs the dry run instead (internal/batch_check.h): after the same checks and the logon
+// it reads every record and lists those the server would refuse, and writes nothing.
 
 #include <termios.h>
 #include <unistd.h>
@@ -23,6 +26,7 @@
 #include <string>
 
 #include "app/database_adapters.h"
+#include "app/internal/batch_check.h"
 #include "app/internal/batch_input_checks.h"
 #include "app/internal/console_import_window.h"
 #include "app/internal/load_summary.h"
@@ -43,12 +47,15 @@
 namespace {
 
 constexpr int kDone = qm::kLoadSucceeded, kNotStarted = qm::kLoadFailed;
+// --check: some records would be rejected.
+constexpr int kCheckRejects = qm::kLoadWarning;
 
 const char* const kUsage =
     "usage: quillmove-import --source FILE.dbf --table TABLE --links LINKS.ini\n"
     "                        [--delete-old] [--no-seek] [--log FILE] [--create-table]\n"
     "                        [--allow-short] [--bad FILE.dbf] [--errors N] [--load N]\n"
     "                        [--skip N] [--commit-every N] [--deleted skip|include]\n"
+    "                        [--check] [--codepage CP]\n"
     "                        UserId=user[/password]@alias [OCIDLL=path] [ORACLEHOME=name]\n"
     "\n"
     "Copies the records of a dBASE table into an Oracle table, as the window's Process data does.\n"
@@ -73,6 +80,16 @@ const char* const kUsage =
     "  --skip N            pass over the first N records: to continue a stopped load\n"
     "  --commit-every N    commit after every N records read (default: once, at the end)\n"
     "  --deleted include   import the records marked deleted too (default: skip, and count)\n"
+    "  --check             a dry run: read every record, build its values as the import would\n"
+    "                      and check each against the target column as the server would\n"
+    "                      (length, NUMBER precision, DATE, NOT NULL, literals over 4000\n"
+    "                      bytes); list the records that would be rejected with the Oracle\n"
+    "                      error each would get, and the counts. Nothing is written (nor\n"
+    "                      deleted: --delete-old is ignored); exit status 0 when no record\n"
+    "                      would be rejected, 2 when some would (or when \"Seek old record\"\n"
+    "                      could not compare a linked LONG or LOB column)\n"
+    "  --codepage CP       read the source's text in this code page (866, 1251, KOI8-R, any\n"
+    "                      iconv name) instead of the one its .cpg file or header names\n"
     "  UserId=...          the logon; without a password it is asked for on the terminal\n"
     "  OCIDLL=path         the client library to load (e.g. the embedded engine's)\n"
     "  ORACLEHOME=name     the Oracle home to take the client library from\n"
@@ -168,11 +185,12 @@ int main(int argc, char** argv) {
 
   qm::ConsoleImportOptions options;
   std::string links, userId;
-  bool createTable = false, allowShort = false;
+  bool createTable = false, allowShort = false, check = false;
   qm::ImportRunLimits limits;
   limits.stopWhenWorkLost = true;
   limits.stop = &interrupted;
   std::string badPath;
+  std::string codePage;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&]() -> std::string {
@@ -214,6 +232,10 @@ int main(int argc, char** argv) {
         if (choice != "skip" && choice != "include")
           throw std::invalid_argument("--deleted takes skip or include, not '" + choice + "'");
         limits.includeDeleted = choice == "include";
+      } else if (arg == "--check") {
+        check = true;
+      } else if (arg == "--codepage") {
+        codePage = qm::CodePageName(value());
       } else if (qm::Cp1251EqualNoCase(arg.substr(0, 7), "UserId=")) {
         userId = arg.substr(7);
       } else if (arg.find('=') == std::string::npos) {
@@ -229,12 +251,17 @@ int main(int argc, char** argv) {
                  kUsage);
     return kNotStarted;
   }
+  if (check && createTable) {
+    std::fprintf(stderr, "quillmove-import: --check writes nothing, so it cannot --create-table\n");
+    return kNotStarted;
+  }
   // The database, like the files, speaks code page 1251; arguments come in the terminal's UTF-8.
   options.sourcePath = qm::Utf8ToCp1251(options.sourcePath);
   options.tableName = qm::Utf8ToCp1251(options.tableName);
 
   // Nothing is logged on to, let alone deleted, before the files are known to be usable.
   qm::SourceTable dbf;
+  dbf.SetCodePage(codePage);
   try {
     qm::CheckFieldLinkFile(links);  // named as given, like every file argument
   } catch (const std::exception& e) {
@@ -308,6 +335,12 @@ int main(int argc, char** argv) {
       EndSession(session);
       return kNotStarted;
     }
+    if (check) {
+      const qm::CheckSummary summary =
+          qm::RunBatchCheck(session, dbf, table, options.tableName, options.seek, stdout);
+      EndSession(session);
+      return summary.rejected > 0 || !summary.stopper.empty() ? kCheckRejects : kDone;
+    }
     qm::SessionImportDatabase database(session, ods1);
     CatchInterrupts();
     const qm::ImportRunResult result = qm::RunImport(window, database, dbf, limits);
@@ -328,7 +361,7 @@ int main(int argc, char** argv) {
     if (!badPath.empty() && !result.rejectedRecords.empty()) {
       try {
         for (const std::string& path :
-             qm::WriteRejectedRecords(options.sourcePath, "", result.rejectedRecords, badPath))
+             qm::WriteRejectedRecords(options.sourcePath, codePage, result.rejectedRecords, badPath))
           std::fprintf(stderr, "rejected records written to %s\n", path.c_str());
       } catch (const std::exception& e) {
         Fail(e.what());

@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QToolButton>
 
+#include "app/check_data_command.h"
 #include "app/database_adapters.h"
 #include "app/link_addresses.h"
 #include "import/field_link_file.h"
@@ -165,6 +166,16 @@ void TForm1::CreateControls() {
   sg_->ContextMenu()->setObjectName(QStringLiteral("PopupMenu1"));
   fillonetoone1_ = sg_->ContextMenu()->addAction(QStringLiteral("Fill one to one"));
   fillonetoone1_->setObjectName(QStringLiteral("Fillonetoone1"));
+  // Process data keeps its place and its click; the dry run is one right click away.
+  auto* processMenu = new QMenu(button2_);
+  processMenu->setObjectName(QStringLiteral("ProcessMenu"));
+  checkData1_ = processMenu->addAction(QStringLiteral("Check data"));
+  checkData1_->setObjectName(QStringLiteral("CheckData1"));
+  button2_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(button2_, &QWidget::customContextMenuRequested, this, [this, processMenu](QPoint at) {
+    processMenu->popup(button2_->mapToGlobal(at));
+  });
+  connect(checkData1_, &QAction::triggered, this, Guarded([this](bool) { CheckData1Click(); }));
 
   // Tab order of the layout; the progress bar (7th) takes no focus, so it has no stop.
   QWidget* order[] = {button1_, filenameEdit1_, sg_,        checkBox1_, comboBox1_,
@@ -207,6 +218,7 @@ void TForm1::Fillonetoone1Click() { links_.FillOneToOne(); }
 
 void TForm1::SGDblClick() {
   if (filenameEdit1_->Text().empty()) return;
+  ApplyChosenCodePage();
   dbf_.Open();
   std::vector<std::string> names;
   for (int i = 0; i < dbf_.FieldCount(); ++i) names.push_back(dbf_.Field(i).DisplayName());
@@ -225,9 +237,17 @@ void TForm1::FilenameEdit1AfterDialog(std::string& name, bool&) {
 
 void TForm1::SpeedButton3Click() {
   if (filenameEdit1_->Text().empty()) return;
-  if (!dbf_.Active()) dbf_.Open();
+  if (!dbf_.Active()) {
+    ApplyChosenCodePage();
+    dbf_.Open();
+  }
   {
     TForm4 preview(dbf_);
+    const std::string file = filenameEdit1_->Text();
+    preview.OnCodePageChange = [this, file](const std::string& codePage) {
+      chosenCodePage_ = codePage;
+      chosenCodePageFile_ = file;
+    };
     preview.exec();
   }
   dbf_.Close();
@@ -285,7 +305,19 @@ void TForm1::RefreshTableList() {
   fill();
 }
 
+void TForm1::ApplyChosenCodePage() {
+  dbf_.Close();
+  dbf_.SetCodePage(filenameEdit1_->Text() == chosenCodePageFile_ ? chosenCodePage_ : "");
+}
+
+void TForm1::CheckData1Click() {
+  ApplyChosenCodePage();
+  ImportFace face(*this);
+  RunCheckData(face, oracleSession1_, dbf_);
+}
+
 void TForm1::Button2Click() {
+  ApplyChosenCodePage();
   ImportFace face(*this);
   SessionImportDatabase database(oracleSession1_, ods1_);
   // What the errors window offers to save is the last run's, or nothing when it did not end.

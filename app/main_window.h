@@ -77,6 +77,8 @@ class TForm1 : public QWidget {
   void RefreshTableList();
   // Process data: the import run.
   void Button2Click();
+  // "Check data" in Process data's context menu: the dry run (app/check_data_command.h).
+  void CheckData1Click();
   // "+": a target table made from the source file's structure.
   void SpeedButton4Click();
   // The create window's Create: the tablespace-and-user script.
@@ -105,6 +107,10 @@ class TForm1 : public QWidget {
   QToolButton* SpeedButton3() const { return speedButton3_; }
   QToolButton* SpeedButton4() const { return speedButton4_; }
   QAction* Fillonetoone1() const { return fillonetoone1_; }
+  QAction* CheckData1() const { return checkData1_; }
+  // The code page the user picked in the preview for the file named in the source box, and that
+  // file; the preview and every run of that file read it in that code page.
+  const std::string& ChosenCodePage() const { return chosenCodePage_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -115,6 +121,8 @@ class TForm1 : public QWidget {
   // Disables what would start another operation while a run is in progress.
   void SetRunning(bool running);
   void FormCreate(const std::string& executablePath);
+  // Gives the source table the code page picked for the file in the source box, if any.
+  void ApplyChosenCodePage();
 
   // Declared first, so that the session is destroyed after everything attached to it.
   TOracleSession oracleSession1_;
@@ -126,6 +134,8 @@ class TForm1 : public QWidget {
   bool running_ = false;
   TForm2* form2_ = nullptr;
   bool connected_ = false;
+  std::string chosenCodePage_;
+  std::string chosenCodePageFile_;
 
   QPushButton* button1_ = nullptr;
   QPushButton* button2_ = nullptr;
@@ -146,6 +156,7 @@ class TForm1 : public QWidget {
   QToolButton* speedButton3_ = nullptr;
   QToolButton* speedButton4_ = nullptr;
   QAction* fillonetoone1_ = nullptr;
+  QAction* checkData1_ = nullptr;
 };
 
 }  // namespace qm

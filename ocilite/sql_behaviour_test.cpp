@@ -136,9 +136,9 @@ TEST_F(SqlBehaviour, ValuesThatDoNotFitTheirColumns) {
       {"insert into X (A, B) values (2, 'abcd')",
        "ORA-12899: value too large for column \"SYSTEM\".\"X\".\"B\" (actual: 4, maximum: 3)"},
       {"insert into X (A, B) values (1234.5, 'x')",
-       "ORA-01438: value larger than specified precision allows for this column"},
+       "ORA-01438: value larger than specified precision allowed for this column"},
       {"insert into X (A, B) values (999.995, 'x')",
-       "ORA-01438: value larger than specified precision allows for this column"},
+       "ORA-01438: value larger than specified precision allowed for this column"},
       {"insert into X (A) values (2)",
        "ORA-01400: cannot insert NULL into (\"SYSTEM\".\"X\".\"B\")"},
       {"insert into X (A, B) values (2, '')",
@@ -354,7 +354,7 @@ TEST_F(SqlBehaviour, NumbersAreStoredExactlyWithOraclesRoundingAndChecks) {
     const char* stored;  // as read back, or the error
   };
   const char* kPrecision =
-      "ORA-01438: value larger than specified precision allows for this column";
+      "ORA-01438: value larger than specified precision allowed for this column";
   const Case cases[] = {
       {"A", "12345678901234567890", "12345678901234567890"},
       {"A", "'12345678901234567890'", "12345678901234567890"},

@@ -3,6 +3,7 @@
 // that each record stays on one line.
 //
 //   dbfview [--codepage NAME] [--fields] [--limit N] FILE.dbf
+//   dbfview [--codepage NAME] [--limit N] --codepage-report FILE.dbf
 
 #include <iconv.h>
 #include <langinfo.h>
@@ -17,6 +18,7 @@
 
 #include "platform/codepage.h"
 #include "platform/regional_formats.h"
+#include "source/codepage_report.h"
 #include "source/source_path.h"
 #include "source/source_table.h"
 
@@ -24,8 +26,13 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: dbfview [--codepage NAME] [--fields] [--limit N] FILE.dbf\n"
-    "  --codepage NAME  read the table's text in this code page (an iconv name such as CP866)\n"
-    "                   instead of the one its .cpg file or language driver names\n"
+    "       dbfview [--codepage NAME] [--limit N] --codepage-report FILE.dbf\n"
+    "  --codepage NAME  read the table's text in this code page (866, 1251, KOI8-R or any\n"
+    "                   iconv name) instead of the one its .cpg file or language driver names\n"
+    "  --codepage-report\n"
+    "                   show the language driver, the .cpg file, the code page in use and why,\n"
+    "                   and the first records' text (5, or --limit N) decoded in the likely\n"
+    "                   code pages side by side, with the text that looks wrong marked\n"
     "  --fields         print the fields only\n"
     "  --limit N        print at most N records\n";
 
@@ -109,12 +116,14 @@ int main(int argc, char** argv) {
 
   std::string codePage;
   std::string file;
-  bool fieldsOnly = false;
+  bool fieldsOnly = false, report = false;
   long limit = -1;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--codepage" && i + 1 < argc) {
       codePage = argv[++i];
+    } else if (arg == "--codepage-report") {
+      report = true;
     } else if (arg == "--fields") {
       fieldsOnly = true;
     } else if (arg == "--limit" && i + 1 < argc) {
@@ -137,6 +146,18 @@ int main(int argc, char** argv) {
   if (file.empty()) {
     std::fputs(kUsage, stderr);
     return 2;
+  }
+
+  if (report) {
+    try {
+      std::fputs(qm::CodePageReport(file, codePage, limit < 0 ? 5 : static_cast<std::size_t>(limit))
+                     .c_str(),
+                 stdout);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "%s\n", e.what());
+      return 1;
+    }
+    return 0;
   }
 
   qm::SourceTable dbf;

@@ -82,6 +82,7 @@ void SourceTable::Open() {
     throw EDBEngineError(path + ": too many records", name_);
   }
   driver_ = driver;
+  codePageInUse_ = reader_->CodePage();
   report_.headerRecords = reader_->HeaderRecordCount();
   report_.storedRecords = reader_->StoredRecordCount();
   report_.deletedRecords = reader_->DeletedCount();

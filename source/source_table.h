@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "source/code_page_choice.h"
 #include "source/source_field.h"
 
 namespace qm {
@@ -59,8 +60,9 @@ class SourceTable {
   // throws EDatabaseError "Cannot perform this operation on an open dataset".
   void SetDatabaseName(const std::string& value);
   void SetTableName(const std::string& value);
-  // Forces the code page of the table's text (an iconv name); empty, the default, lets the file
-  // say (a .cpg beside it, else its language driver, else code page 1251). Same rules as above.
+  // Forces the code page of the table's text (a name as CodePageName takes it: "866", "KOI8-R");
+  // empty, the default, lets the file say (a .cpg beside it, else its language driver, else code
+  // page 1251). Same rules as above.
   const std::string& CodePage() const { return codePage_; }
   void SetCodePage(const std::string& value);
 
@@ -88,6 +90,9 @@ class SourceTable {
 
   // What the reads since the last open found; kept after the close until the next open.
   const SourceReadReport& ReadReport() const { return report_; }
+
+  // The code page the text was read in at the last open, and why; kept after the close.
+  const CodePageChoice& CodePageInUse() const { return codePageInUse_; }
 
   // The driver that read the table at the last open: "DBASE" or "FOXPRO" (table_type.h).
   const std::string& TableDriver() const { return driver_; }
@@ -140,6 +145,7 @@ class SourceTable {
   bool includeDeleted_ = false;
   ValueTexts valueTexts_ = ValueTexts::kRegional;
   std::string driver_;
+  CodePageChoice codePageInUse_;
 
   SourceReadReport report_;
   // The live record whose lost characters were counted last, and which of its columns were.

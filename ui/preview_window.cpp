@@ -1,7 +1,9 @@
 #include "ui/preview_window.h"
 
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -9,6 +11,7 @@
 #include "platform/codepage.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/standard_error_box.h"
+#include "source/codepage_report.h"
 #include "source/source_table.h"
 
 namespace qm {
@@ -72,7 +75,7 @@ QVariant SourceTableModel::headerData(int section, Qt::Orientation orientation, 
   return ToQString(table_.Field(section).DisplayName());
 }
 
-TForm4::TForm4(SourceTable& table, QWidget* parent) : QDialog(parent) {
+TForm4::TForm4(SourceTable& table, QWidget* parent) : QDialog(parent), table_(table) {
   setObjectName(QStringLiteral("Form4"));
   setWindowTitle(ToQString(Cp1251("Просмотр DBF")));
   resize(862, 473);  // outer 870 x 500
@@ -97,9 +100,17 @@ TForm4::TForm4(SourceTable& table, QWidget* parent) : QDialog(parent) {
   auto* button1 = new QPushButton(ToQString(Cp1251("Закрыть")), panel2);
   button1->setObjectName(QStringLiteral("Button1"));
   button1->setGeometry(6, 4, 75, 25);
+  codePage1_ = new QComboBox(panel1);
+  codePage1_->setObjectName(QStringLiteral("CodePage1"));
+  codePage1_->addItem(QStringLiteral("as the file says"), QString());
+  for (const char* name : kCandidateCodePages)
+    codePage1_->addItem(QString::fromLatin1(name), QString::fromLatin1(name));
+  codePageReason1_ = new QLabel(panel1);
+  codePageReason1_->setObjectName(QStringLiteral("CodePageReason1"));
   auto* bottom = new QHBoxLayout(panel1);
-  bottom->setContentsMargins(0, 0, 0, 0);
-  bottom->addStretch();
+  bottom->setContentsMargins(6, 0, 0, 0);
+  bottom->addWidget(codePage1_);
+  bottom->addWidget(codePageReason1_, 1);
   bottom->addWidget(panel2);
 
   auto* layout = new QVBoxLayout(this);
@@ -108,6 +119,46 @@ TForm4::TForm4(SourceTable& table, QWidget* parent) : QDialog(parent) {
   layout->addWidget(dbGrid1_);
   layout->addWidget(panel1);
   connect(button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  ShowCodePage();
+  connect(codePage1_, &QComboBox::activated, this, Guarded([this](int index) {
+            ChangeCodePage(codePage1_->itemData(index).toString().toStdString());
+          }));
+}
+
+void TForm4::ShowCodePage() {
+  const CodePageChoice& choice = table_.CodePageInUse();
+  codePageReason1_->setText(
+      QString::fromStdString("code page " + choice.codePage + ": " + choice.reason));
+  int index = 0;
+  if (!table_.CodePage().empty()) {
+    index = codePage1_->findData(QString::fromStdString(choice.codePage));
+    if (index < 0) {
+      codePage1_->addItem(QString::fromStdString(choice.codePage),
+                          QString::fromStdString(choice.codePage));
+      index = codePage1_->count() - 1;
+    }
+  }
+  codePage1_->setCurrentIndex(index);
+}
+
+void TForm4::ChangeCodePage(const std::string& codePage) {
+  QAbstractItemModel* old = dbGrid1_->model();
+  table_.Close();
+  table_.SetCodePage(codePage);
+  try {
+    table_.Open();
+  } catch (...) {
+    table_.SetCodePage("");
+    table_.Open();
+    dbGrid1_->setModel(new SourceTableModel(table_, dbGrid1_));
+    delete old;
+    ShowCodePage();
+    throw;
+  }
+  dbGrid1_->setModel(new SourceTableModel(table_, dbGrid1_));
+  delete old;
+  ShowCodePage();
+  if (OnCodePageChange) OnCodePageChange(codePage);
 }
 
 }  // namespace qm

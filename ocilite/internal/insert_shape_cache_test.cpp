@@ -92,7 +92,7 @@ TEST_F(InsertShape, ValuesThatFailGiveTheErrorsOfAFullCompile) {
   const Case cases[] = {
       {"'abc','a','01.01.2000','c'", "ORA-01722: invalid number", 0},
       {"'1234.5','a','01.01.2000','c'",
-       "ORA-01438: value larger than specified precision allows for this column", 0},
+       "ORA-01438: value larger than specified precision allowed for this column", 0},
       {"'2','abcdef','01.01.2000','c'",
        "ORA-12899: value too large for column \"SYSTEM\".\"X\".\"NAME\" (actual: 6, maximum: 5)",
        0},

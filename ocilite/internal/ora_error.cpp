@@ -104,7 +104,7 @@ constexpr ErrorText kTexts[] = {
     {1427, "single-row subquery returns more than one row"},
     {1428, "argument '%s' is out of range"},
     {1430, "column being added already exists in table"},
-    {1438, "value larger than specified precision allows for this column"},
+    {1438, "value larger than specified precision allowed for this column"},
     {1439, "column to be modified must be empty to change datatype"},
     {1440, "column to be modified must be empty to decrease precision or scale"},
     {1441, "cannot decrease column length because some value is too big"},

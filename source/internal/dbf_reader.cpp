@@ -6,19 +6,17 @@
 #include <stdexcept>
 
 #include "platform/byte_order.h"
-#include "source/internal/code_page_names.h"
 #include "source/internal/dbf_error.h"
 #include "source/internal/dbf_format.h"
 #include "source/internal/field_kinds.h"
 #include "source/internal/sibling_file.h"
+#include "source/code_page_choice.h"
 
 namespace qm {
 namespace {
 
 // Records are read in buffers of about this many bytes (at least one record).
 constexpr std::size_t kBufferBytes = 128 * 1024;
-// A .cpg file holds one short name; anything longer is not one.
-constexpr std::size_t kMaxCpgBytes = 64;
 
 DbfDialect DialectOf(std::uint8_t version) {
   switch (version) {
@@ -41,13 +39,6 @@ std::string Hex(unsigned value) {
   char text[8];
   std::snprintf(text, sizeof text, "0x%02X", value);
   return text;
-}
-
-std::string ReadCpg(const std::string& path) {
-  char text[kMaxCpgBytes] = {};
-  const ReadOnlyFile file(path);
-  const std::size_t n = file.ReadAt(0, text, sizeof text);
-  return CodePageOfCpgText(std::string_view(text, n));
 }
 
 }  // namespace
@@ -89,20 +80,12 @@ void DbfReader::ReadHeader(const DbfReaderOptions& options) {
     throw DbfError(Path(), "truncated header");
   ReadColumns(header);
 
-  std::string codePage = options.codePage;
-  std::string codePageSource = Path();
-  if (codePage.empty()) {
-    if (const auto cpg = FindSibling(Path(), ".cpg")) {
-      codePage = ReadCpg(*cpg);
-      codePageSource = *cpg;
-    }
-  }
-  if (codePage.empty()) codePage = CodePageOfLanguageDriver(fixed[dbf::kLanguageDriverOffset]);
+  codePage_ = ChooseCodePage(Path(), fixed[dbf::kLanguageDriverOffset], options.codePage);
   try {
-    decoder_ = codePage.empty() ? std::make_unique<TextDecoder>()
-                                : std::make_unique<TextDecoder>(codePage);
+    decoder_ = std::make_unique<TextDecoder>(codePage_.codePage);
   } catch (const std::runtime_error& e) {
-    throw DbfError(codePageSource, e.what());
+    const bool fromCpg = options.codePage.empty() && codePage_.reason.rfind("the .cpg", 0) == 0;
+    throw DbfError(fromCpg ? *codePage_.cpgPath : Path(), e.what());
   }
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "source/code_page_choice.h"
 #include "source/internal/dbf_column.h"
 #include "source/internal/memo_file.h"
 #include "source/internal/read_only_file.h"
@@ -19,8 +20,8 @@
 namespace qm {
 
 struct DbfReaderOptions {
-  // The code page of the table's text (an iconv name). Empty: a .cpg file beside the table, else
-  // the header's language-driver byte, else code page 1251.
+  // The code page of the table's text, as CodePageName takes it. Empty: a .cpg file beside the
+  // table, else the header's language-driver byte, else code page 1251 (code_page_choice.h).
   std::string codePage;
   // The FoxPro driver reads the table: for a version byte that does not say which memo file
   // belongs to the table, look for .fpt rather than .dbt.
@@ -48,6 +49,8 @@ class DbfReader {
   const TextDecoder& Decoder() const { return *decoder_; }
   // The kind of memo file the table's memo columns read from; none without memo columns.
   std::optional<MemoKind> MemoType() const { return memoKind_; }
+  // The code page the text is read in, and why.
+  const CodePageChoice& CodePage() const { return codePage_; }
 
   // The number of live records (deleted ones not counted, unless the options include them).
   std::uint32_t RecordCount() const { return liveCount_; }
@@ -93,6 +96,7 @@ class DbfReader {
   std::vector<std::uint32_t> deleted_;  // physical indexes of deleted records, ascending
   std::vector<DbfColumn> columns_;
   const DbfColumn* nullFlags_ = nullptr;
+  CodePageChoice codePage_;
   std::unique_ptr<TextDecoder> decoder_;
   std::optional<MemoKind> memoKind_;
   std::string memoPath_;  // found or expected; empty without memo columns
