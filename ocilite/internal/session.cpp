@@ -118,6 +118,7 @@ int Session::Logon(std::string_view user, const std::optional<std::string>& pass
   UpgradeNumberStorage(db_, catalog_);
   ctx_.user = logon.user;
   insert_shapes_.Clear();
+  query_shapes_.Clear();
   SqliteStmt q = db_.Prepare("SELECT default_tablespace FROM ocl_users WHERE username = ?1");
   q.Bind(1, ctx_.user);
   default_tablespace_ = q.Step() ? q.Text(0) : "USERS";
@@ -134,6 +135,7 @@ void Session::EndSession() {
   auto end = [this] {
     ctx_.user.clear();
     insert_shapes_.Clear();
+    query_shapes_.Clear();
   };
   try {
     Commit();
@@ -197,6 +199,7 @@ std::unique_ptr<CompiledSql> Session::Compile(std::string_view sql, const BindTy
     SyncTablespaces(db_);
   }
   if (auto shaped = insert_shapes_.Compile(sql, Generation(), catalog_, ctx_)) return shaped;
+  if (auto shaped = query_shapes_.Compile(sql, Generation(), catalog_, ctx_)) return shaped;
   auto c = std::make_unique<CompiledSql>();
   c->text = std::string(sql);
   c->ast = ParseStatement(sql);
