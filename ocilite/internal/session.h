@@ -32,6 +32,7 @@
 #include "ocilite/internal/cursor.h"
 #include "ocilite/internal/eval_context.h"
 #include "ocilite/internal/insert_shape_cache.h"
+#include "ocilite/internal/lookup_indexes.h"
 #include "ocilite/internal/query_shape_cache.h"
 #include "ocilite/internal/sql_ast.h"
 #include "ocilite/internal/sql_translator.h"
@@ -108,7 +109,6 @@ class Session {
   template <typename Body>
   void RunDdl(Body&& body);
   void AlterSession(const AlterSessionStmt& s);
-  void NoteLookup(const TranslatedStatement& t);
 
   SqliteDb db_;
   bool link_lost_ = false;
@@ -131,8 +131,7 @@ class Session {
   std::unordered_map<std::string, std::vector<SqliteStmt>> idle_statements_;
   std::size_t idle_count_ = 0;
   std::set<Cursor*> open_cursors_;
-  std::map<std::string, int> lookup_counts_;  // "table|columns" -> queries seen
-  std::set<std::string> indexed_lookups_;
+  LookupIndexes lookup_indexes_;
 };
 
 }  // namespace qm::ocilite
