@@ -97,9 +97,11 @@ std::unique_ptr<CompiledSql> InsertShapeCache::Compile(std::string_view sql,
     c->ast.emplace<InsertStmt>();
     c->translated = shape.translated;
     c->generation = generation;
+    Expr literal{};
     for (std::size_t i = 0; i < literals.size(); ++i) {
       const LiftedLiteral& slot = shape.lifted[i];
-      std::optional<Value> v = translator.StoredLiteral(LiteralExpr(literals[i]),
+      LoadLiteral(literal, literals[i]);
+      std::optional<Value> v = translator.StoredLiteral(literal,
                                                         *shape.translated.target, *slot.column);
       if (!v) return nullptr;
       c->translated.params[slot.param].constant = std::move(*v);

@@ -116,9 +116,11 @@ std::unique_ptr<CompiledSql> QueryShapeCache::Compile(std::string_view sql,
     c->ast.emplace<SelectStmt>();
     c->translated = shape.translated;
     c->generation = generation;
+    Expr literal{};
     for (std::size_t i = 0; i < literals.size(); ++i) {
       const LiftedComparison& slot = shape.lifted[i];
-      std::optional<Value> v = translator.ComparedLiteral(slot, LiteralExpr(literals[i]));
+      LoadLiteral(literal, literals[i]);
+      std::optional<Value> v = translator.ComparedLiteral(slot, literal);
       if (!v) return nullptr;
       c->translated.params[slot.param].constant = std::move(*v);
     }

@@ -81,12 +81,10 @@ bool ReadPlainLiteral(std::string_view sql, std::size_t& i, ScannedLiteral& lite
   return true;
 }
 
-Expr LiteralExpr(const ScannedLiteral& literal) {
-  Expr e{};
+void LoadLiteral(Expr& e, ScannedLiteral& literal) {
   e.kind = literal.kind;
   e.pos = literal.pos;
-  e.text = literal.text;
-  return e;
+  e.text.swap(literal.text);
 }
 
 }  // namespace qm::ocilite

@@ -39,7 +39,8 @@ std::string_view ReadWord(std::string_view sql, std::size_t& i);
 // compiler gives that error).
 bool ReadPlainLiteral(std::string_view sql, std::size_t& i, ScannedLiteral& literal);
 
-// The literal as the parser gives it.
-Expr LiteralExpr(const ScannedLiteral& literal);
+// Makes `e` the literal as the parser gives it, taking its text; one Expr serves every literal
+// of a statement in turn.
+void LoadLiteral(Expr& e, ScannedLiteral& literal);
 
 }  // namespace qm::ocilite
