@@ -188,6 +188,61 @@ TEST_F(Conformance, StatementTypeAfterPrepareAndFunctionCodeAfterExecute) {
   }
 }
 
+// Statement handles a client frees are kept for its next allocations: a freed one must answer as
+// an invalid handle, and the next one must carry nothing of the one freed before it.
+TEST_F(Conformance, AFreedStatementHandleIsDeadAndTheNextOneStartsAfresh) {
+  OciConnection c("system", "manager");
+  ASSERT_EQ(c.Exec("create table T (A varchar2(10), B number)"), "");
+  ASSERT_EQ(c.Exec("insert into T values ('x', 1)"), "");
+  for (int round = 0; round < 3; ++round) {
+    OCIStmt* stmt = Prepare(c, "select A, B from T");
+    ub4 prefetch = 0;
+    EXPECT_EQ(Lib().AttrGet(stmt, OCI_HTYPE_STMT, &prefetch, nullptr, OCI_ATTR_PREFETCH_ROWS,
+                            c.err),
+              OCI_SUCCESS);
+    EXPECT_EQ(prefetch, 1u);
+    prefetch = 50;
+    ASSERT_EQ(Lib().AttrSet(stmt, OCI_HTYPE_STMT, &prefetch, 0, OCI_ATTR_PREFETCH_ROWS, c.err),
+              OCI_SUCCESS);
+    ASSERT_EQ(Lib().StmtExecute(c.svc, stmt, c.err, 0, 0, nullptr, nullptr, OCI_DEFAULT),
+              OCI_SUCCESS);
+    char a[11] = {};
+    OCIDefine* define = nullptr;
+    ASSERT_EQ(Lib().DefineByPos(stmt, &define, c.err, 1, a, sizeof a, SQLT_STR, nullptr, nullptr,
+                                nullptr, OCI_DEFAULT),
+              OCI_SUCCESS);
+    void* param = nullptr;
+    ASSERT_EQ(Lib().ParamGet(stmt, OCI_HTYPE_STMT, c.err, &param, 2), OCI_SUCCESS);
+    ASSERT_EQ(Lib().StmtFetch(stmt, c.err, 1, OCI_FETCH_NEXT, OCI_DEFAULT), OCI_SUCCESS);
+    EXPECT_STREQ(a, "x");
+    ASSERT_EQ(Lib().HandleFree(stmt, OCI_HTYPE_STMT), OCI_SUCCESS);
+    EXPECT_EQ(Lib().StmtFetch(stmt, c.err, 1, OCI_FETCH_NEXT, OCI_DEFAULT), OCI_INVALID_HANDLE);
+    EXPECT_EQ(Lib().AttrGet(param, OCI_DTYPE_PARAM, &prefetch, nullptr, OCI_ATTR_DATA_TYPE, c.err),
+              OCI_INVALID_HANDLE);
+
+    // A new handle: no statement, no defines, no attributes of the last one.
+    void* next = nullptr;
+    ASSERT_EQ(Lib().HandleAlloc(c.env, &next, OCI_HTYPE_STMT, 0, nullptr), OCI_SUCCESS);
+    auto* fresh = static_cast<OCIStmt*>(next);
+    EXPECT_EQ(Lib().StmtExecute(c.svc, fresh, c.err, 0, 0, nullptr, nullptr, OCI_DEFAULT),
+              OCI_ERROR);
+    EXPECT_EQ(c.LastError(), "ORA-24337: statement handle not prepared");
+    EXPECT_EQ(Attr<ub4>(c, fresh, OCI_HTYPE_STMT, OCI_ATTR_PREFETCH_ROWS), 1u);
+    EXPECT_EQ(Attr<ub2>(c, fresh, OCI_HTYPE_STMT, OCI_ATTR_STMT_TYPE), 0);
+    EXPECT_EQ(Attr<ub4>(c, fresh, OCI_HTYPE_STMT, OCI_ATTR_PARAM_COUNT), 0u);
+    const std::string insert = "insert into T values ('y', 2)";
+    ASSERT_EQ(Lib().StmtPrepare(fresh, c.err, reinterpret_cast<const OraText*>(insert.data()),
+                                static_cast<ub4>(insert.size()), OCI_NTV_SYNTAX, OCI_DEFAULT),
+              OCI_SUCCESS);
+    ASSERT_EQ(Lib().StmtExecute(c.svc, fresh, c.err, 1, 0, nullptr, nullptr, OCI_DEFAULT),
+              OCI_SUCCESS)
+        << c.LastError();
+    EXPECT_EQ(Attr<ub4>(c, fresh, OCI_HTYPE_STMT, OCI_ATTR_ROW_COUNT), 1u);
+    ASSERT_EQ(Lib().HandleFree(fresh, OCI_HTYPE_STMT), OCI_SUCCESS);
+    ASSERT_EQ(c.Exec("delete from T where A = 'y'"), "");
+  }
+}
+
 TEST_F(Conformance, ZeroIterationsRunOnlyQueries) {
   OciConnection c("system", "manager");
   ASSERT_EQ(c.Exec("create table T (A varchar2(10))"), "");

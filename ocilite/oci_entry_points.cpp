@@ -85,7 +85,7 @@ sword OCIHandleAlloc(const void* parenth, void** hndlpp, const ub4 type,
       h = MakeChild<SvcCtxHandle>(env, type, env);
       break;
     case OCI_HTYPE_STMT:
-      h = MakeChild<StmtHandle>(env, type, env);
+      h = AllocStatement(env);
       break;
     case OCI_HTYPE_SERVER:
       h = MakeChild<ServerHandle>(env, type, env);
@@ -118,6 +118,8 @@ sword OCIHandleFree(void* hndlp, const ub4 type) {
   if (!h) return OCI_INVALID_HANDLE;
   if (type == OCI_HTYPE_ENV) {
     delete h;
+  } else if (type == OCI_HTYPE_STMT) {
+    FreeStatement(static_cast<StmtHandle*>(h));
   } else {
     FreeChild(h);
   }

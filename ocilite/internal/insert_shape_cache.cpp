@@ -4,66 +4,23 @@
 
 #include "oci/oci.h"
 #include "ocilite/internal/ora_error.h"
-#include "ocilite/internal/sql_lexer.h"
+#include "ocilite/internal/shape_scan.h"
 #include "ocilite/internal/sql_parser.h"
 
 namespace qm::ocilite {
 namespace {
-
-// One value of the VALUES list: its kind and its text as the lexer would give it.
-struct Literal {
-  ExprKind kind;
-  std::string text;
-  int pos;
-};
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-// As the lexer has it: letters, digits, _ $ # and every byte of a multibyte character.
-bool IsNameChar(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u >= 0x80 || IsDigit(c) || c == '_' ||
-         c == '$' || c == '#';
-}
-bool IsWord(std::string_view text, std::string_view upper) {
-  if (text.size() != upper.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i)
-    if ((text[i] >= 'a' && text[i] <= 'z' ? text[i] - 32 : text[i]) != upper[i]) return false;
-  return true;
-}
 
 // Splits `sql` into the text before its word VALUES, which goes into `key` as it stands, and the
 // literals of the list after it. Before VALUES nothing may start a literal, a placeholder or a
 // comment, so that equal texts there are equal tokens; the list must be "(" literal {"," literal}
 // ")" and the end, each literal a text, a plain number or NULL. Whatever this does not take is
 // left to the full compiler: it never has to agree with the lexer on anything harder.
-bool ReadShape(std::string_view sql, std::string& key, std::vector<Literal>& literals) {
+bool ReadShape(std::string_view sql, std::string& key, std::vector<ScannedLiteral>& literals) {
   const std::size_t n = sql.size();
   std::size_t i = 0;
-  for (;;) {
-    if (i == n) return false;
-    const char c = sql[i];
-    if (c == '"') {  // a quoted name, which may hold any word
-      const auto close = sql.find('"', i + 1);
-      if (close == std::string_view::npos) return false;
-      i = close + 1;
-    } else if (IsNameChar(c)) {
-      const std::size_t start = i;
-      while (i < n && IsNameChar(sql[i])) ++i;
-      if (IsWord(sql.substr(start, i - start), "VALUES")) {
-        key = std::to_string(start) + ":" + std::string(sql.substr(0, start));
-        break;
-      }
-    } else if (c == '\'' || c == '-' || c == '/' || c == ':') {
-      return false;
-    } else {
-      ++i;
-    }
-  }
+  if (!SkipToWord(sql, i, "VALUES")) return false;
+  key = std::to_string(i - 6) + ":";
+  key.append(sql.substr(0, i - 6));
   auto skip_blanks = [&] {
     while (i < n && IsBlank(sql[i])) ++i;
   };
@@ -74,33 +31,12 @@ bool ReadShape(std::string_view sql, std::string& key, std::vector<Literal>& lit
     skip_blanks();
     if (i == n) return false;
     const std::size_t start = i;
-    Literal literal{ExprKind::kNull, {}, static_cast<int>(start)};
-    if (sql[i] == '\'') {
-      literal.kind = ExprKind::kString;
-      for (++i;;) {
-        const auto quote = sql.find('\'', i);
-        if (quote == std::string_view::npos) return false;
-        literal.text.append(sql.substr(i, quote - i));
-        i = quote + 1;
-        if (i < n && sql[i] == '\'') {  // '' stands for one quote
-          literal.text += '\'';
-          ++i;
-          continue;
-        }
-        break;
-      }
-      if (TextLiteralTooLong(literal.text)) return false;
-    } else if (IsDigit(sql[i])) {
-      literal.kind = ExprKind::kNumber;
-      while (i < n && IsDigit(sql[i])) ++i;
-      if (i < n && sql[i] == '.') {
-        ++i;
-        while (i < n && IsDigit(sql[i])) ++i;
-      }
-      literal.text = std::string(sql.substr(start, i - start));
-    } else {
-      while (i < n && IsNameChar(sql[i])) ++i;
-      if (!IsWord(sql.substr(start, i - start), "NULL")) return false;
+    ScannedLiteral literal;
+    if (!ReadPlainLiteral(sql, i, literal)) {
+      if (sql[start] == '\'') return false;
+      if (!IsWord(ReadWord(sql, i), "NULL")) return false;
+      literal.kind = ExprKind::kNull;
+      literal.text.clear();
     }
     literals.push_back(std::move(literal));
     skip_blanks();
@@ -113,14 +49,6 @@ bool ReadShape(std::string_view sql, std::string& key, std::vector<Literal>& lit
   skip_blanks();
   key += "(" + std::to_string(literals.size()) + ")";
   return i == n;
-}
-
-Expr LiteralExpr(const Literal& literal) {
-  Expr e{};
-  e.kind = literal.kind;
-  e.pos = literal.pos;
-  e.text = literal.text;
-  return e;
 }
 
 const BindTypes& NoBinds() {
@@ -140,7 +68,7 @@ std::unique_ptr<CompiledSql> InsertShapeCache::Compile(std::string_view sql,
   }
   try {
     std::string key;
-    std::vector<Literal> literals;
+    std::vector<ScannedLiteral> literals;
     literals.reserve(16);
     if (!ReadShape(sql, key, literals)) return nullptr;
 
@@ -169,9 +97,11 @@ std::unique_ptr<CompiledSql> InsertShapeCache::Compile(std::string_view sql,
     c->ast.emplace<InsertStmt>();
     c->translated = shape.translated;
     c->generation = generation;
+    Expr literal{};
     for (std::size_t i = 0; i < literals.size(); ++i) {
       const LiftedLiteral& slot = shape.lifted[i];
-      std::optional<Value> v = translator.StoredLiteral(LiteralExpr(literals[i]),
+      LoadLiteral(literal, literals[i]);
+      std::optional<Value> v = translator.StoredLiteral(literal,
                                                         *shape.translated.target, *slot.column);
       if (!v) return nullptr;
       c->translated.params[slot.param].constant = std::move(*v);

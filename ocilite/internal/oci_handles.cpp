@@ -100,6 +100,50 @@ StmtHandle::~StmtHandle() {
   for (ParamHandle* p : std::vector<ParamHandle*>(params)) FreeChild(p);
 }
 
+void StmtHandle::Reset() {
+  for (ParamHandle* p : std::vector<ParamHandle*>(params)) FreeChild(p);
+  binds.clear();
+  defines.clear();
+  described = false;
+  executed = false;
+  prefetch_rows = 1;
+  prefetch_memory = 0;
+  user_memory.clear();
+  runner.Reset();
+}
+
+namespace {
+// Enough for a client that keeps a few statements open beside the one it churns.
+constexpr std::size_t kIdleStatements = 4;
+}  // namespace
+
+StmtHandle* AllocStatement(EnvHandle* env) {
+  if (env->idle_statements.empty()) return MakeChild<StmtHandle>(env, OCI_HTYPE_STMT, env);
+  StmtHandle* s = env->idle_statements.back().release();
+  env->idle_statements.pop_back();
+  {
+    std::lock_guard lock(RegistryMutex());
+    Registry()[s] = OCI_HTYPE_STMT;
+  }
+  env->children.push_back(s);
+  return s;
+}
+
+void FreeStatement(StmtHandle* s) {
+  EnvHandle* env = s->env;
+  if (env->idle_statements.size() >= kIdleStatements) {
+    FreeChild(s);
+    return;
+  }
+  s->Reset();
+  std::erase(env->children, s);
+  {
+    std::lock_guard lock(RegistryMutex());
+    Registry().erase(s);
+  }
+  env->idle_statements.emplace_back(s);
+}
+
 const NlsSettings* NlsOf(const void* hndl) {
   if (auto* env = As<EnvHandle>(hndl, OCI_HTYPE_ENV)) return &env->nls;
   if (auto* usr = As<SessionHandle>(hndl, OCI_HTYPE_SESSION)) {

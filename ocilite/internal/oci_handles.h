@@ -18,6 +18,7 @@
 namespace qm::ocilite::oci {
 
 struct EnvHandle;
+struct StmtHandle;
 
 struct Handle {
   Handle(ub4 handle_type, EnvHandle* owner_env);
@@ -57,6 +58,8 @@ struct EnvHandle : Handle {
   NlsSettings nls;
   std::vector<ErrorRecord> records;  // errors of calls that have no error handle
   std::vector<Handle*> children;     // handles and descriptors allocated under this one
+  // Statement handles the client freed, kept for the next it allocates (see AllocStatement).
+  std::vector<std::unique_ptr<StmtHandle>> idle_statements;
 };
 
 struct ServerHandle : Handle {
@@ -117,6 +120,8 @@ struct ParamHandle : Handle {
 struct StmtHandle : Handle {
   using Handle::Handle;
   ~StmtHandle() override;
+  // Back to the state of a handle just allocated, the runner's buffers kept.
+  void Reset();
   StatementRunner runner;
   std::vector<std::unique_ptr<BindHandle>> binds;
   std::vector<std::unique_ptr<DefineHandle>> defines;
@@ -213,6 +218,11 @@ T* MakeChild(EnvHandle* env, Args&&... args) {
 
 // Frees a child handle (and, for a statement, what it owns).
 void FreeChild(Handle* h);
+
+// A client allocates and frees a statement handle per statement, often thousands a second: a
+// freed one is kept, reset and unknown to IsLive, for the next allocation under its environment.
+StmtHandle* AllocStatement(EnvHandle* env);
+void FreeStatement(StmtHandle* s);
 
 // A text argument of the client interface: `length` bytes, or up to its NUL when `length` is
 // negative; empty for a null pointer.

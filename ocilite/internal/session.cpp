@@ -76,7 +76,10 @@ void Session::CheckLink() {
 }
 
 Session::Session(const std::string& path, const NlsSettings& nls) try
-    : db_(path, false), serial_(NextSerial()), catalog_(db_) {
+    : db_(path, false),
+      serial_(NextSerial()),
+      catalog_(db_),
+      lookup_indexes_(db_, serial_, BusyTimeoutMs()) {
   sqlite3_busy_timeout(db_.get(), BusyTimeoutMs());
   db_.Exec("PRAGMA journal_mode=WAL");
   db_.Exec("PRAGMA synchronous=NORMAL");
@@ -108,6 +111,13 @@ Session::~Session() {
     c->session_ = nullptr;
   }
   idle_statements_.clear();
+  // A connection dropped without ending its session: its open work goes, and so do its indexes.
+  try {
+    if (db_.InTransaction()) db_.Exec("ROLLBACK");
+  } catch (const SqliteError&) {
+  }
+  lookup_indexes_.TransactionEnded(false);
+  lookup_indexes_.Drop();
 }
 
 int Session::Logon(std::string_view user, const std::optional<std::string>& password,
@@ -116,8 +126,10 @@ int Session::Logon(std::string_view user, const std::optional<std::string>& pass
   const LogonResult logon = Authenticate(db_, user, password, role);
   SyncTablespaces(db_);
   UpgradeNumberStorage(db_, catalog_);
+  lookup_indexes_.DropAbandoned();
   ctx_.user = logon.user;
   insert_shapes_.Clear();
+  query_shapes_.Clear();
   SqliteStmt q = db_.Prepare("SELECT default_tablespace FROM ocl_users WHERE username = ?1");
   q.Bind(1, ctx_.user);
   default_tablespace_ = q.Step() ? q.Text(0) : "USERS";
@@ -131,9 +143,16 @@ void Session::ChangePassword(std::string_view user, std::string_view old_passwor
 }
 
 void Session::EndSession() {
+  // The session's own indexes go inside its last transaction, so that its commit never stores
+  // them.
+  if (!link_lost_ && g_server_reachable.load()) {
+    DrainCursors();
+    lookup_indexes_.Drop();
+  }
   auto end = [this] {
     ctx_.user.clear();
     insert_shapes_.Clear();
+    query_shapes_.Clear();
   };
   try {
     Commit();
@@ -162,12 +181,14 @@ void Session::Commit() {
     } catch (const SqliteError& e) {
       const OraError error = ErrorOf(e, last_written_.get(), false);
       if (db_.InTransaction() || writes_in_transaction_ == 0) throw error;
+      lookup_indexes_.TransactionEnded(false);
       triggers_built_ = -1;
       writes_in_transaction_ = 0;
       last_written_.reset();
       throw OraError::Over(2091, error);
     }
   }
+  lookup_indexes_.TransactionEnded(true);
   writes_in_transaction_ = 0;
   last_written_.reset();
 }
@@ -182,6 +203,7 @@ void Session::Rollback() {
   if (!db_.InTransaction()) return;
   DrainCursors();
   db_.Exec("ROLLBACK");
+  lookup_indexes_.TransactionEnded(false);
 }
 
 void Session::CheckTransaction() const {
@@ -197,6 +219,7 @@ std::unique_ptr<CompiledSql> Session::Compile(std::string_view sql, const BindTy
     SyncTablespaces(db_);
   }
   if (auto shaped = insert_shapes_.Compile(sql, Generation(), catalog_, ctx_)) return shaped;
+  if (auto shaped = query_shapes_.Compile(sql, Generation(), catalog_, ctx_)) return shaped;
   auto c = std::make_unique<CompiledSql>();
   c->text = std::string(sql);
   c->ast = ParseStatement(sql);
@@ -288,6 +311,7 @@ void Session::RaiseFromSqlite(const SqliteError& e, const TableInfo* target, boo
   const OraError error = ErrorOf(e, target, query);
   if (writes_in_transaction_ == 0 || db_.InTransaction()) throw error;
   // SQLite gave up the whole transaction, not just the statement.
+  lookup_indexes_.TransactionEnded(false);
   triggers_built_ = -1;
   writes_in_transaction_ = 0;
   last_written_.reset();
@@ -403,7 +427,7 @@ std::unique_ptr<Cursor> Session::OpenQuery(const CompiledSql& c, const std::vect
   CheckTransaction();
   ctx_.statement_time = OraDate::Now();
   ctx_.pending_error.reset();
-  NoteLookup(c.translated);
+  lookup_indexes_.Note(c.translated);
   SqliteStmt stmt = Acquire(c.translated.sql);
   Bind(stmt, c.translated, binds);
   return std::make_unique<Cursor>(*this, c.translated.sql, std::move(stmt), c.translated.columns);
@@ -574,30 +598,6 @@ void Session::AlterSession(const AlterSessionStmt& s) {
       throw OraError(2248).At(s.parameter.pos);
   }
   ++nls_generation_;
-}
-
-void Session::NoteLookup(const TranslatedStatement& t) {
-  if (!t.lookup_table || t.lookup_columns.empty()) return;
-  std::string columns;
-  for (const auto& c : t.lookup_columns) columns += (columns.empty() ? "" : ", ") + c;
-  const std::string key = t.lookup_table->storage + "(" + columns + ")";
-  if (indexed_lookups_.count(key)) return;
-  // A column set that repeated equality lookups compare gets its own index, so that lookups
-  // stay cheap as the table grows.
-  if (++lookup_counts_[key] < 3) return;
-  indexed_lookups_.insert(key);
-  const std::string name = "ocl_a" + std::to_string(t.lookup_table->object_id) + "_" +
-                           std::to_string(std::hash<std::string>{}(columns) % 1000000007);
-  sqlite3_busy_timeout(db_.get(), 0);
-  try {
-    // An index lives in the schema of its table, named there.
-    const auto [schema, table] = SplitStorage(t.lookup_table->storage);
-    db_.Exec("CREATE INDEX IF NOT EXISTS " + schema + "\"" + name + "\" ON " + table + " (" +
-             columns + ")");
-  } catch (const SqliteError&) {
-    // Busy or otherwise refused: the lookups keep working without it.
-  }
-  sqlite3_busy_timeout(db_.get(), BusyTimeoutMs());
 }
 
 }  // namespace qm::ocilite

@@ -13,7 +13,8 @@
 // Statements are compiled once (parse, resolve, translate) into a CompiledSql and executed as
 // often as the client likes; a compiled statement goes stale when the catalogue or the NLS
 // settings change and is then compiled again by its owner. Inserts of literals are compiled once
-// per shape (see InsertShapeCache), the shapes going stale alike.
+// per shape (see InsertShapeCache), and so are the queries an import sends to look for a record
+// (see QueryShapeCache), the shapes going stale alike.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +32,8 @@
 #include "ocilite/internal/cursor.h"
 #include "ocilite/internal/eval_context.h"
 #include "ocilite/internal/insert_shape_cache.h"
+#include "ocilite/internal/lookup_indexes.h"
+#include "ocilite/internal/query_shape_cache.h"
 #include "ocilite/internal/sql_ast.h"
 #include "ocilite/internal/sql_translator.h"
 #include "ocilite/internal/sqlite_db.h"
@@ -106,7 +109,6 @@ class Session {
   template <typename Body>
   void RunDdl(Body&& body);
   void AlterSession(const AlterSessionStmt& s);
-  void NoteLookup(const TranslatedStatement& t);
 
   SqliteDb db_;
   bool link_lost_ = false;
@@ -125,11 +127,11 @@ class Session {
   std::uint64_t catalog_generation_ = 0;
   std::uint64_t nls_generation_ = 0;
   InsertShapeCache insert_shapes_;
+  QueryShapeCache query_shapes_;
   std::unordered_map<std::string, std::vector<SqliteStmt>> idle_statements_;
   std::size_t idle_count_ = 0;
   std::set<Cursor*> open_cursors_;
-  std::map<std::string, int> lookup_counts_;  // "table|columns" -> queries seen
-  std::set<std::string> indexed_lookups_;
+  LookupIndexes lookup_indexes_;
 };
 
 }  // namespace qm::ocilite

@@ -518,6 +518,55 @@ TranslatedStatement Translator::Query(const SelectStmt& s) {
   return std::move(impl.out);
 }
 
+TranslatedStatement Translator::QueryShape(const SelectStmt& s,
+                                           std::vector<LiftedComparison>& lifted) {
+  Impl impl{*this, catalog_, ctx_, bind_types_, sql_text_, {}, {}, 0};
+  impl.lifted_comparisons = &lifted;
+  impl.out.sql = impl.CompileQuery(s, false);
+  return std::move(impl.out);
+}
+
+std::optional<Value> Translator::ComparedLiteral(const LiftedComparison& slot,
+                                                 const Expr& literal) {
+  Impl impl{*this, catalog_, ctx_, bind_types_, sql_text_, {}, {}, 0};
+  CExpr value = impl.Compile(literal, Clause::kWhere);
+  CExpr column = *slot.column;
+  if (slot.literal_first) {
+    impl.Unify(value, column);
+  } else {
+    impl.Unify(column, value);
+  }
+  if (!value.constant || value.constant->IsNull() || column.constant ||
+      column.sql != slot.column_sql)
+    return std::nullopt;
+  return std::move(*value.constant);
+}
+
+CExpr Translator::Impl::LiftedCompare(const Expr& e, CExpr a, CExpr b) {
+  auto is_literal = [](const Expr& x) {
+    return x.kind == ExprKind::kString || x.kind == ExprKind::kNumber;
+  };
+  const bool literal_first = is_literal(*e.args[0]);
+  const Expr& column_expr = *e.args[literal_first ? 1 : 0];
+  const Expr& literal_expr = *e.args[literal_first ? 0 : 1];
+  std::shared_ptr<const CExpr> column;
+  if (is_literal(literal_expr) && column_expr.kind == ExprKind::kColumn &&
+      !(literal_first ? b : a).constant)
+    column = std::make_shared<const CExpr>(literal_first ? b : a);
+  Unify(a, b);
+  const CExpr& value = literal_first ? a : b;
+  const CExpr& other = literal_first ? b : a;
+  if (!column || !value.constant || value.constant->IsNull() || other.constant)
+    return Condition("(" + Emit(a) + " " + e.op + " " + Emit(b) + ")", {&a, &b});
+  std::string first = Emit(a);
+  if (literal_first) lifted_comparisons->push_back({out.params.size() - 1, literal_expr.pos, true,
+                                                   column, b.sql});
+  std::string second = Emit(b);
+  if (!literal_first) lifted_comparisons->push_back({out.params.size() - 1, literal_expr.pos,
+                                                    false, column, a.sql});
+  return Condition("(" + first + " " + e.op + " " + second + ")", {&a, &b});
+}
+
 TranslatedStatement Translator::Insert(const InsertStmt& s) {
   return TranslateInsert(s, nullptr);
 }

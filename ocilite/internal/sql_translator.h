@@ -59,6 +59,19 @@ struct LiftedLiteral {
   const ColumnInfo* column = nullptr;
 };
 
+struct CExpr;
+
+// A literal a query's condition compares with a column ("COL = 'x'", "'x' = COL") taken out of
+// its translation: the parameter that carries it, where it stood, and the column's side as
+// compiled, before and after the comparison's conversions.
+struct LiftedComparison {
+  std::size_t param = 0;
+  int pos = 0;
+  bool literal_first = false;
+  std::shared_ptr<const CExpr> column;
+  std::string column_sql;
+};
+
 // The type a placeholder's client buffer gives its value; throws ORA-01008 when unbound.
 using BindTypes = std::function<SqlType(const std::string& name, int position)>;
 
@@ -69,6 +82,14 @@ class Translator {
              std::string_view sql_text);
 
   TranslatedStatement Query(const SelectStmt& s);
+  // Query, but each literal compared with a column whose comparison leaves it a value (not NULL,
+  // not a conversion left to run time) is listed in `lifted`, in the order of the text, for
+  // ComparedLiteral to replace. Throws what Query throws.
+  TranslatedStatement QueryShape(const SelectStmt& s, std::vector<LiftedComparison>& lifted);
+  // Another literal in the place of a lifted one: its value as Query would compare it, or nullopt
+  // when Query would not make it a parameter of the same text. Throws the OraError Query would
+  // throw for it (a number that is none).
+  std::optional<Value> ComparedLiteral(const LiftedComparison& slot, const Expr& literal);
   TranslatedStatement Insert(const InsertStmt& s);
   // Insert, but each literal among the VALUES ('text', a number, NULL) becomes a parameter left
   // empty and listed in `lifted`, in the order of the values, for StoredLiteral to fill. Throws

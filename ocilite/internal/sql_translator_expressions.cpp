@@ -361,6 +361,7 @@ CExpr Translator::Impl::Compile(const Expr& e, Clause clause) {
     case ExprKind::kCompare: {
       CExpr a = Compile(*e.args[0], clause);
       CExpr b = Compile(*e.args[1], clause);
+      if (lifted_comparisons) return LiftedCompare(e, std::move(a), std::move(b));
       Unify(a, b);
       return Condition("(" + Emit(a) + " " + e.op + " " + Emit(b) + ")", {&a, &b});
     }

@@ -66,6 +66,8 @@ struct Translator::Impl {
   std::size_t scope_start = 0;
   // Literals written into the text rather than made parameters: for text that stands alone.
   bool inline_literals = false;
+  // Where a query's shape lists the literals it compares with columns (Translator::QueryShape).
+  std::vector<LiftedComparison>* lifted_comparisons = nullptr;
 
   // ---- parameters --------------------------------------------------------------------------
   std::string Emit(const CExpr& e) {
@@ -140,6 +142,9 @@ struct Translator::Impl {
   CExpr ResolveColumn(const Expr& e);
   CExpr Compile(const Expr& e, Clause clause);
   CExpr Arithmetic(const Expr& e, Clause clause);
+  // "a op b" of two compiled sides, a literal compared with a column listed in
+  // lifted_comparisons.
+  CExpr LiftedCompare(const Expr& e, CExpr a, CExpr b);
 
   // ---- functions (sql_translator_functions.cpp) ----------------------------------------------
   CExpr Function(const Expr& e, Clause clause);

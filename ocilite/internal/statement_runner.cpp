@@ -12,7 +12,7 @@
 namespace qm::ocilite {
 
 void StatementRunner::Prepare(std::string_view client_text, const CodePage& cp) {
-  client_text_ = std::string(client_text);
+  client_text_.assign(client_text);
   text_ = cp.ToUtf8(client_text);
   code_page_ = &cp;
   statement_type_ = PeekStatementType(text_);
@@ -21,6 +21,22 @@ void StatementRunner::Prepare(std::string_view client_text, const CodePage& cp) 
   cursor_.reset();
   row_count_ = rows_fetched_ = 0;
   function_code_ = parse_error_offset_ = 0;
+}
+
+void StatementRunner::Reset() {
+  std::vector<DefineSpec> defines = std::move(defines_);
+  std::vector<BindSpec> bind_specs = std::move(binds);
+  std::string client_text = std::move(client_text_);
+  std::string text = std::move(text_);
+  *this = StatementRunner();
+  defines.clear();
+  bind_specs.clear();
+  client_text.clear();
+  text.clear();
+  defines_ = std::move(defines);
+  binds = std::move(bind_specs);
+  client_text_ = std::move(client_text);
+  text_ = std::move(text);
 }
 
 DefineSpec& StatementRunner::Define(ub4 position) {

@@ -109,6 +109,8 @@ class StatementRunner {
     compiled_.reset();
     piece_.reset();
   }
+  // Back to the state of a runner just made, keeping the capacity of its buffers.
+  void Reset();
   // Closes the open rows (a fetch of 0 rows; the end of a session).
   void Cancel() {
     cursor_.reset();

@@ -1,0 +1,133 @@
+#include "ocilite/internal/query_shape_cache.h"
+
+#include <variant>
+
+#include "oci/oci.h"
+#include "ocilite/internal/ora_error.h"
+#include "ocilite/internal/shape_scan.h"
+#include "ocilite/internal/sql_parser.h"
+
+namespace qm::ocilite {
+namespace {
+
+// Reads `sql` as text up to its word WHERE (where nothing may start a literal, a placeholder or a
+// comment) and then terms "name = literal" and "name IS [NOT] NULL" joined by AND to the end,
+// the name plain, quoted or dotted, each literal a text or a plain number followed by a blank or
+// the end. `key` gets the text with each literal replaced by a mark of its kind, so that equal
+// keys are equal tokens but for the literals' values. Whatever this does not take is left to the
+// full compiler.
+bool ReadShape(std::string_view sql, std::string& key, std::vector<ScannedLiteral>& literals) {
+  const std::size_t n = sql.size();
+  std::size_t i = 0;
+  if (!SkipToWord(sql, i, "WHERE")) return false;
+  std::size_t copied = 0;
+  auto skip_blanks = [&] {
+    while (i < n && IsBlank(sql[i])) ++i;
+  };
+  for (;;) {
+    skip_blanks();
+    const std::size_t name_start = i;
+    while (i < n) {
+      if (sql[i] == '"') {
+        const auto close = sql.find('"', i + 1);
+        if (close == std::string_view::npos) return false;
+        i = close + 1;
+      } else if (IsNameChar(sql[i]) || sql[i] == '.') {
+        ++i;
+      } else {
+        break;
+      }
+    }
+    if (i == name_start) return false;
+    skip_blanks();
+    if (i == n) return false;
+    if (sql[i] == '=') {
+      ++i;
+      skip_blanks();
+      ScannedLiteral literal;
+      if (!ReadPlainLiteral(sql, i, literal)) return false;
+      if (i < n && !IsBlank(sql[i])) return false;
+      key.append(sql.substr(copied, literal.pos - copied));
+      key += literal.kind == ExprKind::kString ? "\x01s" : "\x01n";
+      copied = i;
+      literals.push_back(std::move(literal));
+    } else {
+      if (!IsWord(ReadWord(sql, i), "IS")) return false;
+      skip_blanks();
+      std::string_view word = ReadWord(sql, i);
+      if (IsWord(word, "NOT")) {
+        skip_blanks();
+        word = ReadWord(sql, i);
+      }
+      if (!IsWord(word, "NULL")) return false;
+    }
+    const std::size_t term_end = i;
+    skip_blanks();
+    if (i == n) break;
+    if (i == term_end || !IsWord(ReadWord(sql, i), "AND") || i == n || !IsBlank(sql[i]))
+      return false;
+  }
+  key.append(sql.substr(copied));
+  return !literals.empty();
+}
+
+const BindTypes& NoBinds() {
+  static const BindTypes none = [](const std::string&, int) -> SqlType { throw OraError(1008); };
+  return none;
+}
+
+}  // namespace
+
+std::unique_ptr<CompiledSql> QueryShapeCache::Compile(std::string_view sql,
+                                                      std::uint64_t generation, Catalog& catalog,
+                                                      EvalContext& ctx) {
+  if (PeekStatementType(sql) != OCI_STMT_SELECT) return nullptr;
+  if (generation != generation_) {
+    shapes_.clear();
+    generation_ = generation;
+  }
+  try {
+    std::string key;
+    std::vector<ScannedLiteral> literals;
+    literals.reserve(16);
+    if (!ReadShape(sql, key, literals)) return nullptr;
+
+    Translator translator(catalog, ctx, NoBinds(), sql);
+    auto found = shapes_.find(key);
+    if (found == shapes_.end()) {
+      const Statement ast = ParseStatement(sql);
+      const auto* select = std::get_if<SelectStmt>(&ast);
+      if (!select) return nullptr;
+      Shape shape;
+      shape.translated = translator.QueryShape(*select, shape.lifted);
+      // Every literal the text holds must be one the translation lifted, in the same place.
+      if (shape.lifted.size() != literals.size()) return nullptr;
+      for (std::size_t i = 0; i < literals.size(); ++i)
+        if (shape.lifted[i].pos != literals[i].pos) return nullptr;
+      if (shapes_.size() >= kMaxShapes) shapes_.clear();
+      found = shapes_.emplace(std::move(key), std::move(shape)).first;
+    }
+    const Shape& shape = found->second;
+
+    auto c = std::make_unique<CompiledSql>();
+    c->kind = CompiledSql::Kind::kQuery;
+    c->function_code = 4;
+    c->text = std::string(sql);
+    c->ast.emplace<SelectStmt>();
+    c->translated = shape.translated;
+    c->generation = generation;
+    Expr literal{};
+    for (std::size_t i = 0; i < literals.size(); ++i) {
+      const LiftedComparison& slot = shape.lifted[i];
+      LoadLiteral(literal, literals[i]);
+      std::optional<Value> v = translator.ComparedLiteral(slot, literal);
+      if (!v) return nullptr;
+      c->translated.params[slot.param].constant = std::move(*v);
+    }
+    return c;
+  } catch (const OraError&) {
+    return nullptr;  // compiled again in full, which raises the error where it belongs
+  }
+}
+
+}  // namespace qm::ocilite
