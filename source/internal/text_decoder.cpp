@@ -65,6 +65,9 @@ TextDecoder::TextDecoder(const std::string& codePage) {
     lost_[b] = table_[b] == '?' && !(whole && cp == U'?');
     if (leadByte) singleByte = false;
   }
+  asciiKept_ = true;
+  for (int b = 0; b < 0x80; ++b)
+    if (table_[b] != static_cast<char>(b) || lost_[b]) asciiKept_ = false;
   if (singleByte) {
     iconv_close(cd);
   } else {
@@ -82,6 +85,14 @@ std::size_t TextDecoder::Append(std::string_view text, std::string& out) const {
     return 0;
   }
   if (iconv_) return AppendMultiByte(text, out);
+  if (asciiKept_) {
+    unsigned char high = 0;
+    for (char c : text) high |= static_cast<unsigned char>(c);
+    if (high < 0x80) {
+      out.append(text);
+      return 0;
+    }
+  }
   const std::size_t start = out.size();
   out.resize(start + text.size());
   char* dst = out.data() + start;
