@@ -128,6 +128,11 @@ void DateTimeText::Append(const Compiled& compiled, std::string& out, int year, 
         two((year % 100 + 100) % 100);
         break;
       case 'Y': {
+        if (year >= 1000 && year <= 9999) {
+          two(year / 100);
+          two(year % 100);
+          break;
+        }
         char digits[16];
         const auto [end, error] = std::to_chars(digits, digits + sizeof digits, year);
         put(std::string_view(digits, static_cast<std::size_t>(end - digits)));
