@@ -321,6 +321,7 @@ def reading(args, workload, n, rows, results):
                    number(r'^plain read of the bytes.*: ([\d.]+) s'), None, size)
     rows.append(row(n, f'{workload.name}: read every value, in-process', in_process, floor))
     results[('read', workload.name)] = in_process
+    results[('read processor', workload.name)] = number(r'records per processor second: (\d+)')
 
     memo = ['-m', workload.memo] if workload.memo else []
     commands = {
@@ -527,9 +528,11 @@ def goals(results, generated, real, peak_mib):
               ('pgdbf', real), 'pgdbf', 1.5)
     reader = results.get(('read', g))
     if reader:
+        # The rate per processor second beside it: on a shared machine, the quiet machine's rate.
         add(f'reading every value in-process as the import does, ten fields, {big}',
-            f'{reader.rate / 1e6:.2f} M records/s', '', '', '≥ 3 M records/s',
-            reader.rate >= 3e6)
+            f'{reader.rate / 1e6:.2f} M records/s '
+            f'({results[("read processor", g)] / 1e6:.2f} M per processor second)', '', '',
+            '≥ 3 M records/s', reader.rate >= 3e6)
     add("the window's import vs the batch program on the same file", 'not measured here', '', '',
         '≥ 80 %', None)
     add('peak memory of any import or read (ours)', f'{peak_mib:.0f} MiB', '', '', '≤ 16 MiB',
