@@ -116,10 +116,12 @@ int main(int argc, char** argv) {
   }
 
   qm::SourceTable dbf;
-  std::string output;  // record lines not yet written
+  std::string output;         // record lines not yet written
+  std::size_t wholeLines = 0;  // the part of output that ends with a whole line
   const auto flushOutput = [&] {
-    std::fwrite(output.data(), 1, output.size(), stdout);
+    std::fwrite(output.data(), 1, wholeLines, stdout);
     output.clear();
+    wholeLines = 0;
   };
   try {
     const qm::SourcePath path = qm::SplitSourcePath(file);
@@ -159,12 +161,13 @@ int main(int argc, char** argv) {
         output += terminal(line);
       }
       output += '\n';
+      wholeLines = output.size();
       if (output.size() >= kOutputChunk) flushOutput();
     }
     flushOutput();
     dbf.Close();
   } catch (const std::exception& e) {
-    flushOutput();
+    flushOutput();  // the lines before the record that failed, not that record's first values
     std::fflush(stdout);
     std::fprintf(stderr, "%s\n", terminal(e.what()).c_str());
     return 1;
