@@ -19,6 +19,7 @@
 #include "platform/codepage.h"
 #include "platform/regional_formats.h"
 #include "source/codepage_report.h"
+#include "source/internal/escaped_text.h"
 #include "source/source_path.h"
 #include "source/source_table.h"
 
@@ -36,6 +37,9 @@ constexpr char kUsage[] =
     "  --fields         print the fields only\n"
     "  --limit N        print at most N records\n";
 
+// Record lines are written in pieces of about this size.
+constexpr std::size_t kOutputChunk = 64 * 1024;
+
 // Code page 1251 to the terminal's encoding.
 class TerminalText {
  public:
@@ -51,6 +55,9 @@ class TerminalText {
   }
   TerminalText(const TerminalText&) = delete;
   TerminalText& operator=(const TerminalText&) = delete;
+
+  // Whether the terminal takes UTF-8, which the table of EscapedUtf8 writes directly.
+  bool Utf8() const { return cd_ == Bad(); }
 
   std::string operator()(const std::string& cp1251) const {
     if (cd_ == Bad()) return qm::Cp1251ToUtf8(cp1251);
@@ -75,37 +82,6 @@ class TerminalText {
   static iconv_t Bad() { return reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1)); }
   iconv_t cd_ = Bad();
 };
-
-// Tabs, line ends and other control bytes written as escapes, so that a value stays in its cell.
-std::string Escaped(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    switch (c) {
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      default:
-        if (b < 0x20 || b == 0x7F) {
-          char hex[8];
-          std::snprintf(hex, sizeof hex, "\\x%02X", b);
-          out += hex;
-        } else {
-          out += c;
-        }
-    }
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -161,6 +137,13 @@ int main(int argc, char** argv) {
   }
 
   qm::SourceTable dbf;
+  std::string output;         // record lines not yet written
+  std::size_t wholeLines = 0;  // the part of output that ends with a whole line
+  const auto flushOutput = [&] {
+    std::fwrite(output.data(), 1, wholeLines, stdout);
+    output.clear();
+    wholeLines = 0;
+  };
   try {
     const qm::SourcePath path = qm::SplitSourcePath(file);
     dbf.SetDatabaseName(path.folder);
@@ -180,15 +163,32 @@ int main(int argc, char** argv) {
     std::string line;
     for (int i = 0; i < dbf.FieldCount(); ++i) line += (i ? "\t" : "") + dbf.Field(i).FieldName();
     std::printf("%s\n", terminal(line).c_str());
+    // The lines gather in one buffer, written out in large pieces; on a UTF-8 terminal each value
+    // goes from code page 1251 to escaped UTF-8 through one table, without a string of its own.
+    const qm::EscapedUtf8 utf8;
     long shown = 0;
     for (dbf.First(); !dbf.Eof() && shown != limit; dbf.Next(), ++shown) {
-      line.clear();
-      for (int i = 0; i < dbf.FieldCount(); ++i)
-        line += (i ? "\t" : "") + Escaped(dbf.Field(i).AsString());
-      std::printf("%s\n", terminal(line).c_str());
+      if (terminal.Utf8()) {
+        for (int i = 0; i < dbf.FieldCount(); ++i) {
+          if (i) output += '\t';
+          utf8.Append(dbf.Field(i).Text(), output);
+        }
+      } else {
+        line.clear();
+        for (int i = 0; i < dbf.FieldCount(); ++i) {
+          if (i) line += '\t';
+          qm::AppendEscaped(dbf.Field(i).Text(), line);
+        }
+        output += terminal(line);
+      }
+      output += '\n';
+      wholeLines = output.size();
+      if (output.size() >= kOutputChunk) flushOutput();
     }
+    flushOutput();
     dbf.Close();
   } catch (const std::exception& e) {
+    flushOutput();  // the lines before the record that failed, not that record's first values
     std::fflush(stdout);
     std::fprintf(stderr, "%s\n", terminal(e.what()).c_str());
     return 1;

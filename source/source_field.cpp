@@ -26,4 +26,9 @@ std::string SourceField::AsString() const {
   return text;
 }
 
+std::string_view SourceField::Text() const {
+  table_.ValueText(column_, text_);
+  return text_;
+}
+
 }  // namespace qm

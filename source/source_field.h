@@ -3,6 +3,7 @@
 // reference must not be kept across a close.
 
 #include <string>
+#include <string_view>
 
 #include "platform/field_type.h"
 
@@ -34,6 +35,10 @@ class SourceField {
   // The value in the current record as text (see value_formatter.h); empty when the table has
   // no current record. Throws EDBEngineError when the stored value is damaged.
   std::string AsString() const;
+  // The same text in storage the field keeps and reuses, for a reader that takes every value and
+  // would otherwise make a string of each: valid until the field's next Text, a move to another
+  // record or the close.
+  std::string_view Text() const;
 
  private:
   SourceTable& table_;
@@ -42,6 +47,7 @@ class SourceField {
   TFieldType type_;
   int size_;
   int dataSize_;
+  mutable std::string text_;  // the last Text, its storage reused
 };
 
 }  // namespace qm

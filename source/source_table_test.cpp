@@ -376,5 +376,27 @@ TEST(Dbfview, PrintsFieldsAndRecordsAsTheImportReadsThem) {
   EXPECT_EQ(RunTool(tool + " /no/such.dbf 2>&1"), "dbf: /no: directory not found\n[exit 1]");
 }
 
+// Lines are written in large pieces: a damaged value still ends the output after the last whole
+// record, with none of the failing record's values, in either of the terminal's encodings.
+TEST(Dbfview, DamagedValueEndsTheOutputAfterTheWholeRecords) {
+  ScratchFolder dir;
+  TableLayout layout;
+  layout.columns = {{"NAME", 'C', 5}, {"QTY", 'N', 4}};
+  layout.records = {"Ann     1", "Bob     2", "Cid    x3", "Dan     4"};
+  dir.Write("bad.dbf", TableImage(layout));
+  for (const char* locale : {"C.UTF-8", "C"}) {
+    const std::string tool = std::string("LC_ALL=") + locale + " " + QM_DBFVIEW;
+    const std::string table = dir.Path() + "/bad.dbf";
+    EXPECT_EQ(RunTool(tool + " " + table + " 2>&1"),
+              table +
+                  ": DBASE driver, 4 records, 2 fields\n"
+                  "  NAME         ftString      size 5     data size 6\n"
+                  "  QTY          ftInteger     size 0     data size 4\n"
+                  "NAME\tQTY\nAnn\t1\nBob\t2\ndbf: " +
+                  table + ": record 3, field QTY: invalid number 'x3'\n[exit 1]")
+        << locale;
+  }
+}
+
 }  // namespace
 }  // namespace qm

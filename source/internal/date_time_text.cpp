@@ -1,14 +1,11 @@
 #include "source/internal/date_time_text.h"
 
+#include <charconv>
 #include <ctime>
+#include <string_view>
 
 namespace qm {
 namespace {
-
-void AppendTwoDigits(std::string& out, int value, char pad = '0') {
-  out += value < 10 ? pad : static_cast<char>('0' + value / 10 % 10);
-  out += static_cast<char>('0' + value % 10);
-}
 
 std::string Strftime(const char* format, int hour) {
   std::tm tm{};
@@ -91,43 +88,74 @@ DateTimeText::Compiled DateTimeText::Compile(const std::string& format) {
 
 void DateTimeText::Append(const Compiled& compiled, std::string& out, int year, int month, int day,
                           int hour, int minute, int second) const {
+  // Written into a small buffer and appended once: a value is a handful of characters.
+  char text[64];
+  std::size_t n = 0;
+  const auto put = [&](std::string_view s) {
+    if (n + s.size() > sizeof text) {
+      out.append(text, n);
+      n = 0;
+      if (s.size() > sizeof text) {
+        out += s;
+        return;
+      }
+    }
+    for (char c : s) text[n++] = c;
+  };
+  const auto two = [&](int value, char pad = '0') {
+    if (n + 2 > sizeof text) {
+      out.append(text, n);
+      n = 0;
+    }
+    text[n++] = value < 10 ? pad : static_cast<char>('0' + value / 10 % 10);
+    text[n++] = static_cast<char>('0' + value % 10);
+  };
   for (const Piece& p : compiled.pieces) {
     switch (p.conversion) {
       case 0:
-        out += p.literal;
+        put(p.literal);
         break;
       case 'd':
-        AppendTwoDigits(out, day);
+        two(day);
         break;
       case 'e':
-        AppendTwoDigits(out, day, ' ');
+        two(day, ' ');
         break;
       case 'm':
-        AppendTwoDigits(out, month);
+        two(month);
         break;
       case 'y':
-        AppendTwoDigits(out, (year % 100 + 100) % 100);
+        two((year % 100 + 100) % 100);
         break;
-      case 'Y':
-        out += std::to_string(year);
+      case 'Y': {
+        if (year >= 1000 && year <= 9999) {
+          two(year / 100);
+          two(year % 100);
+          break;
+        }
+        char digits[16];
+        const auto [end, error] = std::to_chars(digits, digits + sizeof digits, year);
+        put(std::string_view(digits, static_cast<std::size_t>(end - digits)));
         break;
+      }
       case 'H':
-        AppendTwoDigits(out, hour);
+        two(hour);
         break;
       case 'I':
-        AppendTwoDigits(out, hour % 12 == 0 ? 12 : hour % 12);
+        two(hour % 12 == 0 ? 12 : hour % 12);
         break;
       case 'M':
-        AppendTwoDigits(out, minute);
+        two(minute);
         break;
       case 'S':
-        AppendTwoDigits(out, second);
+        two(second);
         break;
       case 'p':
-        out += hour < 12 ? am_ : pm_;
+        put(hour < 12 ? am_ : pm_);
         break;
     }
   }
+  out.append(text, n);
 }
 
 void DateTimeText::AppendDate(std::string& out, int year, int month, int day) const {

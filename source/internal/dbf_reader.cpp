@@ -241,6 +241,18 @@ void DbfReader::OpenMemo(bool foxPro) {
 }
 
 std::uint32_t DbfReader::PhysicalIndex(std::uint32_t n) const {
+  // A forward walk steps from the last record found over the deleted ones that follow it.
+  if (walkValid_ && n - walkLive_ <= 1) {
+    if (n != walkLive_) {
+      walkLive_ = n;
+      ++walkPhysical_;
+      while (walkDeleted_ < deleted_.size() && deleted_[walkDeleted_] == walkPhysical_) {
+        ++walkPhysical_;
+        ++walkDeleted_;
+      }
+    }
+    return walkPhysical_;
+  }
   // Live record n is preceded by the deleted records d[j] with d[j] - j <= n (d[j] - j is the
   // number of live records before d[j], which never decreases).
   std::size_t low = 0;
@@ -253,7 +265,11 @@ std::uint32_t DbfReader::PhysicalIndex(std::uint32_t n) const {
       high = mid;
     }
   }
-  return n + static_cast<std::uint32_t>(low);
+  walkValid_ = true;
+  walkLive_ = n;
+  walkPhysical_ = n + static_cast<std::uint32_t>(low);
+  walkDeleted_ = low;
+  return walkPhysical_;
 }
 
 std::uint32_t DbfReader::FilePosition(std::uint32_t n) const {
@@ -278,24 +294,6 @@ const char* DbfReader::Record(std::uint32_t n) {
     bufferCount_ = count;
   }
   return buffer_.data() + static_cast<std::size_t>(p - bufferFirst_) * recordLength_;
-}
-
-bool DbfReader::IsNull(const DbfColumn& column, const char* record) const {
-  if (column.nullBit < 0) return false;
-  const auto flags = static_cast<unsigned char>(record[nullFlags_->offset + column.nullBit / 8]);
-  return (flags >> (column.nullBit % 8)) & 1;
-}
-
-std::string_view DbfReader::Slot(const DbfColumn& column, const char* record) const {
-  std::string_view slot(record + column.offset, column.length);
-  if (column.varLengthBit >= 0) {
-    const auto flags =
-        static_cast<unsigned char>(record[nullFlags_->offset + column.varLengthBit / 8]);
-    if ((flags >> (column.varLengthBit % 8)) & 1)
-      slot = slot.substr(
-          0, std::min<std::size_t>(static_cast<unsigned char>(slot.back()), slot.size() - 1));
-  }
-  return slot;
 }
 
 void DbfReader::ReadMemo(const DbfColumn& column, const char* record, std::string& out) const {

@@ -5,10 +5,13 @@
 // records carrying the deletion mark are skipped from then on. Records are read through a buffer
 // of whole records (one read per buffer), not one allocation per record.
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "source/code_page_choice.h"
@@ -69,9 +72,17 @@ class DbfReader {
   std::uint32_t FilePosition(std::uint32_t n) const;
 
   // Whether the value of column is null by the Visual FoxPro null flags.
-  bool IsNull(const DbfColumn& column, const char* record) const;
+  bool IsNull(const DbfColumn& column, const char* record) const {
+    return column.nullBit >= 0 && FlagBit(column.nullBit, record);
+  }
   // The bytes of column's value: the whole slot, or for V/Q the part the length byte says.
-  std::string_view Slot(const DbfColumn& column, const char* record) const;
+  std::string_view Slot(const DbfColumn& column, const char* record) const {
+    std::string_view slot(record + column.offset, column.length);
+    if (column.varLengthBit >= 0 && FlagBit(column.varLengthBit, record))
+      slot = slot.substr(
+          0, std::min<std::size_t>(static_cast<unsigned char>(slot.back()), slot.size() - 1));
+    return slot;
+  }
   // Replaces out with the content of the memo column's value, bytes as stored; empty when the
   // record points to no memo. Throws DbfError when the pointer is not a number or the memo file
   // is missing or damaged; its text names the memo file but leaves the table to the caller.
@@ -83,6 +94,9 @@ class DbfReader {
   void ScanRecords(bool includeDeleted);
   void OpenMemo(bool foxPro);
   std::uint32_t PhysicalIndex(std::uint32_t n) const;
+  bool FlagBit(int bit, const char* record) const {
+    return (static_cast<unsigned char>(record[nullFlags_->offset + bit / 8]) >> (bit % 8)) & 1;
+  }
 
   ReadOnlyFile file_;
   std::uint8_t version_ = 0;
@@ -94,6 +108,12 @@ class DbfReader {
   std::uint32_t liveCount_ = 0;
   std::uint32_t deletedCount_ = 0;
   std::vector<std::uint32_t> deleted_;  // physical indexes of deleted records, ascending
+  // The live record PhysicalIndex found last, its physical index and the first deleted record
+  // after it (an index into deleted_).
+  mutable bool walkValid_ = false;
+  mutable std::uint32_t walkLive_ = 0;
+  mutable std::uint32_t walkPhysical_ = 0;
+  mutable std::size_t walkDeleted_ = 0;
   std::vector<DbfColumn> columns_;
   const DbfColumn* nullFlags_ = nullptr;
   CodePageChoice codePage_;

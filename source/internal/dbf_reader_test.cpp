@@ -212,6 +212,12 @@ TEST(DbfReader, RandomAccessSkipsDeletedRecordsInBothDirections) {
     EXPECT_EQ(reader.FilePosition(n), static_cast<std::uint32_t>(live[n] + 1));
   }
   for (std::uint32_t n = reader.RecordCount(); n-- > 0;) ASSERT_EQ(value(n), live[n]) << n;
+  // Forward from the start and from a jump, as a walk and a grid's scrolling go.
+  for (std::uint32_t n = 0; n < reader.RecordCount(); ++n) ASSERT_EQ(value(n), live[n]) << n;
+  for (std::uint32_t n = 19990; n < 20200; ++n) {
+    ASSERT_EQ(value(n), live[n]) << n;
+    ASSERT_EQ(reader.FilePosition(n), static_cast<std::uint32_t>(live[n] + 1)) << n;
+  }
 }
 
 class MemoFiles : public ::testing::Test {
@@ -332,6 +338,53 @@ TEST_F(MemoFiles, DamagedChainsAndLengthsStopAtTheFileEndOrTheLimit) {
     getrusage(RUSAGE_SELF, &after);
     EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 32 * 1024) << c.name;  // kilobytes
   }
+}
+
+// The memo file is read in cached blocks: memos that cross a block's edge or are longer than a
+// block, read in any order, and a last memo whose end is the file's last byte or whose file ends
+// early must read as they are stored.
+TEST_F(MemoFiles, MemosAcrossTheReadBlocksAndAtTheFileEnd) {
+  const auto pattern = [](std::size_t n, int seed) {
+    std::string s(n, ' ');
+    for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>('a' + (i * 7 + seed) % 26);
+    return s;
+  };
+  const std::vector<std::string> texts = {pattern(32000, 1), pattern(70000, 2), pattern(100, 3),
+                                          pattern(600, 4)};
+  const std::vector<int> order = {1, 0, 3, 2, 0, 1, 3};
+  const auto pointers = [&] {
+    std::vector<std::string> p;
+    for (int i : order) p.push_back(Pointer(blocks[static_cast<std::size_t>(i)]));
+    return p;
+  };
+  const auto expected = [&] {
+    std::vector<std::string> v;
+    for (int i : order) v.push_back(texts[static_cast<std::size_t>(i)]);
+    return v;
+  };
+  std::string dbt3 = testing::Dbt3Image(texts, blocks);
+  dbt3.resize(dbt3.find_last_not_of('\0') + 1);  // the last end mark is the file's last byte
+  dir.Write("m.dbt", dbt3);
+  EXPECT_EQ(Values(0x83, pointers()), expected());
+
+  std::filesystem::remove(dir.Path() + "/m.dbt");
+  dir.Write("m.dbt", testing::Dbt4Image(texts, 512, blocks));
+  EXPECT_EQ(Values(0x8B, pointers()), expected());
+
+  std::filesystem::remove(dir.Path() + "/m.dbt");
+  dir.Write("m.fpt", testing::FptImage(texts, 64, blocks));
+  EXPECT_EQ(Values(0xF5, pointers()), expected());
+
+  // The last memo cut short by the file's end, just past a block's edge.
+  std::filesystem::remove(dir.Path() + "/m.fpt");
+  std::string cut = testing::Dbt3Image({pattern(32768, 5)}, blocks);
+  cut.resize(512 + 32768);
+  dir.Write("m.dbt", cut);
+  EXPECT_EQ(Values(0x83, {Pointer(1)}),
+            (std::vector<std::string>{"dbf: " + dir.Path() + "/m.dbf: record 1, field NOTE: " +
+                                      dir.Path() +
+                                      "/m.dbt: memo in block 1 has no end mark before the end "
+                                      "of the file"}));
 }
 
 TEST_F(MemoFiles, MissingMemoFileFailsOnlyTheMemoValues) {

@@ -77,23 +77,23 @@ void MemoFile::Read(std::uint32_t block, std::string& out) const {
 // Reads up to the end mark. A chain without one (a damaged file, or a writer that left the mark
 // out) is not taken for a memo: what follows would be whatever the file holds next.
 void MemoFile::ReadTerminated(std::uint32_t block, std::uint64_t offset, std::string& out) const {
-  char chunk[dbf::kDbt3BlockSize];
   for (;;) {
     const std::size_t room = dbf::kMaxMemoBytes - out.size();
-    const std::size_t got = file_.ReadAt(offset, chunk, std::min(sizeof chunk, room + 1));
-    const void* end = std::memchr(chunk, dbf::kDbt3MemoEnd, got);
+    const std::string_view got = file_.Peek(offset, room + 1);
+    const void* end =
+        got.empty() ? nullptr : std::memchr(got.data(), dbf::kDbt3MemoEnd, got.size());
     if (end) {  // within room, as got is at most room + 1
-      out.append(chunk, static_cast<const char*>(end) - chunk);
+      out.append(got.data(), static_cast<std::size_t>(static_cast<const char*>(end) - got.data()));
       return;
     }
-    if (got > room)
+    if (got.size() > room)
       throw DbfError(Path(), "memo in block " + std::to_string(block) + " has no end mark within " +
                                  std::to_string(dbf::kMaxMemoBytes) + " bytes");
-    if (got == 0)
+    if (got.empty())
       throw DbfError(Path(), "memo in block " + std::to_string(block) +
                                  " has no end mark before the end of the file");
-    out.append(chunk, got);
-    offset += got;
+    out.append(got);
+    offset += got.size();
   }
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 // A memo file beside a table: the dBASE III and dBASE IV forms of .dbt, and the FoxPro .fpt.
-// Reads one memo by its block number, checking every length against the file.
+// Reads one memo by its block number, checking every length against the file; the file is read
+// in blocks of CachedFile::kBlockBytes, a few kept, not once per memo.
 
 #include <cstdint>
 #include <string>
 
-#include "source/internal/read_only_file.h"
+#include "source/internal/cached_file.h"
 
 namespace qm {
 
@@ -32,7 +33,7 @@ class MemoFile {
  private:
   void ReadTerminated(std::uint32_t block, std::uint64_t offset, std::string& out) const;
 
-  ReadOnlyFile file_;
+  CachedFile file_;  // memos read through a few cached blocks
   MemoKind kind_;
   std::uint32_t blockSize_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "source/internal/number_text.h"
 
+#include <cstring>
+
 namespace qm {
 namespace {
 
@@ -94,6 +96,67 @@ bool AppendIntegerText(std::string_view text, std::string& out) {
   }
   if (p.negative) out += '-';
   out += p.integer;
+  return true;
+}
+
+bool AppendPlainSlotNumber(std::string_view slot, bool integer, char decimalSeparator,
+                           std::string& out) {
+  const char* p = slot.data();
+  const char* const end = p + slot.size();
+  while (p != end && (*p == ' ' || *p == '\0')) ++p;
+  bool negative = false;
+  if (p != end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  const char* const digitsStart = p;
+  while (p != end && *p == '0') ++p;  // leading zeros
+  const char* const intStart = p;
+  while (p != end && IsDigit(*p)) ++p;
+  const char* const intEnd = p;
+  bool digits = intEnd != digitsStart;
+  const char* fracStart = p;
+  const char* fracEnd = p;
+  if (p != end && (*p == '.' || *p == ',')) {
+    fracStart = ++p;
+    while (p != end && IsDigit(*p)) ++p;
+    fracEnd = p;
+    digits = digits || fracEnd != fracStart;
+  }
+  while (p != end && (*p == ' ' || *p == '\0')) ++p;
+  if (p != end || !digits) return false;
+  while (fracEnd != fracStart && fracEnd[-1] == '0') --fracEnd;  // trailing zeros
+
+  const auto intDigits = static_cast<std::size_t>(intEnd - intStart);
+  auto fracDigits = static_cast<std::size_t>(fracEnd - fracStart);
+  if (integer && fracDigits) return false;
+  if (intDigits == 0 && fracDigits == 0) {
+    out += '0';
+    return true;
+  }
+  if (!integer) {
+    std::size_t significant = intDigits + fracDigits;
+    if (intDigits == 0) {
+      std::size_t zeros = 0;
+      while (fracStart[zeros] == '0') ++zeros;
+      if (zeros > kMaxLeadingFractionZeros) return false;
+      significant = fracDigits - zeros;
+    }
+    if (intDigits > kSignificantDigits || significant > kSignificantDigits) return false;
+  }
+  char text[64];
+  if (intDigits + fracDigits + 3 > sizeof text) return false;
+  char* w = text;
+  if (negative) *w++ = '-';
+  if (intDigits == 0) {
+    *w++ = '0';
+  } else {
+    std::memcpy(w, intStart, intDigits);
+    w += intDigits;
+  }
+  if (fracDigits) {
+    *w++ = decimalSeparator;
+    std::memcpy(w, fracStart, fracDigits);
+    w += fracDigits;
+  }
+  out.append(text, static_cast<std::size_t>(w - text));
   return true;
 }
 

@@ -25,4 +25,13 @@ bool AppendExactDecimal(std::string_view text, char decimalSeparator, std::strin
 // false, appending nothing, for any other text.
 bool AppendIntegerText(std::string_view text, std::string& out);
 
+// The common case of a number slot read in one pass: blanks or NULs, an optional sign, digits,
+// optionally '.' or ',' and more digits, blanks or NULs, with at least one digit. For an integer
+// column appends what AppendIntegerText appends for the trimmed text, else what
+// AppendGeneralDecimal appends. Returns false, appending nothing, for any other slot and for
+// those two's own refusals (a fraction in an integer column, too many digits, a magnitude the
+// general format writes in the scientific form); the caller then takes the long way.
+bool AppendPlainSlotNumber(std::string_view slot, bool integer, char decimalSeparator,
+                           std::string& out);
+
 }  // namespace qm

@@ -110,5 +110,47 @@ TEST(NumberText, IntegerTexts) {
   }
 }
 
+// The one-pass reading of a slot appends what the long way (the text trimmed of blanks and NULs,
+// then the integer or general route) appends, or nothing: slots built from the pieces a stored
+// number has, and some it has not.
+TEST(NumberText, SlotReadInOnePassAgreesWithTheLongWay) {
+  const std::string pads[] = {"", " ", "   ", std::string(1, '\0'), std::string(" \0", 2)};
+  const char* const signs[] = {"", "-", "+"};
+  const char* const integers[] = {"", "0", "007", "12", "123456789012345", "1234567890123456"};
+  const char* const fractions[] = {"", ".", ".5", ",25", ".000", ".00001", ".000001", ".10"};
+  const char* const oddities[] = {"", "*", "e5", " 1", "-"};
+  int taken = 0;
+  for (const std::string& lead : pads)
+    for (const char* sign : signs)
+      for (const char* integer : integers)
+        for (const char* fraction : fractions)
+          for (const char* odd : oddities)
+            for (const std::string& trail : pads)
+              for (const bool integral : {true, false}) {
+                const std::string slot = lead + sign + integer + fraction + odd + trail;
+                std::string_view text = slot;
+                while (!text.empty() && (text.front() == ' ' || text.front() == '\0'))
+                  text.remove_prefix(1);
+                while (!text.empty() && (text.back() == ' ' || text.back() == '\0'))
+                  text.remove_suffix(1);
+                std::string quick = "<";
+                std::string slow = "<";
+                const bool slowTaken = integral ? AppendIntegerText(text, slow)
+                                                : AppendGeneralDecimal(text, ',', slow);
+                if (AppendPlainSlotNumber(slot, integral, ',', quick)) {
+                  ++taken;
+                  ASSERT_TRUE(slowTaken) << '[' << slot << ']';
+                  ASSERT_EQ(quick, slow) << '[' << slot << ']';
+                } else {
+                  ASSERT_EQ(quick, "<") << '[' << slot << ']';
+                  // Left to the long way only where that way has more to do.
+                  if (!*odd && slowTaken) {
+                    ASSERT_EQ(text.find_first_of("0123456789"), std::string_view::npos) << slot;
+                  }
+                }
+              }
+  EXPECT_GT(taken, 1000);
+}
+
 }  // namespace
 }  // namespace qm

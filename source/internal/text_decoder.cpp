@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 
 #include "platform/codepage.h"
@@ -46,6 +47,19 @@ std::size_t NextCodePoint(iconv_t cd, std::string_view in, char32_t& cp, bool& i
   return 0;
 }
 
+// Whether no byte of text has its high bit set, looked at eight bytes at a time.
+bool IsAscii(std::string_view text) {
+  std::uint64_t high = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, sizeof word);
+    high |= word;
+  }
+  for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
+  return (high & 0x8080808080808080ull) == 0;
+}
+
 }  // namespace
 
 TextDecoder::TextDecoder() = default;
@@ -65,6 +79,9 @@ TextDecoder::TextDecoder(const std::string& codePage) {
     lost_[b] = table_[b] == '?' && !(whole && cp == U'?');
     if (leadByte) singleByte = false;
   }
+  asciiKept_ = true;
+  for (int b = 0; b < 0x80; ++b)
+    if (table_[b] != static_cast<char>(b) || lost_[b]) asciiKept_ = false;
   if (singleByte) {
     iconv_close(cd);
   } else {
@@ -82,6 +99,10 @@ std::size_t TextDecoder::Append(std::string_view text, std::string& out) const {
     return 0;
   }
   if (iconv_) return AppendMultiByte(text, out);
+  if (asciiKept_ && IsAscii(text)) {
+    out.append(text);
+    return 0;
+  }
   const std::size_t start = out.size();
   out.resize(start + text.size());
   char* dst = out.data() + start;

@@ -35,6 +35,7 @@ class TextDecoder {
   bool identity_ = true;
   std::array<char, 256> table_{};
   std::array<std::uint8_t, 256> lost_{};  // 1 for the bytes table_ turns into a stand-in '?'
+  bool asciiKept_ = false;  // table_ keeps the bytes below 0x80: an ASCII text is copied whole
   void* iconv_ = nullptr;  // the open iconv handle (iconv_t) for multi-byte code pages
 };
 

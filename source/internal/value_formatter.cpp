@@ -42,10 +42,14 @@ std::string_view TrimBlanks(std::string_view s) {
   return s;
 }
 
-// Character values end at the first NUL and lose their trailing blanks.
+// Character values end at the first NUL and lose their trailing blanks, eight at a time where
+// a wide column is mostly padding.
 std::string_view CharacterText(std::string_view slot) {
-  const std::size_t nul = slot.find('\0');
-  if (nul != std::string_view::npos) slot = slot.substr(0, nul);
+  if (const void* nul = std::memchr(slot.data(), '\0', slot.size()))
+    slot = slot.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - slot.data()));
+  static constexpr char kEightBlanks[] = "        ";
+  while (slot.size() >= 8 && std::memcmp(slot.data() + slot.size() - 8, kEightBlanks, 8) == 0)
+    slot.remove_suffix(8);
   while (!slot.empty() && slot.back() == ' ') slot.remove_suffix(1);
   return slot;
 }
@@ -123,6 +127,7 @@ void ValueFormatter::FormatStored(DbfReader& reader, const DbfColumn& column, co
     case ftLargeint:
     case ftAutoInc: {
       if (column.type == 'N' || column.type == 'F') {
+        if (AppendPlainSlotNumber(slot, true, decimalSeparator_, out)) return;
         const std::string_view text = TrimBlanks(slot);
         if (text.empty() || text.find_first_not_of('*') == std::string_view::npos) return;
         // A fraction where the column declares none is still the number it says.
@@ -145,6 +150,7 @@ void ValueFormatter::FormatStored(DbfReader& reader, const DbfColumn& column, co
     case ftFloat: {
       double value;
       if (column.type == 'N' || column.type == 'F') {
+        if (AppendPlainSlotNumber(slot, false, decimalSeparator_, out)) return;
         const std::string_view text = TrimBlanks(slot);
         if (text.empty() || text.find_first_not_of('*') == std::string_view::npos) return;
         if (!AppendStoredNumber(text, out)) Invalid("number", text);
