@@ -6,6 +6,7 @@
 
 #include "import/field_link_table.h"
 #include "import/import_statements.h"
+#include "import/record_statements.h"
 #include "import/source_record.h"
 #include "source/engine_error.h"
 #include "source/source_path.h"
@@ -161,6 +162,7 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
   dbf.First();
   const std::int32_t n = dbf.RecordCount();
   const CurrentRecord record(dbf);
+  RecordStatements statements(dbf);
   PendingInserts pending(n);
   for (std::int32_t i = 1; i <= n; ++i) {
     window.SetProgress(i);
@@ -169,7 +171,7 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
     try {
       bool exists = false;
       if (window.SeekOldRecord()) {
-        const std::string query = ExistenceQuery(window.Links(), window.TableName(), record);
+        const std::string& query = statements.ExistenceQuery(window.Links(), window.TableName());
         try {
           exists = database.CountRows(query) > 0;
         } catch (const std::exception& e) {
@@ -181,7 +183,7 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
         }
       }
       if (!exists) {
-        const std::string insert = InsertStatement(window.Links(), window.TableName(), record);
+        const std::string& insert = statements.InsertStatement(window.Links(), window.TableName());
         try {
           statement->Execute(insert);
           ++result.inserted;
