@@ -18,6 +18,7 @@
 #include "app/link_addresses.h"
 #include "import/field_link_file.h"
 #include "import/import_run.h"
+#include "import/paced_progress_window.h"
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
 #include "platform/qt/qt_text.h"
@@ -276,8 +277,10 @@ void TForm1::RefreshTableList() {
 
 void TForm1::Button2Click() {
   ImportFace face(*this);
+  // Repainting the bar and the label for every record would cost more than the record itself.
+  PacedProgressWindow paced(face, std::chrono::milliseconds(200));
   SessionImportDatabase database(oracleSession1_, ods1_);
-  RunImport(face, database, dbf_);
+  RunImport(paced, database, dbf_);
 }
 
 void TForm1::SpeedButton4Click() {
