@@ -205,6 +205,7 @@ void TOracleQuery::FreeHandles() {
   }
   handlesOpen_ = false;
   stmt_ = nullptr;
+  stmtBound_ = false;
   err_ = err2_ = nullptr;
   rowid_ = nullptr;
   CloseCursor();
@@ -350,6 +351,9 @@ int TOracleQuery::Run(int index, int count, bool wholeArray) {
     TSessionLockScope hold(session_);
     Parse(PreparedTextOf());
     BindVariables();
+    stmtBound_ = stmtBound_ || std::any_of(variables_.begin(), variables_.end(), [](const auto& v) {
+                   return v->kind != kVariableSubstitution;
+                 });
     if (functionCode_ == kFunctionSelect)
       ExecuteSelect();
     else
@@ -400,6 +404,9 @@ void TOracleQuery::Parse(const std::string& text) {
     prepared_.clear();
   if (optimize_ && !prepared_.empty() && prepared_ == text && Reusable(functionCode_)) return;
 
+  // A handle nothing was bound to or defined on is prepared again in place: it holds nothing of
+  // the statement before.
+  const bool reuseHandle = stmt_ != nullptr && columns_.empty() && !stmtBound_;
   ReleaseColumns();
   prepared_ = text;
   functionCode_ = 0;
@@ -409,18 +416,21 @@ void TOracleQuery::Parse(const std::string& text) {
     return;
   }
   const OciEntryPoints& oci = session_->Entries();
-  if (stmt_ != nullptr) oci.OCIHandleFree(stmt_, OCI_HTYPE_STMT);
-  stmt_ = nullptr;
-  oci.OCIHandleAlloc(session_->EnvHandle(), reinterpret_cast<void**>(&stmt_), OCI_HTYPE_STMT, 0,
-                     nullptr);
-  if (stmt_ == nullptr) {
-    prepared_.clear();
-    throw std::runtime_error("The client could not allocate a statement handle");
+  if (!reuseHandle) {
+    if (stmt_ != nullptr) oci.OCIHandleFree(stmt_, OCI_HTYPE_STMT);
+    stmt_ = nullptr;
+    stmtBound_ = false;
+    oci.OCIHandleAlloc(session_->EnvHandle(), reinterpret_cast<void**>(&stmt_), OCI_HTYPE_STMT,
+                       0, nullptr);
+    if (stmt_ == nullptr) {
+      prepared_.clear();
+      throw std::runtime_error("The client could not allocate a statement handle");
+    }
+    // Rows come only from this object's own array fetches.
+    ub4 zero = 0;
+    oci.OCIAttrSet(stmt_, OCI_HTYPE_STMT, &zero, 0, OCI_ATTR_PREFETCH_ROWS, err2_);
+    oci.OCIAttrSet(stmt_, OCI_HTYPE_STMT, &zero, 0, OCI_ATTR_PREFETCH_MEMORY, err2_);
   }
-  // Rows come only from this object's own array fetches.
-  ub4 zero = 0;
-  oci.OCIAttrSet(stmt_, OCI_HTYPE_STMT, &zero, 0, OCI_ATTR_PREFETCH_ROWS, err2_);
-  oci.OCIAttrSet(stmt_, OCI_HTYPE_STMT, &zero, 0, OCI_ATTR_PREFETCH_MEMORY, err2_);
   ++parseCount_;
   const sword status =
       oci.OCIStmtPrepare(stmt_, err_, reinterpret_cast<const OraText*>(text.data()),

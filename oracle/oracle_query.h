@@ -264,6 +264,7 @@ class TOracleQuery : public TSessionAttachment {
   OCIError* err2_ = nullptr;  // attribute reads, so err_ keeps the error being raised
   void* rowid_ = nullptr;
   OCIStmt* stmt_ = nullptr;
+  bool stmtBound_ = false;  // a variable was bound on stmt_
   // The cursor data area stays at this address while open: the client keeps a reference to it.
   mutable Cda_Def cda_{};
   bool cursorOpen_ = false;

@@ -116,6 +116,37 @@ TEST_P(QueryTest, OptimizeReusesTheParsedTextUntilAnExecutionFails) {
   EXPECT_EQ(query_.ParseCount(), 6);
 }
 
+TEST_P(QueryTest, OneObjectRunsTextAfterTextWithEachErrorWhereItWas) {
+  Run({"create table h (s varchar2(5))"});
+  Exec("insert into h values ('a')");
+  const auto failure = [&](const std::string& sql) {
+    try {
+      Exec(sql);
+    } catch (const EOracleError& e) {
+      return std::to_string(e.ErrorCode()) + " at " + std::to_string(query_.ErrorLine()) + ":" +
+             std::to_string(query_.ErrorPosition());
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(failure("insert into nosuch values ('b')"), "942 at 1:13");
+  EXPECT_EQ(failure("insert into h values ('toolong')"), "12899 at 1:1");
+  Exec("insert into h values ('c')");
+  query_.DeclareVariable("v", kVariableString);
+  query_.SetVariable("v", std::string("d"));
+  Exec("insert into h values (:v)");
+  query_.DeleteVariable("v");
+  // Nothing of the earlier binds is left to the next text on a statement handle.
+  if (!UseOCI7()) {
+    EXPECT_EQ(failure("insert into h values (:v)"), "1008 at 1:1");
+  }
+  EXPECT_EQ(Column("select s from h order by s"), (std::vector<std::string>{"a", "c", "d"}));
+  Exec("insert into h values ('e')");
+  EXPECT_EQ(query_.RowsProcessed(), 1);
+  EXPECT_EQ(query_.FunctionCode(), kFunctionInsert);
+  EXPECT_EQ(Column("select count(*) from h"), std::vector<std::string>{"4"});
+  EXPECT_EQ(beforeQuery_, afterQuery_);
+}
+
 TEST_P(QueryTest, RowsArriveInBatchesOfReadBuffer) {
   Run({"create table r (n number(9))"});
   int inserted = 0;
