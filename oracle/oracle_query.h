@@ -219,6 +219,8 @@ class TOracleQuery : public TSessionAttachment {
   // A column kind only the release 8 interface fetches; the statement is forgotten on refusal.
   void RequireColumnFeature(const std::string& what);
   void DefineColumns();
+  // The described columns, or those kept from the select before (keepColumns_), defined.
+  void DescribeAndDefine();
   void AllocateLocators(TFieldData& column);
   // Points each LOB column's TLOBLocator at the current row's locator.
   void PrepareLOBColumns();
@@ -264,7 +266,8 @@ class TOracleQuery : public TSessionAttachment {
   OCIError* err2_ = nullptr;  // attribute reads, so err_ keeps the error being raised
   void* rowid_ = nullptr;
   OCIStmt* stmt_ = nullptr;
-  bool stmtBound_ = false;  // a variable was bound on stmt_
+  bool stmtBound_ = false;    // a variable was bound on stmt_
+  bool keepColumns_ = false;  // the next describe keeps the columns of the select before
   // The cursor data area stays at this address while open: the client keeps a reference to it.
   mutable Cda_Def cda_{};
   bool cursorOpen_ = false;

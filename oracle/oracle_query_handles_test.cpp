@@ -39,8 +39,9 @@ class QueryHandlesTest : public ::testing::Test {
   }
 
   // The statement handle's calls since SetUp: allocations and frees of statement handles (type
-  // 4) and the texts prepared (each ends in a line feed, logged as \n).
-  std::vector<std::string> StatementCalls() {
+  // 4) and the texts prepared (each ends in a line feed, logged as \n), and with `columns` the
+  // describes and defines of columns.
+  std::vector<std::string> StatementCalls(bool columns = false) {
     const std::string log =
         reinterpret_cast<const char* (*)()>(probe_->Symbol("qm_test_call_log"))();
     std::vector<std::string> kept;
@@ -48,7 +49,8 @@ class QueryHandlesTest : public ::testing::Test {
          start = end + 1) {
       const std::string call = log.substr(start, end - start);
       if (call == "OCIHandleAlloc(4)" || call == "OCIHandleFree(4)" ||
-          call.rfind("OCIStmtPrepare(", 0) == 0)
+          call.rfind("OCIStmtPrepare(", 0) == 0 ||
+          (columns && (call.rfind("OCIParamGet", 0) == 0 || call == "OCIDefineByPos")))
         kept.push_back(call);
     }
     return kept;
@@ -86,6 +88,25 @@ TEST_F(QueryHandlesTest, AHandleWithoutBindsIsPreparedAgainInPlaceAndOneWithBind
                                   "OCIStmtPrepare(insert into t values ('f')\\n)",
                                   "OCIHandleFree(4)",
                               }));
+}
+
+TEST_F(QueryHandlesTest, ASelectOfTheSameShapeKeepsItsHandleAndColumnsAndAnotherDescribesAgain) {
+  Exec("select * from kinds Where ID='1'");
+  Exec("select * from kinds Where ID='22'");
+  EXPECT_EQ(query_.FieldCount(), 4);
+  EXPECT_EQ(query_.FieldName(0), "ID");
+  Exec("select * from kinds Where ID IS NULL");
+  // The columns of kinds 108, 110 and 116 get no define.
+  const std::vector<std::string> describe = {"OCIParamGet(1)", "OCIParamGet(2)", "OCIParamGet(3)",
+                                             "OCIParamGet(4)", "OCIDefineByPos"};
+  std::vector<std::string> expected = {"OCIHandleAlloc(4)",
+                                       "OCIStmtPrepare(select * from kinds Where ID='1'\\n)"};
+  expected.insert(expected.end(), describe.begin(), describe.end());
+  expected.insert(expected.end(), {"OCIStmtPrepare(select * from kinds Where ID='22'\\n)",
+                                   "OCIDefineByPos", "OCIHandleFree(4)", "OCIHandleAlloc(4)",
+                                   "OCIStmtPrepare(select * from kinds Where ID IS NULL\\n)"});
+  expected.insert(expected.end(), describe.begin(), describe.end());
+  EXPECT_EQ(StatementCalls(true), expected);
 }
 
 }  // namespace

@@ -147,6 +147,32 @@ TEST_P(QueryTest, OneObjectRunsTextAfterTextWithEachErrorWhereItWas) {
   EXPECT_EQ(beforeQuery_, afterQuery_);
 }
 
+TEST_P(QueryTest, SelectsOfOneShapeGiveEachTheirOwnRowsColumnsAndErrors) {
+  Run({"create table k (n number(9), s varchar2(10))", "insert into k values (1, 'one')",
+       "insert into k values (2, 'two')"});
+  const auto row = [&](const std::string& sql) {
+    Exec(sql);
+    if (query_.Eof()) return std::to_string(query_.FieldCount()) + " columns, no row";
+    std::string text;
+    for (int i = 0; i < query_.FieldCount(); ++i)
+      text += (i ? "|" : "") + query_.FieldName(i) + "=" + query_.FieldAsString(i);
+    return text;
+  };
+  EXPECT_EQ(row("select * from k Where S='one'"), "N=1|S=one");
+  EXPECT_EQ(row("select * from k Where S='two'"), "N=2|S=two");
+  EXPECT_EQ(row("select * from k Where S='three'"), "2 columns, no row");
+  try {
+    Exec("select * from k Where N='x'");
+    ADD_FAILURE() << "no error";
+  } catch (const EOracleError& e) {
+    EXPECT_EQ(e.ErrorCode(), 1722);
+  }
+  EXPECT_EQ(row("select * from k Where N='2'"), "N=2|S=two");
+  Run({"alter table k add (e varchar2(5))"});
+  EXPECT_EQ(row("select * from k Where N='1'"), "N=1|S=one|E=");
+  EXPECT_EQ(row("select * from k Where N IS NULL"), "3 columns, no row");
+}
+
 TEST_P(QueryTest, RowsArriveInBatchesOfReadBuffer) {
   Run({"create table r (n number(9))"});
   int inserted = 0;
