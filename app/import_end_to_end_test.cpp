@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTimer>
@@ -88,6 +89,8 @@ TEST_F(MainWindowOnEngine, ImportsEveryRecordCommittedWhenTheSessionEnds) {
 
   form_.Button2Click();
   EXPECT_EQ(form_.Label6()->text(), "3/3/0/0");
+  EXPECT_EQ(form_.ProgressBar1()->value(), 3);
+  EXPECT_EQ(form_.ProgressBar1()->maximum(), 3);
   ASSERT_FALSE(dialogs_.messages.empty());
   EXPECT_EQ(dialogs_.messages.back().text, "Process finished\r\ninserted 3 record from 3 selected");
   EXPECT_EQ(dialogs_.messages.back().caption, "move data");

@@ -20,6 +20,7 @@
 #include "import/field_link_file.h"
 #include "import/import_run.h"
 #include "import/rejected_records.h"
+#include "import/paced_progress_window.h"
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
 #include "platform/qt/qt_text.h"
@@ -319,11 +320,13 @@ void TForm1::CheckData1Click() {
 void TForm1::Button2Click() {
   ApplyChosenCodePage();
   ImportFace face(*this);
+  // Repainting the bar and the label for every record would cost more than the record itself.
+  PacedProgressWindow paced(face, std::chrono::milliseconds(200));
   SessionImportDatabase database(oracleSession1_, ods1_);
   // What the errors window offers to save is the last run's, or nothing when it did not end.
   if (form2_) form2_->SetRejectedRecords(0, {});
   const std::string source = face.SourcePath();
-  const ImportRunResult result = RunImport(face, database, dbf_);
+  const ImportRunResult result = RunImport(paced, database, dbf_);
   if (!form2_ || result.rejectedRecords.empty()) return;
   form2_->SetRejectedRecords(
       result.rejectedRecords.size(),

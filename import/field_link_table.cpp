@@ -13,6 +13,7 @@ void FieldLinkTable::SetRowCount(int count) {
   const int old = rowCount_;
   if (static_cast<std::size_t>(count) > rows_.size()) rows_.resize(static_cast<std::size_t>(count));
   rowCount_ = count;
+  ++revision_;
   if (count == 1 && fixedRows_ == 1) {
     fixedRows_ = 0;
     if (observer_) observer_->FixedRowsChanged();
@@ -37,6 +38,7 @@ void FieldLinkTable::SetCell(int column, int row, std::string text) {
   if (row < 0) throw std::out_of_range("grid row out of range");
   if (static_cast<std::size_t>(row) >= rows_.size()) rows_.resize(static_cast<std::size_t>(row) + 1);
   rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = std::move(text);
+  ++revision_;
   if (observer_) observer_->CellChanged(column, row);
 }
 

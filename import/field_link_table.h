@@ -50,6 +50,9 @@ class FieldLinkTable {
   // text they kept. Throws std::out_of_range for a column outside 0..5 or a negative row.
   const std::string& Cell(int column, int row) const;
   void SetCell(int column, int row, std::string text);
+  // Counts the changes of cells and of the row count: equal numbers mean equal texts, so that a
+  // reader may keep what it worked out from them.
+  unsigned long long Revision() const { return revision_; }
 
   // Writes the header texts into row 0.
   void WriteHeader();
@@ -75,6 +78,7 @@ class FieldLinkTable {
   int rowCount_ = 1;
   int fixedRows_ = 1;
   int selectedRow_ = 0;
+  unsigned long long revision_ = 0;
   Observer* observer_ = nullptr;
 };
 

@@ -7,6 +7,7 @@
 
 #include "import/field_link_table.h"
 #include "import/import_statements.h"
+#include "import/record_statements.h"
 #include "import/source_record.h"
 #include "source/engine_error.h"
 #include "source/source_path.h"
@@ -182,6 +183,7 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
   dbf.First();
   if (first > 0 && first < n) dbf.SetRecNo(first + 1);
   const CurrentRecord record(dbf);
+  RecordStatements statements(dbf);
   PendingInserts pending(n);
   auto reject = [&](std::int32_t i, const std::string& entry, const std::string& message) {
     window.AppendErrorLog(ErrorLogEntry(i, entry), message);
@@ -209,7 +211,7 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
     try {
       bool exists = false, faulted = false;
       if (window.SeekOldRecord()) {
-        const std::string query = ExistenceQuery(window.Links(), window.TableName(), record);
+        const std::string& query = statements.ExistenceQuery(window.Links(), window.TableName());
         try {
           exists = database.CountRows(query) > 0;
         } catch (const std::exception& e) {
@@ -224,7 +226,7 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
       }
       if (exists) ++result.present;
       if (!exists && !faulted) {
-        const std::string insert = InsertStatement(window.Links(), window.TableName(), record);
+        const std::string& insert = statements.InsertStatement(window.Links(), window.TableName());
         try {
           statement->Execute(insert);
           ++result.inserted;

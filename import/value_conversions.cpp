@@ -101,17 +101,28 @@ std::optional<std::string> ApplyConversionCode(std::string_view code, std::strin
     case 'L': {
       const std::optional<std::int32_t> n = ParseInt32(rest);
       if (!n) throw std::runtime_error("'" + std::string(rest) + "' is not a valid integer value");
-      // Commas split tokens as blanks do: "Ivanov, Ivan" has "Ivan" as its third token.
-      std::string blanked(value);
-      for (char& c : blanked)
-        if (c == ',') c = ' ';
-      return ExtractLexeme(*n, blanked, " ");
+      return std::string(Lexeme(*n, value));
     }
     case 'D':
       return NormalizeDate(value);
     default:
       return std::nullopt;
   }
+}
+
+std::optional<std::int32_t> LexemeNumber(std::string_view code) {
+  return code.empty() ? std::nullopt : ParseInt32(code.substr(1));
+}
+
+std::string_view Lexeme(std::int32_t n, std::string_view value) {
+  // Commas split tokens as blanks do: "Ivanov, Ivan" has "Ivan" as its third token.
+  static constexpr std::string_view kDelimiters = " ,";
+  for (; n > 1; --n) {
+    const std::size_t at = value.find_first_of(kDelimiters);
+    if (at == std::string_view::npos) return {};
+    value.remove_prefix(at + 1);
+  }
+  return value.substr(0, value.find_first_of(kDelimiters));
 }
 
 bool IsKnownConversionCode(std::string_view code) {

@@ -44,6 +44,13 @@ std::string NormalizeDate(std::string_view text);
 // "'<rest>' is not a valid integer value" when the text after "L" is no such integer.
 std::optional<std::string> ApplyConversionCode(std::string_view code, std::string_view value);
 
+// The n of an "L<n>" code (the text after its first letter, as ApplyConversionCode reads it), or
+// nothing when that text is no such integer.
+std::optional<std::int32_t> LexemeNumber(std::string_view code);
+// The token an "L<n>" code takes from `value`: the n-th (an n of 1 or less: the first) of the
+// value split at every blank and every comma, or the empty text past the last; a view into value.
+std::string_view Lexeme(std::int32_t n, std::string_view value);
+
 // True for the codes ApplyConversionCode knows by their first letter: empty, L or D, either case.
 bool IsKnownConversionCode(std::string_view code);
 

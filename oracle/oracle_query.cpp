@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 #include "oracle/e_oracle_error.h"
+#include "oracle/internal/select_shape.h"
 #include "oracle/internal/session_lock_scope.h"
 #include "oracle/internal/variable_scanner.h"
 #include "oracle/main_thread_calls.h"
@@ -217,6 +219,7 @@ void TOracleQuery::FreeHandles() {
   }
   handlesOpen_ = false;
   stmt_ = nullptr;
+  stmtBound_ = false;
   err_ = err2_ = nullptr;
   rowid_ = nullptr;
   CloseCursor(releaseError);
@@ -232,6 +235,7 @@ void TOracleQuery::ReleaseColumns() {
         if (locator != nullptr) oci->OCIDescriptorFree(locator, column->LocatorKind());
   }
   columns_.clear();
+  keepColumns_ = false;
 }
 
 void TOracleQuery::Close() {
@@ -363,6 +367,9 @@ int TOracleQuery::Run(int index, int count, bool wholeArray) {
     TSessionLockScope hold(session_);
     Parse(PreparedTextOf());
     BindVariables();
+    stmtBound_ = stmtBound_ || std::any_of(variables_.begin(), variables_.end(), [](const auto& v) {
+                   return v->kind != kVariableSubstitution;
+                 });
     if (functionCode_ == kFunctionSelect)
       ExecuteSelect();
     else
@@ -397,8 +404,20 @@ void TOracleQuery::Describe() {
   const OciEntryPoints& oci = session_->Entries();
   const int code = ErrorCodeOf(oci.OCIStmtExecute(session_->ServiceContext(), stmt_, err_, 0, 0,
                                                   nullptr, nullptr, OCI_DESCRIBE_ONLY));
-  if (code != 0) RaiseExecuteError();
-  DescribeColumns();
+  if (code != 0) {
+    ReleaseColumns();
+    RaiseExecuteError();
+  }
+  DescribeAndDefine();
+}
+
+void TOracleQuery::DescribeAndDefine() {
+  // A column added or dropped meanwhile shows in the count.
+  ub4 count = 0;
+  if (std::exchange(keepColumns_, false))
+    session_->Entries().OCIAttrGet(stmt_, OCI_HTYPE_STMT, &count, nullptr, OCI_ATTR_PARAM_COUNT,
+                                   err2_);
+  if (count == 0 || count != columns_.size()) DescribeColumns();
   DefineColumns();
 }
 
@@ -414,7 +433,18 @@ void TOracleQuery::Parse(const std::string& text) {
     prepared_.clear();
   if (optimize_ && !prepared_.empty() && prepared_ == text && Reusable(functionCode_)) return;
 
-  ReleaseColumns();
+  // A select of the same shape as the one before keeps its described columns and their buffers,
+  // which are defined again after the execution, instead of the describe.
+  keepColumns_ = OCI8() && stmt_ != nullptr && !stmtBound_ && described_ &&
+                 functionCode_ == kFunctionSelect && !columns_.empty() &&
+                 rowsPerFetch_ == static_cast<ub4>(readBuffer_) &&
+                 std::none_of(columns_.begin(), columns_.end(),
+                              [](const auto& c) { return c->IsLOB() || c->IsLong(); }) &&
+                 SameSelectShape(prepared_, text);
+  // A handle nothing was bound to or defined on, or only those kept columns, is prepared again in
+  // place: it holds nothing else of the statement before.
+  const bool reuseHandle = stmt_ != nullptr && !stmtBound_ && (columns_.empty() || keepColumns_);
+  if (!keepColumns_) ReleaseColumns();
   prepared_ = text;
   functionCode_ = 0;
   described_ = false;
@@ -423,18 +453,21 @@ void TOracleQuery::Parse(const std::string& text) {
     return;
   }
   const OciEntryPoints& oci = session_->Entries();
-  if (stmt_ != nullptr) oci.OCIHandleFree(stmt_, OCI_HTYPE_STMT);
-  stmt_ = nullptr;
-  oci.OCIHandleAlloc(session_->EnvHandle(), reinterpret_cast<void**>(&stmt_), OCI_HTYPE_STMT, 0,
-                     nullptr);
-  if (stmt_ == nullptr) {
-    prepared_.clear();
-    throw std::runtime_error("The client could not allocate a statement handle");
+  if (!reuseHandle) {
+    if (stmt_ != nullptr) oci.OCIHandleFree(stmt_, OCI_HTYPE_STMT);
+    stmt_ = nullptr;
+    stmtBound_ = false;
+    oci.OCIHandleAlloc(session_->EnvHandle(), reinterpret_cast<void**>(&stmt_), OCI_HTYPE_STMT,
+                       0, nullptr);
+    if (stmt_ == nullptr) {
+      prepared_.clear();
+      throw std::runtime_error("The client could not allocate a statement handle");
+    }
+    // Rows come only from this object's own array fetches.
+    ub4 zero = 0;
+    oci.OCIAttrSet(stmt_, OCI_HTYPE_STMT, &zero, 0, OCI_ATTR_PREFETCH_ROWS, err2_);
+    oci.OCIAttrSet(stmt_, OCI_HTYPE_STMT, &zero, 0, OCI_ATTR_PREFETCH_MEMORY, err2_);
   }
-  // Rows come only from this object's own array fetches.
-  ub4 zero = 0;
-  oci.OCIAttrSet(stmt_, OCI_HTYPE_STMT, &zero, 0, OCI_ATTR_PREFETCH_ROWS, err2_);
-  oci.OCIAttrSet(stmt_, OCI_HTYPE_STMT, &zero, 0, OCI_ATTR_PREFETCH_MEMORY, err2_);
   ++parseCount_;
   const sword status =
       oci.OCIStmtPrepare(stmt_, err_, reinterpret_cast<const OraText*>(text.data()),
@@ -499,9 +532,11 @@ void TOracleQuery::ExecuteSelect() {
   } else if (!described_) {
     const int code = ErrorCodeOf(oci.OCIStmtExecute(session_->ServiceContext(), stmt_, err_, 0, 0,
                                                     nullptr, nullptr, OCI_DEFAULT));
-    if (code != 0 && code != 1403) RaiseExecuteError();
-    DescribeColumns();
-    DefineColumns();
+    if (code != 0 && code != 1403) {
+      ReleaseColumns();  // kept ones too: a failed select has no columns
+      RaiseExecuteError();
+    }
+    DescribeAndDefine();
     FetchBatch(rowsPerFetch_);
   } else {
     ClearLongPieces();

@@ -5,9 +5,12 @@
 // The text sent is SQL's lines joined with CR LF, with every CR then removed (a single blank for
 // an empty text), after substitution variables are replaced; nothing else is changed and no bind
 // variable is looked for: only declared variables are bound. With Optimize, an unchanged text of
-// a reusable statement kind is not parsed again. A select is described, its columns get fetch
-// buffers for ReadBuffer rows, and Execute leaves the first row current; Next walks on, fetching
-// a new batch when the buffered rows are used up.
+// a reusable statement kind is not parsed again. A new text is prepared on the statement handle
+// already there when nothing was bound to it; a select that differs from the one before only in
+// the literals it compares with (select_shape.h) keeps its described columns and buffers, which
+// are defined again, unless the server then gives another number of columns. A select is
+// described, its columns get fetch buffers for ReadBuffer rows, and Execute leaves the first row
+// current; Next walks on, fetching a new batch when the buffered rows are used up.
 //
 // On a session that uses the release 7 interface the statement works on a 64-byte cursor data
 // area opened on the session's logon data area: deferred parse in Oracle7 language mode, binds by
@@ -235,6 +238,8 @@ class TOracleQuery : public TSessionAttachment {
   // A column kind only the release 8 interface fetches; the statement is forgotten on refusal.
   void RequireColumnFeature(const std::string& what);
   void DefineColumns();
+  // The described columns, or those kept from the select before (keepColumns_), defined.
+  void DescribeAndDefine();
   void AllocateLocators(TFieldData& column);
   // Points each LOB column's TLOBLocator at the current row's locator.
   void PrepareLOBColumns();
@@ -281,6 +286,8 @@ class TOracleQuery : public TSessionAttachment {
   OCIError* err2_ = nullptr;  // attribute reads, so err_ keeps the error being raised
   void* rowid_ = nullptr;
   OCIStmt* stmt_ = nullptr;
+  bool stmtBound_ = false;    // a variable was bound on stmt_
+  bool keepColumns_ = false;  // the next describe keeps the columns of the select before
   // The cursor data area stays at this address while open: the client keeps a reference to it.
   mutable Cda_Def cda_{};
   bool cursorOpen_ = false;

@@ -116,6 +116,63 @@ TEST_P(QueryTest, OptimizeReusesTheParsedTextUntilAnExecutionFails) {
   EXPECT_EQ(query_.ParseCount(), 6);
 }
 
+TEST_P(QueryTest, OneObjectRunsTextAfterTextWithEachErrorWhereItWas) {
+  Run({"create table h (s varchar2(5))"});
+  Exec("insert into h values ('a')");
+  const auto failure = [&](const std::string& sql) {
+    try {
+      Exec(sql);
+    } catch (const EOracleError& e) {
+      return std::to_string(e.ErrorCode()) + " at " + std::to_string(query_.ErrorLine()) + ":" +
+             std::to_string(query_.ErrorPosition());
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(failure("insert into nosuch values ('b')"), "942 at 1:13");
+  EXPECT_EQ(failure("insert into h values ('toolong')"), "12899 at 1:1");
+  Exec("insert into h values ('c')");
+  query_.DeclareVariable("v", kVariableString);
+  query_.SetVariable("v", std::string("d"));
+  Exec("insert into h values (:v)");
+  query_.DeleteVariable("v");
+  // Nothing of the earlier binds is left to the next text on a statement handle.
+  if (!UseOCI7()) {
+    EXPECT_EQ(failure("insert into h values (:v)"), "1008 at 1:1");
+  }
+  EXPECT_EQ(Column("select s from h order by s"), (std::vector<std::string>{"a", "c", "d"}));
+  Exec("insert into h values ('e')");
+  EXPECT_EQ(query_.RowsProcessed(), 1);
+  EXPECT_EQ(query_.FunctionCode(), kFunctionInsert);
+  EXPECT_EQ(Column("select count(*) from h"), std::vector<std::string>{"4"});
+  EXPECT_EQ(beforeQuery_, afterQuery_);
+}
+
+TEST_P(QueryTest, SelectsOfOneShapeGiveEachTheirOwnRowsColumnsAndErrors) {
+  Run({"create table k (n number(9), s varchar2(10))", "insert into k values (1, 'one')",
+       "insert into k values (2, 'two')"});
+  const auto row = [&](const std::string& sql) {
+    Exec(sql);
+    if (query_.Eof()) return std::to_string(query_.FieldCount()) + " columns, no row";
+    std::string text;
+    for (int i = 0; i < query_.FieldCount(); ++i)
+      text += (i ? "|" : "") + query_.FieldName(i) + "=" + query_.FieldAsString(i);
+    return text;
+  };
+  EXPECT_EQ(row("select * from k Where S='one'"), "N=1|S=one");
+  EXPECT_EQ(row("select * from k Where S='two'"), "N=2|S=two");
+  EXPECT_EQ(row("select * from k Where S='three'"), "2 columns, no row");
+  try {
+    Exec("select * from k Where N='x'");
+    ADD_FAILURE() << "no error";
+  } catch (const EOracleError& e) {
+    EXPECT_EQ(e.ErrorCode(), 1722);
+  }
+  EXPECT_EQ(row("select * from k Where N='2'"), "N=2|S=two");
+  Run({"alter table k add (e varchar2(5))"});
+  EXPECT_EQ(row("select * from k Where N='1'"), "N=1|S=one|E=");
+  EXPECT_EQ(row("select * from k Where N IS NULL"), "3 columns, no row");
+}
+
 TEST_P(QueryTest, RowsArriveInBatchesOfReadBuffer) {
   Run({"create table r (n number(9))"});
   int inserted = 0;
