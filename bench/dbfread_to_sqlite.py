@@ -27,13 +27,13 @@ def main():
 
     table = dbfread.DBF(args.table, encoding=args.encoding)
     if args.read_only and args.sums:
-        spec = [(c.split(':')[0].upper(), int(c.split(':')[1])) for c in args.sums.split(',')]
+        sum_columns = [(c.split(':')[0].upper(), int(c.split(':')[1])) for c in args.sums.split(',')]
         count = 0
-        sums = [0.0] * len(spec)
+        sums = [0.0] * len(sum_columns)
         for record in table:
             values = {k.upper(): v for k, v in record.items()}
             count += 1
-            for i, (column, power) in enumerate(spec):
+            for i, (column, power) in enumerate(sum_columns):
                 if values[column] is not None:
                     sums[i] += float(values[column]) ** power
         print(count, *sums)

@@ -363,8 +363,8 @@ def check_readers(args, workload, commands):
             if proc.returncode != 0:
                 sys.exit(f'{name} failed: {proc.stderr.decode(errors="replace")}')
             check(f'{workload.name}: {name.split()[0]}', parse(out, workload.sums), expected)
-    spec = ','.join(f'{c}:{p}' for c, p in workload.sums)
-    text = run(commands['dbfread, values only'] + ['--sums', spec]).split()
+    sum_columns = ','.join(f'{c}:{p}' for c, p in workload.sums)
+    text = run(commands['dbfread, values only'] + ['--sums', sum_columns]).split()
     check(f'{workload.name}: dbfread', (int(text[0]), [float(t) for t in text[1:]]), expected)
 
 
