@@ -18,17 +18,6 @@ bool TakesPart(const FieldLinkTable& links, int row) {
   return links.Cell(FieldLinkTable::kProceed, row) == "1";
 }
 
-class CurrentRecord : public SourceRecord {
- public:
-  explicit CurrentRecord(const SourceTable& dbf) : dbf_(dbf) {}
-  std::string FieldValue(const std::string& name) const override {
-    return dbf_.FieldByName(name).AsString();
-  }
-
- private:
-  const SourceTable& dbf_;
-};
-
 // Puts the source back into its closed, regional state however the check ends.
 class OpenForTransfer {
  public:

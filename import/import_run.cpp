@@ -16,18 +16,6 @@
 namespace qm {
 namespace {
 
-// Values of the open source table, written in the forms the client session reads.
-class CurrentRecord : public SourceRecord {
- public:
-  explicit CurrentRecord(const SourceTable& dbf) : dbf_(dbf) {}
-  std::string FieldValue(const std::string& name) const override {
-    return dbf_.FieldByName(name).AsString();
-  }
-
- private:
-  const SourceTable& dbf_;
-};
-
 // Ends the run however it ends: the window is told, the source table is closed. While the run
 // lasts the table writes its values for transfer, so that the regional settings (a decimal comma,
 // a month-first date) never change what is stored.
