@@ -413,11 +413,9 @@ def importing(args, engine, workload, n, rows, results, seek_cases=SEEK_CASES):
     for rep in range(repetitions(n, args.reps)):
         for name, (prepare, argv, env) in cases.items():
             prepare()
-            if os.path.exists(log):
-                os.remove(log)
+            # The import exits with status 0 only when every record was stored or already there
+            # (timed() stops on any other status); the log then holds nothing but the account.
             result = timed(argv, env=env, capture=True)
-            if os.path.exists(log):
-                sys.exit(f'{name}: the import logged failed statements in {log}')
             runs[name].append(result)
             if rep == 0 and name == 'seek off, empty table':
                 engine.save(full)

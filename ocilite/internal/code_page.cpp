@@ -65,6 +65,10 @@ CodePage::CodePage(std::string oracle_name, const char* iconv_name)
     }
     if (to_unicode_[b] != 0 || b == 0)
       from_unicode_.emplace(to_unicode_[b], static_cast<unsigned char>(b));
+    std::string sequence;
+    AppendUtf8(sequence, to_unicode_[b] != 0 || b == 0 ? to_unicode_[b] : U'?');
+    std::memcpy(to_utf8_[b].bytes, sequence.data(), sequence.size());
+    to_utf8_[b].size = static_cast<unsigned char>(sequence.size());
   }
   if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
 }
@@ -90,16 +94,21 @@ std::string CodePage::ToUtf8(std::string_view client) const {
   std::size_t i = AsciiRun(client, 0);
   // Statements are mostly ASCII: that part is copied as it stands, in runs.
   if (i == client.size()) return std::string(client);
-  std::string out;
-  out.reserve(client.size() + (client.size() - i));
-  out.append(client.substr(0, i));
+  // No character of a single-byte set needs more than three bytes; the fourth is the room the
+  // whole-word copy below writes into.
+  std::string out(i + 3 * (client.size() - i) + 1, '\0');
+  std::memcpy(out.data(), client.data(), i);
+  char* to = out.data() + i;
   while (i < client.size()) {
-    const char32_t cp = to_unicode_[static_cast<unsigned char>(client[i++])];
-    AppendUtf8(out, cp ? cp : U'?');
-    const std::size_t run = AsciiRun(client, i);
-    out.append(client.substr(i, run - i));
-    i = run;
+    const auto b = static_cast<unsigned char>(client[i++]);
+    if (b < 0x80) {
+      *to++ = static_cast<char>(b);
+    } else {
+      std::memcpy(to, to_utf8_[b].bytes, 4);
+      to += to_utf8_[b].size;
+    }
   }
+  out.resize(static_cast<std::size_t>(to - out.data()));
   return out;
 }
 

@@ -30,6 +30,13 @@ class CodePage {
   std::string name_;
   bool utf8_ = false;
   char32_t to_unicode_[256] = {};  // 0 for bytes the set leaves unassigned
+  // Each byte's UTF-8 sequence ("?" for unassigned ones), so that a conversion is one lookup and
+  // one copy per character.
+  struct Utf8Sequence {
+    char bytes[4];
+    unsigned char size;
+  };
+  Utf8Sequence to_utf8_[256] = {};
   std::unordered_map<char32_t, unsigned char> from_unicode_;
 };
 

@@ -1,6 +1,8 @@
 #include "ocilite/internal/oci_handles.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <unordered_map>
 
@@ -21,6 +23,24 @@ std::unordered_map<const void*, ub4>& Registry() {
   return live;
 }
 
+// Bumped whenever a handle goes, so that a thread's memory of live handles (below) is never
+// older than the last free.
+std::atomic<std::uint64_t> registry_generation{0};
+
+// A thread's last answers, for the few handles that every call of a statement checks again.
+struct KnownLive {
+  const void* handle = nullptr;
+  ub4 type = 0;
+  std::uint64_t generation = 0;
+};
+constexpr std::size_t kKnownLiveSlots = 16;
+
+void Unregister(const void* handle) {
+  std::lock_guard lock(RegistryMutex());
+  Registry().erase(handle);
+  registry_generation.fetch_add(1, std::memory_order_release);
+}
+
 }  // namespace
 
 Handle::Handle(ub4 handle_type, EnvHandle* owner_env) : type(handle_type), env(owner_env) {
@@ -28,16 +48,20 @@ Handle::Handle(ub4 handle_type, EnvHandle* owner_env) : type(handle_type), env(o
   Registry()[this] = handle_type;
 }
 
-Handle::~Handle() {
-  std::lock_guard lock(RegistryMutex());
-  Registry().erase(this);
-}
+Handle::~Handle() { Unregister(this); }
 
 bool IsLive(const void* p, ub4 type) {
   if (!p) return false;
+  thread_local KnownLive known[kKnownLiveSlots];
+  KnownLive& slot = known[(reinterpret_cast<std::uintptr_t>(p) >> 4) % kKnownLiveSlots];
+  const std::uint64_t generation = registry_generation.load(std::memory_order_acquire);
+  if (slot.handle == p && slot.generation == generation) return slot.type == type;
   std::lock_guard lock(RegistryMutex());
   const auto it = Registry().find(p);
-  return it != Registry().end() && it->second == type;
+  if (it == Registry().end()) return false;
+  // Read under the lock: no handle can have gone since.
+  slot = {p, it->second, registry_generation.load(std::memory_order_relaxed)};
+  return it->second == type;
 }
 
 void ErrorHandle::Record(const OraError& e) {
@@ -137,10 +161,7 @@ void FreeStatement(StmtHandle* s) {
   }
   s->Reset();
   std::erase(env->children, s);
-  {
-    std::lock_guard lock(RegistryMutex());
-    Registry().erase(s);
-  }
+  Unregister(s);
   env->idle_statements.emplace_back(s);
 }
 

@@ -90,10 +90,17 @@ OraDate OraDate::FromDayNumber(double days) {
 }
 
 OraDate OraDate::Now() {
+  // Every statement asks; the local time is worked out once a second, not once a statement.
+  thread_local std::time_t last = -1;
+  thread_local OraDate now;
   const std::time_t t = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+  if (t != last) {
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    now = {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+    last = t;
+  }
+  return now;
 }
 
 }  // namespace qm::ocilite

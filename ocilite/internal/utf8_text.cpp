@@ -8,6 +8,9 @@ std::size_t Utf8Length(std::string_view s) {
     const auto b = static_cast<unsigned char>(s[i]);
     if (b < 0x80) {
       ++i;
+    } else if (b >= 0xC0 && b < 0xE0 && i + 1 < s.size() &&
+               (static_cast<unsigned char>(s[i + 1]) & 0xC0) == 0x80) {
+      i += 2;  // a whole two-byte character, as DecodeUtf8 would take it, without decoding it
     } else {
       DecodeUtf8(s, i);
     }
