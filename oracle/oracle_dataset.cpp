@@ -15,10 +15,6 @@ namespace {
 
 namespace rec = dataset_record;
 
-bool SameName(const std::string& a, const std::string& b) {
-  return Cp1251Upper(a) == Cp1251Upper(b);
-}
-
 std::string TrimRight(std::string text) {
   while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.pop_back();
   return text;
@@ -311,7 +307,7 @@ const std::byte* TOracleDataSet::Resync() {
 
 TDataSetField* TOracleDataSet::FindField(const std::string& name) {
   for (auto& field : fields_)
-    if (SameName(field->FieldName(), name)) return field.get();
+    if (Cp1251EqualNoCase(field->FieldName(), name)) return field.get();
   return nullptr;
 }
 
