@@ -159,21 +159,32 @@ void TOracleQuery::CheckSession() const {
 }
 
 std::string TOracleQuery::PreparedTextOf() const {
-  std::string text = sql_.Text();
   const bool substitutes = std::any_of(variables_.begin(), variables_.end(), [](const auto& v) {
     return v->kind == kVariableSubstitution;
   });
-  if (substitutes) {
-    const std::vector<TScannedVariable> found = ScanVariables(text, true);
-    for (auto it = found.rbegin(); it != found.rend(); ++it) {
-      const int index = VariableIndex(it->name);
-      if (index < 0 || variables_[static_cast<size_t>(index)]->kind != kVariableSubstitution)
-        continue;
-      const TVariableValue value = variables_[static_cast<size_t>(index)]->Element(0);
-      const std::string* replacement = std::get_if<std::string>(&value);
-      text.replace(static_cast<size_t>(it->position - 1), it->name.size() + 1,
-                   replacement != nullptr ? *replacement : std::string());
+  if (!substitutes) {
+    // The lines as Text() joins them, with every CR left out on the way.
+    std::string text;
+    std::size_t size = 0;
+    for (int i = 0; i < sql_.Count(); ++i) size += sql_[i].size() + 1;
+    text.reserve(size);
+    for (int i = 0; i < sql_.Count(); ++i) {
+      for (const char c : sql_[i])
+        if (c != '\r') text += c;
+      text += '\n';
     }
+    return text.empty() ? " " : text;
+  }
+  std::string text = sql_.Text();
+  const std::vector<TScannedVariable> found = ScanVariables(text, true);
+  for (auto it = found.rbegin(); it != found.rend(); ++it) {
+    const int index = VariableIndex(it->name);
+    if (index < 0 || variables_[static_cast<size_t>(index)]->kind != kVariableSubstitution)
+      continue;
+    const TVariableValue value = variables_[static_cast<size_t>(index)]->Element(0);
+    const std::string* replacement = std::get_if<std::string>(&value);
+    text.replace(static_cast<size_t>(it->position - 1), it->name.size() + 1,
+                 replacement != nullptr ? *replacement : std::string());
   }
   text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
   return text.empty() ? " " : text;

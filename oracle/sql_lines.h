@@ -16,8 +16,11 @@ class TSQLLines {
   const std::string& operator[](int index) const { return lines_.at(static_cast<size_t>(index)); }
 
   std::string Text() const {
+    std::size_t size = 0;
+    for (const std::string& line : lines_) size += line.size() + 2;
     std::string text;
-    for (const std::string& line : lines_) text += line + "\r\n";
+    text.reserve(size);
+    for (const std::string& line : lines_) text.append(line).append("\r\n");
     return text;
   }
   // Splits at CR LF, lone CR or lone LF; a final line break adds no empty line.
