@@ -39,7 +39,7 @@ fi
 [ -f "$build/build.ninja" ] ||
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLMOVE_WERROR=OFF >&2
 cmake --build "$build" --target quillmove-import ocilite ocisql dbfview read_source_bench \
-  import_statements_bench sqlite_prepared_copy preview_bench >&2
+  import_statements_bench sqlite_prepared_copy preview_bench window_import_bench >&2
 
 tables=$scratch/tables
 stamp="seed $seed sizes $sizes $(sha1sum "$root/scripts/bench_workloads.py" | cut -c1-12)"
