@@ -84,23 +84,26 @@ TEST_F(ScriptedQueryTest, ATableTakesOnlyAnArrayThatFits) {
 }
 
 TEST_F(ScriptedQueryTest, ACursorVariableBindsItsQueryWhichThenReadsTheResultSet) {
+  // The cursor has a select of its own, whose handle and columns it gives up.
   TOracleQuery cursor;
+  cursor.SetSession(&session_);
+  cursor.SQL().Add("select * from kinds");
+  cursor.Execute();
   cursor.SetReadBuffer(2);
   query_.SQL().Add("begin open :c for select id, name from t; end;");
   query_.DeclareVariable("c", kVariableCursor);
   query_.SetComplexVariable("c", cursor);
   Reset();
   query_.Execute();
-  // The block's statement handle is S1; the cursor's own (with error handles of its own),
-  // allocated with prefetch off, goes as type 116 and is the one fetched from, two rows a fetch.
-  EXPECT_EQ(Calls({"OCIHandleAlloc", "OCIAttrSet", "OCIBindByName", "OCIStmtExecute",
-                   "OCIStmtPrepare", "OCIStmtFetch"}),
+  // The block's statement handle is S1; the cursor's fresh one, allocated with prefetch off, goes
+  // as type 116 and is the one fetched from, two rows a fetch, with no text prepared on it.
+  EXPECT_EQ(Calls({"OCIHandleAlloc", "OCIHandleFree", "OCIAttrSet", "OCIBindByName",
+                   "OCIStmtExecute", "OCIStmtPrepare", "OCIStmtFetch"}),
             (std::vector<std::string>{
                 "OCIHandleAlloc(2)", "OCIHandleAlloc(2)", "OCIHandleAlloc(4)", "OCIAttrSet(4,11)",
                 "OCIAttrSet(4,13)",
                 "OCIStmtPrepare(begin open :c for select id, name from t; end;\\n)",
-                "OCIHandleAlloc(2)", "OCIHandleAlloc(2)", "OCIHandleAlloc(4)", "OCIAttrSet(4,11)",
-                "OCIAttrSet(4,13)",
+                "OCIHandleFree(4)", "OCIHandleAlloc(4)", "OCIAttrSet(4,11)", "OCIAttrSet(4,13)",
                 "OCIBindByName(:C,116,0,0,-,S2)", "OCIStmtExecute(1,0)", "OCIStmtFetch(2,S2)"}));
   EXPECT_EQ(cursor.Session(), &session_);
   ASSERT_EQ(cursor.FieldCount(), 2);
