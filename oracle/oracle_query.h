@@ -147,7 +147,8 @@ class TOracleQuery : public TSessionAttachment {
   // execution `cursor` is an executed select of that result set: its columns described, the
   // first row current, Next and the field accessors as after its own Execute. `cursor` must live
   // until then; it moves to this query's session and forgets the statement it had. Raises
-  // "Variable <name> not declared" and "<name> is not a cursor variable"; the execution raises
+  // "Variable <name> not declared", "<name> is not a cursor variable" and, for this query itself,
+  // "<name> cannot be opened on its own query"; the execution raises
   // "Cursor variable <name> requires ..." (RequireFeature) unless the session is an OCI8 one.
   void SetComplexVariable(const std::string& name, TOracleQuery& cursor);
   // A variable bound as a PL/SQL table of up to `tableSize` elements (at least 1), all NULL.

@@ -130,9 +130,17 @@ TEST_F(ScriptedQueryTest, ACursorVariableNeedsACursorAndTakesNothingElse) {
   query_.SQL().Add("begin open :c for select id, name from t; end;");
   query_.DeclareVariable("c", kVariableCursor);
   query_.DeclareVariable("n", kVariableInteger);
+  const struct {
+    const char* name;
+    TOracleQuery* cursor;
+    const char* error;
+  } cases[] = {{"n", &cursor, "n is not a cursor variable"},
+               {"x", &cursor, "Variable x not declared"},
+               {"c", &query_, "c cannot be opened on its own query"}};
+  for (const auto& c : cases)
+    EXPECT_EQ(ErrorOf([&] { query_.SetComplexVariable(c.name, *c.cursor); }), c.error) << c.name;
+  // None of them gave :C a query.
   EXPECT_EQ(ErrorOf([&] { query_.Execute(); }), "Cursor variable :C cannot be nil");
-  EXPECT_EQ(ErrorOf([&] { query_.SetComplexVariable("n", cursor); }), "n is not a cursor variable");
-  EXPECT_EQ(ErrorOf([&] { query_.SetComplexVariable("x", cursor); }), "Variable x not declared");
 }
 
 TEST_F(ScriptedQueryTest, AFailedReleaseIsRaisedByCloseButNotByTheDestructor) {

@@ -138,6 +138,8 @@ void TOracleQuery::SetComplexVariable(const std::string& name, const TTemporaryL
 void TOracleQuery::SetComplexVariable(const std::string& name, TOracleQuery& cursor) {
   TVariableData& v = Variable(name);
   if (v.kind != kVariableCursor) throw std::runtime_error(name + " is not a cursor variable");
+  // Its handle would be given up while it carries the block.
+  if (&cursor == this) throw std::runtime_error(name + " cannot be opened on its own query");
   v.object = &cursor;
 }
 
