@@ -383,8 +383,10 @@ int TOracleQuery::Run(int index, int count, bool wholeArray) {
                  });
     if (functionCode_ == kFunctionSelect)
       ExecuteSelect();
-    else
+    else {
       rows = ExecuteRows(index, count, wholeArray);
+      OpenBoundCursors();
+    }
   } catch (const EOracleError&) {
     CallPendingAfterQuery();
     throw;
@@ -464,21 +466,7 @@ void TOracleQuery::Parse(const std::string& text) {
     return;
   }
   const OciEntryPoints& oci = session_->Entries();
-  if (!reuseHandle) {
-    if (stmt_ != nullptr) oci.OCIHandleFree(stmt_, OCI_HTYPE_STMT);
-    stmt_ = nullptr;
-    stmtBound_ = false;
-    oci.OCIHandleAlloc(session_->EnvHandle(), reinterpret_cast<void**>(&stmt_), OCI_HTYPE_STMT,
-                       0, nullptr);
-    if (stmt_ == nullptr) {
-      prepared_.clear();
-      throw std::runtime_error("The client could not allocate a statement handle");
-    }
-    // Rows come only from this object's own array fetches.
-    ub4 zero = 0;
-    oci.OCIAttrSet(stmt_, OCI_HTYPE_STMT, &zero, 0, OCI_ATTR_PREFETCH_ROWS, err2_);
-    oci.OCIAttrSet(stmt_, OCI_HTYPE_STMT, &zero, 0, OCI_ATTR_PREFETCH_MEMORY, err2_);
-  }
+  if (!reuseHandle) AllocateStatement();
   ++parseCount_;
   const sword status =
       oci.OCIStmtPrepare(stmt_, err_, reinterpret_cast<const OraText*>(text.data()),
@@ -487,6 +475,47 @@ void TOracleQuery::Parse(const std::string& text) {
   ub2 type = 0;
   oci.OCIAttrGet(stmt_, OCI_HTYPE_STMT, &type, nullptr, OCI_ATTR_STMT_TYPE, err2_);
   functionCode_ = FunctionCodeOfType(type);
+}
+
+void TOracleQuery::AllocateStatement() {
+  const OciEntryPoints& oci = session_->Entries();
+  if (stmt_ != nullptr) oci.OCIHandleFree(stmt_, OCI_HTYPE_STMT);
+  stmt_ = nullptr;
+  stmtBound_ = false;
+  oci.OCIHandleAlloc(session_->EnvHandle(), reinterpret_cast<void**>(&stmt_), OCI_HTYPE_STMT, 0,
+                     nullptr);
+  if (stmt_ == nullptr) {
+    prepared_.clear();
+    throw std::runtime_error("The client could not allocate a statement handle");
+  }
+  // Rows come only from this object's own array fetches.
+  ub4 zero = 0;
+  oci.OCIAttrSet(stmt_, OCI_HTYPE_STMT, &zero, 0, OCI_ATTR_PREFETCH_ROWS, err2_);
+  oci.OCIAttrSet(stmt_, OCI_HTYPE_STMT, &zero, 0, OCI_ATTR_PREFETCH_MEMORY, err2_);
+}
+
+OCIStmt** TOracleQuery::CursorHandle(TOracleSession* session) {
+  if (threadRunning_) throw std::runtime_error(kThreadInProgress);
+  SetSession(session);
+  OpenHandles();
+  ReleaseColumns();
+  eof_ = true;
+  rowsInBuffer_ = currentRow_ = 0;
+  described_ = false;
+  // A handle that holds a text of this object's own is not handed over: the server would open
+  // the result set on a statement it still describes as that text.
+  if (stmt_ == nullptr || !prepared_.empty()) AllocateStatement();
+  prepared_.clear();
+  // Its own next text gets a handle of its own.
+  stmtBound_ = true;
+  return &stmt_;
+}
+
+void TOracleQuery::OpenResultSet() {
+  functionCode_ = kFunctionSelect;
+  DescribeAndDefine();
+  FetchBatch(rowsPerFetch_);
+  TakeFirstBatch();
 }
 
 void TOracleQuery::ExecuteOnce(ub4 iterations, ub4 rowOffset) {
@@ -556,6 +585,10 @@ void TOracleQuery::ExecuteSelect() {
         session_->ServiceContext(), stmt_, err_, rowsPerFetch_, 0, nullptr, nullptr, OCI_DEFAULT));
     if (code != 0 && code != 1403) RaiseExecuteError();
   }
+  TakeFirstBatch();
+}
+
+void TOracleQuery::TakeFirstBatch() {
   currentRow_ = 0;
   rowsInBuffer_ = static_cast<ub4>(RowsProcessed());
   eof_ = rowsInBuffer_ == 0;

@@ -142,6 +142,15 @@ class TOracleQuery : public TSessionAttachment {
   // execution and must live until then. Raises "Variable <name> not declared" and "<name> is
   // not a LOB variable" (for another kind or a LOB of the other type).
   void SetComplexVariable(const std::string& name, const TTemporaryLOB& lob);
+  // Gives the cursor variable `name` the query `cursor`, whose statement handle is bound for the
+  // server to open a result set on (`open :name for select ...` in a PL/SQL block). After each
+  // execution `cursor` is an executed select of that result set: its columns described, the
+  // first row current, Next and the field accessors as after its own Execute. `cursor` must live
+  // until then; it moves to this query's session and forgets the statement it had. Raises
+  // "Variable <name> not declared", "<name> is not a cursor variable" and, for this query itself,
+  // "<name> cannot be opened on its own query"; the execution raises
+  // "Cursor variable <name> requires ..." (RequireFeature) unless the session is an OCI8 one.
+  void SetComplexVariable(const std::string& name, TOracleQuery& cursor);
   // A variable bound as a PL/SQL table of up to `tableSize` elements (at least 1), all NULL.
   // SetVariable on it raises "<name> is a PL/SQL Table, assign a variant array to it";
   // SetVariableArray raises "Array is larger than PL/SQL Table (<count> > <tableSize>)" for
@@ -231,6 +240,16 @@ class TOracleQuery : public TSessionAttachment {
   void OpenHandles();
   void FreeHandles();
   void Parse(const std::string& text);
+  // A fresh statement handle, prefetch off, in place of the one there.
+  void AllocateStatement();
+  // As a cursor variable of another query in `session`: the handle that query binds.
+  OCIStmt** CursorHandle(TOracleSession* session);
+  // The result set the server opened on the handle: described, defined, first batch fetched.
+  void OpenResultSet();
+  // After a statement without rows, the result sets of its cursor variables.
+  void OpenBoundCursors();
+  // The rows of the first fetch taken as the buffer, the first current.
+  void TakeFirstBatch();
   void ExecuteSelect();
   void DescribeColumns();
   // The fetch type and buffer size of a described column; LONG and LONG RAW get `longBuffer`.

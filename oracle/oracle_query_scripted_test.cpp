@@ -1,9 +1,10 @@
-// Statements on the scripted client: PL/SQL-table variables (the engine runs no PL/SQL) and a
-// release of the statement's resources that fails.
+// Statements on the scripted client: PL/SQL-table and cursor variables (the engine runs no
+// PL/SQL) and a release of the statement's resources that fails.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "oracle/e_oracle_error.h"
@@ -80,6 +81,66 @@ TEST_F(ScriptedQueryTest, ATableTakesOnlyAnArrayThatFits) {
   EXPECT_EQ(Calls({"OCIBindByName"}),
             (std::vector<std::string>{"OCIBindByName(:NAMES,5,4001,2,2)",
                                       "OCIBindByName(:ID,3,4,0,-)"}));
+}
+
+TEST_F(ScriptedQueryTest, ACursorVariableBindsItsQueryWhichThenReadsTheResultSet) {
+  // The cursor has a select of its own, whose handle and columns it gives up.
+  TOracleQuery cursor;
+  cursor.SetSession(&session_);
+  cursor.SQL().Add("select * from kinds");
+  cursor.Execute();
+  cursor.SetReadBuffer(2);
+  query_.SQL().Add("begin open :c for select id, name from t; end;");
+  query_.DeclareVariable("c", kVariableCursor);
+  query_.SetComplexVariable("c", cursor);
+  Reset();
+  query_.Execute();
+  // The block's statement handle is S1; the cursor's fresh one, allocated with prefetch off, goes
+  // as type 116 and is the one fetched from, two rows a fetch, with no text prepared on it.
+  EXPECT_EQ(Calls({"OCIHandleAlloc", "OCIHandleFree", "OCIAttrSet", "OCIBindByName",
+                   "OCIStmtExecute", "OCIStmtPrepare", "OCIStmtFetch"}),
+            (std::vector<std::string>{
+                "OCIHandleAlloc(2)", "OCIHandleAlloc(2)", "OCIHandleAlloc(4)", "OCIAttrSet(4,11)",
+                "OCIAttrSet(4,13)",
+                "OCIStmtPrepare(begin open :c for select id, name from t; end;\\n)",
+                "OCIHandleFree(4)", "OCIHandleAlloc(4)", "OCIAttrSet(4,11)", "OCIAttrSet(4,13)",
+                "OCIBindByName(:C,116,0,0,-,S2)", "OCIStmtExecute(1,0)", "OCIStmtFetch(2,S2)"}));
+  EXPECT_EQ(cursor.Session(), &session_);
+  ASSERT_EQ(cursor.FieldCount(), 2);
+  EXPECT_EQ(cursor.FieldName(1), "NAME");
+  std::vector<std::pair<TVariableValue, TVariableValue>> rows;
+  for (; !cursor.Eof(); cursor.Next()) rows.emplace_back(cursor.Field("ID"), cursor.Field(1));
+  EXPECT_EQ(rows, (std::vector<std::pair<TVariableValue, TVariableValue>>{
+                      {10, std::string("ten")}, {20, std::string("twenty")}, {30, {}}}));
+  EXPECT_EQ(cursor.RowsProcessed(), 3);
+
+  // Executed again, the block binds the cursor's handle of before (the only one allocated now,
+  // S1 after the reset, is the block's) and the server opens it afresh.
+  Reset();
+  query_.Execute();
+  EXPECT_EQ(Calls({"OCIHandleAlloc", "OCIBindByName", "OCIStmtFetch"}),
+            (std::vector<std::string>{"OCIHandleAlloc(4)", "OCIBindByName(:C,116,0,0,-,S2)",
+                                      "OCIStmtFetch(2,S2)"}));
+  EXPECT_FALSE(cursor.Eof());
+  EXPECT_EQ(cursor.Field(0), TVariableValue(10));
+}
+
+TEST_F(ScriptedQueryTest, ACursorVariableNeedsACursorAndTakesNothingElse) {
+  TOracleQuery cursor;
+  query_.SQL().Add("begin open :c for select id, name from t; end;");
+  query_.DeclareVariable("c", kVariableCursor);
+  query_.DeclareVariable("n", kVariableInteger);
+  const struct {
+    const char* name;
+    TOracleQuery* cursor;
+    const char* error;
+  } cases[] = {{"n", &cursor, "n is not a cursor variable"},
+               {"x", &cursor, "Variable x not declared"},
+               {"c", &query_, "c cannot be opened on its own query"}};
+  for (const auto& c : cases)
+    EXPECT_EQ(ErrorOf([&] { query_.SetComplexVariable(c.name, *c.cursor); }), c.error) << c.name;
+  // None of them gave :C a query.
+  EXPECT_EQ(ErrorOf([&] { query_.Execute(); }), "Cursor variable :C cannot be nil");
 }
 
 TEST_F(ScriptedQueryTest, AFailedReleaseIsRaisedByCloseButNotByTheDestructor) {

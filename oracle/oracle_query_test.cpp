@@ -452,6 +452,16 @@ TEST_P(QueryTest, LogOffClosesTheStatementAndTheNextExecuteParsesAgain) {
   EXPECT_EQ(query_.ParseCount(), 2);
 }
 
+TEST_P(QueryTest, ACursorVariableNeedsTheReleaseEightInterface) {
+  // The engine runs no PL/SQL: the result set itself is shown on the scripted client.
+  if (!UseOCI7()) return;
+  TOracleQuery cursor;
+  query_.DeclareVariable("c", kVariableCursor);
+  query_.SetComplexVariable("c", cursor);
+  EXPECT_EQ(ErrorText([&] { Exec("begin open :c for select 1 from dual; end;"); }),
+            "Cursor variable :C requires OCI8 mode, but OCI7 mode is used.");
+}
+
 INSTANTIATE_TEST_SUITE_P(Interfaces, QueryTest, testing::BothInterfaces(), testing::InterfaceName);
 
 }  // namespace

@@ -25,13 +25,21 @@ void TOracleQuery::BindVariables() {
     TVariableData& v = *holder;
     if (v.kind == kVariableSubstitution) continue;
     if (v.Complex() && v.object != nullptr) {
-      // A LOB locator goes by its address, bound again at every execution.
-      RequireFeature(session_, "LOB variable " + v.name);
+      // A LOB locator goes by its address, a cursor as its query's statement handle, which the
+      // server opens on the select; both are bound again at every execution.
+      const bool cursor = v.kind == kVariableCursor;
+      RequireFeature(session_, (cursor ? "Cursor variable " : "LOB variable ") + v.name);
+      void* value = &v.object;
+      sb4 size = static_cast<sb4>(sizeof v.object);
+      if (cursor) {
+        value = static_cast<TOracleQuery*>(v.object)->CursorHandle(session_);
+        size = 0;
+      }
       OCIBind* bind = nullptr;
       const sword status = oci.OCIBindByName(
           stmt_, &bind, err_, reinterpret_cast<const OraText*>(v.name.data()),
-          static_cast<sb4>(v.name.size()), &v.object, static_cast<sb4>(sizeof v.object),
-          static_cast<ub2>(v.kind), nullptr, nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
+          static_cast<sb4>(v.name.size()), value, size, static_cast<ub2>(v.kind), nullptr,
+          nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
       if (ErrorCodeOf(status) != 0) session_->RaiseOracleError(err_);
       continue;
     }
@@ -125,6 +133,20 @@ void TOracleQuery::SetComplexVariable(const std::string& name, const TTemporaryL
   TVariableData& v = Variable(name);
   if (v.kind != lob.LobType()) throw std::runtime_error(name + " is not a LOB variable");
   v.object = lob.Locator();
+}
+
+void TOracleQuery::SetComplexVariable(const std::string& name, TOracleQuery& cursor) {
+  TVariableData& v = Variable(name);
+  if (v.kind != kVariableCursor) throw std::runtime_error(name + " is not a cursor variable");
+  // Its handle would be given up while it carries the block.
+  if (&cursor == this) throw std::runtime_error(name + " cannot be opened on its own query");
+  v.object = &cursor;
+}
+
+void TOracleQuery::OpenBoundCursors() {
+  for (const auto& v : variables_)
+    if (v->kind == kVariableCursor && v->object != nullptr)
+      static_cast<TOracleQuery*>(v->object)->OpenResultSet();
 }
 
 void TOracleQuery::DeclarePLSQLTable(const std::string& name, int kind, int tableSize) {

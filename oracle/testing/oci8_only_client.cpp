@@ -67,4 +67,5 @@ QM_TEST_EXPORT unsigned qm_test_initialize_mode() {
 QM_TEST_EXPORT void qm_test_reset() {
   Counts().clear();
   CallLog().clear();
+  ResetScriptedServer();
 }

@@ -14,6 +14,12 @@
 //    the caller's element counter holds ("-" without one). A block starting with "begin" is a
 //    PL/SQL block; executing "begin fill(:T); end;" fills the PL/SQL table bound as :T (integers)
 //    with 10, 20, 30, ... up to its size, at most 3, and sets its count.
+//  - Statement handles are distinct, named S1, S2, ... in the order of their allocation since
+//    qm_test_reset. A handle bound with type 116 (a cursor variable) is logged with its name
+//    after the curele; executing a block starting with "begin open :" then opens on that handle
+//    a result set of two columns, ID NUMBER(9) and NAME VARCHAR2(10), and three rows: (10,
+//    "ten"), (20, "twenty"), (30, NULL). Its fetches fill the buffers defined on it and are
+//    logged as OCIStmtFetch(nrows,name); its row count is the rows fetched so far.
 //  - The select "select * from kinds" describes the columns ID NUMBER(9), OBJ (a named type),
 //    PTR (a REF) and CUR (a cursor), in that order, and fetches no row.
 
@@ -58,6 +64,38 @@ constexpr ScriptedColumn kKinds[] = {{"ID", SQLT_NUM, 9}, {"OBJ", 108, 0}, {"PTR
 // Parameter descriptors are addresses into this array, one per select-list position.
 char params[sizeof kKinds / sizeof kKinds[0]];
 
+// The result set a block opens on the statement handle bound as a cursor variable.
+constexpr ScriptedColumn kCursorColumns[] = {{"ID", SQLT_NUM, 9}, {"NAME", SQLT_CHR, 0}};
+constexpr ub2 kCursorNameSize = 10;
+struct ScriptedRow {
+  sb4 id;
+  const char* name;  // nullptr for NULL
+};
+constexpr ScriptedRow kCursorRows[] = {{10, "ten"}, {20, "twenty"}, {30, nullptr}};
+constexpr ub4 kCursorRowCount = sizeof kCursorRows / sizeof kCursorRows[0];
+char cursorParams[sizeof kCursorColumns / sizeof kCursorColumns[0]];
+struct ScriptedDefine {
+  void* value;
+  sb4 size;
+  ub2 type;
+  sb2* indicators;
+  ub2* lengths;
+};
+ScriptedDefine cursorDefines[sizeof kCursorColumns / sizeof kCursorColumns[0]];
+void* cursorBind = nullptr;    // where the caller keeps the handle bound as a cursor variable
+const void* resultSet = nullptr;  // the handle a block opened the result set on
+ub4 resultSetFetched = 0;
+
+constexpr unsigned kStatements = 16;
+char statements[kStatements];
+unsigned statementsAllocated = 0;
+
+std::string StatementName(const void* handle) {
+  const char* at = static_cast<const char*>(handle);
+  if (at < statements || at >= statements + kStatements) return "?";
+  return "S" + std::to_string(at - statements + 1);
+}
+
 void* Handle(ub4 type) {
   return &handles[type % sizeof handles];
 }
@@ -76,7 +114,8 @@ sword OCIEnvInit(OCIEnv** envp, ub4 mode, std::size_t, void**) {
 
 sword OCIHandleAlloc(const void*, void** hndlpp, const ub4 type, const std::size_t, void**) {
   RecordCall("OCIHandleAlloc(" + std::to_string(type) + ")");
-  *hndlpp = Handle(type);
+  *hndlpp = type == OCI_HTYPE_STMT ? &statements[statementsAllocated++ % kStatements]
+                                   : Handle(type);
   return OCI_SUCCESS;
 }
 
@@ -124,13 +163,18 @@ sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* attributep, ub4* s
                  ub4 attrtype, OCIError*) {
   RecordCall("OCIAttrGet(" + std::to_string(attrtype) + ")");
   if (trghndltyp == OCI_DTYPE_PARAM) {
-    const ScriptedColumn& column = kKinds[static_cast<const char*>(trgthndlp) - params];
+    const char* param = static_cast<const char*>(trgthndlp);
+    const bool ofCursor = param >= cursorParams && param < cursorParams + sizeof cursorParams;
+    const ScriptedColumn& column =
+        ofCursor ? kCursorColumns[param - cursorParams] : kKinds[param - params];
     switch (attrtype) {
       case OCI_ATTR_DATA_TYPE:
         *static_cast<ub2*>(attributep) = column.type;
         break;
       case OCI_ATTR_DATA_SIZE:
-        *static_cast<ub2*>(attributep) = column.type == SQLT_NUM ? 22 : 4;
+        *static_cast<ub2*>(attributep) = column.type == SQLT_NUM   ? 22
+                                         : column.type == SQLT_CHR ? kCursorNameSize
+                                                                   : 4;
         break;
       case OCI_ATTR_NAME:
         *static_cast<const char**>(attributep) = column.name;
@@ -144,6 +188,12 @@ sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* attributep, ub4* s
     }
     return OCI_SUCCESS;
   }
+  if (trgthndlp == resultSet && resultSet != nullptr) {
+    if (attrtype == OCI_ATTR_PARAM_COUNT)
+      *static_cast<ub4*>(attributep) = sizeof kCursorColumns / sizeof kCursorColumns[0];
+    if (attrtype == OCI_ATTR_ROW_COUNT) *static_cast<ub4*>(attributep) = resultSetFetched;
+    return OCI_SUCCESS;
+  }
   if (attrtype == OCI_ATTR_STMT_TYPE)
     *static_cast<ub2*>(attributep) = kindsQuery   ? OCI_STMT_SELECT
                                      : plsqlBlock ? OCI_STMT_BEGIN
@@ -153,13 +203,49 @@ sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* attributep, ub4* s
   return OCI_SUCCESS;
 }
 
-sword OCIParamGet(const void*, ub4, OCIError*, void** parmdpp, ub4 pos) {
+sword OCIParamGet(const void* hndlp, ub4, OCIError*, void** parmdpp, ub4 pos) {
   RecordCall("OCIParamGet(" + std::to_string(pos) + ")");
-  *parmdpp = &params[pos - 1];
+  *parmdpp = hndlp == resultSet ? &cursorParams[pos - 1] : &params[pos - 1];
   return OCI_SUCCESS;
 }
 
-sword OCIStmtFetch(OCIStmt*, OCIError*, ub4 nrows, ub2, ub4) {
+sword OCIDefineByPos(OCIStmt* stmtp, OCIDefine** defnp, OCIError*, ub4 position, void* valuep,
+                     sb4 value_sz, ub2 dty, void* indp, ub2* rlenp, ub2*, ub4) {
+  RecordCall("OCIDefineByPos");
+  if (stmtp == resultSet && position >= 1 && position <= sizeof cursorDefines / sizeof cursorDefines[0])
+    cursorDefines[position - 1] = {valuep, value_sz, dty, static_cast<sb2*>(indp), rlenp};
+  *defnp = static_cast<OCIDefine*>(Handle(OCI_HTYPE_DEFINE));
+  return OCI_SUCCESS;
+}
+
+// Writes row `row` of the result set into element `element` of the defined buffers.
+void FillCursorRow(ub4 row, ub4 element) {
+  const ScriptedRow& values = kCursorRows[row];
+  const ScriptedDefine& id = cursorDefines[0];
+  const ScriptedDefine& name = cursorDefines[1];
+  if (id.value != nullptr && id.type == SQLT_INT && id.size == sizeof(sb4)) {
+    std::memcpy(static_cast<char*>(id.value) + element * sizeof(sb4), &values.id, sizeof(sb4));
+    id.indicators[element] = 0;
+  }
+  if (name.value != nullptr && name.type == SQLT_STR) {
+    char* at = static_cast<char*>(name.value) + element * static_cast<ub4>(name.size);
+    const std::size_t n =
+        values.name == nullptr ? 0 : std::min<std::size_t>(std::strlen(values.name), name.size - 1);
+    if (values.name != nullptr) std::memcpy(at, values.name, n);
+    at[n] = 0;
+    name.indicators[element] = values.name == nullptr ? -1 : 0;
+    if (name.lengths != nullptr) name.lengths[element] = static_cast<ub2>(n);
+  }
+}
+
+sword OCIStmtFetch(OCIStmt* stmtp, OCIError*, ub4 nrows, ub2, ub4) {
+  if (stmtp == resultSet && resultSet != nullptr) {
+    RecordCall("OCIStmtFetch(" + std::to_string(nrows) + "," + StatementName(stmtp) + ")");
+    ub4 element = 0;
+    for (; element < nrows && resultSetFetched < kCursorRowCount; ++element)
+      FillCursorRow(resultSetFetched++, element);
+    return element < nrows ? OCI_NO_DATA : OCI_SUCCESS;
+  }
   RecordCall("OCIStmtFetch(" + std::to_string(nrows) + ")");
   return kindsQuery ? OCI_NO_DATA : OCI_SUCCESS;
 }
@@ -190,6 +276,7 @@ sword OCIStmtPrepare(OCIStmt*, OCIError*, const OraText* stmt, ub4 stmt_len, ub4
   plsqlBlock = text.rfind("begin", 0) == 0;
   preparedText = text;
   tableT = {};
+  cursorBind = nullptr;
   return OCI_SUCCESS;
 }
 
@@ -197,9 +284,14 @@ sword OCIBindByName(OCIStmt*, OCIBind** bindp, OCIError*, const OraText* placeho
                     sb4 placeh_len, void* valuep, sb4 value_sz, ub2 dty, void* indp, ub2*, ub2*,
                     ub4 maxarr_len, ub4* curelep, ub4) {
   const std::string name = Text(placeholder, placeh_len);
+  std::string cursor;
+  if (dty == SQLT_RSET) {
+    cursorBind = valuep;
+    cursor = "," + StatementName(*static_cast<OCIStmt**>(valuep));
+  }
   RecordCall("OCIBindByName(" + name + "," + std::to_string(dty) + "," + std::to_string(value_sz) +
              "," + std::to_string(maxarr_len) + "," +
-             (curelep != nullptr ? std::to_string(*curelep) : std::string("-")) + ")");
+             (curelep != nullptr ? std::to_string(*curelep) : std::string("-")) + cursor + ")");
   if (name == ":T")
     tableT = {valuep, value_sz, dty, static_cast<sb2*>(indp), maxarr_len, curelep};
   *bindp = static_cast<OCIBind*>(Handle(OCI_HTYPE_BIND));
@@ -209,6 +301,11 @@ sword OCIBindByName(OCIStmt*, OCIBind** bindp, OCIError*, const OraText* placeho
 sword OCIStmtExecute(OCISvcCtx*, OCIStmt*, OCIError*, ub4 iters, ub4, const OCISnapshot*,
                      OCISnapshot*, ub4 mode) {
   RecordCall("OCIStmtExecute(" + std::to_string(iters) + "," + std::to_string(mode) + ")");
+  if (preparedText.rfind("begin open :", 0) == 0 && cursorBind != nullptr) {
+    resultSet = *static_cast<OCIStmt**>(cursorBind);
+    resultSetFetched = 0;
+    for (ScriptedDefine& define : cursorDefines) define = {};
+  }
   if (preparedText.rfind("begin fill(:T); end;", 0) == 0 && tableT.count != nullptr && tableT.type == SQLT_INT) {
     const ub4 n = std::min<ub4>(tableT.maxElements, 3);
     for (ub4 i = 0; i < n; ++i) {
@@ -220,6 +317,12 @@ sword OCIStmtExecute(OCISvcCtx*, OCIStmt*, OCIError*, ub4 iters, ub4, const OCIS
     *tableT.count = n;
   }
   return OCI_SUCCESS;
+}
+
+void ResetScriptedServer() {
+  statementsAllocated = 0;
+  resultSet = nullptr;
+  cursorBind = nullptr;
 }
 
 sword OCIErrorGet(void*, ub4 recordno, OraText*, sb4* errcodep, OraText* bufp, ub4 bufsiz, ub4) {
