@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the comparison benchmarks and prints their tables: reading a dBASE table and importing it
 # into the embedded engine, beside GDAL's ogr2ogr, Python's dbfread with sqlite3, pgdbf, a program
-# copying into SQLite with one prepared statement and a plain read of the bytes, on generated
+# copying into SQLite with one prepared statement and a plain read of the bytes, and the main
+# window's import (offscreen) beside the batch program's, on generated
 # tables of 10,000, 100,000 and 1,000,000 records and on a real one: efas/ExtendedDomain/lines.dbf
 # of Debian's libmagics++-data (595,470 records of one N(24,15) field), fetched with
 # `apt-get download` into the scratch folder when it is not there. Then the preview window opened
