@@ -51,11 +51,6 @@ bool ReadShape(std::string_view sql, std::string& key, std::vector<ScannedLitera
   return i == n;
 }
 
-const BindTypes& NoBinds() {
-  static const BindTypes none = [](const std::string&, int) -> SqlType { throw OraError(1008); };
-  return none;
-}
-
 }  // namespace
 
 std::unique_ptr<CompiledSql> InsertShapeCache::Compile(std::string_view sql,
@@ -72,7 +67,7 @@ std::unique_ptr<CompiledSql> InsertShapeCache::Compile(std::string_view sql,
     literals.reserve(16);
     if (!ReadShape(sql, key, literals)) return nullptr;
 
-    Translator translator(catalog, ctx, NoBinds(), sql);
+    Translator translator(catalog, ctx, NoBindTypes(), sql);
     auto found = shapes_.find(key);
     if (found == shapes_.end()) {
       const Statement ast = ParseStatement(sql);

@@ -71,11 +71,6 @@ bool ReadShape(std::string_view sql, std::string& key, std::vector<ScannedLitera
   return !literals.empty();
 }
 
-const BindTypes& NoBinds() {
-  static const BindTypes none = [](const std::string&, int) -> SqlType { throw OraError(1008); };
-  return none;
-}
-
 }  // namespace
 
 std::unique_ptr<CompiledSql> QueryShapeCache::Compile(std::string_view sql,
@@ -92,7 +87,7 @@ std::unique_ptr<CompiledSql> QueryShapeCache::Compile(std::string_view sql,
     literals.reserve(16);
     if (!ReadShape(sql, key, literals)) return nullptr;
 
-    Translator translator(catalog, ctx, NoBinds(), sql);
+    Translator translator(catalog, ctx, NoBindTypes(), sql);
     auto found = shapes_.find(key);
     if (found == shapes_.end()) {
       const Statement ast = ParseStatement(sql);

@@ -53,6 +53,11 @@ std::string ExpressionName(std::string_view text) {
 
 }  // namespace
 
+const BindTypes& NoBindTypes() {
+  static const BindTypes none = [](const std::string&, int) -> SqlType { throw OraError(1008); };
+  return none;
+}
+
 // ---- queries -----------------------------------------------------------------------------
 // Compiles a subquery in a scope of its own that still sees the enclosing blocks' tables;
 // gives its SQLite text and its columns (named c0, c1, ... with `column_aliases`).

@@ -74,6 +74,8 @@ struct LiftedComparison {
 
 // The type a placeholder's client buffer gives its value; throws ORA-01008 when unbound.
 using BindTypes = std::function<SqlType(const std::string& name, int position)>;
+// For a statement that has no placeholders: ORA-01008 for any.
+const BindTypes& NoBindTypes();
 
 class Translator {
  public:

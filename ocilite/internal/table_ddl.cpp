@@ -99,8 +99,7 @@ void CreateTable(DdlContext& d, const CreateTableStmt& s) {
   std::string query_sql;
   TranslatedStatement query;
   if (s.as_query) {
-    const BindTypes no_binds = [](const std::string&, int) -> SqlType { throw OraError(1008); };
-    Translator translator(d.catalog, d.ctx, no_binds, d.sql_text);
+    Translator translator(d.catalog, d.ctx, NoBindTypes(), d.sql_text);
     query = translator.Query(*s.as_query);
     for (std::size_t i = 0; i < query.columns.size(); ++i) {
       const ResultColumn& c = query.columns[i];
