@@ -109,6 +109,35 @@ TEST_F(Oci7ClientTest, AClientWithoutNet8DrivesEverythingThroughTheReleaseSevenC
   EXPECT_GE(Calls("oerhms"), 1);
 }
 
+TEST_F(Oci7ClientTest, AFailedCursorCloseIsRaisedByCloseButNotByTheDestructor) {
+  Use(OCI7_ONLY_CLIENT);
+  auto failNextClose =
+      reinterpret_cast<void (*)()>(probe_->Symbol("qm_test_fail_next_close"));
+  TOracleSession s;
+  SetLogon(s, "system", "manager");
+  s.LogOn();
+  TOracleQuery q;
+  q.SetSession(&s);
+  q.SQL().Add("select 1 from dual");
+  q.Execute();
+  failNextClose();
+  ExpectOracleError([&] { q.Close(); }, 3114, "ORA-03114: not connected to ORACLE\n");
+  // The cursor was given up all the same: the next execution opens and parses a new one.
+  const int opened = Calls("oopen");
+  q.Execute();
+  EXPECT_EQ(Calls("oopen"), opened + 1);
+  EXPECT_EQ(q.FieldAsInteger(0), 1);
+
+  {
+    TOracleQuery other;
+    other.SetSession(&s);
+    other.SQL().Add("select 1 from dual");
+    other.Execute();
+    failNextClose();
+  }  // destroyed quietly
+  EXPECT_EQ(Calls("oclose"), 2);
+}
+
 TEST_F(Oci7ClientTest, APasswordChangesByStatementAndWrongPasswordsAreRefused) {
   Use(OCI7_ONLY_CLIENT);
   {

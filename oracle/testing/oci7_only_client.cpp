@@ -20,6 +20,7 @@ std::map<std::string, int>& Counts() {
 }
 
 unsigned lastOpinitMode = 99;
+bool failNextClose = false;
 
 // The engine's function of the same name.
 template <typename F>
@@ -65,7 +66,12 @@ sword oflng(Cda_Def* cursor, sword pos, ub1* buf, sb4 bufl, sword dtype, ub4* re
   return Engine<oflng_t>("oflng")(cursor, pos, buf, bufl, dtype, retl, offset);
 }
 sword oclose(Cda_Def* cursor) {
-  return Engine<oclose_t>("oclose")(cursor);
+  const sword status = Engine<oclose_t>("oclose")(cursor);
+  if (!failNextClose) return status;
+  // The cursor is gone all the same, as when the connection drops while it is being closed.
+  failNextClose = false;
+  cursor->rc = 3114;
+  return -1;
 }
 sword odescr(Cda_Def* cursor, sword pos, sb4* dbsize, sb2* dbtype, sb1* cbuf, sb4* cbufl,
              sb4* dsize, sb2* prec, sb2* scale, sb2* nullok) {
@@ -128,4 +134,9 @@ QM_TEST_EXPORT unsigned qm_test_opinit_mode() {
 }
 QM_TEST_EXPORT void qm_test_reset() {
   Counts().clear();
+  failNextClose = false;
+}
+// The next oclose closes the cursor but reports ORA-03114.
+QM_TEST_EXPORT void qm_test_fail_next_close() {
+  failNextClose = true;
 }
