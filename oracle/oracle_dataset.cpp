@@ -68,31 +68,33 @@ void TOracleDataSet::BuildFields() {
   fields_.clear();
   fieldColumns_.clear();
   if (BeforeQuery) BeforeQuery(*this);
+  PrepareCursorQuery();
   mainQuery_.Execute();
+  TOracleQuery& rows = Rows();
 
-  rowidColumn_ = mainQuery_.FieldIndex("ROWID");
-  for (int i = 0; rowidColumn_ < 0 && i < mainQuery_.FieldCount(); ++i)
-    if (mainQuery_.FieldInternalType(i) == SQLT_RID || mainQuery_.FieldInternalType(i) == SQLT_RDD)
+  rowidColumn_ = rows.FieldIndex("ROWID");
+  for (int i = 0; rowidColumn_ < 0 && i < rows.FieldCount(); ++i)
+    if (rows.FieldInternalType(i) == SQLT_RID || rows.FieldInternalType(i) == SQLT_RDD)
       rowidColumn_ = i;
 
   const TSessionPreferences& preferences = session_->Preferences();
-  for (int column = 0; column < mainQuery_.FieldCount(); ++column) {
+  for (int column = 0; column < rows.FieldCount(); ++column) {
     if (column == rowidColumn_) continue;
-    const std::string& columnName = mainQuery_.FieldName(column);
+    const std::string& columnName = rows.FieldName(column);
     TFieldType kind = ftUnknown;
     int size = 0;
-    switch (mainQuery_.FieldType(column)) {
+    switch (rows.FieldType(column)) {
       case SQLT_INT: {
         const int smallLimit =
             preferences.SmallIntPrecision() == 0 ? 4 : preferences.SmallIntPrecision();
-        kind = mainQuery_.FieldPrecision(column) > smallLimit ? ftInteger : ftSmallint;
+        kind = rows.FieldPrecision(column) > smallLimit ? ftInteger : ftSmallint;
         break;
       }
       case SQLT_FLT:
         kind = ftFloat;
         break;
       case SQLT_STR:
-        size = std::max(mainQuery_.FieldSize(column), 1);
+        size = std::max(rows.FieldSize(column), 1);
         kind = preferences.MaxStringFieldSize() != 0 && preferences.MaxStringFieldSize() < size
                    ? ftMemo
                    : ftString;
@@ -131,9 +133,26 @@ void TOracleDataSet::BuildFields() {
     std::string name = columnName;
     for (int n = 1; FindField(name) != nullptr; ++n) name = columnName + "_" + std::to_string(n);
     fields_.push_back(std::make_unique<TDataSetField>(*this, FieldCount(), name, kind, size,
-                                                      !mainQuery_.FieldOptional(column)));
+                                                      !rows.FieldOptional(column)));
     fieldColumns_.push_back(column);
   }
+}
+
+void TOracleDataSet::PrepareCursorQuery() {
+  int cursorVariable = -1;
+  for (int i = 0; cursorVariable < 0 && i < mainQuery_.VariableCount(); ++i)
+    if (mainQuery_.VariableType(i) == kVariableCursor) cursorVariable = i;
+  cursorRows_ = cursorVariable >= 0;
+  if (!cursorRows_) return;
+  if (!cursorQuery_) cursorQuery_ = std::make_unique<TOracleQuery>();
+  cursorQuery_->SetSession(session_);
+  cursorQuery_->SetReadBuffer(mainQuery_.ReadBuffer());
+  cursorQuery_->SetStringFieldsOnly(mainQuery_.StringFieldsOnly());
+  mainQuery_.SetComplexVariable(mainQuery_.VariableName(cursorVariable), *cursorQuery_);
+}
+
+TOracleQuery& TOracleDataSet::Rows() {
+  return cursorRows_ ? *cursorQuery_ : mainQuery_;
 }
 
 void TOracleDataSet::LayOutRecord() {
@@ -154,8 +173,8 @@ bool TOracleDataSet::FetchRecord() {
   if (firstRow_)
     firstRow_ = false;
   else
-    mainQuery_.Next();
-  if (mainQuery_.Eof()) {
+    Rows().Next();
+  if (Rows().Eof()) {
     allFetched_ = true;
     return false;
   }
@@ -166,6 +185,7 @@ bool TOracleDataSet::FetchRecord() {
 }
 
 void TOracleDataSet::ReadRecord(std::byte* block) {
+  TOracleQuery& rows = Rows();
   const bool trim = session_->Preferences().TrimStringFields();
   rec::WriteInt32(block + rec::kDataSizeOffset, records_->RecordSize() - rec::kHeaderSize);
   std::vector<std::string> large(static_cast<std::size_t>(largeFieldCount_));
@@ -173,20 +193,20 @@ void TOracleDataSet::ReadRecord(std::byte* block) {
     const int column = fieldColumns_[f];
     std::byte* null = block + fieldOffsets_[f];
     std::byte* data = null + 1;
-    bool isNull = mainQuery_.FieldIsNull(column);
+    bool isNull = rows.FieldIsNull(column);
     if (!isNull) {
-      switch (mainQuery_.FieldType(column)) {
+      switch (rows.FieldType(column)) {
         case SQLT_INT:
           if (fields_[f]->DataType() == ftSmallint)
-            rec::WriteInt16(data, static_cast<std::int16_t>(mainQuery_.FieldAsInteger(column)));
+            rec::WriteInt16(data, static_cast<std::int16_t>(rows.FieldAsInteger(column)));
           else
-            rec::WriteInt32(data, mainQuery_.FieldAsInteger(column));
+            rec::WriteInt32(data, rows.FieldAsInteger(column));
           break;
         case SQLT_FLT:
-          rec::WriteDouble(data, mainQuery_.FieldAsFloat(column));
+          rec::WriteDouble(data, rows.FieldAsFloat(column));
           break;
         case SQLT_STR: {
-          std::string text = mainQuery_.FieldAsString(column);
+          std::string text = rows.FieldAsString(column);
           if (trim) text = TrimRight(std::move(text));
           // A text ends at its first zero byte, as the client delivers it.
           text.resize(std::min(text.size(), text.find('\0')));
@@ -200,13 +220,13 @@ void TOracleDataSet::ReadRecord(std::byte* block) {
         }
         case SQLT_LNG:
         case SQLT_LBI:
-          large[static_cast<size_t>(largeSlots_[f])] = mainQuery_.LongValue(column);
+          large[static_cast<size_t>(largeSlots_[f])] = rows.LongValue(column);
           break;
         case SQLT_CLOB:
         case SQLT_BLOB:
         case SQLT_BFILE: {
           // The whole content; an empty LOB reads as NULL.
-          TVariableValue value = mainQuery_.Field(column);
+          TVariableValue value = rows.Field(column);
           if (auto* content = std::get_if<std::string>(&value))
             large[static_cast<size_t>(largeSlots_[f])] = std::move(*content);
           else
@@ -214,7 +234,7 @@ void TOracleDataSet::ReadRecord(std::byte* block) {
           break;
         }
         case SQLT_DAT:
-          rec::WriteDouble(data, rec::DateTimeToFieldValue(mainQuery_.FieldAsDate(column)));
+          rec::WriteDouble(data, rec::DateTimeToFieldValue(rows.FieldAsDate(column)));
           break;
         default:
           Fail("Unexpected datatype: " + fields_[f]->FieldName());
@@ -228,7 +248,7 @@ void TOracleDataSet::ReadRecord(std::byte* block) {
   }
   if (rowidColumn_ >= 0)
     rec::WriteText(block + rec::kRowidOffset, rec::kRowidLength + 1,
-                   mainQuery_.FieldAsString(rowidColumn_));
+                   rows.FieldAsString(rowidColumn_));
 }
 
 void TOracleDataSet::Close() {
@@ -245,6 +265,15 @@ void TOracleDataSet::Close() {
   firstRow_ = allFetched_ = false;
   countCache_.reset();
   countQuery_.reset();
+  cursorRows_ = false;
+  if (cursorQuery_) {
+    // Kept rather than freed, since MainQuery's cursor variable still names it; its result set
+    // is given back as a freed statement would give it back, quietly.
+    try {
+      cursorQuery_->Close();
+    } catch (const std::exception&) {
+    }
+  }
 }
 
 int TOracleDataSet::RecordCount() {

@@ -7,6 +7,9 @@
 // or with QueryAllRecords false only the first: further rows are fetched as Next moves past the
 // last one held, and Last fetches the rest. The dataset's BeforeQuery is called before MainQuery
 // executes, its AfterQuery once Open has fetched.
+// When MainQuery declares a cursor variable (a block such as "begin open :c for select ...; end;")
+// the dataset gives it a statement of its own, CursorQuery, and the rows are those of the result
+// set the block opens.
 // MainQuery's errors pass out of Open and leave the dataset closed. Close frees the records and
 // fields but keeps MainQuery's parsed statement. Editing SQL while open changes nothing until the
 // dataset is closed and opened again. The session's LogOff closes the dataset.
@@ -105,6 +108,11 @@ class TOracleDataSet : public TSessionAttachment {
  private:
   [[noreturn]] void Fail(const std::string& message) const;
   void BuildFields();
+  // With a cursor variable in MainQuery: gives it the dataset's CursorQuery, whose result set
+  // then holds the rows.
+  void PrepareCursorQuery();
+  // The statement whose rows the dataset reads: CursorQuery for a cursor dataset, else MainQuery.
+  TOracleQuery& Rows();
   void LayOutRecord();
   // Fetches one row into the record list; false at the end of the rows.
   bool FetchRecord();
@@ -120,6 +128,8 @@ class TOracleDataSet : public TSessionAttachment {
   bool allFetched_ = false;  // MainQuery has no rows left
   std::optional<int> countCache_;
   std::unique_ptr<TOracleQuery> countQuery_;
+  std::unique_ptr<TOracleQuery> cursorQuery_;
+  bool cursorRows_ = false;  // this open reads from cursorQuery_
   bool eof_ = true;
   int current_ = -1;
   int rowidColumn_ = -1;

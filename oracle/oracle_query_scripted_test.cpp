@@ -1,5 +1,6 @@
-// Statements on the scripted client: PL/SQL-table and cursor variables (the engine runs no
-// PL/SQL) and a release of the statement's resources that fails.
+// Statements on the scripted client (the engine runs no PL/SQL): PL/SQL-table and cursor
+// variables, a dataset over a cursor variable, and a release of the statement's resources that
+// fails.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "oracle/e_oracle_error.h"
+#include "oracle/oracle_dataset.h"
 #include "oracle/oracle_query.h"
 #include "oracle/oracle_session.h"
 #include "oracle/testing/scripted_client_test.h"
@@ -141,6 +143,31 @@ TEST_F(ScriptedQueryTest, ACursorVariableNeedsACursorAndTakesNothingElse) {
     EXPECT_EQ(ErrorOf([&] { query_.SetComplexVariable(c.name, *c.cursor); }), c.error) << c.name;
   // None of them gave :C a query.
   EXPECT_EQ(ErrorOf([&] { query_.Execute(); }), "Cursor variable :C cannot be nil");
+}
+
+TEST_F(ScriptedQueryTest, ADatasetWithACursorVariableHoldsTheRowsOfTheResultSet) {
+  TOracleDataSet data;
+  data.SetSession(&session_);
+  data.SQL().Add("begin open :c for select id, name from t; end;");
+  data.MainQuery().DeclareVariable("c", kVariableCursor);
+  const auto rowsOf = [&] {
+    std::vector<std::string> rows;
+    for (data.First(); !data.Eof(); data.Next())
+      rows.push_back(data.FieldByName("ID").AsString() + "," + data.FieldByName("NAME").AsString());
+    return rows;
+  };
+  const std::vector<std::string> expected{"10,ten", "20,twenty", "30,"};
+  for (const bool all : {true, false}) {
+    data.SetQueryAllRecords(all);
+    Reset();
+    data.Open();
+    // The block runs once, binding a statement of the dataset's own, from which the rows come.
+    EXPECT_EQ(Calls({"OCIStmtExecute"}), std::vector<std::string>{"OCIStmtExecute(1,0)"}) << all;
+    ASSERT_EQ(data.FieldCount(), 2);
+    EXPECT_EQ(rowsOf(), expected) << all;
+    EXPECT_EQ(data.RecordCount(), 3);
+    data.Close();
+  }
 }
 
 TEST_F(ScriptedQueryTest, AFailedReleaseIsRaisedByCloseButNotByTheDestructor) {
