@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <functional>
@@ -64,41 +65,102 @@ bool LookupIndexes::TryExec(const std::string& sql) {
   return done;
 }
 
+namespace {
+
+// How many of the table's first rows the choice of columns looks at, and how many it needs before
+// it trusts what it sees.
+constexpr int kSampleRows = 10000;
+constexpr int kTrustedSample = 1000;
+// After this many lookups the choice is final whatever the table holds.
+constexpr int kLastChoice = 50000;
+
+std::string ColumnList(const std::vector<std::string>& columns) {
+  std::string list;
+  for (const auto& c : columns) list += (list.empty() ? "" : ", ") + c;
+  return list;
+}
+
+}  // namespace
+
+LookupIndexes::Choice LookupIndexes::Choose(const std::string& storage,
+                                            const std::vector<std::string>& columns) {
+  const std::string sample =
+      "(SELECT " + ColumnList(columns) + " FROM " + storage + " LIMIT " +
+      std::to_string(kSampleRows) + ")";
+  const auto distinctRows = [&](const std::vector<std::string>& set) {
+    SqliteStmt q = db_.Prepare("SELECT count(*) FROM (SELECT DISTINCT " + ColumnList(set) +
+                               " FROM " + sample + ")");
+    q.Step();
+    return q.Int(0);
+  };
+  try {
+    std::string counts = "SELECT count(*)";
+    for (const auto& c : columns) counts += ", count(DISTINCT " + c + ")";
+    SqliteStmt q = db_.Prepare(counts + " FROM " + sample);
+    q.Step();
+    if (q.Int(0) < kTrustedSample || columns.size() == 1) return {columns, q.Int(0) >= kTrustedSample};
+    std::vector<std::pair<std::int64_t, std::size_t>> ranked;  // distinct values, position
+    for (std::size_t i = 0; i < columns.size(); ++i)
+      ranked.emplace_back(q.Int(static_cast<int>(i) + 1), i);
+    // Most distinct values first; between equals, the order the query compares them in.
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    // Good enough: at most one row in ten shares its key with another that all columns tell apart.
+    const std::int64_t goal = distinctRows(columns) * 9 / 10;
+    Choice choice{{}, true};
+    for (const auto& [distinct, position] : ranked) {
+      choice.columns.push_back(columns[position]);
+      if (choice.columns.size() == columns.size() || distinctRows(choice.columns) >= goal) break;
+    }
+    return choice;
+  } catch (const SqliteError&) {
+    return {columns, true};  // the lookup itself will say what is wrong with the table
+  }
+}
+
 void LookupIndexes::Note(const TranslatedStatement& t) {
   if (!t.lookup_table || t.lookup_columns.empty()) return;
-  std::string columns;
-  for (const auto& c : t.lookup_columns) columns += (columns.empty() ? "" : ", ") + c;
-  std::string key = t.lookup_table->storage + "(" + columns + ")";
-  if (made_.count(key) || ++counts_[key] < 3) return;
+  Lookup& lookup = lookups_[t.lookup_table->storage + "(" + ColumnList(t.lookup_columns) + ")"];
+  if ((lookup.settled && !lookup.name.empty()) || ++lookup.seen < lookup.next_choice) return;
+  lookup.next_choice = lookup.seen * 4;
+  Choice choice = Choose(t.lookup_table->storage, t.lookup_columns);
+  lookup.settled = choice.settled || lookup.seen >= kLastChoice;
+  if (!lookup.name.empty() && choice.columns == lookup.indexed) return;
+  const std::string columns = ColumnList(choice.columns);
   const auto [schema, table] = SplitStorage(t.lookup_table->storage);
   // An index lives in the schema of its table, named there.
   const std::string name = schema + "\"ocl_a" + std::to_string(t.lookup_table->object_id) + "_" +
                            std::to_string(std::hash<std::string>{}(columns) % 1000000007) + "_" +
                            std::to_string(getpid()) + "_" + std::to_string(serial_) + "\"";
-  // Refused (another writer holds the lock): the lookups go on without it.
-  if (TryExec("CREATE INDEX IF NOT EXISTS " + name + " ON " + table + " (" + columns + ")"))
-    made_[std::move(key)] = Made{name, db_.InTransaction()};
+  // Refused (another writer holds the lock): the lookups go on with what they had.
+  if (!TryExec("CREATE INDEX IF NOT EXISTS " + name + " ON " + table + " (" + columns + ")"))
+    return;
+  made_.insert(name);
+  if (!lookup.name.empty() && lookup.name != name) TryExec("DROP INDEX IF EXISTS " + lookup.name);
+  lookup.name = name;
+  lookup.indexed = std::move(choice.columns);
+  lookup.in_transaction = db_.InTransaction();
 }
 
 void LookupIndexes::TransactionEnded(bool committed) {
-  for (auto it = made_.begin(); it != made_.end();) {
-    if (!it->second.in_transaction) {
+  for (auto it = lookups_.begin(); it != lookups_.end();) {
+    if (it->second.name.empty() || !it->second.in_transaction) {
       ++it;
     } else if (committed) {
       it->second.in_transaction = false;
       ++it;
     } else {
-      // Gone with the transaction; the lookups that follow make it again.
-      counts_.erase(it->first);
-      it = made_.erase(it);
+      // Gone with the transaction (and an index it replaced may be back, which Drop takes
+      // along): the lookups that follow make one again.
+      it = lookups_.erase(it);
     }
   }
 }
 
 void LookupIndexes::Drop() {
-  for (auto it = made_.begin(); it != made_.end(); it = made_.erase(it))
-    TryExec("DROP INDEX IF EXISTS " + it->second.name);
-  counts_.clear();
+  for (const std::string& name : made_) TryExec("DROP INDEX IF EXISTS " + name);
+  made_.clear();
+  lookups_.clear();
 }
 
 void LookupIndexes::DropAbandoned() {

@@ -2,6 +2,14 @@
 // and again ("WHERE A = 'x' AND B = 'y'", as an import looks for each record) gets an index, so
 // that the lookups stay cheap as the table grows.
 //
+// The index keeps only as many of the compared columns as it takes to tell the table's rows apart:
+// the columns are ranked by how many distinct values a sample of the table's first rows holds, and
+// the most telling ones are taken until they separate the sample almost as well as all of them. A
+// narrow index is smaller to keep in memory and cheaper to maintain on insert; the other compared
+// columns are still checked on the rows it finds, so every answer is the same. While the table is
+// too small for a sample to say much, all the columns are indexed and the choice is made again as
+// the lookups go on (after 12, 48, 192, ... of them).
+//
 // Such an index is the session's, not the user's: it is dropped when the session ends (inside its
 // open transaction, so that the commit never stores it), and one that an ended connection or a
 // dead process left behind is dropped by the next logon that can take the write lock. No
@@ -13,6 +21,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -41,18 +50,30 @@ class LookupIndexes {
   void DropAbandoned();
 
  private:
-  struct Made {
-    std::string name;  // schema-qualified, as DROP INDEX takes it
+  // One compared column set of one table.
+  struct Lookup {
+    int seen = 0;
+    int next_choice = 3;  // the count of lookups at which the columns are chosen again
+    bool settled = false; // chosen from a sample large enough to trust
+    std::string name;     // of the index made, schema-qualified as DROP INDEX takes it
+    std::vector<std::string> indexed;
     bool in_transaction = false;
   };
+  struct Choice {
+    std::vector<std::string> columns;
+    bool settled = false;
+  };
+  // The columns worth indexing for lookups of `columns` in the table `storage`.
+  Choice Choose(const std::string& storage, const std::vector<std::string>& columns);
   // Runs `sql` without waiting for a lock; false when it could not.
   bool TryExec(const std::string& sql);
 
   SqliteDb& db_;
   std::uint64_t serial_;
   int busy_timeout_ms_;
-  std::map<std::string, int> counts_;  // "table(columns)" -> lookups seen
-  std::map<std::string, Made> made_;   // "table(columns)" -> its index
+  std::map<std::string, Lookup> lookups_;  // "table(columns)" -> its lookups and index
+  // Every index the session made, also those replaced since, which a rollback may bring back.
+  std::set<std::string> made_;
 };
 
 }  // namespace qm::ocilite

@@ -1,5 +1,6 @@
 // The indexes a session makes for its repeated lookups are its own: the database file keeps none
-// after the session, whether it ended, was dropped or died, and no later session maintains one.
+// after the session, whether it ended, was dropped or died, and no later session maintains one;
+// each keeps only the compared columns that tell the table's rows apart.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,6 +33,17 @@ class LookupIndexes : public EngineTest {
         "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name LIKE 'ocl_a%'");
     q.Step();
     return q.Int(0);
+  }
+
+  // The columns of the lookup indexes the database file holds, as CREATE INDEX gave them.
+  std::vector<std::string> IndexedColumnsInFile() {
+    SqliteDb file(database_path_, false);
+    SqliteStmt q = file.Prepare(
+        "SELECT substr(sql, instr(sql, '(')) FROM sqlite_master WHERE type = 'index' AND name "
+        "LIKE 'ocl_a%' ORDER BY name");
+    std::vector<std::string> columns;
+    while (q.Step()) columns.push_back(q.Text(0));
+    return columns;
   }
 
   // Three lookups by ID and NAME: enough to make their index.
@@ -82,6 +94,43 @@ TEST_F(LookupIndexes, AnIndexLastsAsLongAsItsSession) {
   OciConnection d("system", "manager");
   EXPECT_EQ(d.Query("select count(*) from T").values,
             (std::vector<std::vector<std::string>>{{"2"}}));
+}
+
+TEST_F(LookupIndexes, AnIndexKeepsTheColumnsThatTellTheRowsApart) {
+  OciConnection c("system", "manager");
+  ASSERT_EQ(c.Exec("create table P (KIND varchar2(1), NO number(9), CODE varchar2(9))"), "");
+  ASSERT_EQ(c.Exec("insert into P values ('a', 0, 'c0')"), "");
+  c.Commit();  // an index made inside a transaction is not in the file for others to see
+  int rows = 1;  // row i has NO i, CODE 'c<i>', KIND 'a' when i is even
+  const auto lookUp = [&](int times) {
+    for (int i = 0; i < times; ++i)
+      ASSERT_EQ(c.Query("select count(*) from P where KIND = 'a' and CODE = 'c" +
+                        std::to_string(i) + "' and NO = " + std::to_string(i))
+                    .values,
+                (std::vector<std::vector<std::string>>{{i < rows && i % 2 == 0 ? "1" : "0"}}));
+  };
+  // Too few rows to judge by: every compared column, in the order compared (the file names the
+  // columns c1, c2, c3 in their table order).
+  lookUp(3);
+  EXPECT_EQ(IndexedColumnsInFile(), std::vector<std::string>{"(c1, c3, c2)"});
+
+  // Grown, the table shows KIND with two values and NO and CODE alike unique: the next choice
+  // keeps the first of the two unique ones and drops the wide index.
+  for (int i = 1; i < 2000; ++i)
+    ASSERT_EQ(c.Exec("insert into P values ('" + std::string(i % 2 ? "b" : "a") + "', " +
+                     std::to_string(i) + ", 'c" + std::to_string(i) + "')"),
+              "");
+  c.Commit();
+  rows = 2000;
+  lookUp(9);
+  EXPECT_EQ(IndexedColumnsInFile(), std::vector<std::string>{"(c3)"});
+  // Answers are those of all the compared columns: NO and KIND are still checked.
+  EXPECT_EQ(c.Query("select count(*) from P where KIND = 'b' and CODE = 'c2' and NO = 2").values,
+            (std::vector<std::vector<std::string>>{{"0"}}));
+  EXPECT_EQ(c.Query("select count(*) from P where KIND = 'a' and CODE = 'c2' and NO = 2").values,
+            (std::vector<std::vector<std::string>>{{"1"}}));
+  c.EndSession();
+  EXPECT_TRUE(IndexedColumnsInFile().empty());
 }
 
 TEST_F(LookupIndexes, TheIndexOfADeadProcessGoesWithTheNextLogon) {

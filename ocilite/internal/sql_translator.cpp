@@ -395,8 +395,9 @@ void Translator::Impl::NoteLookups(const Expr& where) {
     const Expr* e = stack.back();
     stack.pop_back();
     if (e->kind == ExprKind::kAnd) {
-      stack.push_back(e->args[0].get());
+      // Left first, so that the columns keep the order the query compares them in.
       stack.push_back(e->args[1].get());
+      stack.push_back(e->args[0].get());
       continue;
     }
     if (e->kind != ExprKind::kCompare || e->op != "=") continue;
