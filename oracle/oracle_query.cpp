@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 
 #include "oracle/e_oracle_error.h"
@@ -169,9 +170,11 @@ std::string TOracleQuery::PreparedTextOf() const {
     for (int i = 0; i < sql_.Count(); ++i) size += sql_[i].size() + 1;
     text.reserve(size);
     for (int i = 0; i < sql_.Count(); ++i) {
-      for (const char c : sql_[i])
-        if (c != '\r') text += c;
-      text += '\n';
+      std::string_view line = sql_[i];
+      for (std::size_t cr; (cr = line.find('\r')) != std::string_view::npos;
+           line.remove_prefix(cr + 1))
+        text.append(line.substr(0, cr));
+      text.append(line).push_back('\n');
     }
     return text.empty() ? " " : text;
   }
@@ -434,7 +437,7 @@ void TOracleQuery::DescribeAndDefine() {
   DefineColumns();
 }
 
-void TOracleQuery::Parse(const std::string& text) {
+void TOracleQuery::Parse(std::string text) {
   OpenHandles();
   errorLine_ = errorPosition_ = 0;
   // Long and array binds need a fresh statement handle.
@@ -458,19 +461,19 @@ void TOracleQuery::Parse(const std::string& text) {
   // place: it holds nothing else of the statement before.
   const bool reuseHandle = stmt_ != nullptr && !stmtBound_ && (columns_.empty() || keepColumns_);
   if (!keepColumns_) ReleaseColumns();
-  prepared_ = text;
+  prepared_ = std::move(text);
   functionCode_ = 0;
   described_ = false;
   if (!OCI8()) {
-    ParseOCI7(text);
+    ParseOCI7(prepared_);
     return;
   }
   const OciEntryPoints& oci = session_->Entries();
   if (!reuseHandle) AllocateStatement();
   ++parseCount_;
   const sword status =
-      oci.OCIStmtPrepare(stmt_, err_, reinterpret_cast<const OraText*>(text.data()),
-                         static_cast<ub4>(text.size()), OCI_NTV_SYNTAX, OCI_DEFAULT);
+      oci.OCIStmtPrepare(stmt_, err_, reinterpret_cast<const OraText*>(prepared_.data()),
+                         static_cast<ub4>(prepared_.size()), OCI_NTV_SYNTAX, OCI_DEFAULT);
   if (ErrorCodeOf(status) != 0) RaiseExecuteError();
   ub2 type = 0;
   oci.OCIAttrGet(stmt_, OCI_HTYPE_STMT, &type, nullptr, OCI_ATTR_STMT_TYPE, err2_);

@@ -239,7 +239,7 @@ class TOracleQuery : public TSessionAttachment {
   bool OCI8() const;
   void OpenHandles();
   void FreeHandles();
-  void Parse(const std::string& text);
+  void Parse(std::string text);
   // A fresh statement handle, prefetch off, in place of the one there.
   void AllocateStatement();
   // As a cursor variable of another query in `session`: the handle that query binds.
