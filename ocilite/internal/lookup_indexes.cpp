@@ -69,7 +69,7 @@ namespace {
 
 // How many of the table's first rows the choice of columns looks at, and how many it needs before
 // it trusts what it sees.
-constexpr int kSampleRows = 10000;
+constexpr int kSampleRows = 2048;
 constexpr int kTrustedSample = 1000;
 // After this many lookups the choice is final whatever the table holds.
 constexpr int kLastChoice = 50000;
