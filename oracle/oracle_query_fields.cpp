@@ -153,7 +153,12 @@ void TOracleQuery::DefineColumns() {
     column.rows = rowsPerFetch_;
     // A LOB column's buffer is its array of locators.
     const bool buffered = column.bufferSize > 0 && !column.IsLOB();
-    column.values.assign(buffered ? static_cast<size_t>(column.bufferSize) * column.rows : 0, 0);
+    const size_t bytes = buffered ? static_cast<size_t>(column.bufferSize) * column.rows : 0;
+    // A kept column's buffer is not cleared again: each fetch writes whole values of these types
+    // (texts with their closing zero), and only fetched rows are read.
+    const bool selfContained = column.fetchType == SQLT_STR || column.fetchType == SQLT_INT ||
+                               column.fetchType == SQLT_FLT || column.fetchType == SQLT_DAT;
+    if (!selfContained || column.values.size() != bytes) column.values.assign(bytes, 0);
     column.indicators.assign(column.rows, 0);
     column.lengths.assign(column.rows, 0);
     const ub4 position = static_cast<ub4>(i + 1);

@@ -149,7 +149,7 @@ TEST_P(QueryTest, OneObjectRunsTextAfterTextWithEachErrorWhereItWas) {
 
 TEST_P(QueryTest, SelectsOfOneShapeGiveEachTheirOwnRowsColumnsAndErrors) {
   Run({"create table k (n number(9), s varchar2(10))", "insert into k values (1, 'one')",
-       "insert into k values (2, 'two')"});
+       "insert into k values (2, 'two')", "insert into k values (3, 'seventeen')"});
   const auto row = [&](const std::string& sql) {
     Exec(sql);
     if (query_.Eof()) return std::to_string(query_.FieldCount()) + " columns, no row";
@@ -158,6 +158,8 @@ TEST_P(QueryTest, SelectsOfOneShapeGiveEachTheirOwnRowsColumnsAndErrors) {
       text += (i ? "|" : "") + query_.FieldName(i) + "=" + query_.FieldAsString(i);
     return text;
   };
+  EXPECT_EQ(row("select * from k Where S='seventeen'"), "N=3|S=seventeen");
+  // A shorter text in the kept buffer ends where it ends.
   EXPECT_EQ(row("select * from k Where S='one'"), "N=1|S=one");
   EXPECT_EQ(row("select * from k Where S='two'"), "N=2|S=two");
   EXPECT_EQ(row("select * from k Where S='three'"), "2 columns, no row");
