@@ -373,10 +373,10 @@ int TOracleQuery::Run(int index, int count, bool wholeArray) {
   if (BeforeQuery) BeforeQuery(*this);
   afterQueryPending_ = true;
   eof_ = true;
-  CheckSession();
-  if (debug_) ShowMessage(DebugText(), "Debug", MessageIcon::Information);
   int rows = 0;
   try {
+    CheckSession();
+    if (debug_) ShowMessage(DebugText(), "Debug", MessageIcon::Information);
     TBusyCursorScope busy(insideQueryThread ? crDefault : cursor_);
     TSessionLockScope hold(session_);
     Parse(PreparedTextOf());
@@ -390,7 +390,8 @@ int TOracleQuery::Run(int index, int count, bool wholeArray) {
       rows = ExecuteRows(index, count, wholeArray);
       OpenBoundCursors();
     }
-  } catch (const EOracleError&) {
+  } catch (...) {
+    // Whatever ended it, the query is over for whoever framed it with BeforeQuery.
     CallPendingAfterQuery();
     throw;
   }

@@ -22,7 +22,7 @@
 // the parse error offset and the parsed text is forgotten, so the next Execute parses again.
 // Accessor misuse raises std::runtime_error with the texts below. Every execution cycle that
 // BeforeQuery starts ends with exactly one AfterQuery: after a statement without rows, after the
-// Next that reaches the end, or just before an Oracle error is raised.
+// Next that reaches the end, or just before any error of the execution is raised.
 
 #include <atomic>
 #include <functional>

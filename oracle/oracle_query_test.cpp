@@ -144,6 +144,10 @@ TEST_P(QueryTest, OneObjectRunsTextAfterTextWithEachErrorWhereItWas) {
   EXPECT_EQ(query_.RowsProcessed(), 1);
   EXPECT_EQ(query_.FunctionCode(), kFunctionInsert);
   EXPECT_EQ(Column("select count(*) from h"), std::vector<std::string>{"4"});
+  // A refusal of the client's own, before the server saw the statement, ends the query as well.
+  query_.DeclareVariable("l", kVariableCLOB);
+  EXPECT_EQ(ErrorText([&] { Exec("insert into h values (:l)"); }), "LOB variable :L cannot be nil");
+  query_.DeleteVariable("l");
   EXPECT_EQ(beforeQuery_, afterQuery_);
 }
 
