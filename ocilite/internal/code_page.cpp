@@ -90,13 +90,21 @@ const CodePage& CodePage::ForOracleName(std::string_view name) {
 }
 
 std::string CodePage::ToUtf8(std::string_view client) const {
-  if (utf8_) return std::string(client);
-  std::size_t i = AsciiRun(client, 0);
+  std::string out;
+  ToUtf8(client, out);
+  return out;
+}
+
+void CodePage::ToUtf8(std::string_view client, std::string& out) const {
+  std::size_t i = utf8_ ? client.size() : AsciiRun(client, 0);
   // Statements are mostly ASCII: that part is copied as it stands, in runs.
-  if (i == client.size()) return std::string(client);
+  if (i == client.size()) {
+    out.assign(client);
+    return;
+  }
   // No character of a single-byte set needs more than three bytes; the fourth is the room the
   // whole-word copy below writes into.
-  std::string out(i + 3 * (client.size() - i) + 1, '\0');
+  out.resize(i + 3 * (client.size() - i) + 1);
   std::memcpy(out.data(), client.data(), i);
   char* to = out.data() + i;
   while (i < client.size()) {
@@ -109,7 +117,6 @@ std::string CodePage::ToUtf8(std::string_view client) const {
     }
   }
   out.resize(static_cast<std::size_t>(to - out.data()));
-  return out;
 }
 
 std::string CodePage::FromUtf8(std::string_view utf8) const {

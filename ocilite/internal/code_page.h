@@ -21,6 +21,8 @@ class CodePage {
   bool IsUtf8() const { return utf8_; }
 
   std::string ToUtf8(std::string_view client) const;
+  // The same into `out`, whose room is used again: a statement a record needs no allocation.
+  void ToUtf8(std::string_view client, std::string& out) const;
   std::string FromUtf8(std::string_view utf8) const;
   // Length in client bytes of the first `utf8_offset` bytes of a UTF-8 text.
   std::size_t ClientLength(std::string_view utf8, std::size_t utf8_offset) const;

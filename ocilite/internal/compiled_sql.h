@@ -14,7 +14,7 @@ struct CompiledSql {
   enum class Kind { kQuery, kDml, kOther };
   Kind kind = Kind::kOther;
   int function_code = 0;  // classic SQL function code (3 INSERT, 4 SELECT, ...)
-  std::string text;       // the statement as compiled
+  std::string text;       // the statement as compiled; empty from an insert's shape (DDL reads it)
   Statement ast;  // an empty InsertStmt when compiled from an insert's shape: DML runs without it
   TranslatedStatement translated;
   std::uint64_t generation = 0;

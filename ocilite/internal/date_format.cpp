@@ -109,6 +109,51 @@ DateFormat::DateFormat(std::string_view model) {
     }
     if (!found) throw OraError(1821);
   }
+  // Plain: numbers, each after the first behind one punctuation character, no part twice.
+  std::vector<PlainStep> plain;
+  unsigned parts = 0;
+  bool separated = false;
+  char separator = 0;
+  for (const Element& e : elements_) {
+    if (e.code == Code::kLiteral) {
+      if (e.quoted || separated || plain.empty()) return;
+      separated = true;
+      separator = e.text[0];
+      continue;
+    }
+    unsigned part = 0;
+    switch (e.code) {
+      case Code::kDD:
+        part = 1;
+        break;
+      case Code::kMM:
+        part = 2;
+        break;
+      case Code::kYYYY:
+      case Code::kRRRR:
+      case Code::kYY:
+      case Code::kRR:
+        part = 4;
+        break;
+      case Code::kHH24:
+        part = 8;
+        break;
+      case Code::kMI:
+        part = 16;
+        break;
+      case Code::kSS:
+        part = 32;
+        break;
+      default:
+        return;
+    }
+    if ((parts & part) || (!plain.empty() && !separated)) return;
+    parts |= part;
+    plain.push_back({e.code, separator});
+    separated = false;
+  }
+  if (separated) return;
+  plain_ = std::move(plain);
 }
 
 std::string DateFormat::Format(const OraDate& d) const {
@@ -323,21 +368,7 @@ OraDate DateFormat::Parse(std::string_view text, const OraDate& today) const {
         mark(kYear);
         const int max = (e.code == Code::kY) ? 1 : (e.code == Code::kYYY) ? 3 : 4;
         const long v = read_number(max, digits);
-        if (e.code == Code::kYYYY || digits > 2 || (e.code == Code::kYYY && digits == 3)) {
-          year = static_cast<int>(v);
-        } else if (e.code == Code::kRR || e.code == Code::kRRRR) {
-          const int current = today.year % 100;
-          int century = today.year / 100;
-          if (v < 50 && current >= 50) ++century;
-          if (v >= 50 && current < 50) --century;
-          year = century * 100 + static_cast<int>(v);
-        } else if (e.code == Code::kY) {
-          year = today.year / 10 * 10 + static_cast<int>(v);
-        } else if (e.code == Code::kYYY) {
-          year = today.year / 1000 * 1000 + static_cast<int>(v);
-        } else {
-          year = today.year / 100 * 100 + static_cast<int>(v);
-        }
+        year = YearOf(e.code, v, digits, today);
         if (year == 0) throw OraError(1841);
         break;
       }
@@ -446,6 +477,78 @@ OraDate DateFormat::Parse(std::string_view text, const OraDate& today) const {
   if (twelve_hour && meridian != 1 && hour == 12) hour = 0;
   if (day > DaysInMonth(year, month)) throw OraError(1839);
   return {year, month, day, hour, minute, second};
+}
+
+int DateFormat::YearOf(Code code, long v, int digits, const OraDate& today) {
+  if (code == Code::kYYYY || digits > 2 || (code == Code::kYYY && digits == 3))
+    return static_cast<int>(v);
+  if (code == Code::kRR || code == Code::kRRRR) {
+    const int current = today.year % 100;
+    int century = today.year / 100;
+    if (v < 50 && current >= 50) ++century;
+    if (v >= 50 && current < 50) --century;
+    return century * 100 + static_cast<int>(v);
+  }
+  if (code == Code::kY) return today.year / 10 * 10 + static_cast<int>(v);
+  if (code == Code::kYYY) return today.year / 1000 * 1000 + static_cast<int>(v);
+  return today.year / 100 * 100 + static_cast<int>(v);
+}
+
+std::optional<OraDate> DateFormat::ParsePlain(std::string_view text, const OraDate& today) const {
+  if (plain_.empty()) return std::nullopt;
+  OraDate date{today.year, today.month, 1, 0, 0, 0};
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  for (std::size_t k = 0; k < plain_.size(); ++k) {
+    const PlainStep& step = plain_[k];
+    if (i == n) {
+      // Parse lets the text end before the time of day, not before any other part.
+      for (std::size_t r = k; r < plain_.size(); ++r) {
+        const Code c = plain_[r].code;
+        if (c != Code::kHH24 && c != Code::kMI && c != Code::kSS) return std::nullopt;
+      }
+      break;
+    }
+    if (k > 0 && text[i++] != step.separator) return std::nullopt;
+    const bool year = step.code == Code::kYYYY || step.code == Code::kRRRR ||
+                      step.code == Code::kYY || step.code == Code::kRR;
+    const int max_digits = year ? 4 : 2;
+    int digits = 0;
+    long v = 0;
+    while (i < n && IsDigit(text[i]) && digits < max_digits) {
+      v = v * 10 + (text[i++] - '0');
+      ++digits;
+    }
+    if (digits == 0) return std::nullopt;
+    switch (step.code) {
+      case Code::kDD:
+        if (v < 1 || v > 31) return std::nullopt;
+        date.day = static_cast<int>(v);
+        break;
+      case Code::kMM:
+        if (v < 1 || v > 12) return std::nullopt;
+        date.month = static_cast<int>(v);
+        break;
+      case Code::kHH24:
+        if (v > 23) return std::nullopt;
+        date.hour = static_cast<int>(v);
+        break;
+      case Code::kMI:
+        if (v > 59) return std::nullopt;
+        date.minute = static_cast<int>(v);
+        break;
+      case Code::kSS:
+        if (v > 59) return std::nullopt;
+        date.second = static_cast<int>(v);
+        break;
+      default:
+        date.year = YearOf(step.code, v, digits, today);
+        if (date.year == 0) return std::nullopt;
+        break;
+    }
+  }
+  if (i != n || date.day > DaysInMonth(date.year, date.month)) return std::nullopt;
+  return date;
 }
 
 }  // namespace qm::ocilite

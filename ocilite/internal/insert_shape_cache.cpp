@@ -1,11 +1,15 @@
 #include "ocilite/internal/insert_shape_cache.h"
 
+#include <charconv>
+#include <optional>
 #include <variant>
 
 #include "oci/oci.h"
+#include "ocilite/internal/number_text.h"
 #include "ocilite/internal/ora_error.h"
 #include "ocilite/internal/shape_scan.h"
 #include "ocilite/internal/sql_parser.h"
+#include "ocilite/internal/utf8_text.h"
 
 namespace qm::ocilite {
 namespace {
@@ -15,11 +19,19 @@ namespace {
 // comment, so that equal texts there are equal tokens; the list must be "(" literal {"," literal}
 // ")" and the end, each literal a text, a plain number or NULL. Whatever this does not take is
 // left to the full compiler: it never has to agree with the lexer on anything harder.
-bool ReadShape(std::string_view sql, std::string& key, std::vector<ScannedLiteral>& literals) {
+bool ReadShape(std::string_view sql, std::string& key, std::vector<ScannedLiteral>& literals,
+               std::size_t& count) {
   const std::size_t n = sql.size();
   std::size_t i = 0;
+  count = 0;
   if (!SkipToWord(sql, i, "VALUES")) return false;
-  key = std::to_string(i - 6) + ":";
+  auto append_number = [&](std::size_t v) {
+    char digits[24];
+    key.append(digits, std::to_chars(digits, digits + sizeof digits, v).ptr);
+  };
+  key.clear();
+  append_number(i - 6);
+  key += ':';
   key.append(sql.substr(0, i - 6));
   auto skip_blanks = [&] {
     while (i < n && IsBlank(sql[i])) ++i;
@@ -31,14 +43,15 @@ bool ReadShape(std::string_view sql, std::string& key, std::vector<ScannedLitera
     skip_blanks();
     if (i == n) return false;
     const std::size_t start = i;
-    ScannedLiteral literal;
+    // The literals' texts keep their room from one statement to the next.
+    if (count == literals.size()) literals.emplace_back();
+    ScannedLiteral& literal = literals[count++];
     if (!ReadPlainLiteral(sql, i, literal)) {
       if (sql[start] == '\'') return false;
       if (!IsWord(ReadWord(sql, i), "NULL")) return false;
       literal.kind = ExprKind::kNull;
       literal.text.clear();
     }
-    literals.push_back(std::move(literal));
     skip_blanks();
     if (i == n) return false;
     if (sql[i] == ')') break;
@@ -47,8 +60,65 @@ bool ReadShape(std::string_view sql, std::string& key, std::vector<ScannedLitera
   }
   ++i;
   skip_blanks();
-  key += "(" + std::to_string(literals.size()) + ")";
+  key += '(';
+  append_number(count);
+  key += ')';
   return i == n;
+}
+
+// The value Translator::StoredLiteral gives `literal` in `column`, made the short way for what an
+// import sends into text, NUMBER and DATE columns: a text of the right length, a plain number, a
+// date in a plain session format, NULL. False leaves the literal to the translator, and with it
+// every literal that raises an error.
+bool QuickStoredValue(const ScannedLiteral& literal, const ColumnInfo& column, EvalContext& ctx,
+                      const DateFormat*& date_format, Value& out) {
+  const SqlType& t = column.type;
+  switch (t.type) {
+    case DataType::kVarchar2:
+    case DataType::kChar:
+    case DataType::kDate:
+      break;
+    case DataType::kNumber:
+      if (t.is_float) return false;
+      break;
+    default:
+      return false;
+  }
+  // The empty text is NULL, in every one of these types.
+  if (literal.kind == ExprKind::kNull || literal.text.empty()) {
+    if (!column.nullable) return false;
+    out = Value::Null();
+    return true;
+  }
+  switch (t.type) {
+    case DataType::kNumber: {
+      // A number literal is read with its point, a text one with the session's decimal character.
+      const char decimal = literal.kind == ExprKind::kNumber ? '.' : ctx.nls.decimal;
+      std::string form;
+      if (!FitPlainNumberText(literal.text, decimal, t.precision, t.scale, form)) return false;
+      out = Value::Number(std::move(form));
+      return true;
+    }
+    case DataType::kDate: {
+      if (literal.kind != ExprKind::kString) return false;
+      if (!date_format) date_format = &ctx.SessionDateFormat();
+      const std::optional<OraDate> date = date_format->ParsePlain(literal.text, ctx.statement_time);
+      if (!date) return false;
+      out = Value::Text(date->ToStorage());
+      return true;
+    }
+    default: {
+      if (literal.kind != ExprKind::kString) return false;
+      const std::size_t length = Utf8Length(literal.text);
+      if (length > static_cast<std::size_t>(t.length)) return false;
+      out.kind = Value::Kind::kText;
+      out.s.reserve(t.type == DataType::kChar ? literal.text.size() + (t.length - length)
+                                              : literal.text.size());
+      out.s.assign(literal.text);
+      if (t.type == DataType::kChar) out.s.append(t.length - length, ' ');
+      return true;
+    }
+  }
 }
 
 }  // namespace
@@ -62,44 +132,44 @@ std::unique_ptr<CompiledSql> InsertShapeCache::Compile(std::string_view sql,
     generation_ = generation;
   }
   try {
-    std::string key;
-    std::vector<ScannedLiteral> literals;
-    literals.reserve(16);
-    if (!ReadShape(sql, key, literals)) return nullptr;
+    std::size_t count = 0;
+    if (!ReadShape(sql, key_, literals_, count)) return nullptr;
 
     Translator translator(catalog, ctx, NoBindTypes(), sql);
-    auto found = shapes_.find(key);
+    auto found = shapes_.find(key_);
     if (found == shapes_.end()) {
       const Statement ast = ParseStatement(sql);
       const auto* insert = std::get_if<InsertStmt>(&ast);
-      if (!insert || insert->query || insert->values.size() != literals.size()) return nullptr;
-      for (std::size_t i = 0; i < literals.size(); ++i) {
+      if (!insert || insert->query || insert->values.size() != count) return nullptr;
+      for (std::size_t i = 0; i < count; ++i) {
         const Expr& v = *insert->values[i];
-        if (v.kind != literals[i].kind || v.text != literals[i].text) return nullptr;
+        if (v.kind != literals_[i].kind || v.text != literals_[i].text) return nullptr;
       }
       Shape shape;
       shape.translated = translator.InsertShape(*insert, shape.lifted);
-      if (shape.lifted.size() != literals.size()) return nullptr;
+      if (shape.lifted.size() != count) return nullptr;
       if (shapes_.size() >= kMaxShapes) shapes_.clear();
-      found = shapes_.emplace(std::move(key), std::move(shape)).first;
+      found = shapes_.emplace(key_, std::move(shape)).first;
     }
     const Shape& shape = found->second;
 
     auto c = std::make_unique<CompiledSql>();
     c->kind = CompiledSql::Kind::kDml;
     c->function_code = 3;
-    c->text = std::string(sql);
     c->ast.emplace<InsertStmt>();
     c->translated = shape.translated;
     c->generation = generation;
+    const DateFormat* date_format = nullptr;
     Expr literal{};
-    for (std::size_t i = 0; i < literals.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
       const LiftedLiteral& slot = shape.lifted[i];
-      LoadLiteral(literal, literals[i]);
-      std::optional<Value> v = translator.StoredLiteral(literal,
-                                                        *shape.translated.target, *slot.column);
+      Value& value = c->translated.params[slot.param].constant;
+      if (QuickStoredValue(literals_[i], *slot.column, ctx, date_format, value)) continue;
+      LoadLiteral(literal, literals_[i]);
+      std::optional<Value> v =
+          translator.StoredLiteral(literal, *shape.translated.target, *slot.column);
       if (!v) return nullptr;
-      c->translated.params[slot.param].constant = std::move(*v);
+      value = std::move(*v);
     }
     return c;
   } catch (const OraError&) {

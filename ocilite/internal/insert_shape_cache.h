@@ -2,7 +2,9 @@
 // once per shape: its text with each literal taken out. The first statement of a shape is parsed
 // and translated with its literals lifted into SQLite parameters; each later one is only scanned
 // for its literals, which are converted to their columns' types and checked as the translator
-// would convert and check them in place.
+// would convert and check them in place: the commonest (texts, plain numbers, dates in a plain
+// session format, NULL) the short way, number texts straight to their stored form and dates by
+// DateFormat::ParsePlain, anything else by the translator itself.
 //
 // Anything else, and any statement one of whose literals fails its conversion or check, is left
 // to the full compiler, so that every error (its number, text and offset) still comes from there.
@@ -18,6 +20,7 @@
 #include "ocilite/internal/catalog.h"
 #include "ocilite/internal/compiled_sql.h"
 #include "ocilite/internal/eval_context.h"
+#include "ocilite/internal/shape_scan.h"
 #include "ocilite/internal/sql_translator.h"
 
 namespace qm::ocilite {
@@ -42,6 +45,10 @@ class InsertShapeCache {
   static constexpr std::size_t kMaxShapes = 64;
 
   std::unordered_map<std::string, Shape> shapes_;
+  // The last statement's shape key and literals, kept for their room: most statements of an
+  // import allocate nothing for them.
+  std::string key_;
+  std::vector<ScannedLiteral> literals_;
   std::uint64_t generation_ = 0;
 };
 

@@ -124,6 +124,78 @@ TEST_F(InsertShape, ValuesThatFailGiveTheErrorsOfAFullCompile) {
             (Table{{"1", "a", "c  "}, {"2.5", "b", "d  "}}));
 }
 
+// Every literal a shape stores the short way must be stored, or refused, exactly as a statement
+// compiled in full stores or refuses it (a comment before VALUES keeps a statement from the
+// shapes).
+TEST_F(InsertShape, ValuesStoreAsAFullCompileStoresThem) {
+  ASSERT_EQ(Exec("create table Q (N52 number(5,2), N number, N3 number(3), NM2 number(4,-2), "
+                 "F float(10), V varchar2(4), C char(3), K char(2) default 'k' not null, "
+                 "D date)"),
+            "");
+  ASSERT_EQ(Exec("alter session set nls_date_format = 'DD.MM.RRRR HH24:MI:SS'"), "");
+  struct Case {
+    const char* column;
+    const char* literal;
+  };
+  const Case cases[] = {
+      {"N52", "'12.345'"},
+      {"N52", "'-12.345'"},
+      {"N52", "' 0.005 '"},
+      {"N52", "'999.995'"},
+      {"N52", "12.5"},
+      {"N52", "'1e2'"},
+      {"N52", "'-0'"},
+      {"N52", "'12,5'"},
+      {"N52", "''"},
+      {"N52", "NULL"},
+      {"N52", "'x'"},
+      {"N", "'.5'"},
+      {"N", "'123456789012345678901234567890.123456789'"},
+      {"N", "'77777777777777777777777777777777777777777'"},  // 41 digits: stored rounded
+      {"N3", "'999.5'"},
+      {"N3", "'-998.5'"},
+      {"NM2", "'149'"},
+      {"NM2", "'150'"},
+      {"NM2", "'999949'"},
+      {"NM2", "'999950'"},
+      {"F", "'123.456789'"},
+      {"V", "'abcd'"},
+      {"V", "'abcde'"},
+      {"V", "'Жёлт'"},
+      {"V", "'Жёлтый'"},
+      {"V", "'a''b'"},
+      {"V", "12"},
+      {"C", "'a'"},
+      {"C", "'abcd'"},
+      {"C", "''"},
+      {"K", "''"},
+      {"K", "NULL"},
+      {"K", "'z'"},
+      {"D", "'29.02.2000'"},
+      {"D", "'29.02.2001'"},
+      {"D", "'15.03.03'"},
+      {"D", "'15.03.2003 23:59:59'"},
+      {"D", "'15.03.2003 24:00'"},
+      {"D", "'15-MAR-2003'"},
+      {"D", "'15.03.2003x'"},
+      {"D", "''"},
+      {"D", "1"},
+  };
+  for (const Case& k : cases) {
+    const std::string values = std::string(" values (") + k.literal + ")";
+    const std::string shaped = std::string("insert into Q(") + k.column + ")" + values;
+    const std::string full = std::string("insert /* full */ into Q(") + k.column + ")" + values;
+    const std::string read = std::string("select to_char(") + k.column + ") from Q";
+    // The first statement of a shape is compiled as every later one is.
+    ASSERT_EQ(Exec("delete from Q"), "");
+    const std::string shaped_error = Exec(shaped);
+    const Table shaped_rows = Rows(read);
+    ASSERT_EQ(Exec("delete from Q"), "");
+    EXPECT_EQ(Exec(full), shaped_error) << k.column << " " << k.literal;
+    EXPECT_EQ(Rows(read), shaped_rows) << k.column << " " << k.literal;
+  }
+}
+
 TEST_F(InsertShape, ATableChangedBetweenTwoInsertsIsCompiledAnew) {
   ASSERT_EQ(Exec("create table D (A varchar2(10), B number)"), "");
   const std::string two = "insert into D values ('x','1')";

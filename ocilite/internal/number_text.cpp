@@ -84,6 +84,76 @@ Value TextToNumber(std::string_view text, char decimal_char) {
   return NumberValue(*d);
 }
 
+bool FitPlainNumberText(std::string_view t, char decimal_char, int precision, int scale,
+                        std::string& form) {
+  // Beyond 38 digits storing rounds them, and far from the point EncodeNumber may throw: both
+  // are left to the general way.
+  constexpr int kMaxDigits = 38;
+  constexpr int kMaxExponent = 120;
+  std::size_t i = 0, n = t.size();
+  while (i < n && IsSpace(t[i])) ++i;
+  while (n > i && IsSpace(t[n - 1])) --n;
+  bool negative = false;
+  if (i < n && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
+  // The significant digits as ParseDecimal and Normalize leave them: 0.digits * 10^exponent.
+  char digits[kMaxDigits + 2];
+  int count = 0, exponent = 0;
+  bool any = false, point = false;
+  for (; i < n; ++i) {
+    const char c = t[i];
+    if (c >= '0' && c <= '9') {
+      any = true;
+      if (count == 0 && c == '0') {
+        if (point) --exponent;
+        continue;
+      }
+      if (count == kMaxDigits + 2) return false;
+      digits[count++] = c;
+      if (!point) ++exponent;
+    } else if (c == decimal_char && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  if (!any) return false;
+  while (count > 0 && digits[count - 1] == '0') --count;
+  if (count > kMaxDigits || exponent > kMaxExponent || exponent < -kMaxExponent) return false;
+  if (count == 0) exponent = 0;
+  // Rounded half away from zero to the scale, as Decimal::RoundToScale does.
+  if (scale != kFloatScale && count > exponent + scale) {
+    const int keep = exponent + scale;
+    if (keep < 0) {
+      count = 0;
+    } else {
+      const bool up = digits[keep] >= '5';
+      count = keep;
+      if (up) {
+        int k = keep - 1;
+        for (; k >= 0 && digits[k] == '9'; --k) digits[k] = '0';
+        if (k >= 0) {
+          ++digits[k];
+        } else {
+          digits[0] = '1';
+          count = 1;
+          ++exponent;
+        }
+      }
+      while (count > 0 && digits[count - 1] == '0') --count;
+    }
+    if (count == 0) exponent = 0;
+  }
+  if (count == 0) negative = false;
+  // FitNumber's precision check, which raises ORA-01438.
+  if (!(scale == kFloatScale && precision == 0)) {
+    const int limit = precision == 0 ? 38 : precision;
+    if (count > 0 && exponent > limit - (scale == kFloatScale ? 0 : scale)) return false;
+  }
+  form =
+      EncodeDigits(negative, std::string_view(digits, static_cast<std::size_t>(count)), exponent);
+  return true;
+}
+
 std::string NumberToText(const Decimal& d, char decimal_char) {
   if (d.IsZero()) return "0";
   const int size = static_cast<int>(d.digits.size());

@@ -21,6 +21,13 @@ std::optional<Decimal> ParseDecimal(std::string_view text, char decimal_char);
 // 1E126 or more.
 Value TextToNumber(std::string_view text, char decimal_char);
 
+// The form FitNumber(TextToNumber(text, decimal_char), precision, scale) gives, for the plain
+// texts an import sends: blanks, a sign, up to 38 significant digits with at most one
+// `decimal_char`, blanks. False, with `form` untouched, for any other text (an exponent, more
+// digits) and whenever those two would throw, so that the error comes from them.
+bool FitPlainNumberText(std::string_view text, char decimal_char, int precision, int scale,
+                        std::string& form);
+
 // The default text form of a number, with `decimal_char` as the decimal point.
 std::string NumberToText(const Decimal& number, char decimal_char);
 std::string NumberToText(const Value& number, char decimal_char);

@@ -77,24 +77,31 @@ std::string EncodeNumber(Decimal d) {
   // Twenty base-100 digits: forty decimal ones when the first base-100 digit has two, else
   // thirty-nine.
   d.RoundToNumberDigits();
-  std::string digits = d.digits;
-  int exponent = d.exponent;
-  if (exponent % 2 != 0) {
-    digits.insert(digits.begin(), '0');
-    ++exponent;
-  }
-  if (digits.size() % 2 != 0) digits += '0';
+  return EncodeDigits(d.negative, d.digits, d.exponent);
+}
+
+std::string EncodeDigits(bool negative, std::string_view digits, int exponent) {
+  if (digits.empty()) return std::string(1, static_cast<char>(kZeroByte));
+  // The base-100 digits pair the decimal ones from an even exponent: an odd one takes a zero in
+  // front, and an odd count a zero behind.
+  const bool lead_zero = exponent % 2 != 0;
+  if (lead_zero) ++exponent;
   const int exponent100 = exponent / 2;
   if (exponent100 > kMaxExponent100) throw OraError(1426);
   if (exponent100 < kMinExponent100) return std::string(1, static_cast<char>(kZeroByte));
+  const std::size_t count = digits.size() + (lead_zero ? 1 : 0);
+  auto digit = [&](std::size_t k) {
+    const std::size_t at = lead_zero ? k - 1 : k;
+    return (lead_zero && k == 0) || at >= digits.size() ? 0 : digits[at] - '0';
+  };
   std::string out;
   out.reserve(kMaxNumberBytes);
-  out += static_cast<char>(d.negative ? 63 - exponent100 : 192 + exponent100);
-  for (std::size_t i = 0; i < digits.size(); i += 2) {
-    const int pair = (digits[i] - '0') * 10 + (digits[i + 1] - '0');
-    out += static_cast<char>(d.negative ? 101 - pair : pair + 1);
+  out += static_cast<char>(negative ? 63 - exponent100 : 192 + exponent100);
+  for (std::size_t k = 0; k < count; k += 2) {
+    const int pair = digit(k) * 10 + digit(k + 1);
+    out += static_cast<char>(negative ? 101 - pair : pair + 1);
   }
-  if (d.negative && out.size() < kMaxNumberBytes) out += static_cast<char>(kNegativeEnd);
+  if (negative && out.size() < kMaxNumberBytes) out += static_cast<char>(kNegativeEnd);
   return out;
 }
 

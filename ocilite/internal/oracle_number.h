@@ -51,6 +51,10 @@ inline constexpr std::size_t kMaxNumberBytes = 21;
 // The form of `d`, rounded half away from zero to the digits a NUMBER holds. Throws ORA-01426
 // when the rounded magnitude is 1E126 or more; magnitudes below 1E-130 become 0.
 std::string EncodeNumber(Decimal d);
+// The form of -1^negative * 0.digits * 10^exponent, `digits` without leading or trailing zeros
+// and no more than a NUMBER holds (RoundToNumberDigits); no digits make zero. Throws ORA-01426 as
+// EncodeNumber does.
+std::string EncodeDigits(bool negative, std::string_view digits, int exponent);
 // The value of a form. Any byte string decodes to some number; EncodeNumber(DecodeNumber(b))
 // is the canonical form of what a client handed over.
 Decimal DecodeNumber(std::string_view bytes);

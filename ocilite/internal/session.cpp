@@ -40,7 +40,10 @@ struct Overloaded : Ts... {
 template <class... Ts>
 Overloaded(Ts...) -> Overloaded<Ts...>;
 
-void BindValue(SqliteStmt& stmt, int index, const Value& v) {
+// `borrow`: SQLite reads the value where it is, which must then stay until the statement's
+// bindings are cleared; otherwise it takes a copy.
+void BindValue(SqliteStmt& stmt, int index, const Value& v, bool borrow) {
+  const sqlite3_destructor_type keep = borrow ? SQLITE_STATIC : SQLITE_TRANSIENT;
   switch (v.kind) {
     case Value::Kind::kNull:
       stmt.BindNull(index);
@@ -49,13 +52,12 @@ void BindValue(SqliteStmt& stmt, int index, const Value& v) {
       if (v.s.empty()) {
         stmt.BindNull(index);
       } else {
-        stmt.Bind(index, std::string_view(v.s));
+        sqlite3_bind_text(stmt.get(), index, v.s.data(), static_cast<int>(v.s.size()), keep);
       }
       break;
     case Value::Kind::kNumber:
     case Value::Kind::kBlob:
-      sqlite3_bind_blob(stmt.get(), index, v.s.data(), static_cast<int>(v.s.size()),
-                        SQLITE_TRANSIENT);
+      sqlite3_bind_blob(stmt.get(), index, v.s.data(), static_cast<int>(v.s.size()), keep);
       break;
   }
 }
@@ -64,7 +66,9 @@ std::atomic<bool> g_server_reachable{true};
 
 }  // namespace
 
-void SetServerReachable(bool reachable) { g_server_reachable.store(reachable); }
+void SetServerReachable(bool reachable) {
+  g_server_reachable.store(reachable);
+}
 
 void Session::CheckLink() {
   if (link_lost_) throw OraError(3114);
@@ -299,11 +303,12 @@ void Session::Release(const std::string& sql, SqliteStmt stmt) {
   ++idle_count_;
 }
 
-void Session::Bind(SqliteStmt& stmt, const TranslatedStatement& t,
-                   const std::vector<Value>& binds) {
+void Session::Bind(SqliteStmt& stmt, const TranslatedStatement& t, const std::vector<Value>& binds,
+                   bool borrow) {
   for (std::size_t i = 0; i < t.params.size(); ++i) {
     const Param& p = t.params[i];
-    BindValue(stmt, static_cast<int>(i + 1), p.is_bind ? binds.at(p.bind_slot) : p.constant);
+    BindValue(stmt, static_cast<int>(i + 1), p.is_bind ? binds.at(p.bind_slot) : p.constant,
+              borrow);
   }
 }
 
@@ -429,7 +434,7 @@ std::unique_ptr<Cursor> Session::OpenQuery(const CompiledSql& c, const std::vect
   ctx_.pending_error.reset();
   lookup_indexes_.Note(c.translated);
   SqliteStmt stmt = Acquire(c.translated.sql);
-  Bind(stmt, c.translated, binds);
+  Bind(stmt, c.translated, binds, false);
   return std::make_unique<Cursor>(*this, c.translated.sql, std::move(stmt), c.translated.columns);
 }
 
@@ -442,7 +447,9 @@ std::int64_t Session::ExecuteDml(const CompiledSql& c, const std::vector<Value>&
   const TranslatedStatement& t = c.translated;
   SqliteStmt stmt = Acquire(t.sql);
   try {
-    Bind(stmt, t, binds);
+    // The values outlive the statement's run: Release clears the bindings, and a statement
+    // dropped on any other error is finalized.
+    Bind(stmt, t, binds, true);
     stmt.Step();
   } catch (const SqliteError& e) {
     Release(t.sql, std::move(stmt));
@@ -516,9 +523,7 @@ void Session::ExecuteOther(const CompiledSql& c) {
             [&](const CreateDirectoryStmt& s) {
               RunDdl([&] { CreateDirectory(db_, ctx_.user, s); });
             },
-            [&](const DropDirectoryStmt& s) {
-              RunDdl([&] { DropDirectory(db_, ctx_.user, s); });
-            },
+            [&](const DropDirectoryStmt& s) { RunDdl([&] { DropDirectory(db_, ctx_.user, s); }); },
             [&](const CreateTablespaceStmt& s) {
               RunDdl([&] { CreateTablespace(db_, ctx_.user, s); });
               SyncTablespaces(db_);

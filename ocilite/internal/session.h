@@ -95,7 +95,9 @@ class Session {
   std::uint64_t Generation() const { return catalog_generation_ * 1000003 + nls_generation_; }
   SqliteStmt Acquire(const std::string& sql);
   void Release(const std::string& sql, SqliteStmt stmt);
-  void Bind(SqliteStmt& stmt, const TranslatedStatement& t, const std::vector<Value>& binds);
+  // `borrow`: SQLite reads the values in place, which must stay until the bindings are cleared.
+  void Bind(SqliteStmt& stmt, const TranslatedStatement& t, const std::vector<Value>& binds,
+            bool borrow);
   // Throws the Oracle error for a failed SQLite call; `target` is the table a DML statement
   // writes, `query` says the call read a query's rows.
   [[noreturn]] void RaiseFromSqlite(const SqliteError& e, const TableInfo* target,

@@ -13,7 +13,7 @@ namespace qm::ocilite {
 
 void StatementRunner::Prepare(std::string_view client_text, const CodePage& cp) {
   client_text_.assign(client_text);
-  text_ = cp.ToUtf8(client_text);
+  cp.ToUtf8(client_text, text_);
   code_page_ = &cp;
   statement_type_ = PeekStatementType(text_);
   prepared_ = true;
@@ -225,9 +225,9 @@ std::string StatementRunner::LastRowid() const {
 
 std::optional<PieceRequest> StatementRunner::PendingPiece() const {
   if (!piece_) return std::nullopt;
-  return PieceRequest{defines_[piece_->column].handle, batch_.index,
-                      piece_->offset == 0 && !piece_->has_buffer ? OCI_FIRST_PIECE
-                                                                 : OCI_NEXT_PIECE};
+  return PieceRequest{
+      defines_[piece_->column].handle, batch_.index,
+      piece_->offset == 0 && !piece_->has_buffer ? OCI_FIRST_PIECE : OCI_NEXT_PIECE};
 }
 
 void StatementRunner::SetPieceBuffer(void* buffer, ub4* alen, sb2* ind, ub2* rcode) {
