@@ -24,7 +24,9 @@ namespace {
 sword FetchStatus(ErrorHandle& err, const FetchResult& r) {
   if (r.need_data) return OCI_NEED_DATA;
   if (r.end) {
-    err.Record(OraError(1403));
+    // Every result set ends with it: its text is made once.
+    static const OraError no_data(1403);
+    err.Record(no_data);
     return OCI_NO_DATA;
   }
   if (r.null_without_indicator) {
