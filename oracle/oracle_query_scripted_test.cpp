@@ -15,6 +15,7 @@
 #include "oracle/oracle_session.h"
 #include "oracle/testing/scripted_client_test.h"
 #include "oracle/testing/session_test_support.h"
+#include "platform/scripted_dialogs.h"
 
 namespace qm {
 namespace {
@@ -154,8 +155,14 @@ TEST_F(ScriptedQueryTest, ObjectsAndReferencesAreBoundWithTheirTypesAtEveryExecu
   query_.DeclareVariable("r", kVariableReference);
   query_.SetComplexVariable("p", point);
   query_.SetComplexVariable("r", ref);
+  ScriptedDialogs dialogs;
+  query_.SetDebug(true);
   Reset();
   query_.Execute();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text,
+            "begin move(:p, :r); end;\r\n\r:P = (Object)\r:R = (Reference)");
+  query_.SetDebug(false);
   // Each goes by name with its type number and no buffer of its own, then with its type
   // descriptor and where its instance (and an object's null structure) is kept.
   const std::vector<std::string> binds{"OCIBindByName(:P,108,0,0,-)", "OCIBindObject(TPOINT,I1,N1)",
