@@ -4,7 +4,8 @@
 // descriptor and its null-indicator structure. The type is looked up on the server by name:
 // "SCHEMA.TYPE", or "TYPE" in the session user's schema, spelt as the dictionary keeps it (upper
 // case for a type created without quotes). The instance lives in the session's object cache
-// until the object is destroyed, so the object must not outlive the session's logon.
+// until the object is destroyed or the session logs off; after that the object holds nothing
+// (Instance() is nullptr) and a variable given it counts as having no object.
 //
 // Failures: "Object requires a session" (or the other texts of RequireFeature) when the session
 // is missing, not connected or on the release 7 interface; the client's error as EOracleError

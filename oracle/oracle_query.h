@@ -155,7 +155,8 @@ class TOracleQuery : public TSessionAttachment {
   void SetComplexVariable(const std::string& name, TOracleQuery& cursor);
   // Gives the object variable `name` the instance of `object`, or the reference variable `name`
   // the reference `reference`, bound with its type at each execution; the server may change it
-  // there (an OUT or IN OUT variable of a block). It must live until then. Raises "Variable
+  // there (an OUT or IN OUT variable of a block). It must live until then; one that its
+  // session's logoff emptied counts as none ("... cannot be nil"). Raises "Variable
   // <name> not declared" and "<name> is not an object variable" / "<name> is not a reference
   // variable"; the execution raises "Object variable <name> requires ..." / "Reference variable
   // <name> requires ..." (RequireFeature) unless the session is an OCI8 one.

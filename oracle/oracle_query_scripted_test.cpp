@@ -204,6 +204,15 @@ TEST_F(ScriptedQueryTest, ObjectAndReferenceVariablesTakeOnlyTheirOwnKind) {
   EXPECT_EQ(ErrorOf([&] { query_.Execute(); }), "Object variable :P cannot be nil");
   query_.SetComplexVariable("p", point);
   EXPECT_EQ(ErrorOf([&] { query_.Execute(); }), "Reference variable :R cannot be nil");
+
+  // The logoff emptied both: given to the variables, they count as none.
+  query_.SetComplexVariable("r", ref);
+  session_.LogOff();
+  session_.LogOn();
+  EXPECT_EQ(ErrorOf([&] { query_.Execute(); }), "Object variable :P cannot be nil");
+  TOracleObject another(&session_, "POINT");
+  query_.SetComplexVariable("p", another);
+  EXPECT_EQ(ErrorOf([&] { query_.Execute(); }), "Reference variable :R cannot be nil");
 }
 
 TEST_F(ScriptedQueryTest, AnObjectIsRefusedByAStatementOnTheReleaseSevenInterface) {

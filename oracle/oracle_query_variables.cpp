@@ -31,6 +31,17 @@ std::string ComplexVariableText(int kind) {
   }
 }
 
+// Whether a complex variable has its object; an object or a reference whose session logged off
+// since holds nothing any more.
+bool HasObject(const TVariableData& v) {
+  if (v.object == nullptr) return false;
+  if (v.kind == kVariableObject)
+    return static_cast<TOracleObject*>(v.object)->Instance() != nullptr;
+  if (v.kind == kVariableReference)
+    return static_cast<TOracleReference*>(v.object)->Ref() != nullptr;
+  return true;
+}
+
 }  // namespace
 
 void TOracleQuery::BindComplex(TVariableData& v) {
@@ -78,7 +89,7 @@ void TOracleQuery::BindVariables() {
     if (v.kind == kVariableSubstitution) continue;
     if (v.Complex()) {
       const std::string what = ComplexVariableText(v.kind) + v.name;
-      if (v.object == nullptr) throw std::runtime_error(what + " cannot be nil");
+      if (!HasObject(v)) throw std::runtime_error(what + " cannot be nil");
       RequireFeature(session_, what);
       BindComplex(v);
       continue;

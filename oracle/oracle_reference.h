@@ -3,8 +3,9 @@
 // reference variable of a statement (TOracleQuery::SetComplexVariable), which binds it with the
 // type's descriptor. A new reference is null until the server fills it, as an OUT variable of a
 // block (`select ref(p) into :r ...`) does. The type is named as for TOracleObject; the reference
-// lives in the session's object cache until the object is destroyed, so it must not outlive the
-// session's logon.
+// lives in the session's object cache until the object is destroyed or the session logs off;
+// after that the object holds nothing (Ref() is nullptr) and a variable given it counts as having
+// no object.
 //
 // Failures: "Reference requires a session" (or the other texts of RequireFeature) when the
 // session is missing, not connected or on the release 7 interface; the client's error as

@@ -32,11 +32,21 @@ ObjectInstance::ObjectInstance(TOracleSession* session, const std::string& typeN
     Free();
     throw;
   }
+  session_->AttachObject(this);
 }
 
 ObjectInstance::~ObjectInstance() {
-  // The cache goes with the session's environment; after the logoff nothing is left to free.
-  if (session_->Connected()) Free();
+  if (session_ == nullptr) return;
+  session_->DetachObject(this);
+  Free();
+}
+
+void ObjectInstance::SessionLoggingOff() {
+  Free();
+}
+
+void ObjectInstance::SessionDestroyed() {
+  session_ = nullptr;
 }
 
 void ObjectInstance::Check(sword status) const {
@@ -44,12 +54,16 @@ void ObjectInstance::Check(sword status) const {
 }
 
 void ObjectInstance::Free() {
+  if (error_ == nullptr) return;  // freed already
   const OciEntryPoints& oci = session_->Entries();
-  if (instance != nullptr)
-    oci.OCIObjectFree(session_->EnvHandle(), error_, instance, OCI_OBJECTFREE_FORCE);
+  // A library unloaded meanwhile took its cache and its handles with it.
+  if (oci.OCIObjectFree != nullptr) {
+    if (instance != nullptr)
+      oci.OCIObjectFree(session_->EnvHandle(), error_, instance, OCI_OBJECTFREE_FORCE);
+    oci.OCIHandleFree(error_, OCI_HTYPE_ERROR);
+  }
   instance = nullptr;
   nullStructure = nullptr;
-  if (error_ != nullptr) oci.OCIHandleFree(error_, OCI_HTYPE_ERROR);
   error_ = nullptr;
 }
 
