@@ -67,6 +67,7 @@ TEST_F(ScriptedObjectTest, AnObjectAndAReferenceAreMadeForTheirTypeAndFreedWithT
   EXPECT_EQ(V(calls.begin(), calls.begin() + 4),
             (V{"OCIObjectFree(I1)", "OCIHandleFree(2)", "OCIObjectFree(I2)", "OCIHandleFree(2)"}));
   EXPECT_EQ(point->Instance(), nullptr);
+  EXPECT_EQ(point->TypeDescriptor(), nullptr);
   EXPECT_EQ(point->NullStructure(), nullptr);
   EXPECT_EQ(ref->Ref(), nullptr);
   session_.LogOn();

@@ -62,6 +62,7 @@ void ObjectInstance::Free() {
       oci.OCIObjectFree(session_->EnvHandle(), error_, instance, OCI_OBJECTFREE_FORCE);
     oci.OCIHandleFree(error_, OCI_HTYPE_ERROR);
   }
+  type = nullptr;
   instance = nullptr;
   nullStructure = nullptr;
   error_ = nullptr;

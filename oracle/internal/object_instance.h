@@ -4,7 +4,7 @@
 // the session); the instance is an object of that type with its null-indicator structure, or an
 // empty reference (OCIObjectNew). It is freed with the object or, sooner, when the session logs
 // off (the cache goes with the session's environment); after that, and after the session was
-// destroyed, it holds nothing (instance nullptr) and calls nothing.
+// destroyed, it holds nothing (type and instance nullptr) and calls nothing.
 //
 // The name is "SCHEMA.TYPE" or "TYPE" (then in the session user's schema), spelt as the
 // dictionary keeps it. A failure raises the client's error as EOracleError through the session
