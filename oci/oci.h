@@ -691,6 +691,11 @@ sword OCIObjectPinTable(OCIEnv* env, OCIError* err, const OCISvcCtx* svc,
                         const OraText* schema_name, ub4 s_n_length, const OraText* object_name,
                         ub4 o_n_length, const OCIRef* scope_obj_ref, OCIDuration pin_duration,
                         void** object);
+// Type codes of OCIObjectNew for an object and a reference; OCIObjectFree's flag that frees a
+// pinned or dirty instance all the same.
+inline constexpr OCITypeCode OCI_TYPECODE_OBJECT = 108;
+inline constexpr OCITypeCode OCI_TYPECODE_REF = 110;
+inline constexpr ub2 OCI_OBJECTFREE_FORCE = 0x0001;
 sword OCIObjectNew(OCIEnv* env, OCIError* err, const OCISvcCtx* svc, OCITypeCode typecode,
                    OCIType* tdo, void* table, OCIDuration duration, int value, void** instance);
 sword OCIObjectPin(OCIEnv* env, OCIError* err, OCIRef* object_ref, OCIComplexObject* corhdl,

@@ -196,11 +196,6 @@ sword OCIObjectFree(OCIEnv*, OCIError* errhp, void*, ub2) {
   return Unimplemented(errhp);
 }
 
-sword OCITypeByName(OCIEnv*, OCIError* errhp, const OCISvcCtx*, const OraText*, ub4, const OraText*,
-                    ub4, const OraText*, ub4, OCIDuration, OCITypeGetOpt, OCIType**) {
-  return Unimplemented(errhp);
-}
-
 sword OCIObjectGetAttr(OCIEnv*, OCIError* errhp, void*, void*, OCIType*, const OraText**,
                        const ub4*, const ub4, const ub4*, const ub4, OCIInd*, void**, void**,
                        OCIType**) {

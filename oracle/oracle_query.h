@@ -44,6 +44,8 @@
 namespace qm {
 
 class TOracleSession;
+class TOracleObject;
+class TOracleReference;
 class TTemporaryLOB;
 
 // Function codes of statements, in the classic numbering.
@@ -151,6 +153,15 @@ class TOracleQuery : public TSessionAttachment {
   // "<name> cannot be opened on its own query"; the execution raises
   // "Cursor variable <name> requires ..." (RequireFeature) unless the session is an OCI8 one.
   void SetComplexVariable(const std::string& name, TOracleQuery& cursor);
+  // Gives the object variable `name` the instance of `object`, or the reference variable `name`
+  // the reference `reference`, bound with its type at each execution; the server may change it
+  // there (an OUT or IN OUT variable of a block). It must live until then; one that its
+  // session's logoff emptied counts as none ("... cannot be nil"). Raises "Variable
+  // <name> not declared" and "<name> is not an object variable" / "<name> is not a reference
+  // variable"; the execution raises "Object variable <name> requires ..." / "Reference variable
+  // <name> requires ..." (RequireFeature) unless the session is an OCI8 one.
+  void SetComplexVariable(const std::string& name, TOracleObject& object);
+  void SetComplexVariable(const std::string& name, TOracleReference& reference);
   // A variable bound as a PL/SQL table of up to `tableSize` elements (at least 1), all NULL.
   // SetVariable on it raises "<name> is a PL/SQL Table, assign a variant array to it";
   // SetVariableArray raises "Array is larger than PL/SQL Table (<count> > <tableSize>)" for
@@ -244,6 +255,8 @@ class TOracleQuery : public TSessionAttachment {
   void AllocateStatement();
   // As a cursor variable of another query in `session`: the handle that query binds.
   OCIStmt** CursorHandle(TOracleSession* session);
+  // Binds an object, reference, LOB or cursor variable that has its object.
+  void BindComplex(TVariableData& v);
   // The result set the server opened on the handle: described, defined, first batch fetched.
   void OpenResultSet();
   // After a statement without rows, the result sets of its cursor variables.

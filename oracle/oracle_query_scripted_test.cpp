@@ -1,6 +1,6 @@
-// Statements on the scripted client (the engine runs no PL/SQL): PL/SQL-table and cursor
-// variables, a dataset over a cursor variable, and a release of the statement's resources that
-// fails.
+// Statements on the scripted client (the engine runs no PL/SQL and has no object types):
+// PL/SQL-table, cursor, object and reference variables, a dataset over a cursor variable,
+// and a release of the statement's resources that fails.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -10,10 +10,13 @@
 
 #include "oracle/e_oracle_error.h"
 #include "oracle/oracle_dataset.h"
+#include "oracle/oracle_object.h"
 #include "oracle/oracle_query.h"
+#include "oracle/oracle_reference.h"
 #include "oracle/oracle_session.h"
 #include "oracle/testing/scripted_client_test.h"
 #include "oracle/testing/session_test_support.h"
+#include "platform/scripted_dialogs.h"
 
 namespace qm {
 namespace {
@@ -168,6 +171,100 @@ TEST_F(ScriptedQueryTest, ADatasetWithACursorVariableHoldsTheRowsOfTheResultSet)
     EXPECT_EQ(data.RecordCount(), 3);
     data.Close();
   }
+}
+
+TEST_F(ScriptedQueryTest, ObjectsAndReferencesAreBoundWithTheirTypesAtEveryExecution) {
+  TOracleObject point(&session_, "SCOTT.POINT");
+  TOracleReference ref(&session_, "POINT");
+  query_.SQL().Add("begin move(:p, :r); end;");
+  query_.DeclareVariable("p", kVariableObject);
+  query_.DeclareVariable("r", kVariableReference);
+  query_.SetComplexVariable("p", point);
+  query_.SetComplexVariable("r", ref);
+  ScriptedDialogs dialogs;
+  query_.SetDebug(true);
+  Reset();
+  query_.Execute();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text,
+            "begin move(:p, :r); end;\r\n\r:P = (Object)\r:R = (Reference)");
+  query_.SetDebug(false);
+  // Each goes by name with its type number and no buffer of its own, then with its type
+  // descriptor and where its instance (and an object's null structure) is kept.
+  const std::vector<std::string> binds{"OCIBindByName(:P,108,0,0,-)", "OCIBindObject(TPOINT,I1,N1)",
+                                       "OCIBindByName(:R,110,0,0,-)", "OCIBindObject(TPOINT,I2,-)"};
+  EXPECT_EQ(
+      Calls({"OCIBindByName", "OCIBindObject", "OCIStmtExecute"}),
+      (std::vector<std::string>{binds[0], binds[1], binds[2], binds[3], "OCIStmtExecute(1,0)"}));
+  Reset();
+  query_.Execute();
+  EXPECT_EQ(Calls({"OCIBindByName", "OCIBindObject"}), binds);
+}
+
+TEST_F(ScriptedQueryTest, ObjectAndReferenceVariablesTakeOnlyTheirOwnKind) {
+  TOracleObject point(&session_, "POINT");
+  TOracleReference ref(&session_, "POINT");
+  query_.SQL().Add("begin move(:p, :r); end;");
+  query_.DeclareVariable("p", kVariableObject);
+  query_.DeclareVariable("r", kVariableReference);
+  query_.DeclareVariable("c", kVariableCLOB);
+  const struct {
+    const char* name;
+    bool object;
+    const char* error;
+  } cases[] = {{"r", true, "r is not an object variable"},
+               {"c", true, "c is not an object variable"},
+               {"p", false, "p is not a reference variable"},
+               {"x", true, "Variable x not declared"},
+               {"x", false, "Variable x not declared"}};
+  for (const auto& c : cases)
+    EXPECT_EQ(ErrorOf([&] {
+                if (c.object)
+                  query_.SetComplexVariable(c.name, point);
+                else
+                  query_.SetComplexVariable(c.name, ref);
+              }),
+              c.error)
+        << c.name;
+  // None of them gave a variable its object.
+  EXPECT_EQ(ErrorOf([&] { query_.Execute(); }), "Object variable :P cannot be nil");
+  query_.SetComplexVariable("p", point);
+  EXPECT_EQ(ErrorOf([&] { query_.Execute(); }), "Reference variable :R cannot be nil");
+
+  // The logoff emptied both: given to the variables, they count as none.
+  query_.SetComplexVariable("r", ref);
+  session_.LogOff();
+  session_.LogOn();
+  EXPECT_EQ(ErrorOf([&] { query_.Execute(); }), "Object variable :P cannot be nil");
+  TOracleObject another(&session_, "POINT");
+  query_.SetComplexVariable("p", another);
+  EXPECT_EQ(ErrorOf([&] { query_.Execute(); }), "Reference variable :R cannot be nil");
+}
+
+TEST_F(ScriptedQueryTest, AnObjectIsRefusedByAStatementOnTheReleaseSevenInterface) {
+  // An object made on a release 8 session, given to a statement of a session that an Oracle7
+  // server put on the release 7 interface.
+  session_.LogOff();
+  UseScriptedClient(OCI8_CLIENT_WITH_OCI7);
+  session_.LogOn();
+  TOracleObject point(&session_, "POINT");
+  TOracleReference ref(&session_, "POINT");
+  TOracleSession old;
+  testing::SetLogon(old, "scott", "tiger", "ORA73");
+  old.LogOn();
+  ASSERT_FALSE(old.OCI8Session());
+  TOracleQuery query;
+  query.SetSession(&old);
+  query.SQL().Add("begin move(:p); end;");
+  query.DeclareVariable("p", kVariableObject);
+  query.SetComplexVariable("p", point);
+  EXPECT_EQ(ErrorOf([&] { query.Execute(); }),
+            "Object variable :P requires OCI8 mode, but OCI7 mode is used.");
+  query.DeclareVariable("p", kVariableReference);
+  query.SetComplexVariable("p", ref);
+  EXPECT_EQ(ErrorOf([&] { query.Execute(); }),
+            "Reference variable :P requires OCI8 mode, but OCI7 mode is used.");
+  old.LogOff();
 }
 
 TEST_F(ScriptedQueryTest, AFailedReleaseIsRaisedByCloseButNotByTheDestructor) {

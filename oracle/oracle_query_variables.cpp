@@ -4,7 +4,9 @@
 #include <stdexcept>
 
 #include "oracle/oci_entry_points.h"
+#include "oracle/oracle_object.h"
 #include "oracle/oracle_query.h"
+#include "oracle/oracle_reference.h"
 #include "oracle/oracle_session.h"
 #include "oracle/temporary_lob.h"
 #include "platform/codepage.h"
@@ -16,7 +18,68 @@ std::string VariableKey(const std::string& name) {
   return Cp1251Upper(!name.empty() && name[0] == ':' ? name : ":" + name);
 }
 
+std::string ComplexVariableText(int kind) {
+  switch (kind) {
+    case kVariableObject:
+      return "Object variable ";
+    case kVariableReference:
+      return "Reference variable ";
+    case kVariableCursor:
+      return "Cursor variable ";
+    default:
+      return "LOB variable ";
+  }
+}
+
+// Whether a complex variable has its object; an object or a reference whose session logged off
+// since holds nothing any more.
+bool HasObject(const TVariableData& v) {
+  if (v.object == nullptr) return false;
+  if (v.kind == kVariableObject)
+    return static_cast<TOracleObject*>(v.object)->Instance() != nullptr;
+  if (v.kind == kVariableReference)
+    return static_cast<TOracleReference*>(v.object)->Ref() != nullptr;
+  return true;
+}
+
 }  // namespace
+
+void TOracleQuery::BindComplex(TVariableData& v) {
+  const OciEntryPoints& oci = session_->Entries();
+  // A LOB locator goes by its address, a cursor as its query's statement handle, which the
+  // server opens on the select; an object or a reference by the address of its instance, given
+  // with its type in a second call. All are bound again at every execution.
+  void* value = &v.object;
+  sb4 size = static_cast<sb4>(sizeof v.object);
+  OCIType* type = nullptr;
+  void** instance = nullptr;
+  void** nulls = nullptr;
+  if (v.kind == kVariableCursor) {
+    value = static_cast<TOracleQuery*>(v.object)->CursorHandle(session_);
+    size = 0;
+  } else if (v.kind == kVariableObject) {
+    auto* object = static_cast<TOracleObject*>(v.object);
+    type = object->TypeDescriptor();
+    instance = object->InstanceAddress();
+    nulls = object->NullStructureAddress();
+  } else if (v.kind == kVariableReference) {
+    auto* reference = static_cast<TOracleReference*>(v.object);
+    type = reference->TypeDescriptor();
+    instance = reference->RefAddress();
+  }
+  if (instance != nullptr) {
+    value = nullptr;
+    size = 0;
+  }
+  OCIBind* bind = nullptr;
+  sword status =
+      oci.OCIBindByName(stmt_, &bind, err_, reinterpret_cast<const OraText*>(v.name.data()),
+                        static_cast<sb4>(v.name.size()), value, size, static_cast<ub2>(v.kind),
+                        nullptr, nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
+  if (ErrorCodeOf(status) == 0 && instance != nullptr)
+    status = oci.OCIBindObject(bind, err_, type, instance, nullptr, nulls, nullptr);
+  if (ErrorCodeOf(status) != 0) session_->RaiseOracleError(err_);
+}
 
 void TOracleQuery::BindVariables() {
   const OciEntryPoints& oci = session_->Entries();
@@ -24,31 +87,12 @@ void TOracleQuery::BindVariables() {
   for (const auto& holder : variables_) {
     TVariableData& v = *holder;
     if (v.kind == kVariableSubstitution) continue;
-    if (v.Complex() && v.object != nullptr) {
-      // A LOB locator goes by its address, a cursor as its query's statement handle, which the
-      // server opens on the select; both are bound again at every execution.
-      const bool cursor = v.kind == kVariableCursor;
-      RequireFeature(session_, (cursor ? "Cursor variable " : "LOB variable ") + v.name);
-      void* value = &v.object;
-      sb4 size = static_cast<sb4>(sizeof v.object);
-      if (cursor) {
-        value = static_cast<TOracleQuery*>(v.object)->CursorHandle(session_);
-        size = 0;
-      }
-      OCIBind* bind = nullptr;
-      const sword status = oci.OCIBindByName(
-          stmt_, &bind, err_, reinterpret_cast<const OraText*>(v.name.data()),
-          static_cast<sb4>(v.name.size()), value, size, static_cast<ub2>(v.kind), nullptr,
-          nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
-      if (ErrorCodeOf(status) != 0) session_->RaiseOracleError(err_);
-      continue;
-    }
     if (v.Complex()) {
-      const char* what = v.kind == 108   ? "Object variable "
-                         : v.kind == 110 ? "Reference variable "
-                         : v.kind == 116 ? "Cursor variable "
-                                         : "LOB variable ";
-      throw std::runtime_error(what + v.name + " cannot be nil");
+      const std::string what = ComplexVariableText(v.kind) + v.name;
+      if (!HasObject(v)) throw std::runtime_error(what + " cannot be nil");
+      RequireFeature(session_, what);
+      BindComplex(v);
+      continue;
     }
     if (v.array) {
       if (arrayCount >= 0 && arrayCount != v.Count())
@@ -133,6 +177,18 @@ void TOracleQuery::SetComplexVariable(const std::string& name, const TTemporaryL
   TVariableData& v = Variable(name);
   if (v.kind != lob.LobType()) throw std::runtime_error(name + " is not a LOB variable");
   v.object = lob.Locator();
+}
+
+void TOracleQuery::SetComplexVariable(const std::string& name, TOracleObject& object) {
+  TVariableData& v = Variable(name);
+  if (v.kind != kVariableObject) throw std::runtime_error(name + " is not an object variable");
+  v.object = &object;
+}
+
+void TOracleQuery::SetComplexVariable(const std::string& name, TOracleReference& reference) {
+  TVariableData& v = Variable(name);
+  if (v.kind != kVariableReference) throw std::runtime_error(name + " is not a reference variable");
+  v.object = &reference;
 }
 
 void TOracleQuery::SetComplexVariable(const std::string& name, TOracleQuery& cursor) {

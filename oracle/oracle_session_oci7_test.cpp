@@ -11,7 +11,9 @@
 #include "oracle/client_naming_profile.h"
 #include "oracle/e_oracle_error.h"
 #include "oracle/oracle_client.h"
+#include "oracle/oracle_object.h"
 #include "oracle/oracle_query.h"
+#include "oracle/oracle_reference.h"
 #include "oracle/oracle_session.h"
 #include "oracle/testing/connected_engine_test.h"
 #include "oracle/testing/session_test_support.h"
@@ -136,6 +138,18 @@ TEST_F(Oci7ClientTest, AFailedCursorCloseIsRaisedByCloseButNotByTheDestructor) {
     failNextClose();
   }  // destroyed quietly
   EXPECT_EQ(Calls("oclose"), 2);
+}
+
+TEST_F(Oci7ClientTest, AClientWithoutNet8RefusesObjectsAndReferencesByName) {
+  // Without the release 8 group the object calls were never resolved: nothing calls them.
+  Use(OCI7_ONLY_CLIENT);
+  TOracleSession s;
+  SetLogon(s, "system", "manager");
+  s.LogOn();
+  ExpectGeneralError([&] { TOracleObject(&s, "POINT"); },
+                     "Object requires Net8, which is not detected on this PC");
+  ExpectGeneralError([&] { TOracleReference(&s, "POINT"); },
+                     "Reference requires Net8, which is not detected on this PC");
 }
 
 TEST_F(Oci7ClientTest, APasswordChangesByStatementAndWrongPasswordsAreRefused) {

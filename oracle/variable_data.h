@@ -52,8 +52,9 @@ struct TVariableData {
   // A PL/SQL table: `tableSize` elements are bound, of which `tableCount` hold values; the
   // server may change both the values and the count.
   bool plsqlTable = false;
-  // The object of a complex variable: the locator of a LOB variable, the TOracleQuery of a cursor
-  // variable; nullptr when none is given.
+  // The object of a complex variable: the TOracleObject of an object variable, the
+  // TOracleReference of a reference variable, the locator of a LOB variable, the TOracleQuery of
+  // a cursor variable; nullptr when none is given.
   void* object = nullptr;
   int tableSize = 0;
   ub4 tableCount = 0;

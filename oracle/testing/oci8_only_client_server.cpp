@@ -20,6 +20,13 @@
 //    a result set of two columns, ID NUMBER(9) and NAME VARCHAR2(10), and three rows: (10,
 //    "ten"), (20, "twenty"), (30, NULL). Its fetches fill the buffers defined on it and are
 //    logged as OCIStmtFetch(nrows,name); its row count is the rows fetched so far.
+//  - Object types: OCITypeByName knows POINT and NOIND in any schema (or none), logged as
+//    OCITypeByName(schema,name) with their descriptors named TPOINT and TNOIND; any other name
+//    fails with ORA-22303. OCIObjectNew hands out instances I1, I2, ... (since qm_test_reset),
+//    logged as OCIObjectNew(typecode,descriptor) ("-" for none); OCIObjectGetInd gives In the
+//    null structure Nn, but fails with ORA-21700 for an instance of NOIND; OCIObjectFree
+//    logs OCIObjectFree(In), and OCIBindObject logs OCIBindObject(descriptor,instance,nulls),
+//    naming what the bind's pointers point at.
 //  - The select "select * from kinds" describes the columns ID NUMBER(9), OBJ (a named type),
 //    PTR (a REF) and CUR (a cursor), in that order, and fetches no row.
 
@@ -89,6 +96,33 @@ ub4 resultSetFetched = 0;
 constexpr unsigned kStatements = 16;
 char statements[kStatements];
 unsigned statementsAllocated = 0;
+
+// Object types, and the instances made of them in the client's cache.
+constexpr const char* kTypes[] = {"POINT", "NOIND"};
+char types[sizeof kTypes / sizeof kTypes[0]];
+constexpr unsigned kInstances = 16;
+char instanceCells[kInstances];
+char nullCells[kInstances];
+const OCIType* instances[kInstances];  // the type each was made of
+unsigned instancesMade = 0;
+
+std::string TypeName(const OCIType* tdo) {
+  const char* at = reinterpret_cast<const char*>(tdo);
+  if (at < types || at >= types + sizeof types) return "-";
+  return std::string("T") + kTypes[at - types];
+}
+
+std::string CellName(const void* cell, const char* cells, const char* prefix) {
+  const char* at = static_cast<const char*>(cell);
+  if (at < cells || at >= cells + kInstances) return "?";
+  return prefix + std::to_string(at - cells + 1);
+}
+std::string InstanceName(const void* instance) {
+  return CellName(instance, instanceCells, "I");
+}
+std::string NullName(const void* nulls) {
+  return CellName(nulls, nullCells, "N");
+}
 
 std::string StatementName(const void* handle) {
   const char* at = static_cast<const char*>(handle);
@@ -321,8 +355,60 @@ sword OCIStmtExecute(OCISvcCtx*, OCIStmt*, OCIError*, ub4 iters, ub4, const OCIS
 
 void ResetScriptedServer() {
   statementsAllocated = 0;
+  instancesMade = 0;
   resultSet = nullptr;
   cursorBind = nullptr;
+}
+
+sword OCITypeByName(OCIEnv*, OCIError*, const OCISvcCtx*, const OraText* schema_name, ub4 s_length,
+                    const OraText* type_name, ub4 t_length, const OraText*, ub4, OCIDuration,
+                    OCITypeGetOpt, OCIType** tdo) {
+  const std::string schema =
+      schema_name == nullptr ? std::string() : Text(schema_name, static_cast<sb4>(s_length));
+  const std::string name = Text(type_name, static_cast<sb4>(t_length));
+  RecordCall("OCITypeByName(" + schema + "," + name + ")");
+  for (std::size_t i = 0; i < sizeof kTypes / sizeof kTypes[0]; ++i)
+    if (name == kTypes[i]) {
+      *tdo = reinterpret_cast<OCIType*>(&types[i]);
+      return OCI_SUCCESS;
+    }
+  pendingCode = 22303;
+  pendingMessage = "ORA-22303: type \"" + schema + "\".\"" + name + "\" not found\n";
+  return OCI_ERROR;
+}
+
+sword OCIObjectNew(OCIEnv*, OCIError*, const OCISvcCtx*, OCITypeCode typecode, OCIType* tdo, void*,
+                   OCIDuration, int, void** instance) {
+  RecordCall("OCIObjectNew(" + std::to_string(typecode) + "," + TypeName(tdo) + ")");
+  const unsigned made = instancesMade++ % kInstances;
+  instances[made] = tdo;
+  *instance = &instanceCells[made];
+  return OCI_SUCCESS;
+}
+
+sword OCIObjectGetInd(OCIEnv*, OCIError*, void* instance, void** null_struct) {
+  RecordCall("OCIObjectGetInd(" + InstanceName(instance) + ")");
+  const std::size_t at = static_cast<std::size_t>(static_cast<char*>(instance) - instanceCells);
+  if (TypeName(instances[at]) == "TNOIND") {
+    pendingCode = 21700;
+    pendingMessage = "ORA-21700: object does not exist or is marked for delete\n";
+    return OCI_ERROR;
+  }
+  *null_struct = &nullCells[at];
+  return OCI_SUCCESS;
+}
+
+sword OCIObjectFree(OCIEnv*, OCIError*, void* instance, ub2) {
+  RecordCall("OCIObjectFree(" + InstanceName(instance) + ")");
+  return OCI_SUCCESS;
+}
+
+sword OCIBindObject(OCIBind*, OCIError*, const OCIType* type, void** pgvpp, ub4*, void** indpp,
+                    ub4*) {
+  RecordCall("OCIBindObject(" + TypeName(type) + "," +
+             (pgvpp == nullptr ? std::string("-") : InstanceName(*pgvpp)) + "," +
+             (indpp == nullptr ? std::string("-") : NullName(*indpp)) + ")");
+  return OCI_SUCCESS;
 }
 
 sword OCIErrorGet(void*, ub4 recordno, OraText*, sb4* errcodep, OraText* bufp, ub4 bufsiz, ub4) {
