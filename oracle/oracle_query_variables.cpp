@@ -39,6 +39,7 @@ bool HasObject(const TVariableData& v) {
     return static_cast<TOracleObject*>(v.object)->Instance() != nullptr;
   if (v.kind == kVariableReference)
     return static_cast<TOracleReference*>(v.object)->Ref() != nullptr;
+  if (v.kind != kVariableCursor) return static_cast<TTemporaryLOB*>(v.object)->Locator() != nullptr;
   return true;
 }
 
@@ -49,14 +50,13 @@ void TOracleQuery::BindComplex(TVariableData& v) {
   // A LOB locator goes by its address, a cursor as its query's statement handle, which the
   // server opens on the select; an object or a reference by the address of its instance, given
   // with its type in a second call. All are bound again at every execution.
-  void* value = &v.object;
-  sb4 size = static_cast<sb4>(sizeof v.object);
+  void* value = nullptr;
+  sb4 size = 0;
   OCIType* type = nullptr;
   void** instance = nullptr;
   void** nulls = nullptr;
   if (v.kind == kVariableCursor) {
     value = static_cast<TOracleQuery*>(v.object)->CursorHandle(session_);
-    size = 0;
   } else if (v.kind == kVariableObject) {
     auto* object = static_cast<TOracleObject*>(v.object);
     type = object->TypeDescriptor();
@@ -66,10 +66,9 @@ void TOracleQuery::BindComplex(TVariableData& v) {
     auto* reference = static_cast<TOracleReference*>(v.object);
     type = reference->TypeDescriptor();
     instance = reference->RefAddress();
-  }
-  if (instance != nullptr) {
-    value = nullptr;
-    size = 0;
+  } else {
+    value = static_cast<TTemporaryLOB*>(v.object)->LocatorAddress();
+    size = static_cast<sb4>(sizeof(OCILobLocator*));
   }
   OCIBind* bind = nullptr;
   sword status =
@@ -176,7 +175,7 @@ void TOracleQuery::DeleteVariable(const std::string& name) {
 void TOracleQuery::SetComplexVariable(const std::string& name, const TTemporaryLOB& lob) {
   TVariableData& v = Variable(name);
   if (v.kind != lob.LobType()) throw std::runtime_error(name + " is not a LOB variable");
-  v.object = lob.Locator();
+  v.object = const_cast<TTemporaryLOB*>(&lob);
 }
 
 void TOracleQuery::SetComplexVariable(const std::string& name, TOracleObject& object) {

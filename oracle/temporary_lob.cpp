@@ -26,15 +26,27 @@ TTemporaryLOB::TTemporaryLOB(TOracleSession* session, ub2 lobType)
     oci.OCIHandleFree(error_, OCI_HTYPE_ERROR);
     throw;
   }
+  session_->AttachObject(this);
 }
 
 TTemporaryLOB::~TTemporaryLOB() {
+  if (session_ == nullptr) return;
+  session_->DetachObject(this);
+  Free();
+}
+
+void TTemporaryLOB::Free() {
+  if (locator_ == nullptr) return;  // freed already
   // The temporary goes at the latest with the session; a failure here changes nothing for it.
-  if (session_ == nullptr || !session_->Connected()) return;
   const OciEntryPoints& oci = session_->Entries();
-  oci.OCILobFreeTemporary(session_->ServiceContext(), error_, locator_);
-  oci.OCIDescriptorFree(locator_, OCI_DTYPE_LOB);
-  oci.OCIHandleFree(error_, OCI_HTYPE_ERROR);
+  if (session_->Connected()) oci.OCILobFreeTemporary(session_->ServiceContext(), error_, locator_);
+  // A library unloaded meanwhile took its handles with it.
+  if (oci.OCIDescriptorFree != nullptr) {
+    oci.OCIDescriptorFree(locator_, OCI_DTYPE_LOB);
+    oci.OCIHandleFree(error_, OCI_HTYPE_ERROR);
+  }
+  locator_ = nullptr;
+  error_ = nullptr;
 }
 
 void TTemporaryLOB::Check(sword status) const {
@@ -42,6 +54,8 @@ void TTemporaryLOB::Check(sword status) const {
 }
 
 void TTemporaryLOB::Write(const std::string& value) {
+  if (locator_ == nullptr)
+    throw std::runtime_error("The temporary LOB was freed when its session logged off");
   const OciEntryPoints& oci = session_->Entries();
   // A shorter value must not keep the end of a longer one: the temporary starts again.
   Check(oci.OCILobFreeTemporary(session_->ServiceContext(), error_, locator_));

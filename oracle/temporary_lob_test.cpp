@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 
 #include "oracle/oracle_query.h"
+#include "oracle/oracle_session.h"
 #include "platform/codepage.h"
 #include "oracle/testing/connected_engine_test.h"
 #include "oracle/testing/session_test_support.h"
@@ -71,6 +73,37 @@ TEST_P(TemporaryLOBTest, LOBVariablesInsertTheValuesOfTemporaryLOBs) {
   EXPECT_EQ(select.LOBField(0).Size(), 5008);  // characters
   select.Next();
   EXPECT_EQ(select.LOBField(0).AsString(), "");
+}
+
+TEST_P(TemporaryLOBTest, ALOBThatOutlivesItsLogonHoldsNothingAndBindsAsNil) {
+  if (UseOCI7()) GTEST_SKIP() << "release 7 sessions make no temporary LOBs";
+  TTemporaryLOB body(&session_, SQLT_CLOB);
+  body.Write("kept");
+  TOracleQuery insert;
+  insert.SetSession(&session_);
+  insert.SQL().Add("insert into docs (id, body) values (3, :body)");
+  insert.DeclareVariable("body", kVariableCLOB);
+  insert.SetComplexVariable("body", body);
+
+  // The logoff frees the temporary with the session's handles; the next logon's statement does
+  // not bind the freed locator.
+  session_.LogOff();
+  EXPECT_EQ(body.Locator(), nullptr);
+  EXPECT_EQ(ErrorOf([&] { body.Write("x"); }),
+            "The temporary LOB was freed when its session logged off");
+  session_.LogOn();
+  EXPECT_EQ(ErrorOf([&] { insert.Execute(); }), "LOB variable :BODY cannot be nil");
+
+  // A LOB whose session is destroyed first is destroyed without calling it.
+  auto other = std::make_unique<TOracleSession>();
+  other->SetLogonUsername("system");
+  other->SetLogonPassword("manager");
+  other->SetLogonDatabase("orcl");
+  other->LogOn();
+  auto scan = std::make_unique<TTemporaryLOB>(other.get(), SQLT_BLOB);
+  other.reset();
+  EXPECT_EQ(scan->Locator(), nullptr);
+  scan.reset();
 }
 
 INSTANTIATE_TEST_SUITE_P(Interfaces, TemporaryLOBTest, testing::BothInterfaces(),
