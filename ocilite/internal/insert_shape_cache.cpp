@@ -19,20 +19,36 @@ namespace {
 // comment, so that equal texts there are equal tokens; the list must be "(" literal {"," literal}
 // ")" and the end, each literal a text, a plain number or NULL. Whatever this does not take is
 // left to the full compiler: it never has to agree with the lexer on anything harder.
+// `key` holds the previous statement's key on entry: a statement with the same text before VALUES
+// (as an import sends record after record) takes it without a second scan.
 bool ReadShape(std::string_view sql, std::string& key, std::vector<ScannedLiteral>& literals,
                std::size_t& count) {
   const std::size_t n = sql.size();
   std::size_t i = 0;
   count = 0;
-  if (!SkipToWord(sql, i, "VALUES")) return false;
   auto append_number = [&](std::size_t v) {
     char digits[24];
     key.append(digits, std::to_chars(digits, digits + sizeof digits, v).ptr);
   };
-  key.clear();
-  append_number(i - 6);
-  key += ':';
-  key.append(sql.substr(0, i - 6));
+  std::size_t before = 0;  // the length of the text before VALUES in the previous key
+  const std::size_t colon = key.find(':');
+  if (colon != std::string::npos) std::from_chars(key.data(), key.data() + colon, before);
+  const std::string_view previous =
+      colon == std::string::npos || key.size() < colon + 1 + before
+          ? std::string_view()
+          : std::string_view(key).substr(colon + 1, before);
+  if (!previous.empty() && n >= before + 6 && sql.substr(0, before) == previous &&
+      IsWord(sql.substr(before, 6), "VALUES") && (n == before + 6 || !IsNameChar(sql[before + 6]))) {
+    // The same text up to the same word VALUES, which the scan would find again.
+    i = before + 6;
+    key.resize(colon + 1 + before);
+  } else {
+    if (!SkipToWord(sql, i, "VALUES")) return false;
+    key.clear();
+    append_number(i - 6);
+    key += ':';
+    key.append(sql.substr(0, i - 6));
+  }
   auto skip_blanks = [&] {
     while (i < n && IsBlank(sql[i])) ++i;
   };

@@ -65,15 +65,20 @@ TEST_F(InsertShape, EachStatementOfAShapeStoresItsOwnValues) {
       // A sign makes an expression, compiled in full.
       "insert into P(NAME,QTY,BORN,NOTE) values ('x)',-1,'01.01.2000','y')",
       "insert into P(NAME,QTY,BORN,NOTE) values ('Иванов','12','01.02.2001','ab')",
+      // The text before VALUES as before: the word itself is read again.
+      "insert into P(NAME,QTY,BORN,NOTE) VALUES('k','1','01.01.2000','k')",
   };
   for (const char* sql : statements) ASSERT_EQ(Exec(sql), "") << sql;
+  EXPECT_EQ(Exec("insert into P(NAME,QTY,BORN,NOTE) valuesx ('a','1','01.01.2000','b')"),
+            "ORA-00926: missing VALUES keyword");
   EXPECT_EQ(Rows("select NAME, QTY, to_char(BORN, 'YYYY-MM-DD'), NOTE from P"),
             (Table{{"Иванов", "12", "2001-02-01", "ab  "},
                    {"O'Brien", "3.46", "2000-02-29", "<null>"},
                    {"<null>", "<null>", "<null>", "abcd"},
                    {"a,b", "7", "1999-12-31", "<null>"},
                    {"x)", "-1", "2000-01-01", "y   "},
-                   {"Иванов", "12", "2001-02-01", "ab  "}}));
+                   {"Иванов", "12", "2001-02-01", "ab  "},
+                   {"k", "1", "2000-01-01", "k   "}}));
   // A text and a number literal in one position store alike.
   EXPECT_EQ(Rows("select count(*) from P where QTY = 12 and NAME = 'Иванов'"), (Table{{"2"}}));
 }
