@@ -21,24 +21,44 @@ std::size_t LiteralEnd(std::string_view text, std::size_t at) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// The characters that may open a quoted name, a literal or a comment.
+bool IsSpecial(char c) { return c == '"' || c == '\'' || c == '-' || c == '/'; }
+
+// Whether `b` holds at `j` the `length` characters `a` holds at `i`.
+bool SameRun(std::string_view a, std::size_t i, std::string_view b, std::size_t j,
+             std::size_t length) {
+  return b.size() - j >= length && a.substr(i, length) == b.substr(j, length);
+}
+
 }  // namespace
 
 bool SameSelectShape(std::string_view a, std::string_view b) {
   std::size_t i = 0, j = 0;
   char previous = '\0';  // the last character outside literals that is no blank
-  bool insideName = false;
   while (i < a.size() && j < b.size()) {
-    const char c = a[i];
-    if (c != b[j]) return false;
-    if (insideName) {
-      insideName = c != '"';
-      ++i, ++j;
+    // Plain text up to the next special character must be equal as it stands.
+    std::size_t end = i;
+    while (end < a.size() && !IsSpecial(a[end])) ++end;
+    if (end > i) {
+      if (!SameRun(a, i, b, j, end - i)) return false;
+      for (std::size_t k = end; k > i; --k)
+        if (!IsBlank(a[k - 1])) {
+          previous = a[k - 1];
+          break;
+        }
+      j += end - i;
+      i = end;
       continue;
     }
+    const char c = a[i];
+    if (c != b[j]) return false;
     if (c == '"') {
-      insideName = true;
-    } else if ((c == '-' || c == '/') && i + 1 < a.size() && a[i + 1] == (c == '-' ? '-' : '*')) {
-      return false;
+      // A quoted name, equal through its closing quote (or to the end when it has none).
+      const std::size_t close = a.find('"', i + 1);
+      const std::size_t length = (close == std::string_view::npos ? a.size() : close + 1) - i;
+      if (!SameRun(a, i, b, j, length)) return false;
+      previous = '"';
+      i += length, j += length;
     } else if (c == '\'') {
       const char before = i > 0 ? a[i - 1] : '\0';
       if (before == 'q' || before == 'Q') return false;
@@ -47,10 +67,11 @@ bool SameSelectShape(std::string_view a, std::string_view b) {
       if (previous != '=' && a.substr(i, endA - i) != b.substr(j, endB - j)) return false;
       i = endA, j = endB;
       previous = '\'';
-      continue;
+    } else {
+      if (i + 1 < a.size() && a[i + 1] == (c == '-' ? '-' : '*')) return false;  // a comment
+      previous = c;
+      ++i, ++j;
     }
-    if (!IsBlank(c)) previous = c;
-    ++i, ++j;
   }
   return i == a.size() && j == b.size();
 }
