@@ -3,6 +3,8 @@
 #include <variant>
 
 #include "oci/oci.h"
+#include "ocilite/internal/date_format.h"
+#include "ocilite/internal/number_text.h"
 #include "ocilite/internal/ora_error.h"
 #include "ocilite/internal/shape_scan.h"
 #include "ocilite/internal/sql_parser.h"
@@ -71,6 +73,39 @@ bool ReadShape(std::string_view sql, std::string& key, std::vector<ScannedLitera
   return !literals.empty();
 }
 
+// The value Translator::ComparedLiteral gives `literal` against `column`, made the short way for
+// what an import compares: a text with a VARCHAR2 column, a plain number with a NUMBER column, a
+// date in a plain session format with a DATE column. False leaves the literal to the translator,
+// and with it every literal that is NULL, needs the column converted, or fails to convert.
+bool QuickComparedValue(const ScannedLiteral& literal, const SqlType& column, EvalContext& ctx,
+                        const DateFormat*& date_format, Value& out) {
+  if (literal.text.empty()) return false;
+  switch (column.type) {
+    case DataType::kVarchar2:
+      if (literal.kind != ExprKind::kString) return false;
+      out = Value::Text(literal.text);
+      return true;
+    case DataType::kNumber: {
+      // A number literal is read with its point, a text one with the session's decimal character.
+      const char decimal = literal.kind == ExprKind::kNumber ? '.' : ctx.nls.decimal;
+      std::string form;
+      if (!FitPlainNumberText(literal.text, decimal, 0, kFloatScale, form)) return false;
+      out = Value::Number(std::move(form));
+      return true;
+    }
+    case DataType::kDate: {
+      if (literal.kind != ExprKind::kString) return false;
+      if (!date_format) date_format = &ctx.SessionDateFormat();
+      const std::optional<OraDate> date = date_format->ParsePlain(literal.text, ctx.statement_time);
+      if (!date) return false;
+      out = Value::Text(date->ToStorage());
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<CompiledSql> QueryShapeCache::Compile(std::string_view sql,
@@ -111,13 +146,16 @@ std::unique_ptr<CompiledSql> QueryShapeCache::Compile(std::string_view sql,
     c->ast.emplace<SelectStmt>();
     c->translated = shape.translated;
     c->generation = generation;
+    const DateFormat* date_format = nullptr;
     Expr literal{};
     for (std::size_t i = 0; i < literals.size(); ++i) {
       const LiftedComparison& slot = shape.lifted[i];
+      Value& value = c->translated.params[slot.param].constant;
+      if (QuickComparedValue(literals[i], slot.column_type, ctx, date_format, value)) continue;
       LoadLiteral(literal, literals[i]);
       std::optional<Value> v = translator.ComparedLiteral(slot, literal);
       if (!v) return nullptr;
-      c->translated.params[slot.param].constant = std::move(*v);
+      value = std::move(*v);
     }
     return c;
   } catch (const OraError&) {

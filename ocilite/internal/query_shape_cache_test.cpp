@@ -82,6 +82,11 @@ TEST_F(QueryShape, EachQueryOfAShapeFindsWhatItsFullCompileFinds) {
       "CODE='  ' and BIN IS NULL",
       "CODE IS NOT NULL and NAME IS NULL",
       "P.NAME = 'x y'   AND   \"QTY\" = '-7'",
+      // Compared as they are, not as the column would store them.
+      "NAME='Иванов' and QTY='12.001' and BORN='1.2.2001'",
+      "NAME='Иванов ' and QTY=' 12 ' and BORN='01.02.2001'",
+      "NAME='O''Brien' and QTY='3.455' and BORN='29.02.2000'",
+      "NAME='O''Brien' and QTY=3.46 and BORN='29.2.2000'",
   };
   auto both = [&](const std::string& condition) {
     const std::string shaped = "select NAME, QTY from P where " + condition;

@@ -566,10 +566,10 @@ CExpr Translator::Impl::LiftedCompare(const Expr& e, CExpr a, CExpr b) {
     return Condition("(" + Emit(a) + " " + e.op + " " + Emit(b) + ")", {&a, &b});
   std::string first = Emit(a);
   if (literal_first) lifted_comparisons->push_back({out.params.size() - 1, literal_expr.pos, true,
-                                                   column, b.sql});
+                                                   column, b.sql, column->type});
   std::string second = Emit(b);
   if (!literal_first) lifted_comparisons->push_back({out.params.size() - 1, literal_expr.pos,
-                                                    false, column, a.sql});
+                                                    false, column, a.sql, column->type});
   return Condition("(" + first + " " + e.op + " " + second + ")", {&a, &b});
 }
 

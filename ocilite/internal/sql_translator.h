@@ -70,6 +70,7 @@ struct LiftedComparison {
   bool literal_first = false;
   std::shared_ptr<const CExpr> column;
   std::string column_sql;
+  SqlType column_type;  // the column's own type, before any conversion for the comparison
 };
 
 // The type a placeholder's client buffer gives its value; throws ORA-01008 when unbound.
