@@ -663,9 +663,15 @@ int PeekStatementType(std::string_view sql) {
       break;
     }
   }
-  std::string word;
-  while (i < sql.size() && ((sql[i] >= 'A' && sql[i] <= 'Z') || (sql[i] >= 'a' && sql[i] <= 'z')))
-    word += static_cast<char>(sql[i] >= 'a' ? sql[i] - 32 : sql[i]), ++i;
+  // The first word in capitals; none of the words below is longer than seven letters.
+  char upper[8];
+  std::size_t length = 0;
+  for (; i < sql.size() && ((sql[i] >= 'A' && sql[i] <= 'Z') || (sql[i] >= 'a' && sql[i] <= 'z'));
+       ++i) {
+    if (length == sizeof upper) return 0;
+    upper[length++] = static_cast<char>(sql[i] >= 'a' ? sql[i] - 32 : sql[i]);
+  }
+  const std::string_view word(upper, length);
   static constexpr std::pair<std::string_view, int> kTypes[] = {
       {"SELECT", 1}, {"WITH", 1}, {"UPDATE", 2}, {"DELETE", 3}, {"INSERT", 4},
       {"CREATE", 5}, {"DROP", 6}, {"ALTER", 7},  {"BEGIN", 8},  {"DECLARE", 9},
