@@ -61,9 +61,11 @@ class ProgressFace : public qm::ImportRunWindow {
 double PerRecord(qm::ImportRunWindow& window, int records) {
   const auto start = std::chrono::steady_clock::now();
   window.SetProgressMax(records);
+  std::string counter;
   for (int i = 1; i <= records; ++i) {
     window.SetProgress(i);
-    window.SetCounterLabel(qm::CounterLabel(i, records, 0, 0));
+    qm::CounterLabel(counter, i, records, 0, 0);
+    window.SetCounterLabel(counter);
     window.ProcessEvents();
   }
   window.RunEnded();

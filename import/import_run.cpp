@@ -188,13 +188,15 @@ ImportRunResult RunImport(ImportRunWindow& window, ImportDatabase& database, Sou
     result.stop = RunStop::kWorkLost;
     result.stopReason = e.what();
   };
+  std::string counter;
   for (std::int32_t i = first + 1; i <= last; ++i) {
     if (limits.stop && limits.stop->load()) {
       result.stop = RunStop::kInterrupted;
       break;
     }
     window.SetProgress(i);
-    window.SetCounterLabel(CounterLabel(i, result.total, third, fourth));
+    CounterLabel(counter, i, result.total, third, fourth);
+    window.SetCounterLabel(counter);
     window.ProcessEvents();
     try {
       bool exists = false, faulted = false;

@@ -117,16 +117,16 @@ std::string ErrorLogEntry(std::int32_t pass, const std::string& sqlText) {
   return "/" + std::to_string(pass) + "/" + sqlText;
 }
 
-std::string CounterLabel(std::int32_t pass, std::int32_t total, std::int32_t third,
-                         std::int32_t fourth) {
-  // Made for every record: one allocation at most.
+void CounterLabel(std::string& out, std::int32_t pass, std::int32_t total, std::int32_t third,
+                  std::int32_t fourth) {
+  // Made for every record, into the room of the one before.
   char text[4 * 11 + 3];
   char* end = text;
   for (const std::int32_t n : {pass, total, third, fourth}) {
     if (end != text) *end++ = '/';
     end = std::to_chars(end, text + sizeof text, n).ptr;
   }
-  return std::string(text, end);
+  out.assign(text, end);
 }
 
 MessageBoxRequest ImportSummary(bool errors, std::int32_t inserted, std::int32_t total) {

@@ -53,9 +53,10 @@ MessageBoxRequest DeletionFailureBox(const std::string& sqlText);
 // text (its line followed by CR LF).
 std::string ErrorLogEntry(std::int32_t pass, const std::string& sqlText);
 
-// "<pass>/<total>/<third>/<fourth>", for the main window's counter label.
-std::string CounterLabel(std::int32_t pass, std::int32_t total, std::int32_t third,
-                         std::int32_t fourth);
+// "<pass>/<total>/<third>/<fourth>", for the main window's counter label, into `out` (whose room
+// is kept from one record to the next).
+void CounterLabel(std::string& out, std::int32_t pass, std::int32_t total, std::int32_t third,
+                  std::int32_t fourth);
 
 // The box that ends a run, captioned "move data".
 MessageBoxRequest ImportSummary(bool errors, std::int32_t inserted, std::int32_t total);

@@ -181,7 +181,9 @@ TEST(RunTexts, DeletionLogCounterAndSummary) {
 
   EXPECT_EQ(ErrorLogEntry(17, "insert into T(A,B) values ('x','y')\r\n"),
             "/17/insert into T(A,B) values ('x','y')\r\n");
-  EXPECT_EQ(CounterLabel(17, 250, 0, 0), "17/250/0/0");
+  std::string counter = "a longer text from the record before";
+  CounterLabel(counter, 17, 250, 0, 0);
+  EXPECT_EQ(counter, "17/250/0/0");
 
   const MessageBoxRequest ok = ImportSummary(false, 2, 3);
   EXPECT_EQ(ok.text, "Process finished\r\ninserted 2 record from 3 selected");

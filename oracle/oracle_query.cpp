@@ -176,7 +176,8 @@ std::string TOracleQuery::PreparedTextOf() const {
         text.append(line.substr(0, cr));
       text.append(line).push_back('\n');
     }
-    return text.empty() ? " " : text;
+    if (text.empty()) text = " ";
+    return text;
   }
   std::string text = sql_.Text();
   const std::vector<TScannedVariable> found = ScanVariables(text, true);
@@ -190,7 +191,8 @@ std::string TOracleQuery::PreparedTextOf() const {
                  replacement != nullptr ? *replacement : std::string());
   }
   text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-  return text.empty() ? " " : text;
+  if (text.empty()) text = " ";
+  return text;
 }
 
 // ---- Handles --------------------------------------------------------------------------------
