@@ -8,18 +8,14 @@
 namespace qm {
 
 void ExecuteLine(TOracleQuery& query, const std::string& sql) {
-  query.SQL().Clear();
-  query.SQL().Add(sql);
+  query.SQL().SetOnlyLine(sql);
   query.Execute();
 }
 
 bool DataSetCatalogue::Active() const { return dataset_.Active(); }
 void DataSetCatalogue::Close() { dataset_.Close(); }
 
-void DataSetCatalogue::SetSQL(const std::string& line) {
-  dataset_.SQL().Clear();
-  dataset_.SQL().Add(line);
-}
+void DataSetCatalogue::SetSQL(const std::string& line) { dataset_.SQL().SetOnlyLine(line); }
 
 void DataSetCatalogue::Open() { dataset_.Open(); }
 int DataSetCatalogue::RecordCount() const { return dataset_.RecordCount(); }

@@ -12,6 +12,15 @@ class TSQLLines {
  public:
   void Clear() { lines_.clear(); }
   void Add(const std::string& line) { lines_.push_back(line); }
+  // Clear and Add in one, into the room of the one line held before (a statement sent line after
+  // line through one object allocates nothing for it).
+  void SetOnlyLine(const std::string& line) {
+    if (lines_.size() != 1) {
+      lines_.clear();
+      lines_.emplace_back();
+    }
+    lines_[0].assign(line);
+  }
   int Count() const { return static_cast<int>(lines_.size()); }
   const std::string& operator[](int index) const { return lines_.at(static_cast<size_t>(index)); }
 
