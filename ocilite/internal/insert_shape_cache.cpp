@@ -5,8 +5,8 @@
 #include <variant>
 
 #include "oci/oci.h"
-#include "ocilite/internal/number_text.h"
 #include "ocilite/internal/ora_error.h"
+#include "ocilite/internal/plain_literal_value.h"
 #include "ocilite/internal/shape_scan.h"
 #include "ocilite/internal/sql_parser.h"
 #include "ocilite/internal/utf8_text.h"
@@ -107,22 +107,10 @@ bool QuickStoredValue(const ScannedLiteral& literal, const ColumnInfo& column, E
     return true;
   }
   switch (t.type) {
-    case DataType::kNumber: {
-      // A number literal is read with its point, a text one with the session's decimal character.
-      const char decimal = literal.kind == ExprKind::kNumber ? '.' : ctx.nls.decimal;
-      std::string form;
-      if (!FitPlainNumberText(literal.text, decimal, t.precision, t.scale, form)) return false;
-      out = Value::Number(std::move(form));
-      return true;
-    }
-    case DataType::kDate: {
-      if (literal.kind != ExprKind::kString) return false;
-      if (!date_format) date_format = &ctx.SessionDateFormat();
-      const std::optional<OraDate> date = date_format->ParsePlain(literal.text, ctx.statement_time);
-      if (!date) return false;
-      out = Value::Text(date->ToStorage());
-      return true;
-    }
+    case DataType::kNumber:
+      return PlainNumberValue(literal, ctx, t.precision, t.scale, out);
+    case DataType::kDate:
+      return PlainDateValue(literal, ctx, date_format, out);
     default: {
       if (literal.kind != ExprKind::kString) return false;
       const std::size_t length = Utf8Length(literal.text);

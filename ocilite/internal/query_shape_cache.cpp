@@ -3,9 +3,8 @@
 #include <variant>
 
 #include "oci/oci.h"
-#include "ocilite/internal/date_format.h"
-#include "ocilite/internal/number_text.h"
 #include "ocilite/internal/ora_error.h"
+#include "ocilite/internal/plain_literal_value.h"
 #include "ocilite/internal/shape_scan.h"
 #include "ocilite/internal/sql_parser.h"
 
@@ -85,22 +84,10 @@ bool QuickComparedValue(const ScannedLiteral& literal, const SqlType& column, Ev
       if (literal.kind != ExprKind::kString) return false;
       out = Value::Text(literal.text);
       return true;
-    case DataType::kNumber: {
-      // A number literal is read with its point, a text one with the session's decimal character.
-      const char decimal = literal.kind == ExprKind::kNumber ? '.' : ctx.nls.decimal;
-      std::string form;
-      if (!FitPlainNumberText(literal.text, decimal, 0, kFloatScale, form)) return false;
-      out = Value::Number(std::move(form));
-      return true;
-    }
-    case DataType::kDate: {
-      if (literal.kind != ExprKind::kString) return false;
-      if (!date_format) date_format = &ctx.SessionDateFormat();
-      const std::optional<OraDate> date = date_format->ParsePlain(literal.text, ctx.statement_time);
-      if (!date) return false;
-      out = Value::Text(date->ToStorage());
-      return true;
-    }
+    case DataType::kNumber:
+      return PlainNumberValue(literal, ctx, 0, kFloatScale, out);  // a comparison rounds nothing
+    case DataType::kDate:
+      return PlainDateValue(literal, ctx, date_format, out);
     default:
       return false;
   }
