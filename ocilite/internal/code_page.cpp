@@ -102,12 +102,21 @@ void CodePage::ToUtf8(std::string_view client, std::string& out) const {
     out.assign(client);
     return;
   }
-  // No character of a single-byte set needs more than three bytes; the fourth is the room the
-  // whole-word copy below writes into.
-  out.resize(i + 3 * (client.size() - i) + 1);
+  // At most three bytes a character, and eight bytes of room for the whole-word copies below.
+  out.resize(i + 3 * (client.size() - i) + 8);
   std::memcpy(out.data(), client.data(), i);
   char* to = out.data() + i;
   while (i < client.size()) {
+    if (i + 8 <= client.size()) {
+      std::uint64_t word;
+      std::memcpy(&word, client.data() + i, 8);
+      if ((word & 0x8080808080808080ULL) == 0) {
+        std::memcpy(to, &word, 8);
+        to += 8;
+        i += 8;
+        continue;
+      }
+    }
     const auto b = static_cast<unsigned char>(client[i++]);
     if (b < 0x80) {
       *to++ = static_cast<char>(b);

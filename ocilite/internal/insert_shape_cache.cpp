@@ -129,7 +129,8 @@ bool QuickStoredValue(const ScannedLiteral& literal, const ColumnInfo& column, E
 
 std::unique_ptr<CompiledSql> InsertShapeCache::Compile(std::string_view sql,
                                                        std::uint64_t generation, Catalog& catalog,
-                                                       EvalContext& ctx) {
+                                                       EvalContext& ctx,
+                                                       std::unique_ptr<CompiledSql>& spare) {
   if (PeekStatementType(sql) != OCI_STMT_INSERT) return nullptr;
   if (generation != generation_) {
     shapes_.clear();
@@ -157,9 +158,10 @@ std::unique_ptr<CompiledSql> InsertShapeCache::Compile(std::string_view sql,
     }
     const Shape& shape = found->second;
 
-    auto c = std::make_unique<CompiledSql>();
+    std::unique_ptr<CompiledSql> c = spare ? std::move(spare) : std::make_unique<CompiledSql>();
     c->kind = CompiledSql::Kind::kDml;
     c->function_code = 3;
+    c->text.clear();
     c->ast.emplace<InsertStmt>();
     c->translated = shape.translated;
     c->generation = generation;

@@ -29,9 +29,11 @@ class InsertShapeCache {
  public:
   // The compiled statement, or nullptr when `sql` must be compiled in full. `generation` is the
   // session's catalogue and NLS generation; a new one drops every shape. Never throws OraError:
-  // a statement that would raise one is left to the full compiler.
+  // a statement that would raise one is left to the full compiler. A `spare` statement, one its
+  // caller no longer needs, is taken for the result's room when the shape is known.
   std::unique_ptr<CompiledSql> Compile(std::string_view sql, std::uint64_t generation,
-                                       Catalog& catalog, EvalContext& ctx);
+                                       Catalog& catalog, EvalContext& ctx,
+                                       std::unique_ptr<CompiledSql>& spare);
   // Forgets every shape (another user logged on: names resolve in another schema).
   void Clear() { shapes_.clear(); }
 

@@ -120,7 +120,12 @@ LookupIndexes::Choice LookupIndexes::Choose(const std::string& storage,
 
 void LookupIndexes::Note(const TranslatedStatement& t) {
   if (!t.lookup_table || t.lookup_columns.empty()) return;
-  Lookup& lookup = lookups_[t.lookup_table->storage + "(" + ColumnList(t.lookup_columns) + ")"];
+  if (!last_ || t.lookup_columns != last_columns_ || t.lookup_table->storage != last_storage_) {
+    last_ = &lookups_[t.lookup_table->storage + "(" + ColumnList(t.lookup_columns) + ")"];
+    last_storage_ = t.lookup_table->storage;
+    last_columns_ = t.lookup_columns;
+  }
+  Lookup& lookup = *last_;
   if ((lookup.settled && !lookup.name.empty()) || ++lookup.seen < lookup.next_choice) return;
   lookup.next_choice = lookup.seen * 4;
   Choice choice = Choose(t.lookup_table->storage, t.lookup_columns);
@@ -152,6 +157,7 @@ void LookupIndexes::TransactionEnded(bool committed) {
     } else {
       // Gone with the transaction (and an index it replaced may be back, which Drop takes
       // along): the lookups that follow make one again.
+      if (&it->second == last_) last_ = nullptr;
       it = lookups_.erase(it);
     }
   }
@@ -161,6 +167,7 @@ void LookupIndexes::Drop() {
   for (const std::string& name : made_) TryExec("DROP INDEX IF EXISTS " + name);
   made_.clear();
   lookups_.clear();
+  last_ = nullptr;
 }
 
 void LookupIndexes::DropAbandoned() {

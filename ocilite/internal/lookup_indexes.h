@@ -72,6 +72,11 @@ class LookupIndexes {
   std::uint64_t serial_;
   int busy_timeout_ms_;
   std::map<std::string, Lookup> lookups_;  // "table(columns)" -> its lookups and index
+  // The lookups of the statement noted last, found again without their key when the next
+  // compares the same columns of the same table, as an import's queries do.
+  std::string last_storage_;
+  std::vector<std::string> last_columns_;
+  Lookup* last_ = nullptr;
   // Every index the session made, also those replaced since, which a rollback may bring back.
   std::set<std::string> made_;
 };

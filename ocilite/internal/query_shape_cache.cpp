@@ -97,39 +97,45 @@ bool QuickComparedValue(const ScannedLiteral& literal, const SqlType& column, Ev
 
 std::unique_ptr<CompiledSql> QueryShapeCache::Compile(std::string_view sql,
                                                       std::uint64_t generation, Catalog& catalog,
-                                                      EvalContext& ctx) {
+                                                      EvalContext& ctx,
+                                                      std::unique_ptr<CompiledSql>& spare) {
   if (PeekStatementType(sql) != OCI_STMT_SELECT) return nullptr;
   if (generation != generation_) {
     shapes_.clear();
+    last_shape_ = nullptr;
     generation_ = generation;
   }
   try {
-    std::string key;
-    std::vector<ScannedLiteral> literals;
-    literals.reserve(16);
-    if (!ReadShape(sql, key, literals)) return nullptr;
+    key_.clear();
+    literals_.clear();
+    if (!ReadShape(sql, key_, literals_)) return nullptr;
+    std::vector<ScannedLiteral>& literals = literals_;
 
     Translator translator(catalog, ctx, NoBindTypes(), sql);
-    auto found = shapes_.find(key);
-    if (found == shapes_.end()) {
-      const Statement ast = ParseStatement(sql);
-      const auto* select = std::get_if<SelectStmt>(&ast);
-      if (!select) return nullptr;
-      Shape shape;
-      shape.translated = translator.QueryShape(*select, shape.lifted);
-      // Every literal the text holds must be one the translation lifted, in the same place.
-      if (shape.lifted.size() != literals.size()) return nullptr;
-      for (std::size_t i = 0; i < literals.size(); ++i)
-        if (shape.lifted[i].pos != literals[i].pos) return nullptr;
-      if (shapes_.size() >= kMaxShapes) shapes_.clear();
-      found = shapes_.emplace(std::move(key), std::move(shape)).first;
+    if (!last_shape_ || key_ != last_key_) {
+      auto found = shapes_.find(key_);
+      if (found == shapes_.end()) {
+        const Statement ast = ParseStatement(sql);
+        const auto* select = std::get_if<SelectStmt>(&ast);
+        if (!select) return nullptr;
+        Shape shape;
+        shape.translated = translator.QueryShape(*select, shape.lifted);
+        // Every literal the text holds must be one the translation lifted, in the same place.
+        if (shape.lifted.size() != literals.size()) return nullptr;
+        for (std::size_t i = 0; i < literals.size(); ++i)
+          if (shape.lifted[i].pos != literals[i].pos) return nullptr;
+        if (shapes_.size() >= kMaxShapes) shapes_.clear();
+        found = shapes_.emplace(key_, std::move(shape)).first;
+      }
+      last_shape_ = &found->second;
+      last_key_ = key_;
     }
-    const Shape& shape = found->second;
+    const Shape& shape = *last_shape_;
 
-    auto c = std::make_unique<CompiledSql>();
+    std::unique_ptr<CompiledSql> c = spare ? std::move(spare) : std::make_unique<CompiledSql>();
     c->kind = CompiledSql::Kind::kQuery;
     c->function_code = 4;
-    c->text = std::string(sql);
+    c->text.assign(sql);
     c->ast.emplace<SelectStmt>();
     c->translated = shape.translated;
     c->generation = generation;

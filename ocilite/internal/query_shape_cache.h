@@ -20,6 +20,7 @@
 #include "ocilite/internal/catalog.h"
 #include "ocilite/internal/compiled_sql.h"
 #include "ocilite/internal/eval_context.h"
+#include "ocilite/internal/shape_scan.h"
 #include "ocilite/internal/sql_translator.h"
 
 namespace qm::ocilite {
@@ -28,10 +29,16 @@ class QueryShapeCache {
  public:
   // The compiled query, or nullptr when `sql` must be compiled in full. `generation` is the
   // session's catalogue and NLS generation; a new one drops every shape. Never throws OraError.
+  // A `spare` statement, one its caller no longer needs, is taken for the result's room when the
+  // shape is known.
   std::unique_ptr<CompiledSql> Compile(std::string_view sql, std::uint64_t generation,
-                                       Catalog& catalog, EvalContext& ctx);
+                                       Catalog& catalog, EvalContext& ctx,
+                                       std::unique_ptr<CompiledSql>& spare);
   // Forgets every shape (another user logged on: names resolve in another schema).
-  void Clear() { shapes_.clear(); }
+  void Clear() {
+    shapes_.clear();
+    last_shape_ = nullptr;
+  }
 
  private:
   struct Shape {
@@ -43,6 +50,12 @@ class QueryShapeCache {
   static constexpr std::size_t kMaxShapes = 64;
 
   std::unordered_map<std::string, Shape> shapes_;
+  // The last query's shape key and literals, kept for their room, and the shape it had: an
+  // import's queries mostly have the shape of the one before.
+  std::string key_;
+  std::vector<ScannedLiteral> literals_;
+  std::string last_key_;
+  const Shape* last_shape_ = nullptr;
   std::uint64_t generation_ = 0;
 };
 

@@ -214,7 +214,8 @@ void Session::CheckTransaction() const {
   if (lost_transaction_) throw OraError(2067);
 }
 
-std::unique_ptr<CompiledSql> Session::Compile(std::string_view sql, const BindTypes& bind_types) {
+std::unique_ptr<CompiledSql> Session::Compile(std::string_view sql, const BindTypes& bind_types,
+                                              std::unique_ptr<CompiledSql> spare) {
   CheckLink();
   if (!LoggedOn()) throw OraError(1012);
   ctx_.statement_time = OraDate::Now();
@@ -222,8 +223,9 @@ std::unique_ptr<CompiledSql> Session::Compile(std::string_view sql, const BindTy
     ++catalog_generation_;
     SyncTablespaces(db_);
   }
-  if (auto shaped = insert_shapes_.Compile(sql, Generation(), catalog_, ctx_)) return shaped;
-  if (auto shaped = query_shapes_.Compile(sql, Generation(), catalog_, ctx_)) return shaped;
+  if (auto shaped = insert_shapes_.Compile(sql, Generation(), catalog_, ctx_, spare))
+    return shaped;
+  if (auto shaped = query_shapes_.Compile(sql, Generation(), catalog_, ctx_, spare)) return shaped;
   auto c = std::make_unique<CompiledSql>();
   c->text = std::string(sql);
   c->ast = ParseStatement(sql);
@@ -304,11 +306,13 @@ void Session::Release(const std::string& sql, SqliteStmt stmt) {
 }
 
 void Session::Bind(SqliteStmt& stmt, const TranslatedStatement& t, const std::vector<Value>& binds,
-                   bool borrow) {
+                   Borrow borrow) {
   for (std::size_t i = 0; i < t.params.size(); ++i) {
     const Param& p = t.params[i];
-    BindValue(stmt, static_cast<int>(i + 1), p.is_bind ? binds.at(p.bind_slot) : p.constant,
-              borrow);
+    if (p.is_bind)
+      BindValue(stmt, static_cast<int>(i + 1), binds.at(p.bind_slot), borrow == Borrow::kAll);
+    else
+      BindValue(stmt, static_cast<int>(i + 1), p.constant, true);
   }
 }
 
@@ -434,7 +438,7 @@ std::unique_ptr<Cursor> Session::OpenQuery(const CompiledSql& c, const std::vect
   ctx_.pending_error.reset();
   lookup_indexes_.Note(c.translated);
   SqliteStmt stmt = Acquire(c.translated.sql);
-  Bind(stmt, c.translated, binds, false);
+  Bind(stmt, c.translated, binds, Borrow::kConstants);
   return std::make_unique<Cursor>(*this, c.translated.sql, std::move(stmt), c.translated.columns);
 }
 
@@ -449,7 +453,7 @@ std::int64_t Session::ExecuteDml(const CompiledSql& c, const std::vector<Value>&
   try {
     // The values outlive the statement's run: Release clears the bindings, and a statement
     // dropped on any other error is finalized.
-    Bind(stmt, t, binds, true);
+    Bind(stmt, t, binds, Borrow::kAll);
     stmt.Step();
   } catch (const SqliteError& e) {
     Release(t.sql, std::move(stmt));

@@ -80,7 +80,9 @@ class Session {
   void Rollback();
 
   // Parses and translates `sql` (UTF-8, as the client wrote it). Throws OraError with the offset.
-  std::unique_ptr<CompiledSql> Compile(std::string_view sql, const BindTypes& bind_types);
+  // A `spare` statement, one the caller no longer needs, may lend the result its room.
+  std::unique_ptr<CompiledSql> Compile(std::string_view sql, const BindTypes& bind_types,
+                                       std::unique_ptr<CompiledSql> spare = nullptr);
   bool IsStale(const CompiledSql& c) const { return c.generation != Generation(); }
 
   // Runs a query; `binds` holds one value per bind slot of the compiled statement.
@@ -95,9 +97,11 @@ class Session {
   std::uint64_t Generation() const { return catalog_generation_ * 1000003 + nls_generation_; }
   SqliteStmt Acquire(const std::string& sql);
   void Release(const std::string& sql, SqliteStmt stmt);
-  // `borrow`: SQLite reads the values in place, which must stay until the bindings are cleared.
+  // What SQLite reads in place rather than copies: values that must stay until the bindings are
+  // cleared. A query's constants live in its compiled statement, which outlives its cursor.
+  enum class Borrow { kConstants, kAll };
   void Bind(SqliteStmt& stmt, const TranslatedStatement& t, const std::vector<Value>& binds,
-            bool borrow);
+            Borrow borrow);
   // Throws the Oracle error for a failed SQLite call; `target` is the table a DML statement
   // writes, `query` says the call read a query's rows.
   [[noreturn]] void RaiseFromSqlite(const SqliteError& e, const TableInfo* target,

@@ -4,18 +4,6 @@
 
 namespace qm::ocilite {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool IsNameChar(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u >= 0x80 || IsDigit(c) || c == '_' ||
-         c == '$' || c == '#';
-}
-
 bool IsWord(std::string_view text, std::string_view upper) {
   if (text.size() != upper.size()) return false;
   for (std::size_t i = 0; i < text.size(); ++i)

@@ -19,10 +19,16 @@ struct ScannedLiteral {
   int pos = 0;
 };
 
-bool IsBlank(char c);
-bool IsDigit(char c);
+inline bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // As the lexer has it: letters, digits, _ $ # and every byte of a multibyte character.
-bool IsNameChar(char c);
+inline bool IsNameChar(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u >= 0x80 || IsDigit(c) || c == '_' ||
+         c == '$' || c == '#';
+}
 // `text` is the word `upper` in any letter case.
 bool IsWord(std::string_view text, std::string_view upper);
 

@@ -17,13 +17,14 @@ void StatementRunner::Prepare(std::string_view client_text, const CodePage& cp) 
   code_page_ = &cp;
   statement_type_ = PeekStatementType(text_);
   prepared_ = true;
-  compiled_.reset();
   cursor_.reset();
+  if (compiled_) spare_ = std::move(compiled_);
   row_count_ = rows_fetched_ = 0;
   function_code_ = parse_error_offset_ = 0;
 }
 
 void StatementRunner::Reset() {
+  cursor_.reset();  // before the compiled statement whose constants it reads
   std::vector<DefineSpec> defines = std::move(defines_);
   std::vector<BindSpec> bind_specs = std::move(binds);
   std::string client_text = std::move(client_text_);
@@ -65,7 +66,7 @@ const std::vector<ResultColumn>* StatementRunner::Columns() const {
 void StatementRunner::Compile(Session& session) {
   if (compiled_ && session_serial_ == session.Serial() && !session.IsStale(*compiled_)) return;
   cursor_.reset();
-  compiled_.reset();
+  if (compiled_) spare_ = std::move(compiled_);
   session_ = &session;
   session_serial_ = session.Serial();
   parse_error_offset_ = 0;
@@ -78,7 +79,7 @@ void StatementRunner::Compile(Session& session) {
     throw OraError(1008);
   };
   try {
-    compiled_ = session.Compile(text_, types);
+    compiled_ = session.Compile(text_, types, std::move(spare_));
   } catch (const OraError& e) {
     if (e.Offset() >= 0)
       parse_error_offset_ = static_cast<ub2>(code_page_->ClientLength(text_, e.Offset()));
@@ -146,7 +147,10 @@ FetchResult StatementRunner::Execute(Session& session, ub4 iters, ub4 rowoff) {
       std::int64_t row = 0;
       bool seen = false;
     } watch;
-    if (target) watch.table = "o" + std::to_string(target->object_id);
+    if (target) {
+      watch.table = 'o';
+      watch.table += std::to_string(target->object_id);
+    }
     sqlite3_update_hook(
         db,
         [](void* context, int, const char*, const char* table, sqlite3_int64 row) {

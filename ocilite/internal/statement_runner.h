@@ -170,6 +170,8 @@ class StatementRunner {
   std::uint64_t session_serial_ = 0;
   Session* session_ = nullptr;
   std::unique_ptr<CompiledSql> compiled_;
+  // The statement compiled before, whose room the next compile of a known shape takes.
+  std::unique_ptr<CompiledSql> spare_;
   std::unique_ptr<Cursor> cursor_;
   std::vector<DefineSpec> defines_;
   std::vector<Value> last_row_;
