@@ -64,14 +64,12 @@ void RecordStatements::Resolve(const FieldLinkTable& links) {
 bool RecordStatements::AppendValue(const FieldLinkTable& links, const Link& link,
                                    std::string& out) {
   std::string_view value;
-  std::string text;
   switch (link.source) {
     case Link::Source::kConstant:
       value = links.Cell(FieldLinkTable::kDefaultValue, link.row);
       break;
     case Link::Source::kField:
-      text = link.field->AsString();
-      value = text;
+      value = link.field->Text();
       if (link.conversion == Link::Conversion::kLexeme) {
         value = Lexeme(link.lexeme, value);
       } else if (link.conversion == Link::Conversion::kDate) {

@@ -1,5 +1,6 @@
 #include "oracle/internal/select_shape.h"
 
+#include <array>
 #include <cstddef>
 
 namespace qm {
@@ -21,8 +22,15 @@ std::size_t LiteralEnd(std::string_view text, std::size_t at) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// The characters that may open a quoted name, a literal or a comment.
-bool IsSpecial(char c) { return c == '"' || c == '\'' || c == '-' || c == '/'; }
+// The characters that may open a quoted name, a literal or a comment, as a table: the plain
+// text between them is most of a statement, and is scanned a byte at a time.
+constexpr auto kSpecial = [] {
+  std::array<bool, 256> special{};
+  for (const unsigned char c : {'"', '\'', '-', '/'}) special[c] = true;
+  return special;
+}();
+
+bool IsSpecial(char c) { return kSpecial[static_cast<unsigned char>(c)]; }
 
 // Whether `b` holds at `j` the `length` characters `a` holds at `i`.
 bool SameRun(std::string_view a, std::size_t i, std::string_view b, std::size_t j,
