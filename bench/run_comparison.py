@@ -426,6 +426,8 @@ def importing(args, engine, workload, n, rows, results, seek_cases=SEEK_CASES):
     for rep in range(repetitions(n, args.reps)):
         for name, (prepare, argv, env) in cases.items():
             prepare()
+            # The writes of the runs before are flushed first, so that no run pays for another's.
+            os.sync()
             # The import exits with status 0 only when every record was stored or already there
             # (timed() stops on any other status); the log then holds nothing but the account.
             result = timed(argv, env=env, capture=True)

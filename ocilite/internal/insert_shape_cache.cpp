@@ -4,7 +4,6 @@
 #include <optional>
 #include <variant>
 
-#include "oci/oci.h"
 #include "ocilite/internal/ora_error.h"
 #include "ocilite/internal/plain_literal_value.h"
 #include "ocilite/internal/shape_scan.h"
@@ -131,7 +130,6 @@ std::unique_ptr<CompiledSql> InsertShapeCache::Compile(std::string_view sql,
                                                        std::uint64_t generation, Catalog& catalog,
                                                        EvalContext& ctx,
                                                        std::unique_ptr<CompiledSql>& spare) {
-  if (PeekStatementType(sql) != OCI_STMT_INSERT) return nullptr;
   if (generation != generation_) {
     shapes_.clear();
     generation_ = generation;

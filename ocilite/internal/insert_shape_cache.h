@@ -27,7 +27,7 @@ namespace qm::ocilite {
 
 class InsertShapeCache {
  public:
-  // The compiled statement, or nullptr when `sql` must be compiled in full. `generation` is the
+  // The compiled statement, or nullptr when `sql`, an INSERT, must be compiled in full. `generation` is the
   // session's catalogue and NLS generation; a new one drops every shape. Never throws OraError:
   // a statement that would raise one is left to the full compiler. A `spare` statement, one its
   // caller no longer needs, is taken for the result's room when the shape is known.

@@ -2,7 +2,6 @@
 
 #include <variant>
 
-#include "oci/oci.h"
 #include "ocilite/internal/ora_error.h"
 #include "ocilite/internal/plain_literal_value.h"
 #include "ocilite/internal/shape_scan.h"
@@ -99,7 +98,6 @@ std::unique_ptr<CompiledSql> QueryShapeCache::Compile(std::string_view sql,
                                                       std::uint64_t generation, Catalog& catalog,
                                                       EvalContext& ctx,
                                                       std::unique_ptr<CompiledSql>& spare) {
-  if (PeekStatementType(sql) != OCI_STMT_SELECT) return nullptr;
   if (generation != generation_) {
     shapes_.clear();
     last_shape_ = nullptr;

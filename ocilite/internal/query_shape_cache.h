@@ -27,7 +27,7 @@ namespace qm::ocilite {
 
 class QueryShapeCache {
  public:
-  // The compiled query, or nullptr when `sql` must be compiled in full. `generation` is the
+  // The compiled query, or nullptr when `sql`, a SELECT, must be compiled in full. `generation` is the
   // session's catalogue and NLS generation; a new one drops every shape. Never throws OraError.
   // A `spare` statement, one its caller no longer needs, is taken for the result's room when the
   // shape is known.

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "oci/oci.h"
 #include "ocilite/database_files.h"
 #include "ocilite/internal/constraints.h"
 #include "ocilite/internal/conversions.h"
@@ -223,9 +224,18 @@ std::unique_ptr<CompiledSql> Session::Compile(std::string_view sql, const BindTy
     ++catalog_generation_;
     SyncTablespaces(db_);
   }
-  if (auto shaped = insert_shapes_.Compile(sql, Generation(), catalog_, ctx_, spare))
-    return shaped;
-  if (auto shaped = query_shapes_.Compile(sql, Generation(), catalog_, ctx_, spare)) return shaped;
+  switch (PeekStatementType(sql)) {
+    case OCI_STMT_INSERT:
+      if (auto shaped = insert_shapes_.Compile(sql, Generation(), catalog_, ctx_, spare))
+        return shaped;
+      break;
+    case OCI_STMT_SELECT:
+      if (auto shaped = query_shapes_.Compile(sql, Generation(), catalog_, ctx_, spare))
+        return shaped;
+      break;
+    default:
+      break;
+  }
   auto c = std::make_unique<CompiledSql>();
   c->text = std::string(sql);
   c->ast = ParseStatement(sql);
