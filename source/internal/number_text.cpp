@@ -22,9 +22,24 @@ std::uint64_t Load8(const char* p) {
   return word;
 }
 
-// Past the blanks and NULs at p, whole words of blanks at a time (the padding of a number slot).
+// Of a word loaded from memory, the position (in memory order) of its first byte that is not zero.
+int FirstMarkedByte(std::uint64_t word) {
+  if constexpr (std::endian::native == std::endian::little) {
+    return std::countr_zero(word) / 8;
+  } else {
+    return std::countl_zero(word) / 8;
+  }
+}
+
+// Past the blanks and NULs at p, the blanks a word at a time (the padding of a number slot).
 const char* SkipBlanks(const char* p, const char* end) {
-  while (end - p >= 8 && Load8(p) == 0x2020202020202020ull) p += 8;
+  while (end - p >= 8) {
+    if (const std::uint64_t other = Load8(p) ^ 0x2020202020202020ull) {
+      p += FirstMarkedByte(other);
+      break;
+    }
+    p += 8;
+  }
   while (p != end && (*p == ' ' || *p == '\0')) ++p;
   return p;
 }
@@ -36,13 +51,7 @@ const char* SkipDigits(const char* p, const char* end) {
     const std::uint64_t word = Load8(p) ^ 0x3030303030303030ull;
     const std::uint64_t other =
         (((word & 0x7F7F7F7F7F7F7F7Full) + 0x7676767676767676ull) | word) & 0x8080808080808080ull;
-    if (other) {
-      if constexpr (std::endian::native == std::endian::little) {
-        return p + std::countr_zero(other) / 8;
-      } else {
-        return p + std::countl_zero(other) / 8;
-      }
-    }
+    if (other) return p + FirstMarkedByte(other);
     p += 8;
   }
   while (p != end && IsDigit(*p)) ++p;
@@ -176,13 +185,13 @@ bool AppendPlainSlotNumber(std::string_view slot, bool integer, char decimalSepa
     }
     if (intDigits > kSignificantDigits || significant > kSignificantDigits) return false;
   }
-  // Mostly the text is a piece of the slot as it stands: its sign right before the digits, its
-  // point the separator wanted or no fraction left.
-  if (intDigits != 0 && (!negative || intStart == digitsStart) &&
-      (fracDigits == 0 || *intEnd == decimalSeparator)) {
+  // Mostly the text is a piece of the slot as it stands, its sign right before the digits, with
+  // the separator put in place of its point.
+  if (intDigits != 0 && (!negative || intStart == digitsStart)) {
     const char* const from = negative ? intStart - 1 : intStart;
     const char* const to = fracDigits ? fracEnd : intEnd;
     out.append(from, static_cast<std::size_t>(to - from));
+    if (fracDigits) out[out.size() - static_cast<std::size_t>(to - intEnd)] = decimalSeparator;
     return true;
   }
   char text[64];
