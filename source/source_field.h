@@ -41,6 +41,8 @@ class SourceField {
   std::string_view Text() const;
 
  private:
+  void FormatValue(std::string& out) const;
+
   SourceTable& table_;
   const DbfColumn& column_;
   std::string name_;

@@ -207,18 +207,6 @@ void SourceTable::SetRecNo(int n) {
   MoveTo(static_cast<std::uint32_t>(n < 1 ? 0 : n > count ? count - 1 : n - 1));
 }
 
-void SourceTable::ValueText(const DbfColumn& column, std::string& out) {
-  out.clear();
-  if (!record_) return;
-  std::size_t lost;
-  try {
-    lost = formatter_->Format(*reader_, column, record_, current_, out);
-  } catch (const DbfError& e) {
-    throw EFieldValueError(e.what(), name_);
-  }
-  if (lost) CountLost(column, lost);
-}
-
 // The import reads each value once for the existence query and once for the insert, and the
 // same field may feed several columns: a value's loss is counted the first time only.
 void SourceTable::CountLost(const DbfColumn& column, std::size_t lost) {

@@ -130,7 +130,6 @@ class SourceTable {
 
  private:
   friend class SourceField;
-  void ValueText(const DbfColumn& column, std::string& out);
   void CountLost(const DbfColumn& column, std::size_t lost);
   void CheckOpen() const;
   void CheckClosedForChange(const std::string& current, const std::string& value) const;

@@ -155,6 +155,8 @@ TEST_F(ValueText, DamagedValuesNameTableRecordAndField) {
       {{"BORN", 'D', 8}, "20031340", "record 2, field BORN: invalid date '20031340'"},
       {{"BORN", 'D', 8}, "19940231", "record 2, field BORN: invalid date '19940231'"},
       {{"BORN", 'D', 8}, "24/01/20", "record 2, field BORN: invalid date '24/01/20'"},
+      {{"BORN", 'D', 8}, "00001225", "record 2, field BORN: invalid date '00001225'"},
+      {{"BORN", 'D', 8}, " 2003134", "record 2, field BORN: invalid date '2003134'"},
       {{"NOTE", 'M', 10}, Right("12x", 10), "record 2, field NOTE: bad memo pointer '       12x'"},
   };
   for (const auto& c : cases) {

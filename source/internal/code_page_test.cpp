@@ -64,6 +64,10 @@ TEST(TextDecoder, CountsTheCharactersThatBecomeQuestionMarks) {
       {"CP1251", "a?\x98", "a?\x98", 0},
       {"CP866", "\xF0? ", Cp1251("Ё? ").str(), 0},
       {"CP437", "\xE1?\x9B", "???", 2},
+      // Longer texts are looked at a word at a time: a non-ASCII byte in the last, overlapping word.
+      {"CP866", "abcdefghi\xF0", Cp1251("abcdefghiЁ").str(), 0},
+      {"CP866", "abcdefgh", "abcdefgh", 0},
+      {"CP437", "a longer text \xE1 ", "a longer text ? ", 1},
       {"UTF-8", "a\xE4\xB8\xAD?\xFF\xD0", "a????", 3},
   };
   for (const auto& c : cases) {

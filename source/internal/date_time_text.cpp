@@ -1,6 +1,7 @@
 #include "source/internal/date_time_text.h"
 
 #include <charconv>
+#include <cstring>
 #include <ctime>
 #include <string_view>
 
@@ -83,11 +84,74 @@ DateTimeText::Compiled DateTimeText::Compile(const std::string& format) {
         c.byStrftime = true;
     }
   }
+  c.fixed = !c.byStrftime;
+  for (const Piece& p : c.pieces) {
+    if (p.conversion == 0) {
+      c.pattern += p.literal;
+      continue;
+    }
+    if (p.conversion == 'p') c.fixed = false;
+    c.places.push_back({c.pattern.size(), p.conversion});
+    c.fourDigitYear = c.fourDigitYear || p.conversion == 'Y';
+    c.pattern += p.conversion == 'Y' ? "0000" : "00";
+  }
   return c;
+}
+
+void DateTimeText::AppendFixed(const Compiled& compiled, std::string& out, int year, int month,
+                               int day, int hour, int minute, int second) {
+  // The two digits of 0 .. 99 in a row: every value written here is below 100 (a value's last two
+  // digits otherwise, as the general way writes them).
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  const std::size_t start = out.size();
+  out += compiled.pattern;
+  char* const text = out.data() + start;
+  const auto two = [](char* at, int value) { std::memcpy(at, kPairs + 2 * (value % 100), 2); };
+  for (const Place& p : compiled.places) {
+    char* const at = text + p.at;
+    switch (p.conversion) {
+      case 'd':
+        two(at, day);
+        break;
+      case 'e':
+        two(at, day);
+        if (day < 10) at[0] = ' ';
+        break;
+      case 'm':
+        two(at, month);
+        break;
+      case 'y':
+        two(at, (year % 100 + 100) % 100);
+        break;
+      case 'Y':
+        two(at, year / 100);
+        two(at + 2, year % 100);
+        break;
+      case 'H':
+        two(at, hour);
+        break;
+      case 'I':
+        two(at, hour % 12 == 0 ? 12 : hour % 12);
+        break;
+      case 'M':
+        two(at, minute);
+        break;
+      case 'S':
+        two(at, second);
+        break;
+    }
+  }
 }
 
 void DateTimeText::Append(const Compiled& compiled, std::string& out, int year, int month, int day,
                           int hour, int minute, int second) const {
+  if (compiled.fixed && (!compiled.fourDigitYear || (year >= 1000 && year <= 9999))) {
+    AppendFixed(compiled, out, year, month, day, hour, minute, second);
+    return;
+  }
   // Written into a small buffer and appended once: a value is a handful of characters.
   char text[64];
   std::size_t n = 0;
@@ -159,7 +223,9 @@ void DateTimeText::Append(const Compiled& compiled, std::string& out, int year, 
 }
 
 void DateTimeText::AppendDate(std::string& out, int year, int month, int day) const {
-  if (date_.byStrftime) {
+  if (date_.fixed && year >= 1000 && year <= 9999) {
+    AppendFixed(date_, out, year, month, day, 0, 0, 0);
+  } else if (date_.byStrftime) {
     out += FormatShortDate(year, month, day, formats_);
   } else {
     Append(date_, out, year, month, day, 0, 0, 0);

@@ -4,6 +4,7 @@
 // then written by appending digits. Formats with conversions other than %d %e %m %y %Y %H %I %M
 // %S %p %T %D %F %R %% are written by strftime, as platform/regional_formats.h does.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -26,13 +27,24 @@ class DateTimeText {
     char conversion;  // 0 for literal text
     std::string literal;
   };
+  // Where a fixed-width conversion's digits go in Compiled::pattern.
+  struct Place {
+    std::size_t at;
+    char conversion;
+  };
   struct Compiled {
     std::vector<Piece> pieces;
     bool byStrftime = false;  // a conversion we do not write ourselves
+    bool fixed = false;       // pattern and places hold the whole format
+    bool fourDigitYear = false;  // one of the places is %Y
+    std::string pattern;
+    std::vector<Place> places;
   };
   static Compiled Compile(const std::string& format);
   void Append(const Compiled& compiled, std::string& out, int year, int month, int day, int hour,
               int minute, int second) const;
+  static void AppendFixed(const Compiled& compiled, std::string& out, int year, int month, int day,
+                          int hour, int minute, int second);
 
   RegionalFormats formats_;
   Compiled date_;

@@ -1,5 +1,7 @@
 #include "source/internal/number_text.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace qm {
@@ -12,6 +14,48 @@ constexpr std::size_t kMaxLeadingFractionZeros = 4;
 
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
+}
+
+std::uint64_t Load8(const char* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
+
+// Of a word loaded from memory, the position (in memory order) of its first byte that is not zero.
+int FirstMarkedByte(std::uint64_t word) {
+  if constexpr (std::endian::native == std::endian::little) {
+    return std::countr_zero(word) / 8;
+  } else {
+    return std::countl_zero(word) / 8;
+  }
+}
+
+// Past the blanks and NULs at p, the blanks a word at a time (the padding of a number slot).
+const char* SkipBlanks(const char* p, const char* end) {
+  while (end - p >= 8) {
+    if (const std::uint64_t other = Load8(p) ^ 0x2020202020202020ull) {
+      p += FirstMarkedByte(other);
+      break;
+    }
+    p += 8;
+  }
+  while (p != end && (*p == ' ' || *p == '\0')) ++p;
+  return p;
+}
+
+// Past the digits at p, eight at a time: only a digit's byte XOR '0' is below 10, and adding 0x76
+// to the low seven bits sets the high bit of each byte that is not.
+const char* SkipDigits(const char* p, const char* end) {
+  while (end - p >= 8) {
+    const std::uint64_t word = Load8(p) ^ 0x3030303030303030ull;
+    const std::uint64_t other =
+        (((word & 0x7F7F7F7F7F7F7F7Full) + 0x7676767676767676ull) | word) & 0x8080808080808080ull;
+    if (other) return p + FirstMarkedByte(other);
+    p += 8;
+  }
+  while (p != end && IsDigit(*p)) ++p;
+  return p;
 }
 
 struct DecimalParts {
@@ -103,24 +147,24 @@ bool AppendPlainSlotNumber(std::string_view slot, bool integer, char decimalSepa
                            std::string& out) {
   const char* p = slot.data();
   const char* const end = p + slot.size();
-  while (p != end && (*p == ' ' || *p == '\0')) ++p;
+  p = SkipBlanks(p, end);
   bool negative = false;
   if (p != end && (*p == '-' || *p == '+')) negative = *p++ == '-';
   const char* const digitsStart = p;
   while (p != end && *p == '0') ++p;  // leading zeros
   const char* const intStart = p;
-  while (p != end && IsDigit(*p)) ++p;
+  p = SkipDigits(p, end);
   const char* const intEnd = p;
   bool digits = intEnd != digitsStart;
   const char* fracStart = p;
   const char* fracEnd = p;
   if (p != end && (*p == '.' || *p == ',')) {
     fracStart = ++p;
-    while (p != end && IsDigit(*p)) ++p;
+    p = SkipDigits(p, end);
     fracEnd = p;
     digits = digits || fracEnd != fracStart;
   }
-  while (p != end && (*p == ' ' || *p == '\0')) ++p;
+  p = SkipBlanks(p, end);
   if (p != end || !digits) return false;
   while (fracEnd != fracStart && fracEnd[-1] == '0') --fracEnd;  // trailing zeros
 
@@ -140,6 +184,15 @@ bool AppendPlainSlotNumber(std::string_view slot, bool integer, char decimalSepa
       significant = fracDigits - zeros;
     }
     if (intDigits > kSignificantDigits || significant > kSignificantDigits) return false;
+  }
+  // Mostly the text is a piece of the slot as it stands, its sign right before the digits, with
+  // the separator put in place of its point.
+  if (intDigits != 0 && (!negative || intStart == digitsStart)) {
+    const char* const from = negative ? intStart - 1 : intStart;
+    const char* const to = fracDigits ? fracEnd : intEnd;
+    out.append(from, static_cast<std::size_t>(to - from));
+    if (fracDigits) out[out.size() - static_cast<std::size_t>(to - intEnd)] = decimalSeparator;
+    return true;
   }
   char text[64];
   if (intDigits + fracDigits + 3 > sizeof text) return false;

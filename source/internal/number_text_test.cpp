@@ -114,10 +114,14 @@ TEST(NumberText, IntegerTexts) {
 // then the integer or general route) appends, or nothing: slots built from the pieces a stored
 // number has, and some it has not.
 TEST(NumberText, SlotReadInOnePassAgreesWithTheLongWay) {
-  const std::string pads[] = {"", " ", "   ", std::string(1, '\0'), std::string(" \0", 2)};
+  // Runs of eight and more blanks and digits too, which are taken a word at a time.
+  const std::string pads[] = {"",  " ", "   ", std::string(1, '\0'), std::string(" \0", 2),
+                              std::string(9, ' '), std::string("        \0", 9)};
   const char* const signs[] = {"", "-", "+"};
-  const char* const integers[] = {"", "0", "007", "12", "123456789012345", "1234567890123456"};
-  const char* const fractions[] = {"", ".", ".5", ",25", ".000", ".00001", ".000001", ".10"};
+  const char* const integers[] = {"",         "0",  "007", "12", "12345678", "123456789012345",
+                                  "1234567890123456", "000000000012"};
+  const char* const fractions[] = {"",       ".",       ".5",  ",25", ".000", ".00001",
+                                   ".000001", ".10", ",12345670", ".000000000"};
   const char* const oddities[] = {"", "*", "e5", " 1", "-"};
   int taken = 0;
   for (const std::string& lead : pads)

@@ -47,17 +47,23 @@ std::size_t NextCodePoint(iconv_t cd, std::string_view in, char32_t& cp, bool& i
   return 0;
 }
 
-// Whether no byte of text has its high bit set, looked at eight bytes at a time.
+// Whether no byte of text has its high bit set, looked at eight bytes at a time (the last eight
+// overlapping the ones before) and given up at the first word that has one.
 bool IsAscii(std::string_view text) {
-  std::uint64_t high = 0;
-  std::size_t i = 0;
-  for (; i + 8 <= text.size(); i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, text.data() + i, sizeof word);
-    high |= word;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+  std::uint64_t word;
+  const std::size_t n = text.size();
+  if (n < 8) {
+    for (char c : text)
+      if (static_cast<unsigned char>(c) & 0x80) return false;
+    return true;
   }
-  for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
-  return (high & 0x8080808080808080ull) == 0;
+  for (std::size_t i = 0; i + 8 <= n; i += 8) {
+    std::memcpy(&word, text.data() + i, sizeof word);
+    if (word & kHigh) return false;
+  }
+  std::memcpy(&word, text.data() + n - 8, sizeof word);
+  return (word & kHigh) == 0;
 }
 
 }  // namespace
@@ -106,12 +112,11 @@ std::size_t TextDecoder::Append(std::string_view text, std::string& out) const {
   const std::size_t start = out.size();
   out.resize(start + text.size());
   char* dst = out.data() + start;
+  for (char c : text) *dst++ = table_[static_cast<unsigned char>(c)];
+  // A lost character became '?': only a text with one in its result is counted, byte by byte.
+  if (!std::memchr(out.data() + start, '?', text.size())) return 0;
   std::size_t lost = 0;
-  for (char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    *dst++ = table_[b];
-    lost += lost_[b];
-  }
+  for (char c : text) lost += lost_[static_cast<unsigned char>(c)];
   return lost;
 }
 

@@ -54,6 +54,24 @@ std::string_view CharacterText(std::string_view slot) {
   return slot;
 }
 
+// The usual date slot, eight digits YYYYMMDD, read as one word: false for any other slot, which
+// then takes the long way with its blanks and its messages.
+bool EightDigitDate(std::string_view slot, int part[3]) {
+  if (slot.size() != 8) return false;
+  std::uint64_t word;
+  std::memcpy(&word, slot.data(), sizeof word);
+  word ^= 0x3030303030303030ull;  // a digit is now 0 .. 9 in its byte
+  // A byte's high bit is set when it is 10 or more.
+  if ((((word & 0x7F7F7F7F7F7F7F7Full) + 0x7676767676767676ull) | word) & 0x8080808080808080ull)
+    return false;
+  unsigned char d[8];
+  std::memcpy(d, &word, sizeof d);
+  part[0] = d[0] * 1000 + d[1] * 100 + d[2] * 10 + d[3];
+  part[1] = d[4] * 10 + d[5];
+  part[2] = d[6] * 10 + d[7];
+  return true;
+}
+
 [[noreturn]] void Invalid(const char* what, std::string_view stored) {
   throw DbfError(std::string("invalid ") + what + " '" + std::string(stored) + "'");
 }
@@ -95,22 +113,12 @@ bool ValueFormatter::AppendStoredNumber(std::string_view text, std::string& out)
   return true;
 }
 
+// One call from the record to the text: the damaged value's message gets its record and field
+// in the handler of the function's own try block.
 std::size_t ValueFormatter::Format(DbfReader& reader, const DbfColumn& column, const char* record,
-                                   std::uint32_t n, std::string& out) const {
+                                   std::uint32_t n, std::string& out) const try {
   out.clear();
-  std::size_t lost = 0;
-  if (reader.IsNull(column, record)) return lost;
-  try {
-    FormatStored(reader, column, record, out, lost);
-  } catch (const DbfError& e) {
-    throw DbfError(reader.Path(), "record " + std::to_string(reader.FilePosition(n)) + ", field " +
-                                      reader.Decoder().Decode(column.name) + ": " + e.what());
-  }
-  return lost;
-}
-
-void ValueFormatter::FormatStored(DbfReader& reader, const DbfColumn& column, const char* record,
-                                  std::string& out, std::size_t& lost) const {
+  if (reader.IsNull(column, record)) return 0;
   const std::string_view slot = reader.Slot(column, record);
   const bool level7 = reader.Dialect() == DbfDialect::kDbase7;
   switch (column.kind) {
@@ -119,54 +127,54 @@ void ValueFormatter::FormatStored(DbfReader& reader, const DbfColumn& column, co
       if (column.flags & dbf::kFlagBinary) {
         out.assign(text);
       } else {
-        lost += reader.Decoder().Append(text, out);
+        return reader.Decoder().Append(text, out);
       }
-      return;
+      return 0;
     }
     case ftInteger:
     case ftLargeint:
     case ftAutoInc: {
       if (column.type == 'N' || column.type == 'F') {
-        if (AppendPlainSlotNumber(slot, true, decimalSeparator_, out)) return;
+        if (AppendPlainSlotNumber(slot, true, decimalSeparator_, out)) return 0;
         const std::string_view text = TrimBlanks(slot);
-        if (text.empty() || text.find_first_not_of('*') == std::string_view::npos) return;
+        if (text.empty() || text.find_first_not_of('*') == std::string_view::npos) return 0;
         // A fraction where the column declares none is still the number it says.
         if (!AppendIntegerText(text, out) && !AppendStoredNumber(text, out))
           Invalid("number", text);
-        return;
+        return 0;
       }
       // I and +: little-endian in Visual FoxPro; big-endian with the sign bit flipped in dBASE 7,
       // where all zero bytes mean no value.
       std::int32_t value;
       if (level7 || column.type == '+') {
-        if (AllZero(slot)) return;
+        if (AllZero(slot)) return 0;
         value = static_cast<std::int32_t>(Be32(Bytes(slot)) ^ 0x80000000u);
       } else {
         value = static_cast<std::int32_t>(Le32(Bytes(slot)));
       }
       out += std::to_string(value);
-      return;
+      return 0;
     }
     case ftFloat: {
       double value;
       if (column.type == 'N' || column.type == 'F') {
-        if (AppendPlainSlotNumber(slot, false, decimalSeparator_, out)) return;
+        if (AppendPlainSlotNumber(slot, false, decimalSeparator_, out)) return 0;
         const std::string_view text = TrimBlanks(slot);
-        if (text.empty() || text.find_first_not_of('*') == std::string_view::npos) return;
+        if (text.empty() || text.find_first_not_of('*') == std::string_view::npos) return 0;
         if (!AppendStoredNumber(text, out)) Invalid("number", text);
-        return;
+        return 0;
       }
       if (column.type == 'O') {
         // Stored so that the bytes sort like the values: non-negative values with the sign bit
         // set, negative ones with every bit inverted.
-        if (AllZero(slot)) return;
+        if (AllZero(slot)) return 0;
         const std::uint64_t bits = Be64(Bytes(slot));
         value = DoubleOf(bits >> 63 ? bits & ~(1ull << 63) : ~bits);
       } else {
         value = DoubleOf(Le64(Bytes(slot)));  // B, Visual FoxPro's double
       }
       out += FormatFloatGeneral(value, decimalSeparator_);
-      return;
+      return 0;
     }
     case ftCurrency: {
       // A 64-bit integer of ten-thousandths: written from its digits, no rounding involved.
@@ -178,38 +186,42 @@ void ValueFormatter::FormatStored(DbfReader& reader, const DbfColumn& column, co
       digits.insert(digits.size() - 4, 1, '.');
       if (units < 0) digits.insert(0, 1, '-');
       AppendStoredNumber(digits, out);  // always a number
-      return;
+      return 0;
     }
     case ftDate: {
-      const std::string_view text = TrimBlanks(slot);
-      if (text.empty() || text == "00000000") return;
       int part[3] = {0, 0, 0};
-      static constexpr int kWidths[3] = {4, 2, 2};
-      std::size_t pos = 0;
-      for (int i = 0; i < 3; ++i)
-        for (int k = 0; k < kWidths[i]; ++k, ++pos) {
-          if (pos >= slot.size() || slot[pos] < '0' || slot[pos] > '9') Invalid("date", text);
-          part[i] = part[i] * 10 + (slot[pos] - '0');
-        }
+      if (!EightDigitDate(slot, part)) {
+        const std::string_view text = TrimBlanks(slot);
+        if (text.empty() || text == "00000000") return 0;
+        static constexpr int kWidths[3] = {4, 2, 2};
+        std::size_t pos = 0;
+        for (int i = 0; i < 3; ++i)
+          for (int k = 0; k < kWidths[i]; ++k, ++pos) {
+            if (pos >= slot.size() || slot[pos] < '0' || slot[pos] > '9') Invalid("date", text);
+            part[i] = part[i] * 10 + (slot[pos] - '0');
+          }
+      } else if (part[0] == 0 && part[1] == 0 && part[2] == 0) {
+        return 0;  // "00000000", no date
+      }
       if (part[0] == 0 || part[1] < 1 || part[1] > 12 || part[2] < 1 ||
           part[2] > DaysInMonth(part[0], part[1]))
-        Invalid("date", text);
+        Invalid("date", TrimBlanks(slot));
       dateTime_.AppendDate(out, part[0], part[1], part[2]);
-      return;
+      return 0;
     }
     case ftDateTime: {
       std::int64_t days;
       std::int64_t milliseconds;
       if (column.type == 'T') {
-        if (TrimBlanks(slot).empty()) return;
+        if (TrimBlanks(slot).empty()) return 0;
         const std::uint32_t julianDay = Le32(Bytes(slot));
-        if (julianDay == 0) return;
+        if (julianDay == 0) return 0;
         milliseconds = Le32(Bytes(slot) + 4);
         days = static_cast<std::int64_t>(julianDay) - dbf::kJulianDayOf1970;
       } else {
         // '@': milliseconds since 0001-01-01 as a big-endian double, day 1 being that date. A
         // set sign bit is the sortable form of a positive value (as for O).
-        if (AllZero(slot)) return;
+        if (AllZero(slot)) return 0;
         const std::uint64_t bits = Be64(Bytes(slot));
         const double stamp = DoubleOf(bits & ~(1ull << 63));
         // Far past year 9999 (checked below), but within 64 bits.
@@ -226,7 +238,7 @@ void ValueFormatter::FormatStored(DbfReader& reader, const DbfColumn& column, co
       const CivilDate d = CivilFromDays(days);
       if (d.year < 1 || d.year > 9999) Invalid("date", std::to_string(d.year));
       dateTime_.AppendDateTime(out, d.year, d.month, d.day, h, m, s);
-      return;
+      return 0;
     }
     case ftBoolean:
       switch (slot.empty() ? ' ' : slot[0]) {
@@ -235,31 +247,34 @@ void ValueFormatter::FormatStored(DbfReader& reader, const DbfColumn& column, co
         case 'Y':
         case 'y':
           out += "True";
-          return;
+          return 0;
         case 'F':
         case 'f':
         case 'N':
         case 'n':
           out += "False";
-          return;
+          return 0;
         default:
-          return;  // '?' or blank: not set
+          return 0;  // '?' or blank: not set
       }
     case ftMemo:
       if (column.flags & dbf::kFlagBinary) {
         reader.ReadMemo(column, record, out);
       } else {
         reader.ReadMemo(column, record, scratch_);
-        lost += reader.Decoder().Append(scratch_, out);
+        return reader.Decoder().Append(scratch_, out);
       }
-      return;
+      return 0;
     case ftVarBytes:
       out.assign(slot);
-      return;
+      return 0;
     default:  // the other blobs: the content unchanged
       reader.ReadMemo(column, record, out);
-      return;
+      return 0;
   }
+} catch (const DbfError& e) {
+  throw DbfError(reader.Path(), "record " + std::to_string(reader.FilePosition(n)) + ", field " +
+                                    reader.Decoder().Decode(column.name) + ": " + e.what());
 }
 
 }  // namespace qm

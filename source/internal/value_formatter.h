@@ -44,9 +44,6 @@ class ValueFormatter {
                      std::uint32_t n, std::string& out) const;
 
  private:
-  void FormatStored(DbfReader& reader, const DbfColumn& column, const char* record,
-                    std::string& out, std::size_t& lost) const;
-
   // Appends the text of a number stored as text (a comma taken as the decimal point); false,
   // appending nothing, when the text is no number.
   bool AppendStoredNumber(std::string_view text, std::string& out) const;
