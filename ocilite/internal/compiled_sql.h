@@ -18,6 +18,9 @@ struct CompiledSql {
   Statement ast;  // an empty InsertStmt when compiled from an insert's shape: DML runs without it
   TranslatedStatement translated;
   std::uint64_t generation = 0;
+  // The shape (shape_scan.h) the translation was copied from, 0 when compiled in full: a statement
+  // made again from the same shape needs only its literals' parameters written.
+  std::uint64_t shape = 0;
 };
 
 }  // namespace qm::ocilite

@@ -161,7 +161,10 @@ std::unique_ptr<CompiledSql> InsertShapeCache::Compile(std::string_view sql,
     c->function_code = 3;
     c->text.clear();
     c->ast.emplace<InsertStmt>();
-    c->translated = shape.translated;
+    if (c->shape != shape.id) {
+      c->translated = shape.translated;
+      c->shape = shape.id;
+    }
     c->generation = generation;
     const DateFormat* date_format = nullptr;
     Expr literal{};

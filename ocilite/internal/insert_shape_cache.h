@@ -39,6 +39,7 @@ class InsertShapeCache {
 
  private:
   struct Shape {
+    std::uint64_t id = NewShapeId();
     TranslatedStatement translated;  // parameters of the literals still empty
     std::vector<LiftedLiteral> lifted;
   };

@@ -135,7 +135,10 @@ std::unique_ptr<CompiledSql> QueryShapeCache::Compile(std::string_view sql,
     c->function_code = 4;
     c->text.assign(sql);
     c->ast.emplace<SelectStmt>();
-    c->translated = shape.translated;
+    if (c->shape != shape.id) {
+      c->translated = shape.translated;
+      c->shape = shape.id;
+    }
     c->generation = generation;
     const DateFormat* date_format = nullptr;
     Expr literal{};

@@ -42,6 +42,7 @@ class QueryShapeCache {
 
  private:
   struct Shape {
+    std::uint64_t id = NewShapeId();
     TranslatedStatement translated;  // parameters of the first query's literals
     std::vector<LiftedComparison> lifted;
   };

@@ -1,5 +1,7 @@
 #include "ocilite/internal/shape_scan.h"
 
+#include <atomic>
+
 #include "ocilite/internal/sql_lexer.h"
 
 namespace qm::ocilite {
@@ -67,6 +69,11 @@ bool ReadPlainLiteral(std::string_view sql, std::size_t& i, ScannedLiteral& lite
   }
   literal.text.assign(sql.substr(start, i - start));
   return true;
+}
+
+std::uint64_t NewShapeId() {
+  static std::atomic<std::uint64_t> last{0};
+  return ++last;
 }
 
 void LoadLiteral(Expr& e, ScannedLiteral& literal) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,9 @@ std::string_view ReadWord(std::string_view sql, std::size_t& i);
 // starts there, when a text is not closed, or when it is longer than a literal may be (the full
 // compiler gives that error).
 bool ReadPlainLiteral(std::string_view sql, std::size_t& i, ScannedLiteral& literal);
+
+// A number for a new shape of either cache, never given out again in the process.
+std::uint64_t NewShapeId();
 
 // Makes `e` the literal as the parser gives it, taking its text; one Expr serves every literal
 // of a statement in turn.
