@@ -83,6 +83,44 @@ TEST_F(InsertShape, EachStatementOfAShapeStoresItsOwnValues) {
   EXPECT_EQ(Rows("select count(*) from P where QTY = 12 and NAME = 'Иванов'"), (Table{{"2"}}));
 }
 
+// As an import sends them: one statement handle prepared again for every statement, so that each
+// compile takes the room of the one before, which may be of another shape, another table or a
+// query.
+TEST_F(InsertShape, OneHandlePreparedForStatementsOfOtherShapesStoresEachOnesValues) {
+  ASSERT_EQ(Exec("create table P (NAME varchar2(20), QTY number(6,2))"), "");
+  ASSERT_EQ(Exec("create table Q (CODE char(3), BORN date, QTY number)"), "");
+  const char* statements[] = {
+      "insert into P(NAME,QTY) values ('a','1.5')",
+      "insert into Q(CODE,BORN,QTY) values ('x','01.02.2003','7')",
+      "insert into P(NAME,QTY) values ('b','2')",
+      "select * from P where NAME = 'a' and QTY = 1.5",
+      "insert into P(NAME,QTY) values ('c','')",
+      "insert into P(NAME,QTY) values (NULL,'3')",
+      "select * from Q where CODE = 'x'",
+      "insert into Q(CODE,BORN,QTY) values ('yz','','8')",
+      "insert into P(NAME,QTY) values ('d','4.25')",
+  };
+  OciLibrary& lib = Library();
+  void* handle = nullptr;
+  ASSERT_EQ(lib.HandleAlloc(db_->env, &handle, OCI_HTYPE_STMT, 0, nullptr), OCI_SUCCESS);
+  auto* stmt = static_cast<OCIStmt*>(handle);
+  for (const std::string sql : statements) {
+    ASSERT_EQ(lib.StmtPrepare(stmt, db_->err, reinterpret_cast<const OraText*>(sql.data()),
+                              static_cast<ub4>(sql.size()), OCI_NTV_SYNTAX, OCI_DEFAULT),
+              OCI_SUCCESS)
+        << sql;
+    const ub4 iters = sql.starts_with("select") ? 0 : 1;
+    ASSERT_EQ(lib.StmtExecute(db_->svc, stmt, db_->err, iters, 0, nullptr, nullptr, OCI_DEFAULT),
+              OCI_SUCCESS)
+        << sql << ": " << db_->LastError();
+  }
+  lib.HandleFree(stmt, OCI_HTYPE_STMT);
+  EXPECT_EQ(Rows("select NAME, QTY from P"),
+            (Table{{"a", "1.5"}, {"b", "2"}, {"c", "<null>"}, {"<null>", "3"}, {"d", "4.25"}}));
+  EXPECT_EQ(Rows("select CODE, to_char(BORN, 'YYYY-MM-DD'), QTY from Q"),
+            (Table{{"x  ", "2003-02-01", "7"}, {"yz ", "<null>", "8"}}));
+}
+
 TEST_F(InsertShape, ValuesThatFailGiveTheErrorsOfAFullCompile) {
   ASSERT_EQ(Exec("create table X (ID number(5,2) constraint X_PK primary key, NAME varchar2(5), "
                  "BORN date, CODE char(3) not null)"),
