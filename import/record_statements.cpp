@@ -87,6 +87,18 @@ bool RecordStatements::AppendValue(const FieldLinkTable& links, const Link& link
   return true;
 }
 
+bool RecordStatements::AppendKeptValue(const FieldLinkTable& links, Link& link, int record,
+                                       std::string& out) {
+  if (link.literalOf != record) {
+    link.literal.clear();
+    link.literalOf = 0;
+    AppendValue(links, link, link.literal);
+    link.literalOf = record;
+  }
+  out += link.literal;
+  return !link.literal.empty();
+}
+
 const std::string& RecordStatements::ExistenceQuery(const FieldLinkTable& links,
                                                     const std::string& tableName) {
   Resolve(links);
@@ -94,14 +106,16 @@ const std::string& RecordStatements::ExistenceQuery(const FieldLinkTable& links,
   query_ += "select * from ";
   query_ += tableName;
   query_ += " Where ";
+  // The record's insert, if it comes to one, takes the same literals again.
+  const int record = dbf_.FilePosition();
   const char* separator = "";
-  for (const Link& link : links_) {
+  for (Link& link : links_) {
     query_ += separator;
     query_ += link.column;
     const std::size_t at = query_.size();
     query_ += '=';
     // The server holds an empty text as NULL, which "= ''" never matches.
-    if (!AppendValue(links, link, query_)) query_.replace(at, 1, " IS NULL");
+    if (!AppendKeptValue(links, link, record, query_)) query_.replace(at, 1, " IS NULL");
     separator = " and ";
   }
   return query_;
@@ -123,10 +137,18 @@ const std::string& RecordStatements::InsertStatement(const FieldLinkTable& links
     insertHeadValid_ = true;
   }
   insert_.assign(insertHead_);
+  const int record = dbf_.FilePosition();
   const char* separator = "";
   for (const Link& link : links_) {
     insert_ += separator;
-    if (!AppendValue(links, link, insert_)) insert_ += "''";
+    bool value;
+    if (record != 0 && link.literalOf == record) {
+      insert_ += link.literal;
+      value = !link.literal.empty();
+    } else {
+      value = AppendValue(links, link, insert_);
+    }
+    if (!value) insert_ += "''";
     separator = ",";
   }
   insert_ += ')';

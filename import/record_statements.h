@@ -40,12 +40,18 @@ class RecordStatements {
     enum class Conversion { kNone, kLexeme, kDate } conversion = Conversion::kNone;
     std::int32_t lexeme = 0;
     std::string column;  // the target column, as the SQL names it
+    // The value's literal in the existence query of the record at file position `literalOf`
+    // (empty for an empty value), which that record's insert takes again.
+    std::string literal;
+    int literalOf = 0;
   };
 
   void Resolve(const FieldLinkTable& links);
   // Appends the literal of the link's value to `out`; returns false, appending nothing, when the
   // value is empty.
   bool AppendValue(const FieldLinkTable& links, const Link& link, std::string& out);
+  // The same, the literal made once for the record at file position `record` and kept in the link.
+  bool AppendKeptValue(const FieldLinkTable& links, Link& link, int record, std::string& out);
 
   const SourceTable& dbf_;
   const FieldLinkTable* resolvedTable_ = nullptr;

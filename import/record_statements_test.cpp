@@ -123,6 +123,24 @@ TEST_F(RecordStatementsTest, GivesTheOneOffTextsAndErrorsForEveryKindOfLink) {
   }
 }
 
+// An insert takes the literals of its own record's query; a record whose query was not built, or
+// was built for the record before, gets its own values.
+TEST_F(RecordStatementsTest, AnInsertTakesOnlyItsOwnRecordsQueryLiterals) {
+  FieldLinkTable links;
+  Fill(links, {{"C_NAME", "1", "NAME", "", ""}, {"C_QTY", "1", "QTY", "", ""}});
+  RecordStatements built(dbf_);
+  dbf_.First();
+  EXPECT_EQ(built.ExistenceQuery(links, "T"),
+            "select * from T Where C_NAME='Ivanov, Ivan Petr' and C_QTY='42'");
+  EXPECT_EQ(built.InsertStatement(links, "T"),
+            "insert into T(C_NAME,C_QTY) values ('Ivanov, Ivan Petr','42')");
+  dbf_.Next();
+  EXPECT_EQ(built.InsertStatement(links, "T"), "insert into T(C_NAME,C_QTY) values ('O''Brien','-7')");
+  dbf_.Next();
+  EXPECT_EQ(built.ExistenceQuery(links, "T"), "select * from T Where C_NAME IS NULL and C_QTY IS NULL");
+  EXPECT_EQ(built.InsertStatement(links, "T"), "insert into T(C_NAME,C_QTY) values ('','')");
+}
+
 TEST_F(RecordStatementsTest, AnEditOfTheLinksOrTheTableNameCountsFromTheNextStatement) {
   FieldLinkTable links;
   Fill(links, {{"C_NAME", "1", "NAME", "", ""}, {"C_CITY", "1", "CITY", "", ""}});
