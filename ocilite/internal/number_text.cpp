@@ -149,8 +149,7 @@ bool FitPlainNumberText(std::string_view t, char decimal_char, int precision, in
     const int limit = precision == 0 ? 38 : precision;
     if (count > 0 && exponent > limit - (scale == kFloatScale ? 0 : scale)) return false;
   }
-  form =
-      EncodeDigits(negative, std::string_view(digits, static_cast<std::size_t>(count)), exponent);
+  EncodeDigits(negative, std::string_view(digits, static_cast<std::size_t>(count)), exponent, form);
   return true;
 }
 

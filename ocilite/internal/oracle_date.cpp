@@ -21,7 +21,13 @@ int Digits(std::string_view s, std::size_t pos, std::size_t count, bool& ok) {
 }  // namespace
 
 std::string OraDate::ToStorage() const {
-  std::string s = "0000-00-00 00:00:00";
+  std::string s;
+  ToStorage(s);
+  return s;
+}
+
+void OraDate::ToStorage(std::string& s) const {
+  s.assign("0000-00-00 00:00:00");
   auto put = [&](std::size_t at, int value, int digits) {
     for (int k = digits - 1; k >= 0; --k, value /= 10)
       s[at + k] = static_cast<char>('0' + value % 10);
@@ -32,7 +38,6 @@ std::string OraDate::ToStorage() const {
   put(11, hour, 2);
   put(14, minute, 2);
   put(17, second, 2);
-  return s;
 }
 
 std::optional<OraDate> OraDate::FromStorage(std::string_view s) {

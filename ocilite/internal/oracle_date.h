@@ -22,6 +22,8 @@ struct OraDate {
 
   // "YYYY-MM-DD HH:MM:SS", the form kept in the database.
   std::string ToStorage() const;
+  // The same into `out`, whose room it takes.
+  void ToStorage(std::string& out) const;
   // Reads the stored form; nullopt for anything else.
   static std::optional<OraDate> FromStorage(std::string_view text);
 

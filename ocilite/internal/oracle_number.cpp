@@ -81,28 +81,38 @@ std::string EncodeNumber(Decimal d) {
 }
 
 std::string EncodeDigits(bool negative, std::string_view digits, int exponent) {
-  if (digits.empty()) return std::string(1, static_cast<char>(kZeroByte));
+  std::string out;
+  EncodeDigits(negative, digits, exponent, out);
+  return out;
+}
+
+void EncodeDigits(bool negative, std::string_view digits, int exponent, std::string& out) {
+  if (digits.empty()) {
+    out.assign(1, static_cast<char>(kZeroByte));
+    return;
+  }
   // The base-100 digits pair the decimal ones from an even exponent: an odd one takes a zero in
   // front, and an odd count a zero behind.
   const bool lead_zero = exponent % 2 != 0;
   if (lead_zero) ++exponent;
   const int exponent100 = exponent / 2;
   if (exponent100 > kMaxExponent100) throw OraError(1426);
-  if (exponent100 < kMinExponent100) return std::string(1, static_cast<char>(kZeroByte));
+  if (exponent100 < kMinExponent100) {
+    out.assign(1, static_cast<char>(kZeroByte));
+    return;
+  }
   const std::size_t count = digits.size() + (lead_zero ? 1 : 0);
   auto digit = [&](std::size_t k) {
     const std::size_t at = lead_zero ? k - 1 : k;
     return (lead_zero && k == 0) || at >= digits.size() ? 0 : digits[at] - '0';
   };
-  std::string out;
-  out.reserve(kMaxNumberBytes);
+  out.clear();
   out += static_cast<char>(negative ? 63 - exponent100 : 192 + exponent100);
   for (std::size_t k = 0; k < count; k += 2) {
     const int pair = digit(k) * 10 + digit(k + 1);
     out += static_cast<char>(negative ? 101 - pair : pair + 1);
   }
   if (negative && out.size() < kMaxNumberBytes) out += static_cast<char>(kNegativeEnd);
-  return out;
 }
 
 Decimal DecodeNumber(std::string_view bytes) {

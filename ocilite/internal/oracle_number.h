@@ -55,6 +55,8 @@ std::string EncodeNumber(Decimal d);
 // and no more than a NUMBER holds (RoundToNumberDigits); no digits make zero. Throws ORA-01426 as
 // EncodeNumber does.
 std::string EncodeDigits(bool negative, std::string_view digits, int exponent);
+// The same into `out`, whose room it takes; `out` is unchanged when it throws.
+void EncodeDigits(bool negative, std::string_view digits, int exponent, std::string& out);
 // The value of a form. Any byte string decodes to some number; EncodeNumber(DecodeNumber(b))
 // is the canonical form of what a client handed over.
 Decimal DecodeNumber(std::string_view bytes);

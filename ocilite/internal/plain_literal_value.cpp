@@ -12,9 +12,8 @@ namespace qm::ocilite {
 bool PlainNumberValue(const ScannedLiteral& literal, EvalContext& ctx, int precision, int scale,
                       Value& out) {
   const char decimal = literal.kind == ExprKind::kNumber ? '.' : ctx.nls.decimal;
-  std::string form;
-  if (!FitPlainNumberText(literal.text, decimal, precision, scale, form)) return false;
-  out = Value::Number(std::move(form));
+  if (!FitPlainNumberText(literal.text, decimal, precision, scale, out.s)) return false;
+  out.kind = Value::Kind::kNumber;
   return true;
 }
 
@@ -24,7 +23,8 @@ bool PlainDateValue(const ScannedLiteral& literal, EvalContext& ctx, const DateF
   if (!format) format = &ctx.SessionDateFormat();
   const std::optional<OraDate> date = format->ParsePlain(literal.text, ctx.statement_time);
   if (!date) return false;
-  out = Value::Text(date->ToStorage());
+  date->ToStorage(out.s);
+  out.kind = Value::Kind::kText;
   return true;
 }
 

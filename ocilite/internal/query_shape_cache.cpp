@@ -15,10 +15,13 @@ namespace {
 // the name plain, quoted or dotted, each literal a text or a plain number followed by a blank or
 // the end. `key` gets the text with each literal replaced by a mark of its kind, so that equal
 // keys are equal tokens but for the literals' values. Whatever this does not take is left to the
-// full compiler.
-bool ReadShape(std::string_view sql, std::string& key, std::vector<ScannedLiteral>& literals) {
+// full compiler. `literals` keeps its texts' room from one query to the next: `count` says how
+// many of them this query has.
+bool ReadShape(std::string_view sql, std::string& key, std::vector<ScannedLiteral>& literals,
+               std::size_t& count) {
   const std::size_t n = sql.size();
   std::size_t i = 0;
+  count = 0;
   if (!SkipToWord(sql, i, "WHERE")) return false;
   std::size_t copied = 0;
   auto skip_blanks = [&] {
@@ -44,13 +47,13 @@ bool ReadShape(std::string_view sql, std::string& key, std::vector<ScannedLitera
     if (sql[i] == '=') {
       ++i;
       skip_blanks();
-      ScannedLiteral literal;
+      if (count == literals.size()) literals.emplace_back();
+      ScannedLiteral& literal = literals[count++];
       if (!ReadPlainLiteral(sql, i, literal)) return false;
       if (i < n && !IsBlank(sql[i])) return false;
       key.append(sql.substr(copied, literal.pos - copied));
       key += literal.kind == ExprKind::kString ? "\x01s" : "\x01n";
       copied = i;
-      literals.push_back(std::move(literal));
     } else {
       if (!IsWord(ReadWord(sql, i), "IS")) return false;
       skip_blanks();
@@ -68,7 +71,7 @@ bool ReadShape(std::string_view sql, std::string& key, std::vector<ScannedLitera
       return false;
   }
   key.append(sql.substr(copied));
-  return !literals.empty();
+  return count != 0;
 }
 
 // The value Translator::ComparedLiteral gives `literal` against `column`, made the short way for
@@ -81,7 +84,8 @@ bool QuickComparedValue(const ScannedLiteral& literal, const SqlType& column, Ev
   switch (column.type) {
     case DataType::kVarchar2:
       if (literal.kind != ExprKind::kString) return false;
-      out = Value::Text(literal.text);
+      out.kind = Value::Kind::kText;
+      out.s.assign(literal.text);
       return true;
     case DataType::kNumber:
       return PlainNumberValue(literal, ctx, 0, kFloatScale, out);  // a comparison rounds nothing
@@ -105,8 +109,8 @@ std::unique_ptr<CompiledSql> QueryShapeCache::Compile(std::string_view sql,
   }
   try {
     key_.clear();
-    literals_.clear();
-    if (!ReadShape(sql, key_, literals_)) return nullptr;
+    std::size_t count = 0;
+    if (!ReadShape(sql, key_, literals_, count)) return nullptr;
     std::vector<ScannedLiteral>& literals = literals_;
 
     Translator translator(catalog, ctx, NoBindTypes(), sql);
@@ -119,8 +123,8 @@ std::unique_ptr<CompiledSql> QueryShapeCache::Compile(std::string_view sql,
         Shape shape;
         shape.translated = translator.QueryShape(*select, shape.lifted);
         // Every literal the text holds must be one the translation lifted, in the same place.
-        if (shape.lifted.size() != literals.size()) return nullptr;
-        for (std::size_t i = 0; i < literals.size(); ++i)
+        if (shape.lifted.size() != count) return nullptr;
+        for (std::size_t i = 0; i < count; ++i)
           if (shape.lifted[i].pos != literals[i].pos) return nullptr;
         if (shapes_.size() >= kMaxShapes) shapes_.clear();
         found = shapes_.emplace(key_, std::move(shape)).first;
@@ -142,7 +146,7 @@ std::unique_ptr<CompiledSql> QueryShapeCache::Compile(std::string_view sql,
     c->generation = generation;
     const DateFormat* date_format = nullptr;
     Expr literal{};
-    for (std::size_t i = 0; i < literals.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
       const LiftedComparison& slot = shape.lifted[i];
       Value& value = c->translated.params[slot.param].constant;
       if (QuickComparedValue(literals[i], slot.column_type, ctx, date_format, value)) continue;
