@@ -276,13 +276,10 @@ sword OCIDefineByPos(OCIStmt* stmtp, OCIDefine** defnp, OCIError* errhp, ub4 pos
     if (!IsSupportedExternalType(dty) && !IsExtendedExternalType(dty) && !lob)
       throw OraError(3001);
     DefineSpec& d = s->runner.Define(position);
-    DefineHandle* handle = nullptr;
-    for (const auto& h : s->defines)
-      if (h->position == position) handle = h.get();
-    if (!handle) {
-      s->defines.push_back(std::make_unique<DefineHandle>(s->env, s, position));
-      handle = s->defines.back().get();
-    }
+    if (s->defines.size() < position) s->defines.resize(position);
+    std::unique_ptr<DefineHandle>& slot = s->defines[position - 1];
+    if (!slot) slot = std::make_unique<DefineHandle>(s->env, s, position);
+    DefineHandle* handle = slot.get();
     d = DefineSpec{};
     d.value = valuep;
     d.size = value_sz;

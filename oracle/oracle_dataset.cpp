@@ -65,6 +65,7 @@ void TOracleDataSet::Open() {
 }
 
 void TOracleDataSet::BuildFields() {
+  if (!fields_.empty()) formerFields_ = std::move(fields_);
   fields_.clear();
   fieldColumns_.clear();
   if (BeforeQuery) BeforeQuery(*this);
@@ -132,8 +133,16 @@ void TOracleDataSet::BuildFields() {
     if (kind == ftUnknown) continue;
     std::string name = columnName;
     for (int n = 1; FindField(name) != nullptr; ++n) name = columnName + "_" + std::to_string(n);
-    fields_.push_back(std::make_unique<TDataSetField>(*this, FieldCount(), name, kind, size,
-                                                      !rows.FieldOptional(column)));
+    const bool required = !rows.FieldOptional(column);
+    const std::size_t at = fields_.size();
+    std::unique_ptr<TDataSetField>* former =
+        at < formerFields_.size() ? &formerFields_[at] : nullptr;
+    if (former && *former && (*former)->FieldName() == name && (*former)->DataType() == kind &&
+        (*former)->Size() == size && (*former)->Required() == required)
+      fields_.push_back(std::move(*former));
+    else
+      fields_.push_back(std::make_unique<TDataSetField>(*this, FieldCount(), name, kind, size,
+                                                        required));
     fieldColumns_.push_back(column);
   }
 }
@@ -254,6 +263,7 @@ void TOracleDataSet::ReadRecord(std::byte* block) {
 void TOracleDataSet::Close() {
   records_.reset();
   largeValues_.clear();
+  if (!fields_.empty()) formerFields_ = std::move(fields_);
   fields_.clear();
   fieldColumns_.clear();
   fieldOffsets_.clear();

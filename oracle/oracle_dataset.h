@@ -134,6 +134,9 @@ class TOracleDataSet : public TSessionAttachment {
   int current_ = -1;
   int rowidColumn_ = -1;
   std::vector<std::unique_ptr<TDataSetField>> fields_;
+  // The fields of the last open, taken again where the next open makes the same ones (a query
+  // sent again and again with other values): fields do not change once made.
+  std::vector<std::unique_ptr<TDataSetField>> formerFields_;
   std::vector<int> fieldColumns_;  // select-list index of each field
   std::vector<int> fieldOffsets_;  // where each field's null flag is in a record
   std::vector<int> largeSlots_;    // each memo or blob field's place in a large-value list, or -1

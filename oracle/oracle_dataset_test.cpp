@@ -74,6 +74,33 @@ TEST_P(DataSetTest, OpenFetchesEveryRowIntoFieldsReadByName) {
   EXPECT_TRUE(ods_.FieldByName("BORN").IsNull());
 }
 
+// Each open describes its own fields, however alike the query before was: a field of the same
+// name may come with another type, size or nullability.
+TEST_P(DataSetTest, EachOpenHasTheFieldsOfItsOwnQuery) {
+  const struct {
+    const char* sql;
+    TFieldType kind;
+    int size;
+    bool required;
+    const char* first;
+  } cases[] = {
+      {"select id as f from t order by id", ftInteger, 0, true, "1"},
+      {"select id as f from t order by id", ftInteger, 0, true, "1"},
+      {"select name as f from t order by id", ftString, 20, false, "one"},
+      {"select code as f from t order by id", ftString, 10, false, "ab"},
+      {"select amount as f from t order by id", ftFloat, 0, false, "1.5"},
+  };
+  for (const auto& c : cases) {
+    OpenWith(c.sql);
+    ASSERT_EQ(ods_.FieldCount(), 1) << c.sql;
+    EXPECT_EQ(ods_.Field(0).FieldName(), "F") << c.sql;
+    EXPECT_EQ(ods_.Field(0).DataType(), c.kind) << c.sql;
+    EXPECT_EQ(ods_.Field(0).Size(), c.size) << c.sql;
+    EXPECT_EQ(ods_.Field(0).Required(), c.required) << c.sql;
+    EXPECT_EQ(ods_.FieldByName("F").AsString(), c.first) << c.sql;
+  }
+}
+
 TEST_P(DataSetTest, CatalogueQueriesGiveNamesAndTypes) {
   OpenWith("select * from user_tables");
   EXPECT_EQ(Walk("TABLE_NAME"), std::vector<std::string>{"T"});

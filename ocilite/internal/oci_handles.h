@@ -124,7 +124,7 @@ struct StmtHandle : Handle {
   void Reset();
   StatementRunner runner;
   std::vector<std::unique_ptr<BindHandle>> binds;
-  std::vector<std::unique_ptr<DefineHandle>> defines;
+  std::vector<std::unique_ptr<DefineHandle>> defines;  // at position - 1; null where none was made
   std::vector<ParamHandle*> params;  // owned by the client, or freed with the statement
   bool described = false;            // the select list is known
   bool executed = false;

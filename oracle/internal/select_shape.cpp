@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstring>
 
 namespace qm {
 namespace {
@@ -9,10 +10,12 @@ namespace {
 // The position just past the literal that opens at `at`, its doubled apostrophes inside; npos
 // when it does not close.
 std::size_t LiteralEnd(std::string_view text, std::size_t at) {
-  for (std::size_t i = at + 1; i < text.size(); ++i) {
-    if (text[i] != '\'') continue;
+  for (std::size_t i = at + 1; i < text.size();) {
+    const void* quote = std::memchr(text.data() + i, '\'', text.size() - i);
+    if (!quote) break;
+    i = static_cast<std::size_t>(static_cast<const char*>(quote) - text.data());
     if (i + 1 < text.size() && text[i + 1] == '\'') {
-      ++i;
+      i += 2;
       continue;
     }
     return i + 1;
