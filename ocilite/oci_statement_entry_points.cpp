@@ -58,7 +58,7 @@ sword OCIStmtPrepare(OCIStmt* stmtp, OCIError* errhp, const OraText* stmt, ub4 s
   StmtHandle* s = StmtOf(stmtp);
   if (!s) return OCI_INVALID_HANDLE;
   return WithError(errhp, [&](ErrorHandle&) -> sword {
-    s->runner.Prepare(TextArg(stmt, static_cast<sb4>(stmt_len)), *s->env->nls.code_page);
+    s->runner.Prepare(TextView(stmt, static_cast<sb4>(stmt_len)), *s->env->nls.code_page);
     s->described = false;
     s->executed = false;
     return OCI_SUCCESS;

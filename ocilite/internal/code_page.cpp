@@ -48,6 +48,7 @@ constexpr Known kKnown[] = {
 
 CodePage::CodePage(std::string oracle_name, const char* iconv_name)
     : name_(std::move(oracle_name)), utf8_(iconv_name == nullptr) {
+  from_two_byte_.fill(-1);
   if (utf8_) return;
   iconv_t cd = iconv_open("UTF-32LE", iconv_name);
   for (int b = 0; b < 256; ++b) {
@@ -63,8 +64,11 @@ CodePage::CodePage(std::string oracle_name, const char* iconv_name)
       if (iconv(cd, &inp, &inleft, &outp, &outleft) != static_cast<std::size_t>(-1) && outleft == 0)
         to_unicode_[b] = static_cast<char32_t>(out[0] | out[1] << 8 | out[2] << 16 | out[3] << 24);
     }
-    if (to_unicode_[b] != 0 || b == 0)
+    if (to_unicode_[b] != 0 || b == 0) {
       from_unicode_.emplace(to_unicode_[b], static_cast<unsigned char>(b));
+      if (to_unicode_[b] < 0x800 && from_two_byte_[to_unicode_[b]] < 0)
+        from_two_byte_[to_unicode_[b]] = static_cast<std::int16_t>(b);
+    }
     std::string sequence;
     AppendUtf8(sequence, to_unicode_[b] != 0 || b == 0 ? to_unicode_[b] : U'?');
     std::memcpy(to_utf8_[b].bytes, sequence.data(), sequence.size());
@@ -140,6 +144,15 @@ std::string CodePage::FromUtf8(std::string_view utf8) const {
     if (run > i) {
       out.append(utf8.substr(i, run - i));
       i = run;
+      continue;
+    }
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    if (lead >= 0xC2 && lead <= 0xDF && i + 1 < utf8.size() &&
+        (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
+      const std::int16_t b =
+          from_two_byte_[(lead & 0x1F) << 6 | (static_cast<unsigned char>(utf8[i + 1]) & 0x3F)];
+      out += b < 0 ? '?' : static_cast<char>(b);
+      i += 2;
       continue;
     }
     const char32_t cp = DecodeUtf8(utf8, i);

@@ -3,7 +3,9 @@
 // client's set lacks become "?", as Oracle's conversion does.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -40,6 +42,9 @@ class CodePage {
   };
   Utf8Sequence to_utf8_[256] = {};
   std::unordered_map<char32_t, unsigned char> from_unicode_;
+  // The same for the characters below U+0800, which take two bytes in UTF-8 (Latin, Greek,
+  // Cyrillic): the byte, or -1 for none.
+  std::array<std::int16_t, 0x800> from_two_byte_;
 };
 
 }  // namespace qm::ocilite

@@ -27,6 +27,8 @@ TEST(CodePage, TextConvertsWhereverItsOtherCharactersStand) {
   }
   // A character the client's set lacks becomes "?".
   EXPECT_EQ(cp1251.FromUtf8("a€bあ"), "a\x88" "b?");
+  // A two-byte character the set lacks, next to one it has.
+  EXPECT_EQ(cp1251.FromUtf8("éЖ"), "?\xC6");
   // Text of characters that each take three bytes in UTF-8, the most a client byte can take.
   EXPECT_EQ(cp1251.ToUtf8(std::string(37, '\x88')), [] {
     std::string euros;

@@ -180,10 +180,12 @@ void FreeChild(Handle* h) {
   delete h;
 }
 
-std::string TextArg(const OraText* text, sb4 length) {
+std::string TextArg(const OraText* text, sb4 length) { return std::string(TextView(text, length)); }
+
+std::string_view TextView(const OraText* text, sb4 length) {
   if (!text) return {};
   const auto* p = reinterpret_cast<const char*>(text);
-  return length < 0 ? std::string(p) : std::string(p, static_cast<std::size_t>(length));
+  return length < 0 ? std::string_view(p) : std::string_view(p, static_cast<std::size_t>(length));
 }
 
 }  // namespace qm::ocilite::oci

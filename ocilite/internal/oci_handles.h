@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "oci/oci.h"
@@ -227,5 +228,7 @@ void FreeStatement(StmtHandle* s);
 // A text argument of the client interface: `length` bytes, or up to its NUL when `length` is
 // negative; empty for a null pointer.
 std::string TextArg(const OraText* text, sb4 length);
+// The same text seen where it lies, valid while the caller's argument is.
+std::string_view TextView(const OraText* text, sb4 length);
 
 }  // namespace qm::ocilite::oci
