@@ -74,6 +74,32 @@ bool ReadShape(std::string_view sql, std::string& key, std::vector<ScannedLitera
   return count != 0;
 }
 
+// Whether `sql` has the shape whose key is `key`: its text equals the key's text between the
+// literal marks, and where the key has a mark the text has a literal of that kind followed by a
+// blank or the end, as ReadShape would read it. The literals go into `literals` as ReadShape
+// puts them. Most of an import's queries are read this way, without a key of their own.
+bool MatchesKey(std::string_view sql, std::string_view key, std::vector<ScannedLiteral>& literals,
+                std::size_t& count) {
+  const std::size_t n = sql.size();
+  std::size_t i = 0;
+  std::size_t k = 0;
+  count = 0;
+  for (;;) {
+    const std::size_t mark = key.find('\x01', k);
+    const std::string_view text = key.substr(k, mark == std::string_view::npos ? mark : mark - k);
+    if (sql.substr(i, text.size()) != text) return false;
+    i += text.size();
+    if (mark == std::string_view::npos) return i == n && count != 0;
+    if (mark + 1 >= key.size()) return false;
+    if (count == literals.size()) literals.emplace_back();
+    ScannedLiteral& literal = literals[count++];
+    if (!ReadPlainLiteral(sql, i, literal)) return false;
+    if (literal.kind != (key[mark + 1] == 's' ? ExprKind::kString : ExprKind::kNumber)) return false;
+    if (i < n && !IsBlank(sql[i])) return false;
+    k = mark + 2;
+  }
+}
+
 // The value Translator::ComparedLiteral gives `literal` against `column`, made the short way for
 // what an import compares: a text with a VARCHAR2 column, a plain number with a NUMBER column, a
 // date in a plain session format with a DATE column. False leaves the literal to the translator,
@@ -108,13 +134,16 @@ std::unique_ptr<CompiledSql> QueryShapeCache::Compile(std::string_view sql,
     generation_ = generation;
   }
   try {
-    key_.clear();
     std::size_t count = 0;
-    if (!ReadShape(sql, key_, literals_, count)) return nullptr;
+    const bool same_shape = last_shape_ && MatchesKey(sql, last_key_, literals_, count);
+    if (!same_shape) {
+      key_.clear();
+      if (!ReadShape(sql, key_, literals_, count)) return nullptr;
+    }
     std::vector<ScannedLiteral>& literals = literals_;
 
     Translator translator(catalog, ctx, NoBindTypes(), sql);
-    if (!last_shape_ || key_ != last_key_) {
+    if (!same_shape && (!last_shape_ || key_ != last_key_)) {
       auto found = shapes_.find(key_);
       if (found == shapes_.end()) {
         const Statement ast = ParseStatement(sql);

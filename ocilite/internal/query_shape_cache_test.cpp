@@ -70,6 +70,12 @@ TEST_F(QueryShape, EachQueryOfAShapeFindsWhatItsFullCompileFinds) {
       "NAME='O''Brien' and QTY='3.460' and BORN='29.02.2000'",
       "NAME='x y' and QTY='-7' and BORN='31.12.1999'",
       "NAME='x y' and QTY=-7 and BORN='31.12.1999'",
+      // The text of the query before, with a literal of another kind, more or fewer terms.
+      "NAME='Иванов' and QTY=12 and BORN='01.02.2001'",
+      "NAME='Иванов' and QTY='12' and BORN='01.02.2001'",
+      "NAME='Иванов' and QTY=12 and BORN='01.02.2001' and CODE='abcd'",
+      "NAME='Иванов' and QTY=12",
+      "NAME='Иванов' and QTY=12 and BORN='02.02.2001'",
       "NAME='Иванов' and QTY=12.00 and BORN='01.02.2001'",
       "NAME='Иванов' and QTY='12' and BORN='02.02.2001'",
       // Empty texts are NULL, which "=" never matches; numbers that are none fail at run time.
