@@ -79,6 +79,7 @@ void TOracleDataSet::BuildFields() {
       rowidColumn_ = i;
 
   const TSessionPreferences& preferences = session_->Preferences();
+  bool allFormer = true;
   for (int column = 0; column < rows.FieldCount(); ++column) {
     if (column == rowidColumn_) continue;
     const std::string& columnName = rows.FieldName(column);
@@ -131,18 +132,27 @@ void TOracleDataSet::BuildFields() {
         break;
     }
     if (kind == ftUnknown) continue;
-    std::string name = columnName;
-    for (int n = 1; FindField(name) != nullptr; ++n) name = columnName + "_" + std::to_string(n);
-    const bool required = !rows.FieldOptional(column);
     const std::size_t at = fields_.size();
-    std::unique_ptr<TDataSetField>* former =
-        at < formerFields_.size() ? &formerFields_[at] : nullptr;
-    if (former && *former && (*former)->FieldName() == name && (*former)->DataType() == kind &&
-        (*former)->Size() == size && (*former)->Required() == required)
-      fields_.push_back(std::move(*former));
-    else
+    const TDataSetField* former = at < formerFields_.size() ? formerFields_[at].get() : nullptr;
+    // While every field so far is one of the last open, a name that field had as it stood is
+    // still free.
+    const bool formerName = allFormer && former && former->FieldName() == columnName;
+    std::string deduplicated;
+    if (!formerName) {
+      deduplicated = columnName;
+      for (int n = 1; FindField(deduplicated) != nullptr; ++n)
+        deduplicated = columnName + "_" + std::to_string(n);
+    }
+    const std::string& name = formerName ? columnName : deduplicated;
+    const bool required = !rows.FieldOptional(column);
+    if (former && former->FieldName() == name && former->DataType() == kind &&
+        former->Size() == size && former->Required() == required) {
+      fields_.push_back(std::move(formerFields_[at]));
+    } else {
+      allFormer = false;
       fields_.push_back(std::make_unique<TDataSetField>(*this, FieldCount(), name, kind, size,
                                                         required));
+    }
     fieldColumns_.push_back(column);
   }
 }
