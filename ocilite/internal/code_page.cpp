@@ -121,13 +121,11 @@ void CodePage::ToUtf8(std::string_view client, std::string& out) const {
         continue;
       }
     }
+    // Every byte, ASCII too, has its sequence in the table: no branch on the kind of character,
+    // which in mixed text is as often wrong as right.
     const auto b = static_cast<unsigned char>(client[i++]);
-    if (b < 0x80) {
-      *to++ = static_cast<char>(b);
-    } else {
-      std::memcpy(to, to_utf8_[b].bytes, 4);
-      to += to_utf8_[b].size;
-    }
+    std::memcpy(to, to_utf8_[b].bytes, 4);
+    to += to_utf8_[b].size;
   }
   out.resize(static_cast<std::size_t>(to - out.data()));
 }
