@@ -30,12 +30,9 @@ Value ColumnValue(sqlite3_stmt* stmt, int i, const SqlType& type) {
 
 }  // namespace
 
-Cursor::Cursor(Session& session, std::string sql, SqliteStmt stmt,
-               std::vector<ResultColumn> columns)
-    : session_(&session),
-      sql_(std::move(sql)),
-      stmt_(std::move(stmt)),
-      columns_(std::move(columns)) {
+Cursor::Cursor(Session& session, const std::string& sql, SqliteStmt stmt,
+               const std::vector<ResultColumn>& columns)
+    : session_(&session), sql_(&sql), stmt_(std::move(stmt)), columns_(&columns) {
   session_->open_cursors_.insert(this);
 }
 
@@ -46,7 +43,7 @@ Cursor::~Cursor() {
 void Cursor::Finish() {
   if (!session_) return;
   session_->open_cursors_.erase(this);
-  if (stmt_) session_->Release(sql_, std::move(stmt_));
+  if (stmt_) session_->Release(*sql_, std::move(stmt_));
   stmt_ = SqliteStmt();
 }
 
@@ -63,9 +60,9 @@ bool Cursor::StepInto(std::vector<Value>& row) {
     Finish();
     return false;
   }
-  const int n = static_cast<int>(columns_.size());
+  const int n = static_cast<int>(columns_->size());
   row.resize(n);
-  for (int i = 0; i < n; ++i) row[i] = ColumnValue(stmt_.get(), i, columns_[i].type);
+  for (int i = 0; i < n; ++i) row[i] = ColumnValue(stmt_.get(), i, (*columns_)[i].type);
   return true;
 }
 

@@ -16,15 +16,17 @@ class Session;
 
 // The rows of a query, read one at a time. Holds a SQLite statement until the rows are read, the
 // cursor is closed, or the session needs the connection for a write; then the remaining rows are
-// kept in memory, so the cursor still answers from the state it was opened on.
+// kept in memory, so the cursor still answers from the state it was opened on. The SQLite text
+// and the columns are the compiled statement's, which must outlive the cursor.
 class Cursor {
  public:
-  Cursor(Session& session, std::string sql, SqliteStmt stmt, std::vector<ResultColumn> columns);
+  Cursor(Session& session, const std::string& sql, SqliteStmt stmt,
+         const std::vector<ResultColumn>& columns);
   Cursor(const Cursor&) = delete;
   Cursor& operator=(const Cursor&) = delete;
   ~Cursor();
 
-  const std::vector<ResultColumn>& Columns() const { return columns_; }
+  const std::vector<ResultColumn>& Columns() const { return *columns_; }
   // Reads the next row; false after the last. Throws OraError (conversion errors of the row).
   bool Next(std::vector<Value>& row);
 
@@ -35,9 +37,9 @@ class Cursor {
   void Finish();
 
   Session* session_;  // nullptr once the session is gone
-  std::string sql_;
+  const std::string* sql_;
   SqliteStmt stmt_;
-  std::vector<ResultColumn> columns_;
+  const std::vector<ResultColumn>* columns_;
   std::deque<std::vector<Value>> buffered_;
   std::optional<OraError> deferred_error_;  // met while reading ahead, raised in its turn
 };
