@@ -156,16 +156,11 @@ std::unique_ptr<CompiledSql> InsertShapeCache::Compile(std::string_view sql,
     }
     const Shape& shape = found->second;
 
-    std::unique_ptr<CompiledSql> c = spare ? std::move(spare) : std::make_unique<CompiledSql>();
+    std::unique_ptr<CompiledSql> c = FromShape(spare, shape.id, shape.translated, generation);
     c->kind = CompiledSql::Kind::kDml;
     c->function_code = 3;
     c->text.clear();
     c->ast.emplace<InsertStmt>();
-    if (c->shape != shape.id) {
-      c->translated = shape.translated;
-      c->shape = shape.id;
-    }
-    c->generation = generation;
     const DateFormat* date_format = nullptr;
     Expr literal{};
     for (std::size_t i = 0; i < count; ++i) {

@@ -163,16 +163,11 @@ std::unique_ptr<CompiledSql> QueryShapeCache::Compile(std::string_view sql,
     }
     const Shape& shape = *last_shape_;
 
-    std::unique_ptr<CompiledSql> c = spare ? std::move(spare) : std::make_unique<CompiledSql>();
+    std::unique_ptr<CompiledSql> c = FromShape(spare, shape.id, shape.translated, generation);
     c->kind = CompiledSql::Kind::kQuery;
     c->function_code = 4;
     c->text.assign(sql);
     c->ast.emplace<SelectStmt>();
-    if (c->shape != shape.id) {
-      c->translated = shape.translated;
-      c->shape = shape.id;
-    }
-    c->generation = generation;
     const DateFormat* date_format = nullptr;
     Expr literal{};
     for (std::size_t i = 0; i < count; ++i) {

@@ -76,6 +76,18 @@ std::uint64_t NewShapeId() {
   return ++last;
 }
 
+std::unique_ptr<CompiledSql> FromShape(std::unique_ptr<CompiledSql>& spare, std::uint64_t shape_id,
+                                       const TranslatedStatement& translated,
+                                       std::uint64_t generation) {
+  std::unique_ptr<CompiledSql> c = spare ? std::move(spare) : std::make_unique<CompiledSql>();
+  if (c->shape != shape_id) {
+    c->translated = translated;
+    c->shape = shape_id;
+  }
+  c->generation = generation;
+  return c;
+}
+
 void LoadLiteral(Expr& e, ScannedLiteral& literal) {
   e.kind = literal.kind;
   e.pos = literal.pos;

@@ -5,9 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "ocilite/internal/compiled_sql.h"
 #include "ocilite/internal/sql_ast.h"
 
 namespace qm::ocilite {
@@ -48,6 +50,13 @@ bool ReadPlainLiteral(std::string_view sql, std::size_t& i, ScannedLiteral& lite
 
 // A number for a new shape of either cache, never given out again in the process.
 std::uint64_t NewShapeId();
+
+// A statement made from the shape `shape_id` whose translation is `translated`, in the room of
+// `spare` when there is one: the translation is copied only when `spare` was made from another
+// shape, so the caller writes the literals' parameters and the statement's own fields.
+std::unique_ptr<CompiledSql> FromShape(std::unique_ptr<CompiledSql>& spare, std::uint64_t shape_id,
+                                       const TranslatedStatement& translated,
+                                       std::uint64_t generation);
 
 // Makes `e` the literal as the parser gives it, taking its text; one Expr serves every literal
 // of a statement in turn.
