@@ -304,6 +304,27 @@ void Fill(OciConnection& c, int n) {
         "");
 }
 
+TEST_F(Conformance, AQueryAnswersFromTheTableAsItStoodWhenItWasExecuted) {
+  OciConnection c("system", "manager");
+  Fill(c, 2);
+  c.Commit();
+  OciConnection other("system", "manager");
+  OCIStmt* stmt = Prepare(c, "select N from T");
+  ASSERT_EQ(Lib().StmtExecute(c.svc, stmt, c.err, 0, 0, nullptr, nullptr, OCI_DEFAULT),
+            OCI_SUCCESS);
+  ASSERT_EQ(other.Exec("insert into T values (3, 'r3')"), "");
+  other.Commit();
+  std::vector<sb4> values(25, -1);
+  OCIDefine* define = nullptr;
+  ASSERT_EQ(Lib().DefineByPos(stmt, &define, c.err, 1, values.data(), sizeof(sb4), SQLT_INT,
+                              nullptr, nullptr, nullptr, OCI_DEFAULT),
+            OCI_SUCCESS);
+  EXPECT_EQ(Lib().StmtFetch(stmt, c.err, 25, OCI_FETCH_NEXT, OCI_DEFAULT), OCI_NO_DATA);
+  EXPECT_EQ(Attr<ub4>(c, stmt, OCI_HTYPE_STMT, OCI_ATTR_ROW_COUNT), 2u);
+  Lib().HandleFree(stmt, OCI_HTYPE_STMT);
+  EXPECT_EQ(c.Query("select count(*) from T").values, (std::vector<std::vector<std::string>>{{"3"}}));
+}
+
 TEST_F(Conformance, ArrayFetchEndsWithAShortBatchReturningNoData) {
   OciConnection c("system", "manager");
   Fill(c, 26);

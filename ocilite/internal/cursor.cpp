@@ -41,13 +41,14 @@ Cursor::~Cursor() {
 }
 
 void Cursor::Finish() {
+  ahead_ = false;
   if (!session_) return;
   session_->open_cursors_.erase(this);
   if (stmt_) session_->Release(*sql_, std::move(stmt_));
   stmt_ = SqliteStmt();
 }
 
-bool Cursor::StepInto(std::vector<Value>& row) {
+bool Cursor::Step() {
   bool has_row = false;
   try {
     has_row = stmt_.Step();
@@ -56,14 +57,28 @@ bool Cursor::StepInto(std::vector<Value>& row) {
     Finish();
     s->RaiseFromSqlite(e, nullptr, true);
   }
-  if (!has_row) {
-    Finish();
-    return false;
-  }
+  if (!has_row) Finish();
+  return has_row;
+}
+
+void Cursor::ReadRow(std::vector<Value>& row) {
   const int n = static_cast<int>(columns_->size());
   row.resize(n);
   for (int i = 0; i < n; ++i) row[i] = ColumnValue(stmt_.get(), i, (*columns_)[i].type);
+}
+
+bool Cursor::StepInto(std::vector<Value>& row) {
+  if (!Step()) return false;
+  ReadRow(row);
   return true;
+}
+
+void Cursor::StepAhead() {
+  try {
+    ahead_ = Step();
+  } catch (const OraError& e) {
+    deferred_error_ = e;
+  }
 }
 
 bool Cursor::Next(std::vector<Value>& row) {
@@ -80,12 +95,22 @@ bool Cursor::Next(std::vector<Value>& row) {
   if (!stmt_) return false;
   if (!session_) throw OraError(3114);
   session_->CheckLink();
+  if (ahead_) {
+    ahead_ = false;
+    ReadRow(row);
+    return true;
+  }
   return StepInto(row);
 }
 
 void Cursor::Drain() {
   std::vector<Value> row;
   try {
+    if (ahead_) {
+      ahead_ = false;
+      ReadRow(row);
+      buffered_.push_back(row);
+    }
     while (stmt_ && StepInto(row)) buffered_.push_back(row);
   } catch (const OraError& e) {
     deferred_error_ = e;

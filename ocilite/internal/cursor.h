@@ -18,6 +18,10 @@ class Session;
 // cursor is closed, or the session needs the connection for a write; then the remaining rows are
 // kept in memory, so the cursor still answers from the state it was opened on. The SQLite text
 // and the columns are the compiled statement's, which must outlive the cursor.
+//
+// The session steps a new cursor onto its first row as it opens it, so the query reads the
+// database as it stands at execution, as the server's does; an error met there is raised by the
+// first Next, where the client looks for it.
 class Cursor {
  public:
   Cursor(Session& session, const std::string& sql, SqliteStmt stmt,
@@ -32,6 +36,11 @@ class Cursor {
 
  private:
   friend class Session;
+  // Steps onto the first row, keeping an error for Next.
+  void StepAhead();
+  // Steps once; false (and finished) after the last row. Throws OraError.
+  bool Step();
+  void ReadRow(std::vector<Value>& row);
   bool StepInto(std::vector<Value>& row);
   void Drain();
   void Finish();
@@ -40,6 +49,7 @@ class Cursor {
   const std::string* sql_;
   SqliteStmt stmt_;
   const std::vector<ResultColumn>* columns_;
+  bool ahead_ = false;  // the statement stands on a row that Next has not read yet
   std::deque<std::vector<Value>> buffered_;
   std::optional<OraError> deferred_error_;  // met while reading ahead, raised in its turn
 };

@@ -174,5 +174,19 @@ TEST_F(QueryShape, AShapeDoesNotOutliveItsTableOrItsSettings) {
   EXPECT_EQ(db_->ErrorOf(by_a), "ORA-00942: table or view does not exist");
 }
 
+TEST_F(QueryShape, AQueryTakesUpTheColumnsAnotherSessionAdded) {
+  ASSERT_EQ(Exec("create table E (A number)"), "");
+  ASSERT_EQ(Exec("insert into E values (1)"), "");
+  db_->Commit();
+  EXPECT_EQ(Rows("select * from E where A=1"), (Table{{"1"}}));
+  OciConnection other("system", "manager");
+  ASSERT_EQ(other.Exec("alter table E add (C varchar2(5))"), "");
+  ASSERT_EQ(other.Exec("update E set C = 'x'"), "");
+  other.Commit();
+  // This session knew E without C: the name fails only on what it knew.
+  EXPECT_EQ(Rows("select C from E where A=1"), (Table{{"x"}}));
+  EXPECT_EQ(Rows("select * from E where A=1"), (Table{{"1", "x"}}));
+}
+
 }  // namespace
 }  // namespace qm::ocilite::testing

@@ -216,15 +216,37 @@ void Session::CheckTransaction() const {
 }
 
 std::unique_ptr<CompiledSql> Session::Compile(std::string_view sql, const BindTypes& bind_types,
-                                              std::unique_ptr<CompiledSql> spare) {
+                                              std::unique_ptr<CompiledSql> spare,
+                                              CatalogCheck check) {
   CheckLink();
   if (!LoggedOn()) throw OraError(1012);
   ctx_.statement_time = OraDate::Now();
-  if (!db_.InTransaction() && catalog_.RefreshIfChanged()) {
-    ++catalog_generation_;
-    SyncTablespaces(db_);
+  const int type = PeekStatementType(sql);
+  if (db_.InTransaction()) return CompileNow(type, sql, bind_types, std::move(spare));
+  if (check == CatalogCheck::kBefore || type != OCI_STMT_SELECT) {
+    RefreshCatalog();
+    return CompileNow(type, sql, bind_types, std::move(spare));
   }
-  switch (PeekStatementType(sql)) {
+  try {
+    return CompileNow(type, sql, bind_types, std::move(spare));
+  } catch (const OraError&) {
+    // Perhaps only a name another connection has since made or changed.
+    if (!RefreshCatalog()) throw;
+  }
+  return CompileNow(type, sql, bind_types, nullptr);
+}
+
+bool Session::RefreshCatalog() {
+  if (!catalog_.RefreshIfChanged()) return false;
+  ++catalog_generation_;
+  SyncTablespaces(db_);
+  return true;
+}
+
+std::unique_ptr<CompiledSql> Session::CompileNow(int statement_type, std::string_view sql,
+                                                 const BindTypes& bind_types,
+                                                 std::unique_ptr<CompiledSql> spare) {
+  switch (statement_type) {
     case OCI_STMT_INSERT:
       if (auto shaped = insert_shapes_.Compile(sql, Generation(), catalog_, ctx_, spare))
         return shaped;
@@ -447,9 +469,32 @@ std::unique_ptr<Cursor> Session::OpenQuery(const CompiledSql& c, const std::vect
   ctx_.statement_time = OraDate::Now();
   ctx_.pending_error.reset();
   lookup_indexes_.Note(c.translated);
-  SqliteStmt stmt = Acquire(c.translated.sql);
+  // Outside a transaction the catalogue is read in the query's own snapshot, which a row read
+  // keeps open; the compile took the catalogue on trust. A query that takes sequence numbers
+  // looks first instead, since it cannot be run again in place of once.
+  bool check = !db_.InTransaction();
+  if (check && c.translated.takes_sequence_numbers) {
+    if (RefreshCatalog()) return nullptr;
+    check = false;
+  }
+  SqliteStmt stmt;
+  try {
+    stmt = Acquire(c.translated.sql);
+  } catch (const OraError&) {
+    if (check && RefreshCatalog()) return nullptr;
+    throw;
+  }
   Bind(stmt, c.translated, binds, Borrow::kConstants);
-  return std::make_unique<Cursor>(*this, c.translated.sql, std::move(stmt), c.translated.columns);
+  auto cursor =
+      std::make_unique<Cursor>(*this, c.translated.sql, std::move(stmt), c.translated.columns);
+  cursor->StepAhead();
+  if (check && catalog_.RefreshIfChanged()) {
+    cursor.reset();  // ends the read before the tablespaces are attached again
+    ++catalog_generation_;
+    SyncTablespaces(db_);
+    return nullptr;
+  }
+  return cursor;
 }
 
 std::int64_t Session::ExecuteDml(const CompiledSql& c, const std::vector<Value>& binds) {

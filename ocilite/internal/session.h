@@ -79,13 +79,21 @@ class Session {
   void Commit();
   void Rollback();
 
+  // When a compile outside a transaction looks whether other connections changed the catalogue:
+  // before it, or, for a query about to be opened, inside the query's own read (OpenQuery), which
+  // saves taking SQLite's read lock twice.
+  enum class CatalogCheck { kBefore, kInQuery };
   // Parses and translates `sql` (UTF-8, as the client wrote it). Throws OraError with the offset.
-  // A `spare` statement, one the caller no longer needs, may lend the result its room.
+  // A `spare` statement, one the caller no longer needs, may lend the result its room. With
+  // kInQuery, a query that fails to compile is compiled again if the catalogue has changed.
   std::unique_ptr<CompiledSql> Compile(std::string_view sql, const BindTypes& bind_types,
-                                       std::unique_ptr<CompiledSql> spare = nullptr);
+                                       std::unique_ptr<CompiledSql> spare = nullptr,
+                                       CatalogCheck check = CatalogCheck::kBefore);
   bool IsStale(const CompiledSql& c) const { return c.generation != Generation(); }
 
-  // Runs a query; `binds` holds one value per bind slot of the compiled statement.
+  // Runs a query, stepped onto its first row; `binds` holds one value per bind slot of the
+  // compiled statement. Outside a transaction, nullptr when the catalogue changed since `c` was
+  // compiled: compile it again and open that.
   std::unique_ptr<Cursor> OpenQuery(const CompiledSql& c, const std::vector<Value>& binds);
   // Runs INSERT, UPDATE or DELETE; returns the rows it touched.
   std::int64_t ExecuteDml(const CompiledSql& c, const std::vector<Value>& binds);
@@ -95,6 +103,11 @@ class Session {
  private:
   friend class Cursor;
   std::uint64_t Generation() const { return catalog_generation_ * 1000003 + nls_generation_; }
+  // Takes up what other connections changed in the catalogue; true when anything had.
+  bool RefreshCatalog();
+  std::unique_ptr<CompiledSql> CompileNow(int statement_type, std::string_view sql,
+                                          const BindTypes& bind_types,
+                                          std::unique_ptr<CompiledSql> spare);
   SqliteStmt Acquire(const std::string& sql);
   void Release(const std::string& sql, SqliteStmt stmt);
   // What SQLite reads in place rather than copies: values that must stay until the bindings are

@@ -50,6 +50,8 @@ struct TranslatedStatement {
   // session's automatic indexes.
   std::shared_ptr<const TableInfo> lookup_table;
   std::vector<std::string> lookup_columns;
+  // Takes sequence numbers (NEXTVAL): a query that must not be run again in place of once.
+  bool takes_sequence_numbers = false;
 };
 
 // A literal of an INSERT's VALUES list taken out of its translation: the parameter that carries

@@ -328,7 +328,9 @@ CExpr Translator::Impl::Compile(const Expr& e, Clause clause) {
         CExpr o = Constant(Value::Text(owner), SqlType::Varchar2(30), e.pos);
         CExpr n =
             Constant(Value::Text(e.path[e.path.size() - 2].text), SqlType::Varchar2(30), e.pos);
-        const std::string fn = e.path.back().text == "NEXTVAL" ? "ocl_nextval" : "ocl_currval";
+        const bool next = e.path.back().text == "NEXTVAL";
+        out.takes_sequence_numbers |= next;
+        const std::string fn = next ? "ocl_nextval" : "ocl_currval";
         CExpr r = Sql(fn + "(" + Emit(o) + ", " + Emit(n) + ")", SqlType::Number(), e.pos);
         r.nullable = false;
         return r;

@@ -63,7 +63,7 @@ const std::vector<ResultColumn>* StatementRunner::Columns() const {
   return IsQuery() ? &compiled_->translated.columns : nullptr;
 }
 
-void StatementRunner::Compile(Session& session) {
+void StatementRunner::Compile(Session& session, Session::CatalogCheck check) {
   if (compiled_ && session_serial_ == session.Serial() && !session.IsStale(*compiled_)) return;
   cursor_.reset();
   if (compiled_) spare_ = std::move(compiled_);
@@ -79,7 +79,7 @@ void StatementRunner::Compile(Session& session) {
     throw OraError(1008);
   };
   try {
-    compiled_ = session.Compile(text_, types, std::move(spare_));
+    compiled_ = session.Compile(text_, types, std::move(spare_), check);
   } catch (const OraError& e) {
     if (e.Offset() >= 0)
       parse_error_offset_ = static_cast<ub2>(code_page_->ClientLength(text_, e.Offset()));
@@ -117,14 +117,16 @@ std::vector<Value> StatementRunner::BindRow(ub4 row) {
 }
 
 FetchResult StatementRunner::Execute(Session& session, ub4 iters, ub4 rowoff) {
-  Compile(session);
+  // A query looks at the catalogue inside its own read, as it opens.
+  Compile(session, statement_type_ == OCI_STMT_SELECT ? Session::CatalogCheck::kInQuery
+                                                      : Session::CatalogCheck::kBefore);
   function_code_ = static_cast<ub2>(compiled_->function_code);
   cursor_.reset();
   piece_.reset();
   row_count_ = rows_fetched_ = 0;
   at_end_ = false;
   if (compiled_->kind == CompiledSql::Kind::kQuery) {
-    cursor_ = session.OpenQuery(*compiled_, BindRow(rowoff));
+    while (!(cursor_ = session.OpenQuery(*compiled_, BindRow(rowoff)))) Compile(session);
     if (iters > 0) return Fetch(iters);
     return {};
   }

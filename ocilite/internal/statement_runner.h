@@ -86,7 +86,7 @@ class StatementRunner {
   int StatementType() const { return statement_type_; }
 
   // Compiles for `session` when needed; throws OraError (ParseErrorOffset is then set).
-  void Compile(Session& session);
+  void Compile(Session& session, Session::CatalogCheck check = Session::CatalogCheck::kBefore);
   bool IsQuery() const { return compiled_ && compiled_->kind == CompiledSql::Kind::kQuery; }
   // Definition statements (neither query nor DML, nor transaction control or a PL/SQL block),
   // which a server runs as soon as it parses them.
