@@ -134,29 +134,30 @@ std::string CodePage::FromUtf8(std::string_view utf8) const {
   if (utf8_) return std::string(utf8);
   std::size_t i = AsciiRun(utf8, 0);
   if (i == utf8.size()) return std::string(utf8);
-  std::string out;
-  out.reserve(utf8.size());
-  out.append(utf8.substr(0, i));
+  // Never more bytes than the UTF-8 had; written in place and cut to length at the end.
+  std::string out(utf8.size(), '\0');
+  std::memcpy(out.data(), utf8.data(), i);
+  char* to = out.data() + i;
   while (i < utf8.size()) {
-    const std::size_t run = AsciiRun(utf8, i);
-    if (run > i) {
-      out.append(utf8.substr(i, run - i));
-      i = run;
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    if (lead < 0x80) {
+      *to++ = static_cast<char>(lead);
+      ++i;
       continue;
     }
-    const auto lead = static_cast<unsigned char>(utf8[i]);
     if (lead >= 0xC2 && lead <= 0xDF && i + 1 < utf8.size() &&
         (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
       const std::int16_t b =
           from_two_byte_[(lead & 0x1F) << 6 | (static_cast<unsigned char>(utf8[i + 1]) & 0x3F)];
-      out += b < 0 ? '?' : static_cast<char>(b);
+      *to++ = b < 0 ? '?' : static_cast<char>(b);
       i += 2;
       continue;
     }
     const char32_t cp = DecodeUtf8(utf8, i);
     const auto it = from_unicode_.find(cp);
-    out += it == from_unicode_.end() ? '?' : static_cast<char>(it->second);
+    *to++ = it == from_unicode_.end() ? '?' : static_cast<char>(it->second);
   }
+  out.resize(static_cast<std::size_t>(to - out.data()));
   return out;
 }
 
