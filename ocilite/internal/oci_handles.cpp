@@ -33,7 +33,9 @@ struct KnownLive {
   ub4 type = 0;
   std::uint64_t generation = 0;
 };
-constexpr std::size_t kKnownLiveSlots = 16;
+// Room for every handle a client's statements use at once (their define handles too); a
+// multiplicative hash spreads handles whose addresses differ by the same block sizes.
+constexpr int kKnownLiveBits = 6;
 
 void Unregister(const void* handle) {
   std::lock_guard lock(RegistryMutex());
@@ -52,8 +54,9 @@ Handle::~Handle() { Unregister(this); }
 
 bool IsLive(const void* p, ub4 type) {
   if (!p) return false;
-  thread_local KnownLive known[kKnownLiveSlots];
-  KnownLive& slot = known[(reinterpret_cast<std::uintptr_t>(p) >> 4) % kKnownLiveSlots];
+  thread_local KnownLive known[1 << kKnownLiveBits];
+  KnownLive& slot = known[(reinterpret_cast<std::uintptr_t>(p) * 0x9E3779B97F4A7C15ULL) >>
+                          (64 - kKnownLiveBits)];
   const std::uint64_t generation = registry_generation.load(std::memory_order_acquire);
   if (slot.handle == p && slot.generation == generation) return slot.type == type;
   std::lock_guard lock(RegistryMutex());
