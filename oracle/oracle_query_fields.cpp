@@ -316,16 +316,21 @@ TVariableValue TOracleQuery::Field(const std::string& name) const {
 
 std::string TOracleQuery::AdjustLineBreaks(std::string text) const {
   if (session_ == nullptr || !session_->Preferences().ConvertCRLF()) return text;
+  const auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
+  // Most values hold no line break at all and go back as they came.
+  std::size_t i = std::find_if(text.begin(), text.end(), isBreak) - text.begin();
+  if (i == text.size()) return text;
   std::string result;
-  result.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      result += "\r\n";
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
+  result.reserve(text.size() + 16);
+  result.append(text, 0, i);
+  while (i < text.size()) {
+    const char c = text[i++];
+    if (!isBreak(c)) {
       result += c;
+      continue;
     }
+    result += "\r\n";
+    if (c == '\r' && i < text.size() && text[i] == '\n') ++i;
   }
   return result;
 }

@@ -312,9 +312,14 @@ TEST_P(QueryTest, NumberColumnsFetchAsIntegerOrFloatByPrecisionAndScale) {
 TEST_P(QueryTest, LineFeedsReadBackAsCrLfUnderConvertCRLF) {
   Run({"create table t (s varchar2(30))"});
   Exec("insert into t values ('a\nb')");
-  EXPECT_EQ(Column("select s from t"), std::vector<std::string>{"a\r\nb"});
+  // Written with CHR, as the client would change line breaks inside the statement's own text.
+  Exec("insert into t values (chr(13) || 'c' || chr(13) || chr(10) || 'd' || chr(10) || chr(13) "
+       "|| 'e' || chr(13))");
+  EXPECT_EQ(Column("select s from t order by s"),
+            (std::vector<std::string>{"\r\nc\r\nd\r\n\r\ne\r\n", "a\r\nb"}));
   session_.Preferences().SetConvertCRLF(false);
-  EXPECT_EQ(Column("select s from t"), std::vector<std::string>{"a\nb"});
+  EXPECT_EQ(Column("select s from t order by s"),
+            (std::vector<std::string>{"\rc\r\nd\n\re\r", "a\nb"}));
 }
 
 TEST_P(QueryTest, DatesShowTheTimeOnlyWhenItIsNotMidnight) {
