@@ -65,8 +65,7 @@ void TOracleDataSet::Open() {
 }
 
 void TOracleDataSet::BuildFields() {
-  if (!fields_.empty()) formerFields_ = std::move(fields_);
-  fields_.clear();
+  KeepFormerFields();
   fieldColumns_.clear();
   if (BeforeQuery) BeforeQuery(*this);
   PrepareCursorQuery();
@@ -145,7 +144,7 @@ void TOracleDataSet::BuildFields() {
     }
     const std::string& name = formerName ? columnName : deduplicated;
     const bool required = !rows.FieldOptional(column);
-    if (former && former->FieldName() == name && former->DataType() == kind &&
+    if (former && (formerName || former->FieldName() == name) && former->DataType() == kind &&
         former->Size() == size && former->Required() == required) {
       fields_.push_back(std::move(formerFields_[at]));
     } else {
@@ -155,6 +154,13 @@ void TOracleDataSet::BuildFields() {
     }
     fieldColumns_.push_back(column);
   }
+}
+
+void TOracleDataSet::KeepFormerFields() {
+  // Swapped rather than moved, so that the next open fills a list that already has its room.
+  if (fields_.empty()) return;
+  formerFields_.swap(fields_);
+  fields_.clear();
 }
 
 void TOracleDataSet::PrepareCursorQuery() {
@@ -273,8 +279,7 @@ void TOracleDataSet::ReadRecord(std::byte* block) {
 void TOracleDataSet::Close() {
   records_.reset();
   largeValues_.clear();
-  if (!fields_.empty()) formerFields_ = std::move(fields_);
-  fields_.clear();
+  KeepFormerFields();
   fieldColumns_.clear();
   fieldOffsets_.clear();
   largeSlots_.clear();

@@ -108,6 +108,8 @@ class TOracleDataSet : public TSessionAttachment {
  private:
   [[noreturn]] void Fail(const std::string& message) const;
   void BuildFields();
+  // The fields of the open before become the former ones, which the next open may take again.
+  void KeepFormerFields();
   // With a cursor variable in MainQuery: gives it the dataset's CursorQuery, whose result set
   // then holds the rows.
   void PrepareCursorQuery();
