@@ -168,7 +168,7 @@ std::string CreateDatabase(std::string_view name, std::string_view system_passwo
   if (std::filesystem::exists(path, ec))
     throw std::runtime_error("database " + Utf8Upper(name) + " already exists: " + path);
   try {
-    SqliteDb db(path, true);
+    SqliteDb db(path, true, 0);
     db.Exec("PRAGMA journal_mode=WAL");
     db.Exec("BEGIN");
     db.Exec(kSchema);
@@ -217,8 +217,7 @@ std::string CreateDatabase(std::string_view name, std::string_view system_passwo
 }
 
 void SetVersionBanner(const std::string& path, std::string_view banner) {
-  SqliteDb db(path, false);
-  db.Exec("PRAGMA busy_timeout=5000");
+  SqliteDb db(path, false, 5000);
   SqliteStmt s = db.Prepare("INSERT OR REPLACE INTO ocl_meta VALUES ('banner', ?1)");
   s.Bind(1, banner);
   s.Step();

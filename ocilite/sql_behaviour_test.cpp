@@ -7,10 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ocilite/internal/sqlite_db.h"
@@ -247,7 +250,7 @@ TEST_F(SqlBehaviour, ExistenceQueryFindsTheRowInsertedFromTheSameTexts) {
 
 TEST_F(SqlBehaviour, RepeatedLookupsGetAnIndexOfTheirOwn) {
   auto indexes = [&] {
-    SqliteDb file(database_path_, false);
+    SqliteDb file(database_path_, false, 0);
     SqliteStmt q = file.Prepare(
         "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name LIKE 'ocl_a%'");
     q.Step();
@@ -1088,7 +1091,7 @@ TEST_F(SqlBehaviour, TablespacesAreFilesOfTheirOwn) {
   for (const ErrorCase& k : cases) EXPECT_EQ(Exec(k.sql), k.error) << k.sql;
   EXPECT_TRUE(std::filesystem::exists(file));
   {
-    SqliteDb data(file, false);
+    SqliteDb data(file, false, 0);
     SqliteStmt q = data.Prepare("SELECT count(*) FROM sqlite_master WHERE type = 'table'");
     ASSERT_TRUE(q.Step());
     EXPECT_EQ(q.Int(0), 1);  // the table K
@@ -1117,7 +1120,7 @@ TEST_F(SqlBehaviour, NumbersOfTheEarlierFormatAreConvertedAtLogon) {
   ASSERT_EQ(Exec("create table OLD (N number, M number(5,2))"), "");
   db_.reset();
   {
-    SqliteDb file(database_path_, false);
+    SqliteDb file(database_path_, false, 0);
     SqliteStmt id = file.Prepare("SELECT object_id FROM ocl_objects WHERE object_name = 'OLD'");
     ASSERT_TRUE(id.Step());
     file.Exec("INSERT INTO \"o" + std::to_string(id.Int(0)) +
@@ -1183,9 +1186,34 @@ TEST_F(SqlBehaviour, TemporaryTablespacesHoldOnlyUsersSortSpace) {
   EXPECT_FALSE(std::filesystem::exists(file));
 }
 
+// A logon that finds the file held by another process (one recovering it after a crash, say)
+// waits for it as a statement does, rather than failing at once with ORA-01034.
+TEST_F(SqlBehaviour, ALogonWaitsWhileAnotherProcessHoldsTheFile) {
+  db_.reset();
+  std::promise<void> held;
+  std::thread holder([&] {
+    SqliteDb file(database_path_, false, 0);
+    file.Exec("PRAGMA locking_mode=EXCLUSIVE");
+    file.Exec("BEGIN EXCLUSIVE");
+    file.Exec("COMMIT");  // the lock stays until the file is closed
+    held.set_value();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  });
+  held.get_future().wait();
+  std::string failure;
+  try {
+    OciConnection late("system", "manager");
+    EXPECT_EQ(late.Query("select count(*) from T").values[0][0], "0");
+  } catch (const std::exception& e) {
+    failure = e.what();
+  }
+  holder.join();
+  EXPECT_EQ(failure, "");
+}
+
 TEST_F(SqlBehaviour, PasswordsAreStoredHashed) {
   ASSERT_EQ(Exec("create user SCOTT identified by tiger"), "");
-  SqliteDb file(database_path_, false);
+  SqliteDb file(database_path_, false, 0);
   SqliteStmt q = file.Prepare("SELECT password_hash, password_salt FROM ocl_users");
   int users = 0;
   while (q.Step()) {

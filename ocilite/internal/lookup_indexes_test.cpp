@@ -28,7 +28,7 @@ class LookupIndexes : public EngineTest {
 
   // The lookup indexes the database file holds, as another connection sees it.
   long long IndexesInFile() {
-    SqliteDb file(database_path_, false);
+    SqliteDb file(database_path_, false, 0);
     SqliteStmt q = file.Prepare(
         "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name LIKE 'ocl_a%'");
     q.Step();
@@ -37,7 +37,7 @@ class LookupIndexes : public EngineTest {
 
   // The columns of the lookup indexes the database file holds, as CREATE INDEX gave them.
   std::vector<std::string> IndexedColumnsInFile() {
-    SqliteDb file(database_path_, false);
+    SqliteDb file(database_path_, false, 0);
     SqliteStmt q = file.Prepare(
         "SELECT substr(sql, instr(sql, '(')) FROM sqlite_master WHERE type = 'index' AND name "
         "LIKE 'ocl_a%' ORDER BY name");

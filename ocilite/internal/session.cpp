@@ -81,11 +81,10 @@ void Session::CheckLink() {
 }
 
 Session::Session(const std::string& path, const NlsSettings& nls) try
-    : db_(path, false),
+    : db_(path, false, BusyTimeoutMs()),
       serial_(NextSerial()),
       catalog_(db_),
       lookup_indexes_(db_, serial_, BusyTimeoutMs()) {
-  sqlite3_busy_timeout(db_.get(), BusyTimeoutMs());
   db_.Exec("PRAGMA journal_mode=WAL");
   db_.Exec("PRAGMA synchronous=NORMAL");
   db_.Exec("PRAGMA case_sensitive_like=ON");

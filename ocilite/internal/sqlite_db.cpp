@@ -28,7 +28,7 @@ bool SqliteStmt::Step() {
   throw SqliteError(sqlite3_extended_errcode(db), sqlite3_errmsg(db));
 }
 
-SqliteDb::SqliteDb(const std::string& path, bool create) {
+SqliteDb::SqliteDb(const std::string& path, bool create, int busy_timeout_ms) {
   // SQLite counts every allocation under a process-wide lock unless told not to, which costs
   // more than the counting is worth here: nothing reads the counts. Refused, harmlessly, when
   // SQLite was started before (by the process that loaded this library, say).
@@ -42,6 +42,7 @@ SqliteDb::SqliteDb(const std::string& path, bool create) {
     throw SqliteError(rc, message);
   }
   sqlite3_extended_result_codes(db_, 1);
+  sqlite3_busy_timeout(db_, busy_timeout_ms);
 }
 
 SqliteDb::~SqliteDb() {

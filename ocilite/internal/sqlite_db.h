@@ -72,8 +72,10 @@ class SqliteStmt {
 
 class SqliteDb {
  public:
-  // Opens (or, with `create`, creates) the file; throws SqliteError.
-  SqliteDb(const std::string& path, bool create);
+  // Opens (or, with `create`, creates) the file; throws SqliteError. A statement that finds the
+  // file locked by another connection waits up to `busy_timeout_ms` for it, from the first read
+  // on (the schema read by the first prepare included).
+  SqliteDb(const std::string& path, bool create, int busy_timeout_ms);
   SqliteDb(const SqliteDb&) = delete;
   SqliteDb& operator=(const SqliteDb&) = delete;
   ~SqliteDb();

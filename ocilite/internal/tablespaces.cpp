@@ -52,7 +52,7 @@ void CreateTablespace(SqliteDb& db, const std::string& user, const CreateTablesp
     if (!std::ofstream(path, std::ios::app)) throw OraError(1119, {s.file}).At(s.file_pos);
   } else {
     try {
-      SqliteDb file(path.string(), true);
+      SqliteDb file(path.string(), true, 0);
       file.Exec("PRAGMA journal_mode=WAL");
     } catch (const SqliteError&) {
       throw OraError(1119, {s.file}).At(s.file_pos);
