@@ -103,6 +103,8 @@ std::string DebugValue(const TVariableData& v) {
 
 }  // namespace
 
+TOracleQuery::TOracleQuery() = default;
+
 TOracleQuery::~TOracleQuery() {
   stopThread_ = true;
   WaitForThread();
@@ -459,11 +461,13 @@ void TOracleQuery::Parse(std::string text) {
                  rowsPerFetch_ == static_cast<ub4>(readBuffer_) &&
                  std::none_of(columns_.begin(), columns_.end(),
                               [](const auto& c) { return c->IsLOB() || c->IsLong(); }) &&
-                 SameSelectShape(prepared_, text);
+                 !prepared_.empty() && PreparedShape().Matches(text);
   // A handle nothing was bound to or defined on, or only those kept columns, is prepared again in
   // place: it holds nothing else of the statement before.
   const bool reuseHandle = stmt_ != nullptr && !stmtBound_ && (columns_.empty() || keepColumns_);
   if (!keepColumns_) ReleaseColumns();
+  // A text of the same shape leaves the shape read from the one before true of it.
+  if (!keepColumns_) shapeRead_ = false;
   prepared_ = std::move(text);
   functionCode_ = 0;
   described_ = false;
@@ -481,6 +485,14 @@ void TOracleQuery::Parse(std::string text) {
   ub2 type = 0;
   oci.OCIAttrGet(stmt_, OCI_HTYPE_STMT, &type, nullptr, OCI_ATTR_STMT_TYPE, err2_);
   functionCode_ = FunctionCodeOfType(type);
+}
+
+const SelectShape& TOracleQuery::PreparedShape() {
+  if (!shapeRead_) {
+    shape_ = std::make_unique<SelectShape>(prepared_);
+    shapeRead_ = true;
+  }
+  return *shape_;
 }
 
 void TOracleQuery::AllocateStatement() {

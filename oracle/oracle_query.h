@@ -43,6 +43,7 @@
 
 namespace qm {
 
+class SelectShape;
 class TOracleSession;
 class TOracleObject;
 class TOracleReference;
@@ -65,7 +66,7 @@ class TOracleQuery : public TSessionAttachment {
   using TThreadErrorEvent =
       std::function<void(TOracleQuery& sender, int errorCode, const std::string& errorMessage)>;
 
-  TOracleQuery() = default;
+  TOracleQuery();
   ~TOracleQuery() override;
   TOracleQuery(const TOracleQuery&) = delete;
   TOracleQuery& operator=(const TOracleQuery&) = delete;
@@ -251,6 +252,8 @@ class TOracleQuery : public TSessionAttachment {
   void OpenHandles();
   void FreeHandles();
   void Parse(std::string text);
+  // The shape of prepared_, read once for the texts held against it.
+  const SelectShape& PreparedShape();
   // A fresh statement handle, prefetch off, in place of the one there.
   void AllocateStatement();
   // As a cursor variable of another query in `session`: the handle that query binds.
@@ -324,6 +327,10 @@ class TOracleQuery : public TSessionAttachment {
   mutable Cda_Def cda_{};
   bool cursorOpen_ = false;
   std::string prepared_;
+  // Read from prepared_ when a new text is first held against it; still true of prepared_ after
+  // a text of the same shape replaced it.
+  std::unique_ptr<SelectShape> shape_;
+  bool shapeRead_ = false;
   int functionCode_ = 0;
   bool described_ = false;
   int errorLine_ = 0;

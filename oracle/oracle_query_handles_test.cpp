@@ -93,19 +93,32 @@ TEST_F(QueryHandlesTest, AHandleWithoutBindsIsPreparedAgainInPlaceAndOneWithBind
 TEST_F(QueryHandlesTest, ASelectOfTheSameShapeKeepsItsHandleAndColumnsAndAnotherDescribesAgain) {
   Exec("select * from kinds Where ID='1'");
   Exec("select * from kinds Where ID='22'");
+  Exec("select * from kinds Where ID='333'");
   EXPECT_EQ(query_.FieldCount(), 4);
   EXPECT_EQ(query_.FieldName(0), "ID");
   Exec("select * from kinds Where ID IS NULL");
+  // Back to a comparison: that is a shape of its own again, which the next text then keeps.
+  Exec("select * from kinds Where ID='4'");
+  Exec("select * from kinds Where ID='55'");
   // The columns of kinds 108, 110 and 116 get no define.
   const std::vector<std::string> describe = {"OCIParamGet(1)", "OCIParamGet(2)", "OCIParamGet(3)",
                                              "OCIParamGet(4)", "OCIDefineByPos"};
+  const auto anew = [&](std::vector<std::string>& calls, const std::string& text) {
+    calls.insert(calls.end(), {"OCIHandleFree(4)", "OCIHandleAlloc(4)",
+                               "OCIStmtPrepare(" + text + "\\n)"});
+    calls.insert(calls.end(), describe.begin(), describe.end());
+  };
+  const auto kept = [](std::vector<std::string>& calls, const std::string& text) {
+    calls.insert(calls.end(), {"OCIStmtPrepare(" + text + "\\n)", "OCIDefineByPos"});
+  };
   std::vector<std::string> expected = {"OCIHandleAlloc(4)",
                                        "OCIStmtPrepare(select * from kinds Where ID='1'\\n)"};
   expected.insert(expected.end(), describe.begin(), describe.end());
-  expected.insert(expected.end(), {"OCIStmtPrepare(select * from kinds Where ID='22'\\n)",
-                                   "OCIDefineByPos", "OCIHandleFree(4)", "OCIHandleAlloc(4)",
-                                   "OCIStmtPrepare(select * from kinds Where ID IS NULL\\n)"});
-  expected.insert(expected.end(), describe.begin(), describe.end());
+  kept(expected, "select * from kinds Where ID='22'");
+  kept(expected, "select * from kinds Where ID='333'");
+  anew(expected, "select * from kinds Where ID IS NULL");
+  anew(expected, "select * from kinds Where ID='4'");
+  kept(expected, "select * from kinds Where ID='55'");
   EXPECT_EQ(StatementCalls(true), expected);
 }
 

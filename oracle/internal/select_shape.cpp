@@ -1,8 +1,7 @@
 #include "oracle/internal/select_shape.h"
 
-#include <array>
-#include <cstddef>
 #include <cstring>
+#include <utility>
 
 namespace qm {
 namespace {
@@ -25,66 +24,57 @@ std::size_t LiteralEnd(std::string_view text, std::size_t at) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// The characters that may open a quoted name, a literal or a comment, as a table: the plain
-// text between them is most of a statement, and is scanned a byte at a time.
-constexpr auto kSpecial = [] {
-  std::array<bool, 256> special{};
-  for (const unsigned char c : {'"', '\'', '-', '/'}) special[c] = true;
-  return special;
-}();
-
-bool IsSpecial(char c) { return kSpecial[static_cast<unsigned char>(c)]; }
-
-// Whether `b` holds at `j` the `length` characters `a` holds at `i`.
-bool SameRun(std::string_view a, std::size_t i, std::string_view b, std::size_t j,
-             std::size_t length) {
-  return b.size() - j >= length && a.substr(i, length) == b.substr(j, length);
-}
-
 }  // namespace
 
-bool SameSelectShape(std::string_view a, std::string_view b) {
-  std::size_t i = 0, j = 0;
-  char previous = '\0';  // the last character outside literals that is no blank
-  while (i < a.size() && j < b.size()) {
-    // Plain text up to the next special character must be equal as it stands.
-    std::size_t end = i;
-    while (end < a.size() && !IsSpecial(a[end])) ++end;
-    if (end > i) {
-      if (!SameRun(a, i, b, j, end - i)) return false;
-      for (std::size_t k = end; k > i; --k)
-        if (!IsBlank(a[k - 1])) {
-          previous = a[k - 1];
-          break;
-        }
-      j += end - i;
-      i = end;
-      continue;
-    }
-    const char c = a[i];
-    if (c != b[j]) return false;
+SelectShape::SelectShape(std::string text) : text_(std::move(text)) {
+  const std::string_view t = text_;
+  std::size_t fixedFrom = 0;  // where the stretch that must stay equal began
+  char previous = '\0';       // the last character outside literals that is no blank
+  for (std::size_t i = 0; i < t.size();) {
+    const char c = t[i];
     if (c == '"') {
       // A quoted name, equal through its closing quote (or to the end when it has none).
-      const std::size_t close = a.find('"', i + 1);
-      const std::size_t length = (close == std::string_view::npos ? a.size() : close + 1) - i;
-      if (!SameRun(a, i, b, j, length)) return false;
+      const std::size_t close = t.find('"', i + 1);
+      i = close == std::string_view::npos ? t.size() : close + 1;
       previous = '"';
-      i += length, j += length;
     } else if (c == '\'') {
-      const char before = i > 0 ? a[i - 1] : '\0';
-      if (before == 'q' || before == 'Q') return false;
-      const std::size_t endA = LiteralEnd(a, i), endB = LiteralEnd(b, j);
-      if (endA == std::string_view::npos || endB == std::string_view::npos) return false;
-      if (previous != '=' && a.substr(i, endA - i) != b.substr(j, endB - j)) return false;
-      i = endA, j = endB;
+      if (i > 0 && (t[i - 1] == 'q' || t[i - 1] == 'Q')) return;
+      const std::size_t end = LiteralEnd(t, i);
+      if (end == std::string_view::npos) return;
+      if (previous == '=') {
+        parts_.push_back({fixedFrom, i - fixedFrom, false});
+        parts_.push_back({i, 0, true});
+        fixedFrom = end;
+      }
+      i = end;
       previous = '\'';
+    } else if ((c == '-' || c == '/') && i + 1 < t.size() && t[i + 1] == (c == '-' ? '-' : '*')) {
+      return;  // a comment
     } else {
-      if (i + 1 < a.size() && a[i + 1] == (c == '-' ? '-' : '*')) return false;  // a comment
-      previous = c;
-      ++i, ++j;
+      if (!IsBlank(c)) previous = c;
+      ++i;
     }
   }
-  return i == a.size() && j == b.size();
+  parts_.push_back({fixedFrom, t.size() - fixedFrom, false});
+  comparable_ = true;
+}
+
+bool SelectShape::Matches(std::string_view text) const {
+  if (!comparable_) return false;
+  std::size_t j = 0;
+  for (const Part& part : parts_) {
+    if (part.anyLiteral) {
+      if (j >= text.size() || text[j] != '\'') return false;
+      j = LiteralEnd(text, j);
+      if (j == std::string_view::npos) return false;
+    } else {
+      if (text.size() - j < part.length ||
+          std::memcmp(text.data() + j, text_.data() + part.at, part.length) != 0)
+        return false;
+      j += part.length;
+    }
+  }
+  return j == text.size();
 }
 
 }  // namespace qm

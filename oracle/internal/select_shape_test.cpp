@@ -5,7 +5,7 @@
 namespace qm {
 namespace {
 
-TEST(SameSelectShape, OnlyTheLiteralsOfComparisonsMayDiffer) {
+TEST(SelectShape, OnlyTheLiteralsOfComparisonsMayDiffer) {
   const struct {
     const char* a;
     const char* b;
@@ -34,8 +34,8 @@ TEST(SameSelectShape, OnlyTheLiteralsOfComparisonsMayDiffer) {
       {"select * from T", "select * from T", true},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(SameSelectShape(c.a, c.b), c.same) << c.a << " | " << c.b;
-    EXPECT_EQ(SameSelectShape(c.b, c.a), c.same) << c.b << " | " << c.a;
+    EXPECT_EQ(SelectShape(c.a).Matches(c.b), c.same) << c.a << " | " << c.b;
+    EXPECT_EQ(SelectShape(c.b).Matches(c.a), c.same) << c.b << " | " << c.a;
   }
 }
 
