@@ -110,23 +110,24 @@ void CodePage::ToUtf8(std::string_view client, std::string& out) const {
   out.resize(i + 3 * (client.size() - i) + 8);
   std::memcpy(out.data(), client.data(), i);
   char* to = out.data() + i;
-  while (i < client.size()) {
-    if (i + 8 <= client.size()) {
-      std::uint64_t word;
-      std::memcpy(&word, client.data() + i, 8);
-      if ((word & 0x8080808080808080ULL) == 0) {
-        std::memcpy(to, &word, 8);
-        to += 8;
-        i += 8;
-        continue;
-      }
-    }
-    // Every byte, ASCII too, has its sequence in the table: no branch on the kind of character,
-    // which in mixed text is as often wrong as right.
-    const auto b = static_cast<unsigned char>(client[i++]);
+  // Every byte, ASCII too, has its sequence in the table: no branch on the kind of character,
+  // which in mixed text is as often wrong as right.
+  const auto put = [&](char c) {
+    const auto b = static_cast<unsigned char>(c);
     std::memcpy(to, to_utf8_[b].bytes, 4);
     to += to_utf8_[b].size;
+  };
+  for (; i + 8 <= client.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, client.data() + i, 8);
+    if ((word & 0x8080808080808080ULL) == 0) {
+      std::memcpy(to, &word, 8);
+      to += 8;
+    } else {
+      for (std::size_t k = 0; k < 8; ++k) put(client[i + k]);
+    }
   }
+  for (; i < client.size(); ++i) put(client[i]);
   out.resize(static_cast<std::size_t>(to - out.data()));
 }
 
