@@ -1,5 +1,7 @@
 #include "ocilite/internal/cursor.h"
 
+#include <vector>
+
 #include "ocilite/internal/oracle_number.h"
 #include "ocilite/internal/session.h"
 
@@ -30,10 +32,10 @@ Value ColumnValue(sqlite3_stmt* stmt, int i, const SqlType& type) {
 
 }  // namespace
 
-Cursor::Cursor(Session& session, const std::string& sql, SqliteStmt stmt,
-               const std::vector<ResultColumn>& columns)
-    : session_(&session), sql_(&sql), stmt_(std::move(stmt)), columns_(&columns) {
-  session_->open_cursors_.insert(this);
+Cursor::Cursor(Session& session, const std::string& sql, std::vector<SqliteStmt>* pool,
+               SqliteStmt stmt, const std::vector<ResultColumn>& columns)
+    : session_(&session), sql_(&sql), pool_(pool), stmt_(std::move(stmt)), columns_(&columns) {
+  session_->open_cursors_.push_back(this);
 }
 
 Cursor::~Cursor() {
@@ -43,8 +45,8 @@ Cursor::~Cursor() {
 void Cursor::Finish() {
   ahead_ = false;
   if (!session_) return;
-  session_->open_cursors_.erase(this);
-  if (stmt_) session_->Release(*sql_, std::move(stmt_));
+  std::erase(session_->open_cursors_, this);
+  if (stmt_) session_->Release(*sql_, pool_, std::move(stmt_));
   stmt_ = SqliteStmt();
 }
 

@@ -313,11 +313,12 @@ std::unique_ptr<CompiledSql> Session::CompileNow(int statement_type, std::string
   return c;
 }
 
-SqliteStmt Session::Acquire(const std::string& sql) {
-  auto it = idle_statements_.find(sql);
-  if (it != idle_statements_.end() && !it->second.empty()) {
-    SqliteStmt stmt = std::move(it->second.back());
-    it->second.pop_back();
+SqliteStmt Session::Acquire(const std::string& sql, StatementPool*& pool) {
+  const auto it = idle_statements_.find(sql);
+  pool = it == idle_statements_.end() ? nullptr : &it->second;
+  if (pool && !pool->empty()) {
+    SqliteStmt stmt = std::move(pool->back());
+    pool->pop_back();
     --idle_count_;
     return stmt;
   }
@@ -328,11 +329,11 @@ SqliteStmt Session::Acquire(const std::string& sql) {
   }
 }
 
-void Session::Release(const std::string& sql, SqliteStmt stmt) {
+void Session::Release(const std::string& sql, StatementPool* pool, SqliteStmt stmt) {
   if (!stmt) return;
   stmt.Reset();
   if (idle_count_ >= 256) return;  // the statement is finalized here
-  idle_statements_[sql].push_back(std::move(stmt));
+  (pool ? *pool : idle_statements_[sql]).push_back(std::move(stmt));
   ++idle_count_;
 }
 
@@ -458,7 +459,7 @@ void Session::BeginWrite() {
 }
 
 void Session::DrainCursors() {
-  const std::set<Cursor*> cursors = open_cursors_;
+  const std::vector<Cursor*> cursors = open_cursors_;
   for (Cursor* c : cursors) c->Drain();
 }
 
@@ -477,15 +478,16 @@ std::unique_ptr<Cursor> Session::OpenQuery(const CompiledSql& c, const std::vect
     check = false;
   }
   SqliteStmt stmt;
+  StatementPool* pool = nullptr;
   try {
-    stmt = Acquire(c.translated.sql);
+    stmt = Acquire(c.translated.sql, pool);
   } catch (const OraError&) {
     if (check && RefreshCatalog()) return nullptr;
     throw;
   }
   Bind(stmt, c.translated, binds, Borrow::kConstants);
-  auto cursor =
-      std::make_unique<Cursor>(*this, c.translated.sql, std::move(stmt), c.translated.columns);
+  auto cursor = std::make_unique<Cursor>(*this, c.translated.sql, pool, std::move(stmt),
+                                         c.translated.columns);
   cursor->StepAhead();
   if (check && catalog_.RefreshIfChanged()) {
     cursor.reset();  // ends the read before the tablespaces are attached again
@@ -503,18 +505,19 @@ std::int64_t Session::ExecuteDml(const CompiledSql& c, const std::vector<Value>&
   ctx_.pending_error.reset();
   BeginWrite();
   const TranslatedStatement& t = c.translated;
-  SqliteStmt stmt = Acquire(t.sql);
+  StatementPool* pool = nullptr;
+  SqliteStmt stmt = Acquire(t.sql, pool);
   try {
     // The values outlive the statement's run: Release clears the bindings, and a statement
     // dropped on any other error is finalized.
     Bind(stmt, t, binds, Borrow::kAll);
     stmt.Step();
   } catch (const SqliteError& e) {
-    Release(t.sql, std::move(stmt));
+    Release(t.sql, pool, std::move(stmt));
     RaiseFromSqlite(e, t.target.get());
   }
   const std::int64_t changes = sqlite3_changes64(db_.get());
-  Release(t.sql, std::move(stmt));
+  Release(t.sql, pool, std::move(stmt));
   if (changes > 0) {
     ++writes_in_transaction_;
     last_written_ = t.target;

@@ -21,7 +21,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -108,8 +107,14 @@ class Session {
   std::unique_ptr<CompiledSql> CompileNow(int statement_type, std::string_view sql,
                                           const BindTypes& bind_types,
                                           std::unique_ptr<CompiledSql> spare);
-  SqliteStmt Acquire(const std::string& sql);
-  void Release(const std::string& sql, SqliteStmt stmt);
+  // Idle statements of one SQL text, ready to run again. A pool stays at its address while the
+  // session lives, so a statement's user hands it back without looking it up again.
+  using StatementPool = std::vector<SqliteStmt>;
+  // A statement for `sql`: an idle one, or prepared now. `pool` is set to the text's pool, or
+  // nullptr when it has none yet.
+  SqliteStmt Acquire(const std::string& sql, StatementPool*& pool);
+  // Resets `stmt` and keeps it in `pool` (or the pool of `sql`) while fewer than 256 are idle.
+  void Release(const std::string& sql, StatementPool* pool, SqliteStmt stmt);
   // What SQLite reads in place rather than copies: values that must stay until the bindings are
   // cleared. A query's constants live in its compiled statement, which outlives its cursor.
   enum class Borrow { kConstants, kAll };
@@ -147,9 +152,9 @@ class Session {
   std::uint64_t nls_generation_ = 0;
   InsertShapeCache insert_shapes_;
   QueryShapeCache query_shapes_;
-  std::unordered_map<std::string, std::vector<SqliteStmt>> idle_statements_;
+  std::unordered_map<std::string, StatementPool> idle_statements_;
   std::size_t idle_count_ = 0;
-  std::set<Cursor*> open_cursors_;
+  std::vector<Cursor*> open_cursors_;  // a handful at most
   LookupIndexes lookup_indexes_;
 };
 
