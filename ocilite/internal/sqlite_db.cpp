@@ -1,5 +1,7 @@
 #include "ocilite/internal/sqlite_db.h"
 
+#include "ocilite/internal/kept_read_locks.h"
+
 namespace qm::ocilite {
 
 std::string Quote(std::string_view name) {
@@ -34,7 +36,7 @@ SqliteDb::SqliteDb(const std::string& path, bool create, int busy_timeout_ms) {
   // SQLite was started before (by the process that loaded this library, say).
   [[maybe_unused]] static const int memory_counts_off = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
-  const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+  const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, KeptReadLocksVfs());
   if (rc != SQLITE_OK) {
     const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
     sqlite3_close(db_);
