@@ -26,6 +26,7 @@
 
 namespace qm::ocilite {
 
+// OCIDefineByPos sets every field in place: a field added here is set there too.
 struct DefineSpec {
   void* value = nullptr;
   sb4 size = 0;
